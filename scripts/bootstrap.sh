@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Plomet needs.
+# Idempotent: when everything is present it does not touch apt at all.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain and build
+  build-essential cmake ninja-build pkg-config
+  # Qt 6: Core, Gui, Widgets, PrintSupport, Svg
+  qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+  # tests and benchmarks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # fuzzing and sanitizers
+  clang libclang-rt-14-dev
+  # CJK fonts with real Hei and Song faces, bold included
+  fonts-noto-cjk fonts-wqy-zenhei fontconfig
+  # real components the tests drive: X server, clipboard, printer, image checks
+  xvfb x11-utils xdotool xclip imagemagick poppler-utils
+  cups cups-client cups-bsd printer-driver-cups-pdf
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "bootstrap: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

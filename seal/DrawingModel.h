@@ -1,0 +1,41 @@
+#pragma once
+// What one Draw put on the surface, in twips: the record that every output
+// (screen, BMP, PNG, SVG, PDF, printer) renders, and that geometry tests read.
+#include <QString>
+#include <QRgb>
+#include <variant>
+#include <vector>
+
+namespace plomet {
+
+// A text drawn with the top-left corner of its first character cell at (x, y),
+// turned clockwise by angleDeg about that corner (0 for the unrotated texts).
+struct DrawnText {
+    double x = 0, y = 0;         // twips
+    double angleDeg = 0;         // clockwise degrees
+    QString text;
+    QString face;                // the face name the seal asked for ("黑体")
+    double pixelHeight = 0;      // em height in screen pixels (|lfHeight|)
+    int weight = 400;            // 400 normal, 700 bold surface font, 800 bold arc glyph
+    QRgb color = 0xffff0000;
+};
+
+// A circle outline drawn with a pen of penWidth twips (one screen pixel).
+struct DrawnCircle {
+    double cx = 0, cy = 0, r = 0; // twips
+    double penWidth = 15;         // twips
+    QRgb color = 0xffff0000;
+};
+
+using DrawnItem = std::variant<DrawnText, DrawnCircle>;
+
+struct DrawingModel {
+    double widthTwips = 0;        // the surface's size
+    double heightTwips = 0;
+    double twipsPerPixelX = 15;   // screen metrics the layout was computed with
+    double twipsPerPixelY = 15;
+    QRgb background = 0xffffffff; // the surface's own background (window colour)
+    std::vector<DrawnItem> items; // in drawing order
+};
+
+} // namespace plomet

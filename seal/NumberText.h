@@ -1,0 +1,34 @@
+#pragma once
+// The shared text form of numbers: "." as decimal point, no thousands
+// separator, no trailing zeros, no point for whole numbers, "-" before
+// negatives; at most 7 significant digits for a Single, 15 for a Double.
+// Always plain decimal (never an exponent), so every reader understands it.
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace plomet {
+
+// Nearest integer, an exact half to the even neighbour. Every conversion of a
+// computed number to an integer in this program rounds this way.
+double roundHalfEven(double v) noexcept;
+
+// 12 -> "12", 10.5f -> "10.5", -1 -> "-1", 2055.0f -> "2055".
+QString numberTextSingle(float v);
+QString numberTextDouble(double v);
+QString numberTextLong(int64_t v);
+
+// Parses a plain decimal number as the description file and the strict
+// dialog fields accept it: blanks before and after, optional sign, digits,
+// optional "." and fraction, optional exponent (E or e). Empty or anything
+// else gives nullopt.
+std::optional<double> parseStrictNumber(const QString& text);
+
+// Range-checked narrowing after rounding half to even; nullopt on overflow
+// (or NaN).
+std::optional<int16_t> toInteger16(double v);
+std::optional<int32_t> toLong32(double v);
+// Single precision; nullopt when a finite value does not fit a float.
+std::optional<float> toSingle(double v);
+
+} // namespace plomet

@@ -1,0 +1,29 @@
+#pragma once
+// Renders a drawing model onto any paint device at any resolution. The screen
+// picture, bitmap and PNG files, SVG, PDF and the printer all come through here.
+#include "DrawingModel.h"
+#include <QImage>
+#include <QSize>
+
+class QPainter;
+
+namespace plomet {
+
+struct RenderOptions {
+    bool transparent = false;    // leave the background out (alpha)
+    bool glyphOutlines = false;  // glyphs as filled outlines instead of text runs (vector files)
+};
+
+// Pixel size of a surface of w x h twips at dpi dots per inch, rounded half to even.
+QSize rasterSize(double widthTwips, double heightTwips, double dpi);
+
+// Paints the model with the painter's origin at the surface's top-left corner,
+// scaled by pixelsPerTwip device units per twip.
+void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTwip,
+                const RenderOptions& options = {});
+
+// The model as an image at dpi (96 gives the screen picture pixel for pixel).
+// Opaque images are RGB32, transparent ones ARGB32_Premultiplied.
+QImage rasterize(const DrawingModel& model, double dpi, const RenderOptions& options = {});
+
+} // namespace plomet

@@ -1,0 +1,61 @@
+#pragma once
+// The drawing surface `pic1`: a persistent picture in twips with a current
+// font, a foreground colour and a current position. Draw and the arc text
+// speak only to this interface.
+#include "SealPicture.h"
+#include "Gdi.h"
+#include <QString>
+#include <cstdint>
+
+namespace plomet {
+
+class Surface {
+public:
+    virtual ~Surface() = default;
+
+    // Size in twips (the control's size; set by the control on Resize).
+    virtual double Width() const = 0;
+    virtual double Height() const = 0;
+    virtual void Resize(double widthTwips, double heightTwips) = 0;
+
+    // Clear to the background colour.
+    virtual void Cls() = 0;
+
+    // Current font. A requested size is adjusted to what the font offers
+    // (whole pixels at the screen resolution); FontSize() reads that back.
+    virtual void setFontSize(float points) = 0;
+    virtual float FontSize() const = 0;
+    virtual void setFontName(const QString& face) = 0;
+    virtual QString FontName() const = 0;
+    virtual void setFontBold(bool bold) = 0;
+    virtual bool FontBold() const = 0;
+
+    // Foreground colour, 0x00BBGGRR (top bit set: a system colour).
+    virtual void setForeColor(int32_t color) = 0;
+
+    // Current position in twips: the top-left corner of the next text's cell.
+    virtual void setCurrentX(double x) = 0;
+    virtual void setCurrentY(double y) = 0;
+    virtual double CurrentX() const = 0;
+    virtual double CurrentY() const = 0;
+
+    // Prints text at the current position in the selected GDI font if one is
+    // selected into the device context, else in the current font; transparent.
+    virtual void Print(const QString& text) = 0;
+    // Circle outline, one pixel wide, in the foreground colour.
+    virtual void Circle(double cx, double cy, double r) = 0;
+    // Width in twips of text set unrotated in the current font.
+    virtual double TextWidth(const QString& text) const = 0;
+
+    // Screen metrics.
+    virtual float TwipsPerPixelX() const = 0;
+    virtual float TwipsPerPixelY() const = 0;
+
+    // The device context that GDI font selection works on.
+    virtual GdiDC& hDC() = 0;
+
+    // The persistent picture: what has been drawn since the last Cls.
+    virtual PicturePtr Picture() = 0;
+};
+
+} // namespace plomet
