@@ -1,1 +1,52 @@
-// placeholder: filled in by its owner
+#include "Fonts.h"
+
+#include <QFontDatabase>
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+
+namespace plomet {
+
+namespace {
+
+// The installed faces that stand in for the Windows ones, best first. Noto
+// CJK has a real Bold; WenQuanYi Zen Hei is the smaller fallback.
+QStringList sansFaces()
+{
+    return {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")};
+}
+QStringList serifFaces()
+{
+    return {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("WenQuanYi Zen Hei")};
+}
+
+} // namespace
+
+void installFaceSubstitutions()
+{
+    // Hei (sans) faces.
+    for (const char* face : {"黑体", "SimHei", "微软雅黑", "Microsoft YaHei"})
+        QFont::insertSubstitutions(QString::fromUtf8(face), sansFaces());
+    // Song, Fang Song and Kai (serif) faces.
+    for (const char* face : {"宋体", "SimSun", "新宋体", "NSimSun", "仿宋", "FangSong",
+                             "仿宋_GB2312", "楷体", "KaiTi", "楷体_GB2312"})
+        QFont::insertSubstitutions(QString::fromUtf8(face), serifFaces());
+}
+
+QFont makeFont(const QString& face, double pixelHeight, int weight)
+{
+    QFont font(face);
+    // QFont takes whole pixels; callers that need a fractional height scale
+    // the painter instead.
+    const double px = std::isfinite(pixelHeight) ? std::nearbyint(pixelHeight) : 1.0;
+    font.setPixelSize(static_cast<int>(std::clamp(px, 1.0, 32767.0)));
+    // 800 is what the arc glyphs ask for; the CJK faces have Regular and
+    // Bold only, so anything from 600 up must come out as the Bold face.
+    font.setWeight(weight >= 800 ? QFont::ExtraBold
+                 : weight >= 600 ? QFont::Bold
+                                 : QFont::Normal);
+    font.setKerning(false);
+    return font;
+}
+
+} // namespace plomet
