@@ -1,1 +1,41 @@
 #pragma once
+// Start-up: the application folder, where the default description file lives,
+// and the signals that end the program as a close of the main window does.
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace plomet {
+
+// The folder that holds the executable, ending in "/"; a root is not doubled.
+extern QString AppFolder;
+// The default description file: "Plomet.PMF" in AppFolder when that folder is
+// writable, else in the per-user application data folder.
+extern QString DefaultFile;
+
+// The executable's folder as the platform reports it, ending in "/".
+QString GetAppFolder();
+// dir with one "/" appended unless it already ends in one ("/" stays "/").
+QString withTrailingSeparator(const QString& dir);
+// The folder the file dialogs open in: the executable's folder, no trailing "/".
+QString appDirForDialogs();
+
+// Whether a file can be created in dir (tried for real: permissions alone do
+// not tell, e.g. for root or on a read-only mount).
+bool isFolderWritable(const QString& dir);
+// The folder (ending in "/") that holds the default file: appFolder when
+// writable, else userFolder (created when missing).
+QString defaultFileFolder(const QString& appFolder, bool appFolderWritable,
+                          const QString& userFolder);
+
+// Sets AppFolder and DefaultFile, then creates and shows the main window.
+// createMainWindow runs after the globals are set.
+void Main(const std::function<QWidget*()>& createMainWindow);
+
+// Makes SIGTERM, SIGINT and SIGHUP call onSignal on the event loop (through a
+// self-pipe: the signal handler itself only writes one byte). Call once, after
+// the QApplication exists.
+void installQuitSignals(std::function<void(int signal)> onSignal);
+
+} // namespace plomet

@@ -1,1 +1,51 @@
-// placeholder: filled in by its owner
+#include "PlometWidget.h"
+
+#include "Render.h"
+
+#include <QPainter>
+#include <QPaintEvent>
+
+namespace plomet {
+
+PlometWidget::PlometWidget(QWidget* parent)
+    : QWidget(parent), seal_(new Plomet(this))
+{
+    // The window colour shows wherever the picture does not reach, e.g. after
+    // the seal grew and has not been drawn again.
+    setBackgroundRole(QPalette::Window);
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::TabFocus);
+    connect(seal_, &Plomet::drawn, this, qOverload<>(&QWidget::update));
+    connect(seal_, &Plomet::resized, this, &PlometWidget::followSize);
+}
+
+PlometWidget::~PlometWidget() = default;
+
+QSize PlometWidget::pixelSizeFor(double widthTwips, double heightTwips)
+{
+    return rasterSize(widthTwips, heightTwips, 96.0);
+}
+
+void PlometWidget::followSize()
+{
+    resize(pixelSizeFor(seal_->Width(), seal_->Height()).expandedTo(QSize(0, 0)));
+}
+
+void PlometWidget::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (seal_->hwnd() == 0)
+        seal_->setWindowHandle(static_cast<int32_t>(winId()));
+}
+
+void PlometWidget::paintEvent(QPaintEvent* event)
+{
+    const PicturePtr picture = seal_->image();
+    if (!picture)
+        return;
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    painter.drawImage(QPoint(0, 0), picture->pixels());
+}
+
+} // namespace plomet
