@@ -1,1 +1,41 @@
 #pragma once
+// Writes a seal's picture to an image file or to bytes, the format chosen by
+// the file's extension from one table: PNG and BMP rasters at any resolution,
+// SVG and PDF as true vectors (ring as circles, glyphs as outlines) at the
+// seal's physical size. The geometry is the drawing model's, in twips: only
+// the resolution and the medium change. No widgets.
+#include "SealPicture.h"
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace plomet {
+
+struct ExportOptions {
+    // Raster resolution in dots per inch; 96 gives the screen picture pixel
+    // for pixel (raster size = twips x dpi / 1440, rounded). Recorded in the
+    // PNG (pHYs) and BMP headers. Vector formats ignore it.
+    double dpi = 96;
+    // PNG only: no background, anti-aliased edges in alpha. BMP stays opaque.
+    bool transparent = false;
+};
+
+// The known formats, lower case, in table order: "png", "bmp", "svg", "pdf".
+QStringList exportFormats();
+
+// The format for a path, from its extension (any letter case). Throws
+// PlometError naming the known extensions when there is none.
+QString exportFormatOf(const QString& path);
+
+// The picture in the given format ("png", "bmp", "svg", "pdf"). Throws
+// PlometError for an unknown format or a picture too large to rasterise.
+QByteArray exportBytes(const SealPicture& picture, const QString& format,
+                       const ExportOptions& options = {});
+
+// Writes the picture to path, in the format of its extension, atomically:
+// on any failure no file is left (an existing file stays as it was) and
+// PlometError says which file and why.
+void exportPicture(const SealPicture& picture, const QString& path,
+                   const ExportOptions& options = {});
+
+} // namespace plomet
