@@ -33,6 +33,10 @@ QString faceName(const LogFont& lf);
 // A device context: the fonts created for it and the one selected into it.
 class GdiDC {
 public:
+    GdiDC();
+    // The context's own handle: opaque, non-zero, distinct per context.
+    int32_t handle() const noexcept { return handle_; }
+
     // Creates a font from the record; 0 when the record is unusable.
     HFONT CreateFontIndirectA(const LogFont& lf);
     // Selects font into the context; returns the font selected before (0 for
@@ -48,6 +52,7 @@ private:
     std::map<HFONT, LogFont> fonts_;
     HFONT selected_ = 0;
     HFONT next_ = 1;
+    int32_t handle_ = 0;
 };
 
 } // namespace plomet

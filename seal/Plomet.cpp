@@ -1,1 +1,354 @@
-// placeholder: filled in by its owner
+#include "Plomet.h"
+
+#include "ArcText.h"
+#include "Errors.h"
+#include "NumberText.h"
+#include "RecordingSurface.h"
+
+#include <QMetaType>
+#include <algorithm>
+#include <cmath>
+
+namespace plomet {
+
+namespace {
+
+const QString kNewRText = QStringLiteral("Qorvel软件有限公司");
+const QString kNewPText1 = QStringLiteral("专用章");
+const QString kNewFontName = QStringLiteral("黑体");
+const QString kNewMidSign = QStringLiteral("★");
+
+// The longest spaced name that is set along the ring: a 16-bit character count.
+constexpr qsizetype kMaxArcChars = 32767;
+
+[[noreturn]] void mismatch(const char* key, const QVariant& v, const char* typeName)
+{
+    QString shown = v.toString();
+    if (shown.size() > 40)
+        shown = shown.left(40) + QStringLiteral("…");
+    throw PlometError(PlometError::Kind::TypeMismatch,
+                      QStringLiteral("保存的属性“%1”的值“%2”无法转换为%3")
+                          .arg(QLatin1String(key), shown, QString::fromUtf8(typeName)));
+}
+
+[[noreturn]] void overflow(const char* key, const QVariant& v, const char* typeName)
+{
+    throw PlometError(PlometError::Kind::Overflow,
+                      QStringLiteral("保存的属性“%1”的值“%2”超出%3的范围")
+                          .arg(QLatin1String(key), v.toString(), QString::fromUtf8(typeName)));
+}
+
+bool isNumeric(const QVariant& v)
+{
+    switch (v.metaType().id()) {
+    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
+    case QMetaType::Short: case QMetaType::UShort: case QMetaType::Long: case QMetaType::ULong:
+    case QMetaType::Double: case QMetaType::Float: case QMetaType::SChar: case QMetaType::UChar:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A stored value as a Double, the way the store's values convert: numbers as
+// they are, True -1 and False 0, texts as plain decimal numbers; an empty
+// slot is 0. Anything else does not convert.
+double asNumber(const char* key, const QVariant& v, const char* typeName)
+{
+    if (!v.isValid())
+        return 0;
+    if (v.metaType().id() == QMetaType::Bool)
+        return v.toBool() ? -1 : 0;
+    if (isNumeric(v))
+        return v.toDouble();
+    if (v.metaType().id() == QMetaType::QString) {
+        const QString s = v.toString();
+        if (s.trimmed().compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+            return -1;
+        if (s.trimmed().compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+            return 0;
+        if (const auto d = parseStrictNumber(s))
+            return *d;
+    }
+    mismatch(key, v, typeName);
+}
+
+bool asBoolean(const char* key, const QVariant& v)
+{
+    const double d = asNumber(key, v, "布尔值");
+    if (std::isnan(d))
+        mismatch(key, v, "布尔值");
+    return d != 0;
+}
+
+int16_t asInteger(const char* key, const QVariant& v)
+{
+    const auto r = toInteger16(asNumber(key, v, "整数"));
+    if (!r)
+        overflow(key, v, "整数（-32768 至 32767）");
+    return *r;
+}
+
+int32_t asLong(const char* key, const QVariant& v)
+{
+    const auto r = toLong32(asNumber(key, v, "长整数"));
+    if (!r)
+        overflow(key, v, "长整数");
+    return *r;
+}
+
+float asSingle(const char* key, const QVariant& v)
+{
+    const auto r = toSingle(asNumber(key, v, "单精度数"));
+    if (!r)
+        overflow(key, v, "单精度数");
+    return *r;
+}
+
+double asDouble(const char* key, const QVariant& v) { return asNumber(key, v, "双精度数"); }
+
+QString asText(const char* key, const QVariant& v)
+{
+    if (!v.isValid())
+        return QString();
+    switch (v.metaType().id()) {
+    case QMetaType::QString:
+        return v.toString();
+    case QMetaType::Bool:
+        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::Float:
+        return numberTextSingle(v.toFloat());
+    case QMetaType::Double:
+        return numberTextDouble(v.toDouble());
+    default:
+        if (isNumeric(v))
+            return numberTextLong(v.toLongLong());
+    }
+    mismatch(key, v, "文本");
+}
+
+// The name with `space` blanks after every character but the last, kept
+// within the 16-bit character count the ring can set.
+QString spacedName(const QString& name, int32_t space)
+{
+    if (name.isEmpty())
+        return QString();
+    // Characters, not UTF-16 units: never put blanks inside a surrogate pair.
+    QList<qsizetype> starts;
+    for (qsizetype i = 0; i < name.size(); ++i)
+        if (!(name[i].isLowSurrogate() && i > 0 && name[i - 1].isHighSurrogate()))
+            starts << i;
+    const qsizetype n = starts.size();
+    // A negative count means no blanks; a huge one is cut so that the name
+    // still fits: n + (n - 1) * blanks <= 32767.
+    qsizetype blanks = std::max<int32_t>(space, 0);
+    if (n > 1)
+        blanks = std::min<qsizetype>(blanks, std::max<qsizetype>(0, (kMaxArcChars - name.size()) / (n - 1)));
+    QString out;
+    out.reserve(std::min<qsizetype>(name.size() + (n - 1) * blanks, kMaxArcChars + 1));
+    const QString gap(blanks, QLatin1Char(' '));
+    for (qsizetype k = 0; k < n; ++k) {
+        const qsizetype end = k + 1 < n ? starts[k + 1] : name.size();
+        out += QStringView(name).mid(starts[k], end - starts[k]);
+        if (k + 1 < n)
+            out += gap;
+    }
+    return out;
+}
+
+bool usableSize(float size) { return std::isfinite(size) && size > 0; }
+
+// Twips to a 32-bit integer, clamped rather than overflowing.
+int32_t roundTo32(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return static_cast<int32_t>(std::clamp(roundHalfEven(v), -2147483648.0, 2147483647.0));
+}
+
+} // namespace
+
+Plomet::Plomet(QObject* parent, float twipsPerPixelX, float twipsPerPixelY)
+    : QObject(parent), pic1_(std::make_unique<RecordingSurface>(twipsPerPixelX, twipsPerPixelY))
+{
+    // A control placed by its host starts at 2055 x 2055 twips.
+    width_ = height_ = 2055.0f;
+    pic1_->Resize(width_, height_);
+}
+
+Plomet::~Plomet() = default;
+
+int32_t Plomet::hDC() const { return pic1_->hDCHandle(); }
+
+void Plomet::announce(const char* name) { emit PropertyChanged(QLatin1String(name)); }
+
+void Plomet::setShowStar(bool v) { showStar_ = v; announce("ShowStar"); }
+void Plomet::setShowDate(bool v) { showDate_ = v; announce("ShowDate"); }
+void Plomet::setFontBold(bool v) { fontBold_ = v; announce("FontBold"); }
+void Plomet::setMidSign(const QString& v) { midSign_ = v; announce("MidSign"); }
+void Plomet::setStarSize(int16_t v) { starSize_ = v; announce("StarSize"); }
+void Plomet::setDegree(double v) { degree_ = v; announce("Degree"); }
+void Plomet::setPText(const QString& v) { pText_ = v; announce("pText"); }
+void Plomet::setPText1(const QString& v) { pText1_ = v; announce("pText1"); }
+void Plomet::setForeColor(int32_t v) { foreColor_ = v; announce("ForeColor"); }
+void Plomet::setSpace(int32_t v) { space_ = v; announce("Space"); }
+void Plomet::setBackColor(int32_t v) { backColor_ = v; announce("BackColor"); }
+void Plomet::setRText(const QString& v) { rText_ = v; announce("rText"); }
+
+void Plomet::setFontName(const QString& v)
+{
+    fontName_ = v;
+    announce("FontName");
+    pic1_->setFontName(v);
+}
+
+void Plomet::setFontSize(float v)
+{
+    fontSize_ = v;
+    announce("FontSize");
+    pic1_->setFontSize(v);
+}
+
+void Plomet::setWidth(float twips)
+{
+    width_ = std::isfinite(twips) ? std::max(0.0f, twips) : 0.0f;
+    Resize();
+}
+
+void Plomet::setHeight(float twips)
+{
+    height_ = std::isfinite(twips) ? std::max(0.0f, twips) : 0.0f;
+    Resize();
+}
+
+void Plomet::Resize()
+{
+    // The surface follows the control; what it shows stays until the next Draw.
+    pic1_->Resize(width_, height_);
+    emit resized();
+}
+
+void Plomet::InitProperties()
+{
+    showStar_ = true;
+    starSize_ = 24;
+    pText_.clear();
+    pText1_ = kNewPText1;
+    foreColor_ = 255;
+    fontName_ = kNewFontName;
+    fontSize_ = 12.0f;
+    backColor_ = 0;
+    rText_ = kNewRText;
+    midSign_ = kNewMidSign;
+    degree_ = -1.0;
+    space_ = 1;
+    Draw();
+}
+
+void Plomet::ReadProperties(const PropertyBag& store)
+{
+    picture_ = store.ReadProperty(QStringLiteral("Picture"), QVariant());
+    showStar_ = asBoolean("ShowStar", store.ReadProperty(QStringLiteral("ShowStar"), true));
+    showDate_ = asBoolean("ShowDate", store.ReadProperty(QStringLiteral("ShowDate"), false));
+    setFontBold(asBoolean("FontBold", store.ReadProperty(QStringLiteral("FontBold"), true)));
+    starSize_ = asInteger("StarSize", store.ReadProperty(QStringLiteral("StarSize"), 24));
+    degree_ = asDouble("Degree", store.ReadProperty(QStringLiteral("Degree"), -1.0));
+    pText_ = asText("pText", store.ReadProperty(QStringLiteral("pText"), QString()));
+    pText1_ = asText("pText1", store.ReadProperty(QStringLiteral("pText1"), kNewPText1));
+    rText_ = asText("RText", store.ReadProperty(QStringLiteral("RText"), kNewRText));
+    foreColor_ = asLong("ForeColor", store.ReadProperty(QStringLiteral("ForeColor"), 255));
+    fontName_ = asText("FontName", store.ReadProperty(QStringLiteral("FontName"), kNewFontName));
+    fontSize_ = asSingle("FontSize", store.ReadProperty(QStringLiteral("FontSize"), 12.0f));
+    backColor_ = asLong("BackColor", store.ReadProperty(QStringLiteral("BackColor"), 0));
+    midSign_ = asText("MidSign", store.ReadProperty(QStringLiteral("MidSign"), kNewMidSign));
+    space_ = asLong("Space", store.ReadProperty(QStringLiteral("Space"), 1));
+    Draw();
+}
+
+void Plomet::WriteProperties(PropertyBag& store) const
+{
+    store.WriteProperty(QStringLiteral("Picture"), picture_, QVariant());
+    store.WriteProperty(QStringLiteral("FontBold"), fontBold_, true);
+    store.WriteProperty(QStringLiteral("ShowStar"), showStar_, true);
+    store.WriteProperty(QStringLiteral("ShowDate"), showDate_, false);
+    store.WriteProperty(QStringLiteral("StarSize"), int(starSize_), 24);
+    store.WriteProperty(QStringLiteral("Degree"), degree_, -1.0);
+    store.WriteProperty(QStringLiteral("pText"), pText_, QString());
+    store.WriteProperty(QStringLiteral("pText1"), pText1_, kNewPText1);
+    store.WriteProperty(QStringLiteral("BackColor"), backColor_, 0);
+    store.WriteProperty(QStringLiteral("rText"), rText_, kNewRText);
+    store.WriteProperty(QStringLiteral("MidSign"), midSign_, kNewMidSign);
+    store.WriteProperty(QStringLiteral("Space"), space_, 1);
+    store.WriteProperty(QStringLiteral("ForeColor"), foreColor_, 255);
+    store.WriteProperty(QStringLiteral("FontName"), fontName_, kNewFontName);
+    store.WriteProperty(QStringLiteral("FontSize"), fontSize_, 12.0f);
+}
+
+void Plomet::Draw()
+{
+    Surface& s = *pic1_;
+    const float tppX = s.TwipsPerPixelX();
+    const float tppY = s.TwipsPerPixelY();
+
+    // 1. Clear.
+    s.Cls();
+    // 2. The spaced name.
+    const QString spaced = spacedName(rText_, space_);
+    // 3. Automatic font size, kept in the property.
+    if (fontSize_ == 0)
+        fontSize_ = rText_.size() < 6 ? 16.0f : 12.0f;
+    // 4. Surface font and colour.
+    s.setFontSize(fontSize_);
+    s.setFontName(fontName_);
+    s.setFontBold(fontBold_);
+    s.setForeColor(foreColor_);
+    // 5-7. Centre, smaller side, text radius.
+    const int32_t cx = roundTo32(s.Width() / 2.0);
+    const int32_t cy = roundTo32(s.Height() / 2.0);
+    const float m = Min(height_, width_);
+    int32_t textRadius = roundTo32(double(m) / 2.3);
+    // 8. The name along the arc; a size that is no size sets nothing.
+    if (usableSize(fontSize_))
+        DrawArcText(s, spaced, cx, cy, textRadius, degree_);
+    // 9. Automatic sign size, kept in the property.
+    if (starSize_ == 0)
+        starSize_ = 24;
+    // 10. Centre sign, only for ShowStar exactly True.
+    if (showStar_ && starSize_ > 0) {
+        s.setFontSize(starSize_);
+        const float sz = s.FontSize();
+        s.setCurrentX(cx - (tppX + 4) * sz / 2);
+        s.setCurrentY(cy - (tppY + 4) * sz / 2);
+        if (!midSign_.isEmpty()) {
+            const qsizetype len = (midSign_.size() > 1 && midSign_[0].isHighSurrogate()
+                                   && midSign_[1].isLowSurrogate()) ? 2 : 1;
+            s.Print(midSign_.left(len));
+        }
+    }
+    // 11-12. The lower lines: bold off, 0.85 of the name's size, centred by
+    // the cell estimate (twips per pixel + 4 per point).
+    const float lowerSize = fontSize_ * 0.85f;
+    auto lowerLine = [&](const QString& text, double top) {
+        if (text.isEmpty() || !usableSize(lowerSize))
+            return;
+        s.setFontBold(false);
+        s.setFontSize(lowerSize);
+        const float sz = s.FontSize();
+        s.setCurrentX(cx - sz * float(text.size()) * (tppX + 4) / 2);
+        s.setCurrentY((tppY + 4) * sz / 2 + top);
+        s.Print(text);
+    };
+    lowerLine(pText_, double(cy) + starSize_ + 150);
+    lowerLine(pText1_, double(cy) + 2.0 * starSize_ + 350);
+    // 13. The ring: 51 one-pixel circles, radii within 16 bits.
+    const float R = m / 2.1f;
+    const double from = std::clamp(roundHalfEven(double(R) - 50), -32768.0, 32767.0);
+    const double to = std::clamp(roundHalfEven(double(R)), -32768.0, 32767.0);
+    for (double i = from; i <= to; i += 1)
+        s.Circle(cx, cy, i);
+    // 14. Keep the picture.
+    image_ = s.Picture();
+    emit drawn();
+}
+
+} // namespace plomet

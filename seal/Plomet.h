@@ -9,6 +9,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 
 namespace plomet {
 
@@ -24,7 +25,7 @@ public:
     void Draw();
     // a if a < b, otherwise b.
     template <class A, class B>
-    static auto Min(A a, B b) -> decltype(a < b ? a : b) { return a < b ? a : b; }
+    static std::common_type_t<A, B> Min(A a, B b) { return a < b ? a : b; }
 
     // --- read-only accessors ---
     // The picture of the last Draw; null before the first Draw.

@@ -6,6 +6,7 @@
 #include "Gdi.h"
 #include <QString>
 #include <cstdint>
+#include <vector>
 
 namespace plomet {
 
@@ -46,6 +47,16 @@ public:
     virtual void Circle(double cx, double cy, double r) = 0;
     // Width in twips of text set unrotated in the current font.
     virtual double TextWidth(const QString& text) const = 0;
+    // TextWidth of every prefix of text: element i is the width of the first
+    // i UTF-16 units (so element 0 is 0 and the last is the whole text). The
+    // default measures each prefix afresh; surfaces offer a linear version.
+    virtual std::vector<double> PrefixWidths(const QString& text) const
+    {
+        std::vector<double> out(static_cast<size_t>(text.size()) + 1, 0.0);
+        for (qsizetype i = 1; i <= text.size(); ++i)
+            out[static_cast<size_t>(i)] = TextWidth(text.left(i));
+        return out;
+    }
 
     // Screen metrics.
     virtual float TwipsPerPixelX() const = 0;
@@ -53,6 +64,8 @@ public:
 
     // The device context that GDI font selection works on.
     virtual GdiDC& hDC() = 0;
+    // That context's handle: opaque and non-zero.
+    virtual int32_t hDCHandle() const = 0;
 
     // The persistent picture: what has been drawn since the last Cls.
     virtual PicturePtr Picture() = 0;
