@@ -1,1 +1,12 @@
-// placeholder: filled in by its owner
+// Placeholder until the description-file commands land: says so and fails.
+#include "cli.h"
+
+namespace plomet {
+
+int cmdShow(QStringList)
+{
+    printError(QStringLiteral("'show' is not available in this build yet"));
+    return kExitFailed;
+}
+
+} // namespace plomet
