@@ -1,1 +1,564 @@
-// placeholder: filled in by its owner
+#include "PmfFile.h"
+
+#include "Errors.h"
+#include "NumberText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cmath>
+#include <iconv.h>
+#include <limits>
+#include <vector>
+
+namespace plomet {
+
+namespace {
+
+// ---------------------------------------------------------------- codec ----
+
+// One iconv conversion descriptor, opened on first use and kept for the
+// thread. glibc's GBK and GB18030 are exact and strict: an unknown sequence
+// is an error, never a '?'.
+class Iconv {
+public:
+    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Iconv() { if (valid()) iconv_close(cd_); }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
+    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    // Converts in whole. Returns the number of input bytes consumed before
+    // the first error (== size on success); out gets what was converted.
+    size_t convert(const char* in, size_t size, QByteArray& out)
+    {
+        if (!valid())
+            throw PlometError(PlometError::Kind::Platform,
+                              QStringLiteral("系统缺少 GBK/GB18030 编码转换(iconv)。"));
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        // At most four output bytes per input byte (UTF-32 from ASCII).
+        out.resize(qsizetype(size) * 4 + 16);
+        char* ip = const_cast<char*>(in);
+        size_t il = size;
+        char* op = out.data();
+        size_t ol = size_t(out.size());
+        // Stops at EILSEQ or EINVAL (a truncated sequence); E2BIG cannot
+        // happen with this output size.
+        iconv(cd_, &ip, &il, &op, &ol);
+        out.resize(op - out.data());
+        return size - il;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+Iconv& toGbk() { thread_local Iconv c("GBK", "UTF-32LE"); return c; }
+Iconv& toGb18030() { thread_local Iconv c("GB18030", "UTF-32LE"); return c; }
+Iconv& fromGbk() { thread_local Iconv c("UTF-16LE", "GBK"); return c; }
+Iconv& fromGb18030() { thread_local Iconv c("UTF-16LE", "GB18030"); return c; }
+
+QString codePointName(char32_t cp)
+{
+    return QStringLiteral("U+%1").arg(uint(cp), 4, 16, QLatin1Char('0')).toUpper();
+}
+
+// One character's bytes: GBK when GBK has it, else GB18030.
+QByteArray encodeCodePoint(char32_t cp)
+{
+    const char32_t in[1] = {cp};
+    const char* p = reinterpret_cast<const char*>(in);
+    QByteArray out;
+    if (toGbk().convert(p, 4, out) == 4 && !out.isEmpty())
+        return out;
+    if (toGb18030().convert(p, 4, out) == 4 && !out.isEmpty())
+        return out;
+    throw PlometError(PlometError::Kind::Format,
+                      QStringLiteral("字符 %1 无法用 GBK 或 GB18030 编码保存").arg(codePointName(cp)));
+}
+
+QString fromUtf16Le(const QByteArray& b)
+{
+    return QString(reinterpret_cast<const QChar*>(b.constData()), b.size() / 2);
+}
+
+// ---------------------------------------------------------------- format ---
+
+const QString kHeader1 = QStringLiteral("电子公章描述文件");
+const QString kHeader2 = QStringLiteral("创始人:Tervin");
+
+QString quoted(const QString& value)
+{
+    // Long values are cut in messages: the reason matters, not 10,000 blanks.
+    constexpr int kShown = 32;
+    const QString shown = value.size() > kShown ? value.left(kShown) + QStringLiteral("…") : value;
+    return QStringLiteral("“%1”").arg(shown);
+}
+
+QString lineReason(int line, const char* name, const QString& reason)
+{
+    if (name)
+        return QStringLiteral("第 %1 行(%2):%3").arg(line).arg(QLatin1String(name), reason);
+    return QStringLiteral("第 %1 行:%2").arg(line).arg(reason);
+}
+
+[[noreturn]] void formatError(const QString& message)
+{
+    throw PlometError(PlometError::Kind::Format, message);
+}
+
+bool isBlankOnly(const QString& s)
+{
+    for (QChar c : s)
+        if (c != QLatin1Char(' ') && c != QLatin1Char('\t'))
+            return false;
+    return true;
+}
+
+// A number line: blank or missing is 0, as the old reader gave.
+double readNumber(const QVariant& v, int line, const char* name)
+{
+    const QString s = v.toString();
+    if (isBlankOnly(s))
+        return 0;
+    const std::optional<double> d = parseStrictNumber(s);
+    if (!d)
+        formatError(lineReason(line, name, QStringLiteral("%1 不是数字").arg(quoted(s))));
+    return *d;
+}
+
+template <class T>
+T narrowed(std::optional<T> n, const QVariant& v, int line, const char* name, const QString& range)
+{
+    if (!n)
+        formatError(lineReason(line, name, QStringLiteral("%1 超出范围(%2)").arg(quoted(v.toString()), range)));
+    return *n;
+}
+
+int32_t readLong(const QVariant& v, int line, const char* name)
+{
+    return narrowed(toLong32(readNumber(v, line, name)), v, line, name,
+                    QStringLiteral("-2147483648 至 2147483647"));
+}
+
+int16_t readInteger(const QVariant& v, int line, const char* name)
+{
+    return narrowed(toInteger16(readNumber(v, line, name)), v, line, name,
+                    QStringLiteral("-32768 至 32767"));
+}
+
+float readSingle(const QVariant& v, int line, const char* name)
+{
+    return narrowed(toSingle(readNumber(v, line, name)), v, line, name,
+                    QStringLiteral("单精度数的范围"));
+}
+
+// "True"/"False" in any letter case, or a number (nonzero is True), as the
+// old reader coerced; blank or missing is False.
+bool readBoolean(const QVariant& v, int line, const char* name)
+{
+    const QString s = v.toString().trimmed();
+    if (s.isEmpty())
+        return false;
+    if (s.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (s.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        return false;
+    if (const std::optional<double> d = parseStrictNumber(s))
+        return *d != 0;
+    formatError(lineReason(line, name, QStringLiteral("%1 不是 True 或 False").arg(quoted(s))));
+}
+
+// A text goes on one line and must come back as written.
+QByteArray textLine(const QString& text, const char* name)
+{
+    for (QChar c : text) {
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            formatError(QStringLiteral("%1 含有换行符,无法写入描述文件:它会打乱后面的各行。")
+                            .arg(QLatin1String(name)));
+        if (c.unicode() == 0)
+            formatError(QStringLiteral("%1 含有空字符(U+0000),无法写入描述文件。").arg(QLatin1String(name)));
+    }
+    try {
+        return encodeGbk(text);
+    } catch (const PlometError& e) {
+        formatError(QStringLiteral("%1 无法写入描述文件:%2。").arg(QLatin1String(name), e.message()));
+    }
+}
+
+QByteArray finiteLine(double v, const QString& text, const char* name)
+{
+    if (!std::isfinite(v))
+        formatError(QStringLiteral("%1 的值 %2 不是有限的数,无法写入描述文件。").arg(QLatin1String(name), text));
+    return text.toLatin1();
+}
+
+std::function<bool(PmfSaveStep)>& saveFaultHook()
+{
+    static std::function<bool(PmfSaveStep)> hook;
+    return hook;
+}
+
+bool stepFails(PmfSaveStep step)
+{
+    const auto& hook = saveFaultHook();
+    return hook && !hook(step);
+}
+
+QString nativePath(const QString& path) { return QDir::toNativeSeparators(path); }
+
+} // namespace
+
+// ------------------------------------------------------------ values -------
+
+bool PmfValues::operator==(const PmfValues& o) const
+{
+    return rText == o.rText && pText == o.pText && pText1 == o.pText1 && BackColor == o.BackColor
+        && ForeColor == o.ForeColor && FontName == o.FontName && FontSize == o.FontSize
+        && ShowStar == o.ShowStar && MidSign == o.MidSign && StarSize == o.StarSize
+        && Width == o.Width && Height == o.Height && Space == o.Space && Degree == o.Degree
+        && FontBold == o.FontBold;
+}
+
+const std::array<PmfField, 15>& pmfFields()
+{
+    static const std::array<PmfField, 15> fields = {{
+        {6, "rText", PmfType::Text},
+        {7, "pText", PmfType::Text},
+        {8, "pText1", PmfType::Text},
+        {9, "BackColor", PmfType::Long},
+        {10, "ForeColor", PmfType::Long},
+        {11, "FontName", PmfType::Text},
+        {12, "FontSize", PmfType::Single},
+        {13, "ShowStar", PmfType::Boolean},
+        {14, "MidSign", PmfType::Text},
+        {15, "StarSize", PmfType::Integer},
+        {16, "Width", PmfType::Single},
+        {17, "Height", PmfType::Single},
+        {18, "Space", PmfType::Long},
+        {19, "Degree", PmfType::Double},
+        {20, "FontBold", PmfType::Boolean},
+    }};
+    return fields;
+}
+
+PmfValues pmfValuesOf(const Plomet& seal)
+{
+    PmfValues v;
+    v.rText = seal.rText();
+    v.pText = seal.pText();
+    v.pText1 = seal.pText1();
+    v.BackColor = seal.BackColor();
+    v.ForeColor = seal.ForeColor();
+    v.FontName = seal.FontName();
+    v.FontSize = seal.FontSize();
+    v.ShowStar = seal.ShowStar();
+    v.MidSign = seal.MidSign();
+    v.StarSize = seal.StarSize();
+    v.Width = seal.Width();
+    v.Height = seal.Height();
+    v.Space = seal.Space();
+    v.Degree = seal.Degree();
+    v.FontBold = seal.FontBold();
+    return v;
+}
+
+void assignPmfValues(Plomet& seal, const PmfValues& v)
+{
+    seal.setRText(v.rText);
+    seal.setPText(v.pText);
+    seal.setPText1(v.pText1);
+    seal.setBackColor(v.BackColor);
+    seal.setForeColor(v.ForeColor);
+    seal.setFontName(v.FontName);
+    seal.setFontSize(v.FontSize);
+    seal.setShowStar(v.ShowStar);
+    seal.setMidSign(v.MidSign);
+    seal.setStarSize(v.StarSize);
+    seal.setWidth(v.Width);
+    seal.setHeight(v.Height);
+    seal.setSpace(v.Space);
+    seal.setDegree(v.Degree);
+    seal.setFontBold(v.FontBold);
+}
+
+// ------------------------------------------------------------- codec -------
+
+QByteArray encodeGbk(const QString& text)
+{
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = text.at(i).unicode();
+        if (u < 0x80) {   // ASCII is itself in GBK
+            out += char(u);
+            continue;
+        }
+        char32_t cp = u;
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            cp = QChar::surrogateToUcs4(u, text.at(i + 1).unicode());
+            ++i;
+        } else if (QChar::isSurrogate(u)) {
+            throw PlometError(PlometError::Kind::Format,
+                              QStringLiteral("文本含有不成对的代理码元 %1").arg(codePointName(u)));
+        }
+        out += encodeCodePoint(cp);
+    }
+    return out;
+}
+
+std::optional<QString> decodeGbk(const QByteArray& bytes, int* badOffset)
+{
+    QString text;
+    QByteArray chunk;
+    const char* data = bytes.constData();
+    const size_t size = size_t(bytes.size());
+    size_t pos = 0;
+    while (pos < size) {
+        // GBK as far as it goes; GBK is the contract for every two-byte code.
+        const size_t used = fromGbk().convert(data + pos, size - pos, chunk);
+        text += fromUtf16Le(chunk);
+        pos += used;
+        if (pos == size)
+            break;
+        // A character GBK lacks: one GB18030 code of two or four bytes.
+        bool taken = false;
+        for (size_t len : {size_t(2), size_t(4)}) {
+            if (pos + len <= size && fromGb18030().convert(data + pos, len, chunk) == len && !chunk.isEmpty()) {
+                text += fromUtf16Le(chunk);
+                pos += len;
+                taken = true;
+                break;
+            }
+        }
+        if (!taken) {
+            if (badOffset)
+                *badOffset = int(pos);
+            return std::nullopt;
+        }
+    }
+    return text;
+}
+
+// ------------------------------------------------------------- reader ------
+
+PmfReader::PmfReader(QByteArray bytes) : bytes_(std::move(bytes)) {}
+
+std::optional<QByteArray> PmfReader::nextLine()
+{
+    if (pos_ >= bytes_.size())
+        return std::nullopt;
+    const qsizetype size = bytes_.size();
+    qsizetype end = pos_;
+    while (end < size && bytes_[end] != '\r' && bytes_[end] != '\n')
+        ++end;
+    QByteArray line = bytes_.mid(pos_, end - pos_);
+    if (end < size && bytes_[end] == '\r' && end + 1 < size && bytes_[end + 1] == '\n')
+        pos_ = end + 2;
+    else
+        pos_ = end + 1;
+    ++line_;
+    return line;
+}
+
+QVariant PmfReader::GetValue(const char* name)
+{
+    const std::optional<QByteArray> line = nextLine();
+    if (!line)
+        return QVariant();
+    const qsizetype nul = line->indexOf('\0');
+    if (nul >= 0)
+        formatError(lineReason(line_, name,
+                               QStringLiteral("第 %1 个字节是空字节:这不是文本文件").arg(nul + 1)));
+    int bad = 0;
+    const std::optional<QString> text = decodeGbk(*line, &bad);
+    if (!text)
+        formatError(lineReason(line_, name,
+                               QStringLiteral("第 %1 个字节 0x%2 不是有效的 GBK 编码")
+                                   .arg(bad + 1)
+                                   .arg(uint(uchar(line->at(bad))), 2, 16, QLatin1Char('0'))));
+    return *text;
+}
+
+// ------------------------------------------------------------- format ------
+
+QByteArray encodePMF(const PmfValues& v)
+{
+    QByteArray out;
+    auto line = [&out](const QByteArray& bytes) {
+        out += bytes;
+        out += "\r\n";
+    };
+    line(encodeGbk(kHeader1));
+    line(encodeGbk(kHeader2));
+    line(encodeGbk(QStringLiteral("网站:") + kPmfWebAddress));
+    line("v1.0");
+    line(encodeGbk(QStringLiteral("保留")));
+
+    line(textLine(v.rText, "rText"));
+    line(textLine(v.pText, "pText"));
+    line(textLine(v.pText1, "pText1"));
+    line(numberTextLong(v.BackColor).toLatin1());
+    line(numberTextLong(v.ForeColor).toLatin1());
+    line(textLine(v.FontName, "FontName"));
+    line(finiteLine(v.FontSize, numberTextSingle(v.FontSize), "FontSize"));
+    line(v.ShowStar ? "True" : "False");
+    line(textLine(v.MidSign, "MidSign"));
+    line(numberTextLong(v.StarSize).toLatin1());
+    line(finiteLine(v.Width, numberTextSingle(v.Width), "Width"));
+    line(finiteLine(v.Height, numberTextSingle(v.Height), "Height"));
+    line(numberTextLong(v.Space).toLatin1());
+    line(finiteLine(v.Degree, numberTextDouble(v.Degree), "Degree"));
+    line(v.FontBold ? "True" : "False");
+
+    if (out.size() > kPmfMaxBytes)
+        formatError(QStringLiteral("描述文件将有 %1 字节,超过 1 MiB 的上限:文本太长,无法写入。").arg(out.size()));
+    return out;
+}
+
+PmfValues decodePMF(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        formatError(QStringLiteral("文件是空的,不是电子公章描述文件。"));
+
+    PmfReader reader(bytes);
+    // Both header lines are compared, byte for byte: GBK is exact, so equal
+    // bytes are equal texts, and a binary file fails here without decoding.
+    static const QByteArray h1 = encodeGbk(kHeader1);
+    static const QByteArray h2 = encodeGbk(kHeader2);
+    const std::optional<QByteArray> l1 = reader.nextLine();
+    const std::optional<QByteArray> l2 = reader.nextLine();
+    const bool ok1 = l1 && *l1 == h1;
+    const bool ok2 = l2 && *l2 == h2;
+    if (!ok1 || !ok2)
+        formatError(kBadFormatMessage);
+
+    if (bytes.size() > kPmfMaxBytes)
+        formatError(QStringLiteral("文件有 %1 字节,超过 1 MiB 的上限,不是电子公章描述文件。").arg(bytes.size()));
+
+    for (int i = 3; i <= 5; ++i)
+        if (!reader.nextLine())
+            formatError(QStringLiteral("文件不完整:只有 %1 行,文件头应有 5 行。").arg(i - 1));
+
+    // Every value is read and converted before any is assigned.
+    PmfValues v;
+    for (const PmfField& f : pmfFields()) {
+        const QVariant value = reader.GetValue(f.name);
+        switch (f.line) {
+        case 6: v.rText = value.toString(); break;
+        case 7: v.pText = value.toString(); break;
+        case 8: v.pText1 = value.toString(); break;
+        case 9: v.BackColor = readLong(value, f.line, f.name); break;
+        case 10: v.ForeColor = readLong(value, f.line, f.name); break;
+        case 11: v.FontName = value.toString(); break;
+        case 12: v.FontSize = readSingle(value, f.line, f.name); break;
+        case 13: v.ShowStar = readBoolean(value, f.line, f.name); break;
+        case 14: v.MidSign = value.toString(); break;
+        case 15: v.StarSize = readInteger(value, f.line, f.name); break;
+        case 16: v.Width = readSingle(value, f.line, f.name); break;
+        case 17: v.Height = readSingle(value, f.line, f.name); break;
+        case 18: v.Space = readLong(value, f.line, f.name); break;
+        case 19: v.Degree = readNumber(value, f.line, f.name); break;
+        case 20: v.FontBold = readBoolean(value, f.line, f.name); break;
+        }
+    }
+    // Lines after line 20 are never read.
+    return v;
+}
+
+// ------------------------------------------------------------- files -------
+
+void setPmfSaveFaultHook(std::function<bool(PmfSaveStep)> hook)
+{
+    saveFaultHook() = std::move(hook);
+}
+
+void SavePMF(const PmfValues& values, const QString& path)
+{
+    // Everything that can be refused is refused before the file is touched.
+    const QByteArray bytes = encodePMF(values);
+
+    auto fail = [&path](const QString& reason) {
+        throw PlometError(PlometError::Kind::File,
+                          QStringLiteral("无法保存描述文件“%1”:%2").arg(nativePath(path), reason));
+    };
+    // A temporary file beside the target, renamed over it on commit: a crash
+    // or a full disk midway leaves the old file whole.
+    QSaveFile file(path);
+    if (stepFails(PmfSaveStep::Open))
+        fail(QStringLiteral("无法创建文件(注入的故障)"));
+    // Unbuffered: a buffered QSaveFile (Qt 6.4) takes a short write at a
+    // full disk or a file-size limit for success and commits a cut file.
+    // Written directly, the short count is ours to see.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        fail(file.errorString());
+    if (stepFails(PmfSaveStep::Write)) {
+        file.cancelWriting();
+        fail(QStringLiteral("写入失败(注入的故障)"));
+    }
+    const qint64 written = file.write(bytes);
+    if (written != bytes.size()) {
+        const QString reason = written < 0 ? file.errorString()
+                                           : QStringLiteral("只写入了 %1 字节(共 %2 字节),磁盘可能已满")
+                                                 .arg(written)
+                                                 .arg(bytes.size());
+        file.cancelWriting();
+        fail(reason);
+    }
+    if (stepFails(PmfSaveStep::Commit)) {
+        file.cancelWriting();
+        fail(QStringLiteral("无法替换原文件(注入的故障)"));
+    }
+    if (!file.commit())
+        fail(file.errorString());
+}
+
+void SavePMF(const Plomet& seal, const QString& path)
+{
+    SavePMF(pmfValuesOf(seal), path);
+}
+
+PmfValues readPMF(const QString& path)
+{
+    auto fail = [&path](const QString& reason) {
+        throw PlometError(PlometError::Kind::File,
+                          QStringLiteral("无法读取描述文件“%1”:%2").arg(nativePath(path), reason));
+    };
+    const QFileInfo info(path);
+    if (info.isDir())
+        fail(QStringLiteral("这是一个文件夹"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(file.errorString());
+    // One byte past the limit tells a file that is too large.
+    const QByteArray bytes = file.read(kPmfMaxBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        fail(file.errorString());
+    file.close();
+    try {
+        return decodePMF(bytes);
+    } catch (const PlometError& e) {
+        if (e.message() == kBadFormatMessage)
+            throw;
+        throw PlometError(e.kind(), QStringLiteral("描述文件“%1”有误:%2").arg(nativePath(path), e.message()));
+    }
+}
+
+void LoadPMF(Plomet& seal, const QString& path)
+{
+    const PmfValues values = readPMF(path);
+    const PmfValues before = pmfValuesOf(seal);
+    try {
+        assignPmfValues(seal, values);
+    } catch (...) {
+        // A write the seal refused: all or none, so put the rest back.
+        try { assignPmfValues(seal, before); } catch (...) {}
+        throw;
+    }
+}
+
+} // namespace plomet
