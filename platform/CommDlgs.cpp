@@ -18,12 +18,30 @@ class FileDialog : public QFileDialog {
 public:
     using QFileDialog::QFileDialog;
 
+    QString withDefaultSuffix(const QString& path) const
+    {
+        const QFileInfo info(path);
+        if (defaultSuffix().isEmpty() || info.isDir() || info.fileName().isEmpty()
+            || info.fileName().contains(u'.'))
+            return path;
+        return path + u'.' + defaultSuffix();
+    }
+
     void accept() override
     {
         if (acceptMode() == AcceptSave) {
             const QStringList files = selectedFiles();
             if (!files.isEmpty()) {
-                const QFileInfo chosen(files.first());
+                // Append the default extension here, before Qt looks for an
+                // existing file, so that "seal" over an existing "seal.PMF"
+                // asks first.
+                const QString withExt = withDefaultSuffix(files.first());
+                if (withExt != files.first()) {
+                    selectFile(withExt);
+                    if (selectedFiles().value(0) != withExt)
+                        return;
+                }
+                const QFileInfo chosen(withExt);
                 const QString folder = chosen.absolutePath();
                 if (!chosen.isDir() && !QFileInfo(folder).isDir()) {
                     QMessageBox::warning(this, windowTitle(),
@@ -96,7 +114,9 @@ QString ShowFileDialog(QWidget* owner, int mode, const QString& title,
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     const QStringList files = dialog.selectedFiles();
-    return files.isEmpty() ? QString() : files.first();
+    if (files.isEmpty())
+        return QString();
+    return open ? files.first() : dialog.withDefaultSuffix(files.first());
 }
 
 std::optional<int32_t> ShowColorDialog(QWidget* owner)
