@@ -126,7 +126,7 @@ double readNumber(const QVariant& v, int line, const char* name)
         return 0;
     const std::optional<double> d = parseStrictNumber(s);
     if (!d)
-        formatError(lineReason(line, name, QStringLiteral("%1 不是数字").arg(quoted(s))));
+        formatError(lineReason(line, name, QStringLiteral("%1不是数字").arg(quoted(s))));
     return *d;
 }
 
@@ -134,7 +134,7 @@ template <class T>
 T narrowed(std::optional<T> n, const QVariant& v, int line, const char* name, const QString& range)
 {
     if (!n)
-        formatError(lineReason(line, name, QStringLiteral("%1 超出范围(%2)").arg(quoted(v.toString()), range)));
+        formatError(lineReason(line, name, QStringLiteral("%1超出范围(%2)").arg(quoted(v.toString()), range)));
     return *n;
 }
 
@@ -169,7 +169,7 @@ bool readBoolean(const QVariant& v, int line, const char* name)
         return false;
     if (const std::optional<double> d = parseStrictNumber(s))
         return *d != 0;
-    formatError(lineReason(line, name, QStringLiteral("%1 不是 True 或 False").arg(quoted(s))));
+    formatError(lineReason(line, name, QStringLiteral("%1不是 True 或 False").arg(quoted(s))));
 }
 
 // A text goes on one line and must come back as written.

@@ -4,6 +4,7 @@
 #include "Errors.h"
 #include "Export.h"
 #include "NumberText.h"
+#include "PmfFile.h"
 #include "Plomet.h"
 
 #include <QCommandLineParser>
@@ -14,10 +15,11 @@ namespace plomet {
 namespace {
 
 const char kRenderHelp[] =
-    "Usage: plomet render -o OUT.png|OUT.bmp [--set NAME=VALUE]... [--dpi N] [--transparent]\n"
+    "Usage: plomet render [SEAL.PMF] -o OUT.png|OUT.bmp [--set NAME=VALUE]... [--dpi N] [--transparent]\n"
     "\n"
-    "Draws a brand-new seal (2055 x 2055 twips) and writes it to OUT; the\n"
-    "format follows OUT's extension.\n"
+    "Draws a brand-new seal (2055 x 2055 twips), or the seal that the\n"
+    "description file SEAL.PMF describes (its size from the file), and writes\n"
+    "it to OUT; the format follows OUT's extension.\n"
     "\n"
     "  -o, --output FILE     the image to write (.png, .bmp)\n"
     "  --set NAME=VALUE      assign a property before drawing; NAME is one of\n"
@@ -59,8 +61,8 @@ int cmdRender(QStringList args)
         std::fputs(kRenderHelp, stdout);
         return kExitOk;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        printError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+    if (parser.positionalArguments().size() > 1) {
+        printError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().at(1)));
         return kExitUsage;
     }
     if (!parser.isSet(outputOpt)) {
@@ -82,6 +84,8 @@ int cmdRender(QStringList args)
         exportFormatOf(output);   // an unknown extension fails before any work
         Plomet seal;
         seal.InitProperties();
+        if (!parser.positionalArguments().isEmpty())
+            LoadPMF(seal, parser.positionalArguments().first());
         for (const QString& assignment : parser.values(setOpt))
             applySetting(seal, assignment);
         seal.Draw();

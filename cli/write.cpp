@@ -1,12 +1,84 @@
-// Placeholder until the description-file commands land: says so and fails.
+// plomet write: writes a seal description file from a new seal or another file.
 #include "cli.h"
+
+#include "Errors.h"
+#include "PmfFile.h"
+#include "Plomet.h"
+
+#include <QCommandLineParser>
+#include <cstdio>
 
 namespace plomet {
 
-int cmdWrite(QStringList)
+namespace {
+
+const char kWriteHelp[] =
+    "Usage: plomet write SEAL.PMF [--from OTHER.PMF] [--set NAME=VALUE]...\n"
+    "\n"
+    "Writes a seal description file: a brand-new seal, or the seal of\n"
+    "OTHER.PMF, with the settings applied in order. The file is replaced\n"
+    "whole or not at all.\n"
+    "\n"
+    "  --from FILE        start from the seal in this description file\n"
+    "  --set NAME=VALUE   assign a property; NAME is one of rText pText pText1\n"
+    "                     BackColor ForeColor FontName FontSize ShowStar\n"
+    "                     MidSign StarSize Space Degree FontBold, or Width /\n"
+    "                     Height in twips (or millimetres: 42mm); any letter\n"
+    "                     case. ShowDate is not kept in description files.\n"
+    "\n"
+    "On any error nothing is written, one line goes to stderr, and the exit\n"
+    "code is 1 (2 for a bad command line).\n";
+
+} // namespace
+
+int cmdWrite(QStringList args)
 {
-    printError(QStringLiteral("'write' is not available in this build yet"));
-    return kExitFailed;
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption fromOpt(QStringLiteral("from"), QStringLiteral("source file"), QStringLiteral("FILE"));
+    const QCommandLineOption setOpt(QStringLiteral("set"), QStringLiteral("property"), QStringLiteral("NAME=VALUE"));
+    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
+    parser.addOptions({fromOpt, setOpt, helpOpt});
+    args.prepend(QStringLiteral("plomet write"));
+    if (!parser.parse(args)) {
+        printError(parser.errorText());
+        return kExitUsage;
+    }
+    if (parser.isSet(helpOpt)) {
+        std::fputs(kWriteHelp, stdout);
+        return kExitOk;
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 1) {
+        printError(files.isEmpty() ? QStringLiteral("missing SEAL.PMF (the description file to write)")
+                                   : QStringLiteral("unexpected argument '%1'").arg(files.at(1)));
+        return kExitUsage;
+    }
+    if (parser.values(fromOpt).size() > 1) {
+        printError(QStringLiteral("--from given more than once"));
+        return kExitUsage;
+    }
+    for (const QString& assignment : parser.values(setOpt)) {
+        const QString name = assignment.left(assignment.indexOf(QLatin1Char('='))).trimmed();
+        if (name.compare(QLatin1String("ShowDate"), Qt::CaseInsensitive) == 0) {
+            // Accepting it would drop it without a word.
+            printError(QStringLiteral("ShowDate is not kept in description files"));
+            return kExitUsage;
+        }
+    }
+    try {
+        Plomet seal;
+        seal.InitProperties();
+        if (parser.isSet(fromOpt))
+            LoadPMF(seal, parser.value(fromOpt));
+        for (const QString& assignment : parser.values(setOpt))
+            applySetting(seal, assignment);
+        SavePMF(seal, files.first());
+    } catch (const PlometError& e) {
+        printError(e.message());
+        return kExitFailed;
+    }
+    return kExitOk;
 }
 
 } // namespace plomet
