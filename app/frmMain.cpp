@@ -1,1 +1,297 @@
-// placeholder: filled in by its owner
+#include "frmMain.h"
+
+#include "CommDlgs.h"
+#include "Guard.h"
+#include "Output.h"
+#include "PlometWidget.h"
+#include "PmfFile.h"
+#include "PropertyBag.h"
+#include "frmOption.h"
+#include "modMain.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace plomet {
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int px(int twips) { return twips / kTwipsPerPixel; }
+
+const QString kPmfFilter = QStringLiteral("电子公章描述文件 (*.PMF)") + QChar(u'\0') + QStringLiteral("*.PMF");
+
+} // namespace
+
+frmMain::frmMain(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Qorvel公章生成 v2.5"));
+    setBackgroundRole(QPalette::Window);
+    setFixedSize(px(7290), px(3225));
+
+    QPushButton* cmdSaveAs = addButton("cmdSaveAs", QStringLiteral("另 存"), 4080, 360);
+    QPushButton* cmdOption = addButton("cmdOption", QStringLiteral("设 置"), 5400, 360);
+    QPushButton* cmdCopy = addButton("cmdCopy", QStringLiteral("复 制"), 4080, 810);
+    QPushButton* cmdPrint = addButton("cmdPrint", QStringLiteral("打 印"), 4080, 1320);
+    QPushButton* cmdOpen = addButton("cmdOpen", QStringLiteral("打 开"), 4080, 1800);
+    QPushButton* cmdSave = addButton("cmdSave", QStringLiteral("保 存"), 5400, 1800);
+    QPushButton* cmdInit = addButton("cmdInit", QStringLiteral("还 原"), 4080, 2280);
+    QPushButton* cmd = addButton("cmd", QStringLiteral("保 留"), 5400, 2280);
+    (void)cmd; // reserved: no action
+
+    plomet1_ = new PlometWidget(this);
+    plomet1_->setObjectName(QStringLiteral("Plomet1"));
+    plomet1_->move(px(720), px(480));
+
+    connect(cmdOption, &QPushButton::clicked, this, &frmMain::cmdOption_Click);
+    connect(cmdInit, &QPushButton::clicked, this, &frmMain::cmdInit_Click);
+    connect(cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmMain::cmdSave_Click);
+    connect(cmdCopy, &QPushButton::clicked, this, &frmMain::cmdCopy_Click);
+    connect(cmdPrint, &QPushButton::clicked, this, &frmMain::cmdPrint_Click);
+    connect(cmdSaveAs, &QPushButton::clicked, this, &frmMain::cmdSaveAs_Click);
+
+    // Keyboard focus order: 设置, 打印, 另存, the seal, 复制, 保存, 打开, 还原, 保留.
+    QWidget* order[] = {cmdOption, cmdPrint, cmdSaveAs, plomet1_, cmdCopy,
+                        cmdSave,   cmdOpen,  cmdInit,   cmd};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    cmdOption->setFocus();
+
+    // The seal restores the state stored with the window, at its stored size.
+    Plomet& seal = Plomet1();
+    guarded(nullptr, QStringLiteral("恢复印章的初始状态失败。"), [&] {
+        seal.setWidth(static_cast<float>(kStoredSealTwips));
+        seal.setHeight(static_cast<float>(kStoredSealTwips));
+        seal.ReadProperties(storedState());
+    });
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(0, 0), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+
+    Form_Load();
+}
+
+frmMain::~frmMain() = default;
+
+Plomet& frmMain::Plomet1()
+{
+    return plomet1_->seal();
+}
+
+frmOption* frmMain::optionDialog() const
+{
+    return option_.data();
+}
+
+void frmMain::showAndActivate()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+PropertyBag frmMain::storedState()
+{
+    PropertyBag bag;
+    bag.WriteProperty(QStringLiteral("ShowDate"), true);
+    bag.WriteProperty(QStringLiteral("Degree"), 266.0);
+    return bag;
+}
+
+QPushButton* frmMain::addButton(const char* name, const QString& caption, int leftTwips, int topTwips)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QString::fromLatin1(name));
+    QFont font(QStringLiteral("宋体"));
+    font.setPointSizeF(10.5);
+    button->setFont(font);
+    button->setGeometry(px(leftTwips), px(topTwips), px(1335), px(375));
+    button->setAutoDefault(false);
+    return button;
+}
+
+void frmMain::Form_Load()
+{
+    init();
+    drawGuarded();
+}
+
+void frmMain::init()
+{
+    const QFileInfo info(DefaultFile);
+    if (DefaultFile.isEmpty() || !info.exists() || !info.isFile() || info.isHidden())
+        return;
+    loadGuarded(DefaultFile);
+}
+
+void frmMain::loadGuarded(const QString& path)
+{
+    bool badHeader = false;
+    guarded(isVisible() ? this : nullptr, QString(), [&] {
+        try {
+            LoadPMF(Plomet1(), path);
+        } catch (const PlometError& e) {
+            if (e.kind() == PlometError::Kind::Format && e.message() == kBadFormatMessage) {
+                badHeader = true;
+                return;
+            }
+            throw;
+        }
+    });
+    if (badHeader)
+        showMessage(isVisible() ? this : nullptr, kBadFormatMessage);
+}
+
+void frmMain::drawGuarded()
+{
+    guarded(isVisible() ? this : nullptr, QStringLiteral("绘制印章失败。"), [&] { Plomet1().Draw(); });
+}
+
+void frmMain::cmdOption_Click()
+{
+    guarded(this, QStringLiteral("打开设置窗口失败。"), [&] {
+        if (!option_)
+            option_ = new frmOption(*this);
+        option_->show();
+        option_->raise();
+        option_->activateWindow();
+    });
+}
+
+void frmMain::cmdInit_Click()
+{
+    guarded(this, QStringLiteral("还原默认值失败。"), [&] {
+        Plomet& seal = Plomet1();
+        seal.setRText(QStringLiteral("中山Qorvel软件有限公司"));
+        seal.setPText1(QStringLiteral("专用章"));
+        seal.setMidSign(QStringLiteral("★"));
+        seal.setShowStar(true);
+        seal.setDegree(-1.0);
+        seal.setWidth(2055.0f);
+        seal.setHeight(2055.0f);
+        seal.setFontName(QStringLiteral("黑体"));
+        seal.setFontSize(12.0f);
+        // Shown at once, so the button visibly does what it says.
+        seal.Draw();
+    });
+}
+
+void frmMain::cmdOpen_Click()
+{
+    QString path;
+    if (!guarded(this, QStringLiteral("无法显示打开文件对话框。"), [&] {
+            path = ShowFileDialog(this, kOpenDialog, QStringLiteral("打开"), QString(), kPmfFilter,
+                                  appDirForDialogs(), QStringLiteral("PMF"));
+        }))
+        return;
+    if (path.isEmpty())
+        return;
+    loadGuarded(path);
+    // Drawn also after a refused file: then it shows the unchanged seal.
+    drawGuarded();
+}
+
+void frmMain::cmdSave_Click()
+{
+    guarded(this, QString(), [&] {
+        const QString path = ShowFileDialog(this, kSaveDialog, QStringLiteral("保存"), QString(),
+                                            kPmfFilter, appDirForDialogs(), QStringLiteral("PMF"));
+        if (path.isEmpty())
+            return;
+        SavePMF(Plomet1(), path);
+    });
+}
+
+void frmMain::cmdCopy_Click()
+{
+}
+
+void frmMain::cmdPrint_Click()
+{
+}
+
+void frmMain::cmdSaveAs_Click()
+{
+}
+
+void frmMain::unload()
+{
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+
+    QString why;
+    try {
+        SavePMF(Plomet1(), DefaultFile);
+        return;
+    } catch (const PlometError& e) {
+        why = e.message();
+    } catch (const std::exception& e) {
+        why = QString::fromLocal8Bit(e.what());
+    }
+
+    // Never lose the seal silently: say why and offer another place.
+    for (;;) {
+        QMessageBox ask(QMessageBox::Warning, appTitle(),
+                        QStringLiteral("无法把印章保存到默认文件“%1”：\n%2\n\n是否把印章保存到其他位置？")
+                            .arg(QDir::toNativeSeparators(DefaultFile), why),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        ask.setDefaultButton(QMessageBox::Yes);
+        if (ask.exec() != QMessageBox::Yes)
+            return;
+        QString path;
+        guarded(this, QStringLiteral("无法显示保存文件对话框。"), [&] {
+            path = ShowFileDialog(this, kSaveDialog, QStringLiteral("保存"), QString(), kPmfFilter,
+                                  appDirForDialogs(), QStringLiteral("PMF"));
+        });
+        if (path.isEmpty())
+            continue;
+        try {
+            SavePMF(Plomet1(), path);
+            return;
+        } catch (const PlometError& e) {
+            why = e.message();
+        } catch (const std::exception& e) {
+            why = QString::fromLocal8Bit(e.what());
+        }
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    unload();
+    // The settings dialog goes with the main window.
+    if (option_)
+        option_->close();
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void frmMain::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (!firstPaintMarked_ && qEnvironmentVariableIsSet("PLOMET_MARK_FIRST_PAINT")) {
+        firstPaintMarked_ = true;
+        // After this paint pass has reached the screen.
+        QTimer::singleShot(0, [] {
+            std::fputs("plomet: first paint\n", stderr);
+            std::fflush(stderr);
+        });
+    }
+}
+
+} // namespace plomet

@@ -1,14 +1,24 @@
 #pragma once
 // The main window: one seal control `Plomet1` beside two columns of buttons.
+// Loads the default description file when it is created, writes it back when
+// it closes, and runs one command per button.
+#include <QPointer>
 #include <QWidget>
+
+class QPushButton;
 
 namespace plomet {
 
 class Plomet;
+class PlometWidget;
+class PropertyBag;
+class frmOption;
 
 class frmMain : public QWidget {
     Q_OBJECT
 public:
+    // Builds the window, restores the seal's stored state, then runs the
+    // window load: init (the default file, when there is one) and Draw.
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
 
@@ -16,6 +26,50 @@ public:
     Plomet& Plomet1();
     // Shows the main window and brings it to the front.
     void showAndActivate();
+
+    // The state stored with the window's layout for `Plomet1`: "ShowDate"
+    // True and "Degree" 266; every other item takes its read default.
+    static PropertyBag storedState();
+    // The stored size of `Plomet1`, in twips.
+    static constexpr double kStoredSealTwips = 2055.0;
+
+    // Loads DefaultFile into the seal when it exists (a hidden file, or
+    // anything that is not a file, counts as absent). Does not draw.
+    void init();
+
+    // The buttons' handlers.
+    void cmdOption_Click();
+    void cmdInit_Click();
+    void cmdOpen_Click();
+    void cmdSave_Click();
+    void cmdCopy_Click();
+    void cmdPrint_Click();
+    void cmdSaveAs_Click();
+
+    // Window unload: writes the seal to DefaultFile. When that fails, says why
+    // and offers to save it elsewhere until it is saved or the user declines.
+    // Runs once; later calls do nothing.
+    void unload();
+
+    // The settings dialog while it is open, else null.
+    frmOption* optionDialog() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPushButton* addButton(const char* name, const QString& caption, int leftTwips, int topTwips);
+    void Form_Load();
+    // Runs a load of a description file and tells the user about a failure;
+    // the wrong-header case shows exactly the one message users know.
+    void loadGuarded(const QString& path);
+    void drawGuarded();
+
+    PlometWidget* plomet1_ = nullptr;
+    QPointer<frmOption> option_;
+    bool unloaded_ = false;
+    bool firstPaintMarked_ = false;
 };
 
 } // namespace plomet
