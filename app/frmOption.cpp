@@ -1,1 +1,342 @@
-// placeholder: filled in by its owner
+#include "frmOption.h"
+
+#include "CommDlgs.h"
+#include "Conversions.h"
+#include "Errors.h"
+#include "Guard.h"
+#include "NumberText.h"
+#include "Plomet.h"
+#include "frmMain.h"
+#include "modFont.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QScreen>
+
+namespace plomet {
+
+namespace {
+
+// Layout positions are twips; a pixel is 15 twips at 96 dots per inch.
+constexpr int kTwipsPerPixel = 15;
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+                 height / kTwipsPerPixel);
+}
+
+// The names the error messages give the fields: the labels without their
+// colons, with the two "尺寸" told apart.
+const QString kStarSizeField = QStringLiteral("中央标志尺寸");
+const QString kWidthField = QStringLiteral("公章宽度");
+const QString kHeightField = QStringLiteral("公章高度");
+const QString kFontSizeField = QStringLiteral("字体尺寸");
+const QString kSpaceField = QStringLiteral("字符间隔");
+const QString kDegreeField = QStringLiteral("方向(角度)");
+
+// Sets a drop-down list's text, selecting the matching entry when there is one
+// (so the open list shows it) and showing the text as it is when there is not.
+void setListText(QComboBox& list, const QString& text)
+{
+    const int index = list.findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0)
+        list.setCurrentIndex(index);
+    list.setEditText(text);
+}
+
+} // namespace
+
+QColor colorFromRef(int32_t ref)
+{
+    const uint32_t u = static_cast<uint32_t>(ref);
+    if (u & 0x80000000u) {
+        // System colours by their index, to the palette roles that play the
+        // same part here.
+        const QPalette pal = QApplication::palette();
+        switch (u & 0xFFu) {
+        case 4: case 15: return pal.color(QPalette::Button);          // menu, button face
+        case 5: return pal.color(QPalette::Base);                      // window background
+        case 7: case 8: return pal.color(QPalette::WindowText);        // menu / window text
+        case 13: return pal.color(QPalette::Highlight);
+        case 14: return pal.color(QPalette::HighlightedText);
+        case 16: return pal.color(QPalette::Dark);                     // button shadow
+        case 17: return pal.color(QPalette::Disabled, QPalette::Text); // grey text
+        case 18: return pal.color(QPalette::ButtonText);
+        case 20: return pal.color(QPalette::Light);                    // button highlight
+        case 21: return pal.color(QPalette::Shadow);
+        case 22: return pal.color(QPalette::Midlight);
+        case 23: return pal.color(QPalette::ToolTipText);
+        case 24: return pal.color(QPalette::ToolTipBase);
+        default: return pal.color(QPalette::Window);
+        }
+    }
+    return QColor(int(u & 0xFFu), int((u >> 8) & 0xFFu), int((u >> 16) & 0xFFu));
+}
+
+frmOption::frmOption(frmMain& main)
+    : QDialog(nullptr), main_(&main)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+    setWindowTitle(QStringLiteral("设置"));
+    // The forms' usual face: 宋体 at 9 points (resolved to an installed CJK face).
+    setFont(QFont(QStringLiteral("宋体"), 9));
+    setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
+    buildControls();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    Form_Load();
+}
+
+frmOption::~frmOption() = default;
+
+void frmOption::buildControls()
+{
+    auto label = [this](const QString& text, int l, int t, int w, int h) {
+        auto* lbl = new QLabel(text, this);
+        lbl->setGeometry(twipsRect(l, t, w, h));
+        lbl->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        return lbl;
+    };
+    auto lineEdit = [this](const char* name, int l, int t, int w, int h) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QLatin1String(name));
+        e->setGeometry(twipsRect(l, t, w, h));
+        return e;
+    };
+    auto checkBox = [this](const char* name, const QString& caption, int l, int t, int w, int h) {
+        auto* c = new QCheckBox(caption, this);
+        c->setObjectName(QLatin1String(name));
+        c->setGeometry(twipsRect(l, t, w, h));
+        return c;
+    };
+    auto list = [this](const char* name, int l, int t, int w, int h) {
+        auto* c = new QComboBox(this);
+        c->setObjectName(QLatin1String(name));
+        c->setEditable(true);
+        // The entries are suggestions: a typed value stays what was typed,
+        // is not added to the list, and is not completed to an entry.
+        c->setInsertPolicy(QComboBox::NoInsert);
+        c->setCompleter(nullptr);
+        c->setGeometry(twipsRect(l, t, w, h));
+        return c;
+    };
+    auto button = [this](const char* name, const QString& caption, int l, int t, int w, int h) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QLatin1String(name));
+        b->setGeometry(twipsRect(l, t, w, h));
+        return b;
+    };
+
+    label(QStringLiteral("公司名称:"), 720, 600, 1215, 495);
+    rText_ = lineEdit("rText", 2040, 480, 2895, 375);
+    label(QStringLiteral("章附名行1:"), 720, 1200, 1215, 495);
+    pText_ = lineEdit("pText", 2040, 1080, 2895, 375);
+    label(QStringLiteral("章附名行2:"), 720, 1800, 1215, 495);
+    pText1_ = lineEdit("pText1", 2040, 1680, 2895, 375);
+    label(QStringLiteral("公章宽度:"), 720, 2400, 1215, 495);
+    cWidth_ = lineEdit("cWidth", 2040, 2280, 2895, 375);
+    label(QStringLiteral("公章高度:"), 720, 3000, 1215, 495);
+    cHeight_ = lineEdit("cHeight", 2040, 2880, 2895, 375);
+    chkDist_ = checkBox("chkDist", QStringLiteral("保持一致"), 5040, 2880, 1335, 495);
+    chkStar_ = checkBox("chkStar", QStringLiteral("显示中央标志"), 720, 3600, 1935, 375);
+    MidSign_ = lineEdit("MidSign", 2640, 3600, 495, 375);
+    label(QStringLiteral("尺寸:"), 3360, 3720, 525, 210);
+    cboStarSize_ = list("cboStarSize", 4080, 3600, 855, 315);
+    label(QStringLiteral("字体:"), 720, 4320, 525, 210);
+    cboFont_ = list("cboFont", 1560, 4320, 1215, 300);
+    label(QStringLiteral("尺寸:"), 3000, 4440, 525, 210);
+    cboSize_ = list("cboSize", 3720, 4320, 1215, 300);
+    chkFontBold_ = checkBox("chkFontBold", QStringLiteral("粗体"), 5160, 4320, 855, 255);
+    label(QStringLiteral("字符间隔："), 720, 4920, 1050, 210);
+    CharSpace_ = lineEdit("CharSpace", 1800, 4800, 615, 375);
+    label(QStringLiteral("个字符"), 2640, 4920, 630, 210);
+    cmdColor_ = button("cmdColor", QStringLiteral("更改颜色"), 3600, 4800, 1335, 375);
+    label(QStringLiteral("方向(角度):"), 720, 5520, 1155, 210);
+    Degree_ = lineEdit("Degree", 2055, 5430, 1575, 285);
+    label(QStringLiteral("-1为自动。"), 3840, 5400, 1050, 210);
+    cmdOption_ = button("cmdOption", QStringLiteral("更 改"), 1200, 6120, 1335, 375);
+    cmdRefresh_ = button("cmdRefresh", QStringLiteral("应 用"), 3240, 6120, 1335, 375);
+
+    // The texts the fields hold until ReadData replaces them.
+    MidSign_->setText(QStringLiteral("★"));
+    CharSpace_->setText(QStringLiteral("1"));
+    Degree_->setText(QStringLiteral("-1"));
+    chkDist_->setChecked(true);
+    chkStar_->setChecked(true);
+
+    // Enter in any field presses "应 用".
+    cmdRefresh_->setDefault(true);
+
+    // Keyboard focus order, lowest position first.
+    QWidget* const order[] = {rText_,  pText_,   pText1_,     cWidth_,  cHeight_,     cboFont_,
+                              cboSize_, CharSpace_, cmdOption_, cmdColor_, chkStar_,    chkDist_,
+                              cboStarSize_, MidSign_, Degree_, chkFontBold_, cmdRefresh_};
+    for (size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    rText_->setFocus();
+
+    connect(cWidth_, &QLineEdit::textChanged, this, &frmOption::cWidth_Change);
+    connect(cHeight_, &QLineEdit::textChanged, this, &frmOption::cHeight_Change);
+    connect(cmdColor_, &QPushButton::clicked, this, &frmOption::cmdColor_Click);
+    connect(cmdOption_, &QPushButton::clicked, this, &frmOption::cmdOption_Click);
+    connect(cmdRefresh_, &QPushButton::clicked, this, &frmOption::cmdRefresh_Click);
+}
+
+void frmOption::Form_Load()
+{
+    FillFontList(*cboFont_);
+    FillSizeList(*cboSize_);
+    FillSizeList(*cboStarSize_);
+    guarded(this, QStringLiteral("无法读取公章的设置。"), [this] { ReadData(); });
+}
+
+void frmOption::ReadData()
+{
+    if (!main_)
+        return;
+    const Plomet& seal = main_->Plomet1();
+    rText_->setText(seal.rText());
+    pText_->setText(seal.pText());
+    pText1_->setText(seal.pText1());
+    chkStar_->setChecked(seal.ShowStar());
+    // Through the texts, so that the size coupling runs.
+    cWidth_->setText(numberTextSingle(seal.Width()));
+    cHeight_->setText(numberTextSingle(seal.Height()));
+    setListText(*cboFont_, seal.FontName());
+    setListText(*cboSize_, numberTextSingle(seal.FontSize()));
+    chkFontBold_->setChecked(seal.FontBold());
+    MidSign_->setText(seal.MidSign());
+    setListText(*cboStarSize_, numberTextLong(seal.StarSize()));
+    CharSpace_->setText(numberTextLong(seal.Space()));
+    setFaceColor(seal.ForeColor());
+    Degree_->setText(numberTextDouble(seal.Degree()));
+}
+
+void frmOption::WriteData()
+{
+    if (!main_)
+        return;
+    Plomet& seal = main_->Plomet1();
+    // Each conversion remembers its field, so that a failure can point at it.
+    auto from = [this](QWidget* field, auto convert) {
+        failedField_ = field;
+        const auto value = convert();
+        failedField_ = nullptr;
+        return value;
+    };
+    failedField_ = nullptr;
+
+    seal.setRText(rText_->text());
+    seal.setPText(pText_->text());
+    seal.setStarSize(from(cboStarSize_, [&] {
+        return strictToInteger(cboStarSize_->currentText(), kStarSizeField);
+    }));
+    seal.setPText1(pText1_->text());
+    seal.setWidth(from(cWidth_, [&] { return strictToSingle(cWidth_->text(), kWidthField); }));
+    seal.setHeight(from(cHeight_, [&] { return strictToSingle(cHeight_->text(), kHeightField); }));
+    seal.setShowStar(chkStar_->isChecked());
+    seal.setMidSign(MidSign_->text());
+    seal.setFontName(cboFont_->currentText());
+    seal.setFontSize(from(cboSize_, [&] {
+        return strictToSingle(cboSize_->currentText(), kFontSizeField);
+    }));
+    seal.setFontBold(chkFontBold_->isChecked());
+    seal.setSpace(from(CharSpace_, [&] { return lenientToLong(CharSpace_->text(), kSpaceField); }));
+    seal.setDegree(from(Degree_, [&] { return lenientToDouble(Degree_->text(), kDegreeField); }));
+    seal.Draw();
+}
+
+// The size coupling: each change is copied once; setting the other box to the
+// text it already holds is no change, so the copy does not come back.
+void frmOption::cWidth_Change()
+{
+    if (chkDist_->isChecked() && cHeight_->text() != cWidth_->text())
+        cHeight_->setText(cWidth_->text());
+}
+
+void frmOption::cHeight_Change()
+{
+    if (chkDist_->isChecked() && cWidth_->text() != cHeight_->text())
+        cWidth_->setText(cHeight_->text());
+}
+
+void frmOption::setFaceColor(int32_t color)
+{
+    faceColor_ = color;
+    const QColor face = colorFromRef(color);
+    QPalette pal = cmdColor_->palette();
+    pal.setColor(QPalette::Button, face);
+    // The caption must stay readable on any colour, black included.
+    pal.setColor(QPalette::ButtonText, face.lightnessF() < 0.5 ? Qt::white : Qt::black);
+    cmdColor_->setPalette(pal);
+    cmdColor_->setAutoFillBackground(true);
+    cmdColor_->update();
+}
+
+bool frmOption::writeOrExplain()
+{
+    failedField_ = nullptr;
+    const bool ok = guarded(this, QStringLiteral("设置没有全部应用。"), [this] { WriteData(); });
+    if (!ok && failedField_) {
+        // Back to the field that needs mending, its text kept and selected.
+        activateWindow();
+        failedField_->setFocus(Qt::OtherFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(failedField_))
+            edit->selectAll();
+        else if (auto* combo = qobject_cast<QComboBox*>(failedField_))
+            combo->lineEdit()->selectAll();
+    }
+    return ok;
+}
+
+void frmOption::cmdColor_Click()
+{
+    guarded(this, QStringLiteral("无法更改颜色。"), [this] {
+        const std::optional<int32_t> chosen = ShowColorDialog(this);
+        if (!chosen)
+            return;   // cancelled: the colour stays as it is
+        setFaceColor(*chosen);
+        if (!main_)
+            return;
+        Plomet& seal = main_->Plomet1();
+        seal.setForeColor(faceColor_);
+        seal.Draw();
+    });
+}
+
+void frmOption::cmdOption_Click()
+{
+    if (!writeOrExplain())
+        return;
+    if (main_)
+        main_->showAndActivate();
+    close();
+}
+
+void frmOption::cmdRefresh_Click()
+{
+    if (!writeOrExplain())
+        return;
+    if (main_)
+        main_->showAndActivate();
+}
+
+void frmOption::keyPressEvent(QKeyEvent* event)
+{
+    // The dialog has no cancel button: Escape must not throw away what the
+    // user typed by closing it.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace plomet

@@ -1,6 +1,20 @@
 #pragma once
 // The settings dialog: edits every property of the main window's seal.
+//
+// It keeps no copy of the seal: ReadData copies the seal into the fields when
+// the dialog opens, WriteData copies the fields back ("更 改", "应 用"), and
+// the colour button applies its colour at once. Typing changes nothing in the
+// seal until then.
+#include <QColor>
 #include <QDialog>
+#include <QPointer>
+#include <cstdint>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
 namespace plomet {
 
@@ -12,6 +26,65 @@ public:
     // Modeless, no owner window; deletes itself when closed. Runs Form_Load.
     explicit frmOption(frmMain& main);
     ~frmOption() override;
+
+    // Seal to fields: the fourteen steps, the size boxes through their texts
+    // so that the size coupling runs.
+    void ReadData();
+    // Fields to seal: thirteen plain writes in a fixed order, then Draw.
+    // Throws PlometError at the first field that does not convert; the writes
+    // before it have taken effect, the later ones have not, nothing is drawn.
+    void WriteData();
+
+    // The colour cmdColor shows, 0x00BBGGRR (the seal's ForeColor as last read
+    // or chosen here).
+    int32_t faceColor() const { return faceColor_; }
+
+    // The client area in twips, as laid out.
+    static constexpr int kClientWidthTwips = 6570;
+    static constexpr int kClientHeightTwips = 6825;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Form_Load();
+    void cWidth_Change();
+    void cHeight_Change();
+    void cmdColor_Click();
+    void cmdOption_Click();
+    void cmdRefresh_Click();
+
+    void buildControls();
+    void setFaceColor(int32_t color);
+    // WriteData behind a message: false (with the message shown and the
+    // focus on the failing field) when it failed.
+    bool writeOrExplain();
+
+    QPointer<frmMain> main_;
+    int32_t faceColor_ = 0;
+    QWidget* failedField_ = nullptr;   // the field WriteData stopped at
+
+    QLineEdit* rText_ = nullptr;
+    QLineEdit* pText_ = nullptr;
+    QLineEdit* pText1_ = nullptr;
+    QLineEdit* cWidth_ = nullptr;
+    QLineEdit* cHeight_ = nullptr;
+    QCheckBox* chkDist_ = nullptr;
+    QCheckBox* chkStar_ = nullptr;
+    QLineEdit* MidSign_ = nullptr;
+    QComboBox* cboStarSize_ = nullptr;
+    QComboBox* cboFont_ = nullptr;
+    QComboBox* cboSize_ = nullptr;
+    QCheckBox* chkFontBold_ = nullptr;
+    QLineEdit* CharSpace_ = nullptr;
+    QPushButton* cmdColor_ = nullptr;
+    QLineEdit* Degree_ = nullptr;
+    QPushButton* cmdOption_ = nullptr;
+    QPushButton* cmdRefresh_ = nullptr;
 };
+
+// A colour value 0x00BBGGRR as a QColor; a value with the top bit set names a
+// system colour (0x80000000 + index) and takes the matching palette colour.
+QColor colorFromRef(int32_t ref);
 
 } // namespace plomet
