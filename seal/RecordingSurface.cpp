@@ -5,7 +5,8 @@
 #include "Render.h"
 
 #include <QFontMetrics>
-#include <QTextLayout>
+#include <QFontMetricsF>
+#include <QHash>
 #include <algorithm>
 #include <cmath>
 
@@ -146,19 +147,27 @@ std::vector<double> RecordingSurface::PrefixWidths(const QString& text) const
     std::vector<double> out(static_cast<size_t>(text.size()) + 1, 0.0);
     if (pixelHeight_ <= 0 || text.isEmpty())
         return out;
-    // One layout of the whole text gives every prefix's advance in one pass;
-    // each is then rounded to whole pixels like a separate measurement.
-    QTextLayout layout(text, makeFont(fontName_, pixelHeight_, fontBold_ ? 700 : 400));
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    layout.endLayout();
-    if (!line.isValid())
-        return out;
-    for (qsizetype i = 1; i <= text.size(); ++i)
-        out[static_cast<size_t>(i)] = double(qRound(line.cursorToX(static_cast<int>(i)))) * tppX_;
+    // One pass: the running sum of each character's advance (exact in 1/64
+    // pixels, as the text engine adds them), rounded to whole pixels like a
+    // separate measurement of that prefix. Measuring each prefix afresh would
+    // be quadratic in the length of the name.
+    const QFontMetricsF exact(makeFont(fontName_, pixelHeight_, fontBold_ ? 700 : 400));
+    QHash<char32_t, double> advances;
+    double sum = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const qsizetype len = pair ? 2 : 1;
+        const char32_t cp = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
+        auto it = advances.constFind(cp);
+        if (it == advances.constEnd())
+            it = advances.insert(cp, exact.horizontalAdvance(text.mid(i, len)));
+        sum += *it;
+        if (pair)
+            out[static_cast<size_t>(i + 1)] = out[static_cast<size_t>(i)];   // inside the pair
+        i += len;
+        out[static_cast<size_t>(i)] = double(qRound(sum)) * tppX_;
+    }
     return out;
 }
 

@@ -19,6 +19,7 @@ namespace {
 // (100 million pixels is 400 MB).
 constexpr double kMaxPixels = 100e6;
 constexpr int kMaxSide = 30000;
+constexpr double kStackBleed = 0.25;   // device pixels   // device pixels   // device pixels   // device pixels   // device pixels
 
 struct FontEntry {
     QFont font;
@@ -26,22 +27,36 @@ struct FontEntry {
 };
 
 // Fonts with their ascent, reused across paints: the same few faces and
-// sizes come back on every Draw.
+// sizes come back on every Draw, and a run of glyphs shares one.
 const FontEntry& fontFor(const QString& face, double pixelHeight, int weight)
 {
-    thread_local QHash<QString, FontEntry> cache;
-    const QString key = face + QLatin1Char('\x1f') + QString::number(pixelHeight)
-                      + QLatin1Char('\x1f') + QString::number(weight);
-    auto it = cache.constFind(key);
-    if (it == cache.constEnd()) {
-        if (cache.size() > 256)
-            cache.clear();
-        FontEntry e;
-        e.font = makeFont(face, pixelHeight, weight);
-        e.ascent = QFontMetricsF(e.font).ascent();
-        it = cache.insert(key, e);
-    }
-    return *it;
+    struct Key {
+        QString face;
+        double pixelHeight;
+        int weight;
+        bool operator==(const Key& o) const
+        {
+            return pixelHeight == o.pixelHeight && weight == o.weight && face == o.face;
+        }
+    };
+    thread_local std::vector<std::pair<Key, FontEntry>> cache;
+    thread_local size_t last = 0;
+    const Key key{face, pixelHeight, weight};
+    if (last < cache.size() && cache[last].first == key)
+        return cache[last].second;
+    for (size_t i = 0; i < cache.size(); ++i)
+        if (cache[i].first == key) {
+            last = i;
+            return cache[i].second;
+        }
+    if (cache.size() >= 64)
+        cache.clear();
+    FontEntry e;
+    e.font = makeFont(face, pixelHeight, weight);
+    e.ascent = QFontMetricsF(e.font).ascent();
+    cache.emplace_back(key, e);
+    last = cache.size() - 1;
+    return cache[last].second;
 }
 
 bool sameRing(const DrawnCircle& a, const DrawnCircle& b)
@@ -55,8 +70,11 @@ bool sameRing(const DrawnCircle& a, const DrawnCircle& b)
 // The same picture as the separate one-pixel circles, at a fraction of the work.
 void paintRing(QPainter& painter, const DrawnCircle& first, double rMin, double rMax, double s)
 {
-    const double inner = std::max(0.0, rMin - first.penWidth / 2.0);
-    const double outer = rMax + first.penWidth / 2.0;
+    // Stacked anti-aliased circles darken their edge pixels as if the band
+    // were about a quarter of a device pixel wider on each side; so does the band.
+    const double bleed = rMax > rMin ? kStackBleed / s : 0.0;
+    const double inner = std::max(0.0, rMin - first.penWidth / 2.0 - bleed);
+    const double outer = rMax + first.penWidth / 2.0 + bleed;
     const double mid = (inner + outer) / 2.0;
     QPen pen(QColor::fromRgb(first.color));
     pen.setWidthF((outer - inner) * s);
@@ -65,30 +83,33 @@ void paintRing(QPainter& painter, const DrawnCircle& first, double rMin, double 
     painter.drawEllipse(QPointF(first.cx * s, first.cy * s), mid * s, mid * s);
 }
 
-void paintText(QPainter& painter, const DrawnText& t, double s, double twipsPerPixelY,
-               const RenderOptions& options)
+void paintText(QPainter& painter, const QTransform& base, const DrawnText& t, double s,
+               double twipsPerPixelY, const RenderOptions& options)
 {
     const FontEntry& fe = fontFor(t.face, t.pixelHeight, t.weight);
-    painter.save();
-    // Turned clockwise about the top-left corner of the cell, that corner at (x, y).
-    painter.translate(t.x * s, t.y * s);
+    // Turned clockwise about the top-left corner of the cell, that corner at
+    // (x, y); the model's pixel heights are screen pixels, so other
+    // resolutions scale.
+    QTransform glyph = base;
+    glyph.translate(t.x * s, t.y * s);
     if (t.angleDeg != 0)
-        painter.rotate(t.angleDeg);
-    // The model's pixel heights are screen pixels; other resolutions scale.
+        glyph.rotate(t.angleDeg);
     const double k = s * twipsPerPixelY;
     if (std::fabs(k - 1.0) > 1e-12)
-        painter.scale(k, k);
+        glyph.scale(k, k);
+    painter.setTransform(glyph);
     const QColor color = QColor::fromRgb(t.color);
     if (options.glyphOutlines) {
         QPainterPath path;
         path.addText(QPointF(0, fe.ascent), fe.font, t.text);
         painter.fillPath(path, color);
     } else {
-        painter.setFont(fe.font);
-        painter.setPen(color);
+        if (painter.font() != fe.font)
+            painter.setFont(fe.font);
+        if (painter.pen().color() != color || painter.pen().widthF() != 0)
+            painter.setPen(QPen(color, 0));
         painter.drawText(QPointF(0, fe.ascent), t.text);
     }
-    painter.restore();
 }
 
 double clampTwips(double v)
@@ -124,10 +145,11 @@ void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTw
         painter.fillRect(QRectF(0, 0, clampTwips(model.widthTwips) * s, clampTwips(model.heightTwips) * s),
                          QColor::fromRgb(model.background));
 
+    const QTransform base = painter.transform();
     const auto& items = model.items;
     for (size_t i = 0; i < items.size(); ++i) {
         if (const auto* t = std::get_if<DrawnText>(&items[i])) {
-            paintText(painter, *t, s, model.twipsPerPixelY, options);
+            paintText(painter, base, *t, s, model.twipsPerPixelY, options);
             continue;
         }
         const auto& c = std::get<DrawnCircle>(items[i]);
@@ -143,9 +165,11 @@ void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTw
             last = next;
             ++j;
         }
+        painter.setTransform(base);
         paintRing(painter, c, rMin, rMax, s);
         i = j - 1;
     }
+    painter.setTransform(base);
 }
 
 QImage rasterize(const DrawingModel& model, double dpi, const RenderOptions& options)
