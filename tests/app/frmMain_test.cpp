@@ -1,0 +1,312 @@
+// The main window in-process (offscreen): layout, the seal's stored state,
+// the window load with and without a default file, "还 原", and the unload
+// that must never lose the seal.
+#include "Guard.h"
+#include "ModalDriver.h"
+#include "Plomet.h"
+#include "PmfFile.h"
+#include "PropertyBag.h"
+#include "TestUtil.h"
+#include "frmMain.h"
+#include "frmOption.h"
+#include "modMain.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace plomet;
+using plomet::test::watchdog;
+using plomet::test::whenModal;
+
+namespace {
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        DefaultFile = path(QStringLiteral("Plomet.PMF"));
+    }
+    void TearDown() override
+    {
+        plomet::test::clearDrivers();
+        DefaultFile.clear();
+    }
+    QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
+
+    // A description file of a seal that differs from the stored state.
+    void writeOtherSeal(const QString& file)
+    {
+        Plomet seal;
+        seal.InitProperties();
+        seal.setRText(QStringLiteral("测试印章有限公司"));
+        seal.setDegree(45.0);
+        seal.setFontBold(false);
+        seal.setWidth(3000.0f);
+        seal.setHeight(3000.0f);
+        SavePMF(seal, file);
+    }
+
+    QTemporaryDir dir;
+};
+
+QImage pixelsOf(const Plomet& seal)
+{
+    return seal.image() ? seal.image()->pixels() : QImage();
+}
+
+} // namespace
+
+TEST_F(MainWindow, LayoutInPixelsAtFifteenTwipsEach)
+{
+    frmMain w;
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Qorvel公章生成 v2.5"));
+    EXPECT_EQ(w.size(), QSize(486, 215));
+    struct Row { const char* name; const char* caption; QRect rect; } rows[] = {
+        {"cmdSaveAs", "另 存", {272, 24, 89, 25}},
+        {"cmdOption", "设 置", {360, 24, 89, 25}},
+        {"cmdCopy", "复 制", {272, 54, 89, 25}},
+        {"cmdPrint", "打 印", {272, 88, 89, 25}},
+        {"cmdOpen", "打 开", {272, 120, 89, 25}},
+        {"cmdSave", "保 存", {360, 120, 89, 25}},
+        {"cmdInit", "还 原", {272, 152, 89, 25}},
+        {"cmd", "保 留", {360, 152, 89, 25}},
+    };
+    for (const Row& r : rows) {
+        auto* b = w.findChild<QPushButton*>(QString::fromLatin1(r.name));
+        ASSERT_NE(b, nullptr) << r.name;
+        EXPECT_EQ(b->text(), QString::fromUtf8(r.caption)) << r.name;
+        EXPECT_EQ(b->geometry(), r.rect) << r.name;
+        EXPECT_EQ(b->font().family(), QStringLiteral("宋体")) << r.name;
+        EXPECT_DOUBLE_EQ(b->font().pointSizeF(), 10.5) << r.name;
+        EXPECT_TRUE(b->isEnabled()) << r.name;
+    }
+    auto* seal = w.findChild<QWidget*>(QStringLiteral("Plomet1"));
+    ASSERT_NE(seal, nullptr);
+    EXPECT_EQ(seal->geometry(), QRect(48, 32, 137, 137));
+}
+
+TEST_F(MainWindow, FocusOrderFollowsTheTable)
+{
+    frmMain w;
+    const char* order[] = {"cmdOption", "cmdPrint", "cmdSaveAs", "Plomet1", "cmdCopy",
+                           "cmdSave",   "cmdOpen",  "cmdInit",   "cmd",     "cmdOption"};
+    QWidget* at = w.findChild<QWidget*>(QString::fromLatin1(order[0]));
+    for (size_t i = 1; i < std::size(order); ++i) {
+        QWidget* next = at->nextInFocusChain();
+        while (next != at && !(next->focusPolicy() & Qt::TabFocus))
+            next = next->nextInFocusChain();
+        EXPECT_EQ(next->objectName(), QString::fromLatin1(order[i])) << "after " << order[i - 1];
+        at = next;
+    }
+}
+
+TEST_F(MainWindow, StoredStateHoldsExactlyTwoItems)
+{
+    const PropertyBag bag = frmMain::storedState();
+    EXPECT_EQ(bag.keys().size(), 2);
+    EXPECT_EQ(bag.ReadProperty(QStringLiteral("ShowDate"), false).toBool(), true);
+    EXPECT_EQ(bag.ReadProperty(QStringLiteral("Degree"), -1.0).toDouble(), 266.0);
+}
+
+TEST_F(MainWindow, FirstStartShowsTheStoredStateSeal)
+{
+    frmMain w;
+    Plomet& s = w.Plomet1();
+    EXPECT_TRUE(s.ShowDate());
+    EXPECT_EQ(s.Degree(), 266.0);
+    EXPECT_TRUE(s.FontBold()) << "absent from the store, so its read default (True)";
+    EXPECT_EQ(s.rText(), QStringLiteral("Qorvel软件有限公司"));
+    EXPECT_EQ(s.pText1(), QStringLiteral("专用章"));
+    EXPECT_EQ(s.ForeColor(), 255);
+    EXPECT_EQ(s.Width(), 2055.0f);
+    EXPECT_EQ(s.Height(), 2055.0f);
+    ASSERT_TRUE(s.image());
+    EXPECT_EQ(pixelsOf(s).size(), QSize(137, 137));
+    EXPECT_FALSE(QFileInfo::exists(DefaultFile)) << "load wrote the default file";
+}
+
+TEST_F(MainWindow, LoadTakesOnlyARealVisibleDefaultFile)
+{
+    struct Row { const char* name; const char* file; bool makeDir; bool loaded; } rows[] = {
+        {"plain file", "Plomet.PMF", false, true},
+        {"hidden file", ".Plomet.PMF", false, false},
+        {"folder of that name", "Plomet.PMF", true, false},
+        {"missing", "nothing.PMF", false, false},
+    };
+    for (const Row& r : rows) {
+        QTemporaryDir d;
+        DefaultFile = QDir(d.path()).filePath(QString::fromLatin1(r.file));
+        if (r.makeDir)
+            ASSERT_TRUE(QDir().mkpath(DefaultFile));
+        else if (QString::fromLatin1(r.name) != QLatin1String("missing"))
+            writeOtherSeal(DefaultFile);
+        auto dog = watchdog(2000);
+        frmMain w;
+        EXPECT_FALSE(*dog) << r.name << ": a message was shown";
+        const Plomet& s = w.Plomet1();
+        EXPECT_EQ(s.rText() == QStringLiteral("测试印章有限公司"), r.loaded) << r.name;
+        EXPECT_EQ(s.Degree(), r.loaded ? 45.0 : 266.0) << r.name;
+        EXPECT_EQ(s.Width(), r.loaded ? 3000.0f : 2055.0f) << r.name;
+        // Drawn after the load: the picture has the loaded size.
+        EXPECT_EQ(pixelsOf(s).width(), r.loaded ? 200 : 137) << r.name;
+        EXPECT_TRUE(s.ShowDate()) << r.name << ": ShowDate comes from the stored state";
+        plomet::test::clearDrivers();
+    }
+}
+
+TEST_F(MainWindow, WrongHeaderAtStartShowsTheFixedMessageAndTheStoredSeal)
+{
+    ASSERT_TRUE(plomet::test::writeAll(DefaultFile, "BM\x36\x00 not a description file\r\n"));
+    QString text, title;
+    QMessageBox::Icon icon = QMessageBox::Warning;
+    QList<QAbstractButton*> buttons;
+    whenModal([&](QWidget* m) {
+        auto* box = qobject_cast<QMessageBox*>(m);
+        ASSERT_NE(box, nullptr);
+        text = box->text();
+        title = box->windowTitle();
+        icon = box->icon();
+        buttons = box->buttons();
+        EXPECT_NE(box->button(QMessageBox::Ok), nullptr);
+        box->accept();
+    });
+    frmMain w;
+    EXPECT_EQ(text, QStringLiteral("文件格式不正确!"));
+    EXPECT_EQ(title, appTitle());
+    EXPECT_EQ(icon, QMessageBox::NoIcon);
+    EXPECT_EQ(buttons.size(), 1);
+    EXPECT_EQ(w.Plomet1().Degree(), 266.0);
+    EXPECT_EQ(w.Plomet1().rText(), QStringLiteral("Qorvel软件有限公司"));
+    EXPECT_TRUE(w.Plomet1().image());
+}
+
+TEST_F(MainWindow, RestoreAssignsNineValuesAndKeepsTheRest)
+{
+    frmMain w;
+    Plomet& s = w.Plomet1();
+    s.setPText(QStringLiteral("合同专用"));
+    s.setForeColor(0x00FF00);
+    s.setBackColor(0x123456);
+    s.setStarSize(30);
+    s.setSpace(2);
+    s.setFontBold(false);
+    s.setShowDate(false);
+    s.setMidSign(QStringLiteral("◆"));
+    s.setShowStar(false);
+    s.setFontName(QStringLiteral("宋体"));
+    s.setFontSize(20.0f);
+    s.setWidth(3000.0f);
+    s.setHeight(1500.0f);
+    s.setPText1(QString());
+    s.Draw();
+    const QImage before = pixelsOf(s);
+
+    w.cmdInit_Click();
+
+    EXPECT_EQ(s.rText(), QStringLiteral("中山Qorvel软件有限公司"));
+    EXPECT_EQ(s.pText1(), QStringLiteral("专用章"));
+    EXPECT_EQ(s.MidSign(), QStringLiteral("★"));
+    EXPECT_TRUE(s.ShowStar());
+    EXPECT_EQ(s.Degree(), -1.0);
+    EXPECT_EQ(s.Width(), 2055.0f);
+    EXPECT_EQ(s.Height(), 2055.0f);
+    EXPECT_EQ(s.FontName(), QStringLiteral("黑体"));
+    EXPECT_EQ(s.FontSize(), 12.0f);
+    // kept
+    EXPECT_EQ(s.pText(), QStringLiteral("合同专用"));
+    EXPECT_EQ(s.ForeColor(), 0x00FF00);
+    EXPECT_EQ(s.BackColor(), 0x123456);
+    EXPECT_EQ(s.StarSize(), 30);
+    EXPECT_EQ(s.Space(), 2);
+    EXPECT_FALSE(s.FontBold());
+    EXPECT_FALSE(s.ShowDate());
+    // Redrawn at once, at the restored size.
+    EXPECT_EQ(pixelsOf(s).size(), QSize(137, 137));
+    EXPECT_NE(pixelsOf(s), before);
+    EXPECT_EQ(w.findChild<QWidget*>(QStringLiteral("Plomet1"))->size(), QSize(137, 137));
+}
+
+TEST_F(MainWindow, UnloadWritesTheDefaultFileOnce)
+{
+    frmMain w;
+    w.Plomet1().setRText(QStringLiteral("关闭时的印章"));
+    w.unload();
+    ASSERT_TRUE(QFileInfo::exists(DefaultFile));
+    Plomet back;
+    back.InitProperties();
+    LoadPMF(back, DefaultFile);
+    EXPECT_EQ(back.rText(), QStringLiteral("关闭时的印章"));
+    EXPECT_EQ(back.Degree(), 266.0);
+    EXPECT_TRUE(back.FontBold());
+    QFile::remove(DefaultFile);
+    w.unload();
+    EXPECT_FALSE(QFileInfo::exists(DefaultFile)) << "unload ran twice";
+}
+
+TEST_F(MainWindow, UnloadThatCannotSaveOffersAnotherPlace)
+{
+    struct Row { const char* name; bool accept; bool typeName; bool saved; } rows[] = {
+        {"declined", false, false, false},
+        {"saved elsewhere", true, true, true},
+    };
+    for (const Row& r : rows) {
+        QTemporaryDir d;
+        DefaultFile = QDir(d.path()).filePath(QStringLiteral("Plomet.PMF"));
+        ASSERT_TRUE(QDir().mkpath(DefaultFile));   // a folder holds the name
+        const QString elsewhere = QDir(d.path()).filePath(QStringLiteral("rescued.PMF"));
+        frmMain w;
+        QString question;
+        auto dog = watchdog();
+        whenModal([&](QWidget* m) {
+            auto* box = qobject_cast<QMessageBox*>(m);
+            ASSERT_NE(box, nullptr);
+            question = box->text();
+            if (!r.accept) {
+                box->button(QMessageBox::No)->click();
+                return;
+            }
+            whenModal([&](QWidget* dlg) {
+                auto* fd = qobject_cast<QFileDialog*>(dlg);
+                ASSERT_NE(fd, nullptr);
+                fd->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(elsewhere);
+                fd->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save)->click();
+            }, box);
+            box->button(QMessageBox::Yes)->click();
+        });
+        w.unload();
+        EXPECT_FALSE(*dog) << r.name;
+        EXPECT_TRUE(question.contains(QDir::toNativeSeparators(DefaultFile))) << r.name;
+        EXPECT_EQ(QFileInfo::exists(elsewhere), r.saved) << r.name;
+        plomet::test::clearDrivers();
+    }
+}
+
+TEST_F(MainWindow, SettingsDialogOnceAndClosedWithTheWindow)
+{
+    auto* w = new frmMain;
+    w->show();
+    w->cmdOption_Click();
+    QPointer<frmOption> first = w->optionDialog();
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->isVisible());
+    w->cmdOption_Click();
+    EXPECT_EQ(w->optionDialog(), first.data()) << "a second dialog was made";
+    w->Plomet1().setRText(QStringLiteral("窗口关闭时"));
+    w->close();
+    QTest::qWait(50);
+    EXPECT_TRUE(!first || !first->isVisible()) << "the settings dialog outlived the main window";
+    Plomet back;
+    back.InitProperties();
+    LoadPMF(back, DefaultFile);
+    EXPECT_EQ(back.rText(), QStringLiteral("窗口关闭时"));
+    delete w;
+}
