@@ -139,11 +139,13 @@ void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTw
                 const RenderOptions& options)
 {
     const double s = pixelsPerTwip;
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-    if (!options.transparent)
+    if (!options.transparent) {
+        painter.setRenderHint(QPainter::Antialiasing, false);
         painter.fillRect(QRectF(0, 0, clampTwips(model.widthTwips) * s, clampTwips(model.heightTwips) * s),
                          QColor::fromRgb(model.background));
+    }
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
 
     const QTransform base = painter.transform();
     const auto& items = model.items;
@@ -181,8 +183,8 @@ QImage rasterize(const DrawingModel& model, double dpi, const RenderOptions& opt
     if (image.isNull())
         throw PlometError(PlometError::Kind::Overflow,
                           QStringLiteral("内存不足，无法生成 %1 × %2 像素的图像").arg(size.width()).arg(size.height()));
-    if (options.transparent)
-        image.fill(Qt::transparent);
+    // Every pixel starts defined: the surface's edge may end inside a pixel.
+    image.fill(options.transparent ? QColor(Qt::transparent) : QColor::fromRgb(model.background));
     const int dpm = static_cast<int>(roundHalfEven(dpi / 0.0254));
     image.setDotsPerMeterX(dpm);
     image.setDotsPerMeterY(dpm);

@@ -139,3 +139,28 @@ TEST(RenderPixels, RasterSizeTable)
 }
 
 } // namespace
+
+namespace {
+
+TEST(RenderPixels, SameModelSamePixelsWhateverCameBefore)
+{
+    // A surface whose size ends inside a pixel (2381 twips = 158.7 px): the
+    // last column must be background every time, not leftover memory.
+    auto draw = [](float w) {
+        Plomet p;
+        p.InitProperties();
+        p.setWidth(w);
+        p.setHeight(w);
+        p.Draw();
+        return p.image()->pixels();
+    };
+    const QImage first = draw(2381);
+    for (float w : {2000.0f, 4000.0f, 2381.0f, 9000.0f})
+        draw(w);
+    const QImage again = draw(2381);
+    EXPECT_EQ(first, again);
+    for (int y = 0; y < first.height(); ++y)
+        ASSERT_EQ(first.pixel(158, y), qRgb(255, 255, 255)) << y;
+}
+
+} // namespace

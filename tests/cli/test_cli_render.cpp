@@ -1,0 +1,167 @@
+// `plomet render` through the real binary: what it writes, and that every
+// failure gives one line on stderr, a non-zero exit and no file.
+#include "Plomet.h"
+#include "Render.h"
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using namespace plomet;
+
+namespace {
+
+struct CliResult {
+    int exitCode = -1;
+    QString out, err;
+};
+
+CliResult runPlomet(const QStringList& args)
+{
+    static QTemporaryDir runtime;   // private runtime folder, no Qt warning on stderr
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(PLOMET_CLI_PATH), args);
+    CliResult r;
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) {
+        p.kill();
+        r.err = QStringLiteral("did not finish normally");
+        return r;
+    }
+    r.exitCode = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+QImage newSealPixels(const std::function<void(Plomet&)>& setup = {})
+{
+    Plomet p;
+    p.InitProperties();
+    if (setup)
+        setup(p);
+    p.Draw();
+    return p.image()->pixels().convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(CliRender, DefaultSealAsPngAndBmp)
+{
+    QTemporaryDir dir;
+    for (const char* name : {"seal.png", "seal.bmp", "SEAL.PNG"}) {
+        const QString out = dir.filePath(QString::fromLatin1(name));
+        const CliResult r = runPlomet({QStringLiteral("render"), QStringLiteral("-o"), out});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(r.err, QString());
+        QImage img(out);
+        ASSERT_FALSE(img.isNull()) << name;
+        EXPECT_EQ(img.size(), QSize(137, 137));
+        EXPECT_EQ(img.convertToFormat(QImage::Format_RGB32), newSealPixels()) << name;
+    }
+}
+
+TEST(CliRender, SettingsTable)
+{
+    const struct { QStringList sets; QSize size; std::function<void(Plomet&)> same; } rows[] = {
+        {{QStringLiteral("Width=42mm"), QStringLiteral("height=42MM")}, QSize(159, 159),
+         [](Plomet& p) { p.setWidth(2381); p.setHeight(2381); }},
+        {{QStringLiteral("WIDTH=3000"), QStringLiteral("Height=2000")}, QSize(200, 133),
+         [](Plomet& p) { p.setWidth(3000); p.setHeight(2000); }},
+        {{QStringLiteral("rtext=甲乙丙有限公司"), QStringLiteral("FontBold=True"), QStringLiteral("Space=0")},
+         QSize(137, 137),
+         [](Plomet& p) { p.setRText(QStringLiteral("甲乙丙有限公司")); p.setFontBold(true); p.setSpace(0); }},
+        {{QStringLiteral("pText1="), QStringLiteral("ShowStar=false"), QStringLiteral("ForeColor=16711680")},
+         QSize(137, 137),
+         [](Plomet& p) { p.setPText1(QString()); p.setShowStar(false); p.setForeColor(16711680); }},
+        {{QStringLiteral("Degree=-2"), QStringLiteral("FontSize=10.5"), QStringLiteral("MidSign=☆")},
+         QSize(137, 137),
+         [](Plomet& p) { p.setDegree(-2); p.setFontSize(10.5f); p.setMidSign(QStringLiteral("☆")); }},
+    };
+    QTemporaryDir dir;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sets.join(QLatin1Char(' ')).toStdString());
+        const QString out = dir.filePath(QStringLiteral("s.png"));
+        QStringList args{QStringLiteral("render"), QStringLiteral("-o"), out};
+        for (const QString& s : row.sets)
+            args << QStringLiteral("--set") << s;
+        const CliResult r = runPlomet(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QImage img = QImage(out).convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(img.size(), row.size);
+        EXPECT_EQ(img, newSealPixels(row.same));
+    }
+}
+
+TEST(CliRender, FailuresTable)
+{
+    const struct { QStringList args; int exitCode; const char* mentions; } rows[] = {
+        {{QStringLiteral("--set"), QStringLiteral("Colour=1")}, 1, "Colour"},
+        {{QStringLiteral("--set"), QStringLiteral("StarSize=abc")}, 1, "StarSize"},
+        {{QStringLiteral("--set"), QStringLiteral("StarSize=40000")}, 1, "StarSize"},
+        {{QStringLiteral("--set"), QStringLiteral("FontSize=")}, 1, "FontSize"},
+        {{QStringLiteral("--set"), QStringLiteral("ShowStar=maybe")}, 1, "ShowStar"},
+        {{QStringLiteral("--set"), QStringLiteral("Width=12cm")}, 1, "Width"},
+        {{QStringLiteral("--set"), QStringLiteral("noequals")}, 1, "noequals"},
+        {{QStringLiteral("--set"), QStringLiteral("FontName=Font™")}, 1, "Font™"},
+        {{QStringLiteral("--dpi"), QStringLiteral("0")}, 2, "dpi"},
+        {{QStringLiteral("--bogus")}, 2, "bogus"},
+    };
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("x.png"));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args.join(QLatin1Char(' ')).toStdString());
+        const CliResult r = runPlomet(QStringList{QStringLiteral("render"), QStringLiteral("-o"), out} + row.args);
+        EXPECT_EQ(r.exitCode, row.exitCode);
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(row.mentions))) << r.err.toStdString();
+        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << "one line: " << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+    }
+}
+
+TEST(CliRender, BadOutputsLeaveNoFile)
+{
+    QTemporaryDir dir;
+    const struct { QString out; int exitCode; const char* mentions; } rows[] = {
+        {dir.filePath(QStringLiteral("no/such/folder/x.png")), 1, "x.png"},
+        {dir.filePath(QStringLiteral("x.gif")), 1, ".png"},
+        {dir.filePath(QStringLiteral("x")), 1, ".bmp"},
+    };
+    for (const auto& row : rows) {
+        const CliResult r = runPlomet({QStringLiteral("render"), QStringLiteral("-o"), row.out});
+        EXPECT_EQ(r.exitCode, row.exitCode) << row.out.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(row.mentions))) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(row.out));
+    }
+    const CliResult missing = runPlomet({QStringLiteral("render")});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("-o")));
+}
+
+TEST(CliRender, FailureKeepsAnExistingFile)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("keep.png"));
+    ASSERT_TRUE(plomet::test::writeAll(out, "previous"));
+    const CliResult r = runPlomet({QStringLiteral("render"), QStringLiteral("-o"), out, QStringLiteral("--set"),
+                          QStringLiteral("StarSize=x")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(plomet::test::readAll(out), QByteArray("previous"));
+}
+
+TEST(CliRender, UnknownCommandAndHelp)
+{
+    const CliResult bad = runPlomet({QStringLiteral("paint")});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("paint")));
+    const CliResult help = runPlomet({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* word : {"render", "show", "write", "Exit codes"})
+        EXPECT_TRUE(help.out.contains(QLatin1String(word))) << word;
+}
+
+} // namespace
