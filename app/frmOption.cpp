@@ -101,7 +101,7 @@ void frmOption::buildControls()
     auto label = [this](const QString& text, int l, int t, int w, int h) {
         auto* lbl = new QLabel(text, this);
         lbl->setGeometry(twipsRect(l, t, w, h));
-        lbl->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        lbl->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return lbl;
     };
     auto lineEdit = [this](const char* name, int l, int t, int w, int h) {
