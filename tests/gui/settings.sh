@@ -29,6 +29,9 @@ sleep 0.3
 gui_screenshot "$shots/settings-dialog.png" "$dlg"
 
 # A second "设 置" brings the same dialog forward, it makes no second one.
+# (The pointer leaves the button first: a synchronous move to where it already
+# is would wait for a motion that never comes.)
+gui__pointer_into "$dlg"
 gui_click_button cmdOption
 sleep 0.3
 count=$(xdotool search --all --onlyvisible --pid "$GUI_PID" --name '^设置$' | wc -l)
