@@ -8,6 +8,12 @@
 #include "Plomet.h"
 
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
 #include <cstdio>
 
 namespace plomet {
@@ -15,13 +21,19 @@ namespace plomet {
 namespace {
 
 const char kRenderHelp[] =
-    "Usage: plomet render [SEAL.PMF] -o OUT.png|OUT.bmp [--set NAME=VALUE]... [--dpi N] [--transparent]\n"
+    "Usage: plomet render [SEAL.PMF] -o OUT [options]\n"
+    "       plomet render SEAL.PMF... -d OUTDIR [--format png|bmp|svg|pdf] [options]\n"
     "\n"
     "Draws a brand-new seal (2055 x 2055 twips), or the seal that the\n"
     "description file SEAL.PMF describes (its size from the file), and writes\n"
-    "it to OUT; the format follows OUT's extension.\n"
+    "it to OUT; the format follows OUT's extension (.png .bmp .svg .pdf).\n"
+    "With -d, every SEAL.PMF given is drawn to OUTDIR/<name>.<format> (PNG\n"
+    "unless --format says otherwise), on all cores; a file that fails is\n"
+    "reported on one line and the others are still drawn.\n"
     "\n"
-    "  -o, --output FILE     the image to write (.png, .bmp)\n"
+    "  -o, --output FILE     the image to write\n"
+    "  -d, --directory DIR   batch: the folder for the images\n"
+    "  --format EXT          batch: png (default), bmp, svg or pdf\n"
     "  --set NAME=VALUE      assign a property before drawing; NAME is one of\n"
     "                        ShowStar ShowDate FontBold MidSign StarSize Degree\n"
     "                        pText pText1 ForeColor FontName FontSize Space\n"
@@ -29,12 +41,65 @@ const char kRenderHelp[] =
     "                        millimetres: 42mm); any letter case. VALUE as the\n"
     "                        description file writes it: plain decimal numbers,\n"
     "                        True/False; an empty VALUE is the empty text.\n"
-    "  --dpi N               resolution of raster images (default 96: the screen\n"
-    "                        picture pixel for pixel)\n"
-    "  --transparent         PNG without background (alpha)\n"
+    "  --dpi N               resolution of PNG and BMP (default 96: the screen\n"
+    "                        picture pixel for pixel); size = twips x N / 1440\n"
+    "  --transparent         no background (PNG, SVG, PDF; BMP stays opaque)\n"
     "\n"
-    "On any error nothing is written, one line goes to stderr, and the exit\n"
-    "code is 1 (2 for a bad command line).\n";
+    "Nothing is written for a seal that fails; an existing file stays as it\n"
+    "was. Exit codes: 0 all written, 1 a seal could not be read, drawn or\n"
+    "written (in a batch: at least one), 2 bad command line.\n";
+
+// Draws one seal (a new one, or the description file's) with the settings
+// applied, and writes it.
+void renderOne(const QString& pmf, const QStringList& settings, const QString& output,
+               const ExportOptions& options)
+{
+    Plomet seal;
+    seal.InitProperties();
+    if (!pmf.isEmpty())
+        LoadPMF(seal, pmf);
+    for (const QString& assignment : settings)
+        applySetting(seal, assignment);
+    seal.Draw();
+    exportPicture(*seal.image(), output, options);
+}
+
+// Renders every input on all cores; one line per failure, in input order.
+int renderBatch(const QStringList& inputs, const QString& dir, const QString& format,
+                const QStringList& settings, const ExportOptions& options)
+{
+    std::vector<QString> errors(static_cast<size_t>(inputs.size()));
+    std::atomic<qsizetype> next{0};
+    auto work = [&] {
+        for (qsizetype i = next++; i < inputs.size(); i = next++) {
+            const QString out = QDir(dir).filePath(QFileInfo(inputs[i]).completeBaseName()
+                                                   + QLatin1Char('.') + format);
+            try {
+                renderOne(inputs[i], settings, out, options);
+            } catch (const PlometError& e) {
+                errors[static_cast<size_t>(i)] = QDir::toNativeSeparators(inputs[i]) + QStringLiteral(": ") + e.message();
+            } catch (const std::exception& e) {
+                errors[static_cast<size_t>(i)] = QDir::toNativeSeparators(inputs[i]) + QStringLiteral(": ")
+                                               + QString::fromLocal8Bit(e.what());
+            }
+        }
+    };
+    const unsigned cores = std::max(1u, std::min(std::thread::hardware_concurrency(), 16u));
+    const unsigned threads = static_cast<unsigned>(std::min<qsizetype>(cores, inputs.size()));
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < threads; ++t)
+        pool.emplace_back(work);
+    work();
+    for (auto& t : pool)
+        t.join();
+    int failed = 0;
+    for (const QString& e : errors)
+        if (!e.isEmpty()) {
+            printError(e);
+            ++failed;
+        }
+    return failed == 0 ? kExitOk : kExitFailed;
+}
 
 } // namespace
 
@@ -44,13 +109,17 @@ int cmdRender(QStringList args)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")},
                                        QStringLiteral("output file"), QStringLiteral("FILE"));
+    const QCommandLineOption dirOpt({QStringLiteral("d"), QStringLiteral("directory")},
+                                    QStringLiteral("output folder"), QStringLiteral("DIR"));
+    const QCommandLineOption formatOpt(QStringLiteral("format"), QStringLiteral("batch format"),
+                                       QStringLiteral("EXT"), QStringLiteral("png"));
     const QCommandLineOption setOpt(QStringLiteral("set"), QStringLiteral("property"),
                                     QStringLiteral("NAME=VALUE"));
     const QCommandLineOption dpiOpt(QStringLiteral("dpi"), QStringLiteral("resolution"),
                                     QStringLiteral("N"), QStringLiteral("96"));
     const QCommandLineOption transparentOpt(QStringLiteral("transparent"), QStringLiteral("no background"));
     const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
-    parser.addOptions({outputOpt, setOpt, dpiOpt, transparentOpt, helpOpt});
+    parser.addOptions({outputOpt, dirOpt, formatOpt, setOpt, dpiOpt, transparentOpt, helpOpt});
 
     args.prepend(QStringLiteral("plomet render"));
     if (!parser.parse(args)) {
@@ -61,13 +130,29 @@ int cmdRender(QStringList args)
         std::fputs(kRenderHelp, stdout);
         return kExitOk;
     }
-    if (parser.positionalArguments().size() > 1) {
-        printError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().at(1)));
+    const QStringList inputs = parser.positionalArguments();
+    const bool batch = parser.isSet(dirOpt);
+    if (batch && parser.isSet(outputOpt)) {
+        printError(QStringLiteral("give either -o OUT or -d OUTDIR, not both"));
         return kExitUsage;
     }
-    if (!parser.isSet(outputOpt)) {
+    if (batch && inputs.isEmpty()) {
+        printError(QStringLiteral("-d OUTDIR wants description files (SEAL.PMF ...)"));
+        return kExitUsage;
+    }
+    if (!batch && inputs.size() > 1) {
+        printError(QStringLiteral("several description files need -d OUTDIR (unexpected '%1')").arg(inputs.at(1)));
+        return kExitUsage;
+    }
+    if (!batch && !parser.isSet(outputOpt)) {
         printError(QStringLiteral("missing -o OUT (an image file: %1)")
                        .arg(exportFormats().join(QStringLiteral(", "))));
+        return kExitUsage;
+    }
+    const QString format = parser.value(formatOpt).toLower();
+    if (!exportFormats().contains(format)) {
+        printError(QStringLiteral("--format wants one of %1, not '%2'")
+                       .arg(exportFormats().join(QStringLiteral(", ")), parser.value(formatOpt)));
         return kExitUsage;
     }
     ExportOptions options;
@@ -79,17 +164,18 @@ int cmdRender(QStringList args)
     options.dpi = *dpi;
     options.transparent = parser.isSet(transparentOpt);
 
+    if (batch) {
+        const QString dir = parser.value(dirOpt);
+        if (!QFileInfo(dir).isDir()) {
+            printError(QStringLiteral("the folder '%1' does not exist").arg(QDir::toNativeSeparators(dir)));
+            return kExitFailed;
+        }
+        return renderBatch(inputs, dir, format, parser.values(setOpt), options);
+    }
     const QString output = parser.value(outputOpt);
     try {
         exportFormatOf(output);   // an unknown extension fails before any work
-        Plomet seal;
-        seal.InitProperties();
-        if (!parser.positionalArguments().isEmpty())
-            LoadPMF(seal, parser.positionalArguments().first());
-        for (const QString& assignment : parser.values(setOpt))
-            applySetting(seal, assignment);
-        seal.Draw();
-        exportPicture(*seal.image(), output, options);
+        renderOne(inputs.isEmpty() ? QString() : inputs.first(), parser.values(setOpt), output, options);
     } catch (const PlometError& e) {
         printError(e.message());
         return kExitFailed;
