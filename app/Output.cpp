@@ -1,1 +1,185 @@
-// placeholder: filled in by its owner
+#include "Output.h"
+
+#include "CommDlgs.h"
+#include "Errors.h"
+#include "Plomet.h"
+#include "Render.h"
+#include "modMain.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImageWriter>
+#include <QMimeData>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QSaveFile>
+
+namespace plomet {
+
+namespace {
+
+constexpr double kTwipsPerInch = 1440.0;
+
+QString nativePath(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QByteArray encode(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (!writer.write(image))
+        throw PlometError(PlometError::Kind::Platform,
+                          QStringLiteral("无法把印章图片编码为 %1：%2")
+                              .arg(QString::fromLatin1(format).toUpper(), writer.errorString()));
+    return bytes;
+}
+
+// Opaque 24-bit pixels at 96 dpi: transparent pixels would turn black in a
+// bitmap, so any alpha is laid over the picture's own background.
+QImage opaquePixels(const SealPicture& picture)
+{
+    QImage image = picture.pixels();
+    if (image.hasAlphaChannel()) {
+        QImage flat(image.size(), QImage::Format_RGB32);
+        flat.fill(QColor::fromRgb(picture.model().background));
+        QPainter p(&flat);
+        p.drawImage(0, 0, image);
+        p.end();
+        image = flat;
+    } else {
+        image = image.convertToFormat(QImage::Format_RGB32);
+    }
+    const int dotsPerMeter = qRound(96.0 / 0.0254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    return image;
+}
+
+} // namespace
+
+const SealPicture& lastPicture(const Plomet& seal)
+{
+    const PicturePtr picture = seal.image();
+    if (!picture)
+        throw PlometError(PlometError::Kind::Platform, QStringLiteral("印章还没有画出来，没有可输出的图片。"));
+    return *picture;
+}
+
+// ---------------------------------------------------------------- clipboard
+
+QMimeData* pictureMimeData(const SealPicture& picture)
+{
+    auto* data = new QMimeData;
+    const QImage image = opaquePixels(picture);
+    data->setImageData(image);
+    data->setData(QStringLiteral("image/png"), encode(image, "png"));
+    return data;
+}
+
+void copyPicture(const SealPicture& picture)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        throw PlometError(PlometError::Kind::Platform, QStringLiteral("无法打开剪贴板。"));
+    clipboard->setMimeData(pictureMimeData(picture), QClipboard::Clipboard);
+}
+
+// ---------------------------------------------------------------- printer
+
+void paintAtOneTwip(QPainter& painter, const SealPicture& picture, double dotsPerInch)
+{
+    const double pixelsPerTwip = dotsPerInch / kTwipsPerInch;
+    painter.save();
+    painter.translate(1.0 * pixelsPerTwip, 1.0 * pixelsPerTwip);
+    paintModel(painter, picture.model(), pixelsPerTwip);
+    painter.restore();
+}
+
+void printPicture(const SealPicture& picture, QPrinter& printer)
+{
+    const QString name = printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName();
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw PlometError(PlometError::Kind::Platform,
+                          QStringLiteral("无法在打印机“%1”上开始打印。").arg(name));
+    paintAtOneTwip(painter, picture, printer.resolution());
+    // Ending the document sends the page now, not when the program ends.
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        throw PlometError(PlometError::Kind::Platform,
+                          QStringLiteral("打印机“%1”打印失败。").arg(name));
+}
+
+void printPicture(const SealPicture& picture)
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull() || info.printerName().isEmpty())
+        throw PlometError(PlometError::Kind::Platform,
+                          QStringLiteral("没有默认打印机：请先安装打印机并把它设为默认打印机。"));
+    QPrinter printer(info, QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Plomet"));
+    // The printable area is the device's own: Qt's default 10-point margins
+    // would move the seal inside it.
+    printer.setFullPage(false);
+    QPageLayout layout = printer.pageLayout();
+    layout.setMargins(layout.minimumMargins());
+    printer.setPageLayout(layout);
+    printPicture(picture, printer);
+}
+
+// ---------------------------------------------------------------- bitmap
+
+QByteArray bitmapBytes(const SealPicture& picture)
+{
+    return encode(opaquePixels(picture), "bmp");
+}
+
+void writeBitmap(const SealPicture& picture, const QString& path)
+{
+    const QByteArray bytes = bitmapBytes(picture);
+    QSaveFile file(path);
+    const auto fail = [&](const QString& why) {
+        return PlometError(PlometError::Kind::File,
+                           QStringLiteral("无法写入位图文件“%1”：%2").arg(nativePath(path), why));
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        throw fail(file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        throw fail(why);
+    }
+    if (!file.commit())
+        throw fail(file.errorString());
+}
+
+// ---------------------------------------------------------------- commands
+
+void cmdCopy(const Plomet& seal)
+{
+    copyPicture(lastPicture(seal));
+}
+
+void cmdPrint(const Plomet& seal)
+{
+    printPicture(lastPicture(seal));
+}
+
+void cmdSaveAs(QWidget* owner, const Plomet& seal)
+{
+    const QString filter = QStringLiteral("位图文件 (*.BMP)") + QChar(u'\0') + QStringLiteral("*.BMP");
+    const QString path = ShowFileDialog(owner, kSaveDialog, QStringLiteral("另存为"), QString(), filter,
+                                        appDirForDialogs(), QStringLiteral("BMP"));
+    if (path.isEmpty())
+        return;
+    writeBitmap(lastPicture(seal), path);
+}
+
+} // namespace plomet

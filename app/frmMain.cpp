@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "CommDlgs.h"
+#include "ExportMenu.h"
 #include "Guard.h"
 #include "Output.h"
 #include "PlometWidget.h"
@@ -50,6 +51,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     (void)cmd; // reserved: no action
 
     plomet1_ = new PlometWidget(this);
+    installExportMenu(*plomet1_);
     plomet1_->setObjectName(QStringLiteral("Plomet1"));
     plomet1_->move(px(720), px(480));
 
@@ -218,14 +220,17 @@ void frmMain::cmdSave_Click()
 
 void frmMain::cmdCopy_Click()
 {
+    guarded(this, QStringLiteral("复制印章图片失败。"), [&] { cmdCopy(Plomet1()); });
 }
 
 void frmMain::cmdPrint_Click()
 {
+    guarded(this, QStringLiteral("打印印章失败。"), [&] { cmdPrint(Plomet1()); });
 }
 
 void frmMain::cmdSaveAs_Click()
 {
+    guarded(this, QStringLiteral("另存印章图片失败。"), [&] { cmdSaveAs(this, Plomet1()); });
 }
 
 void frmMain::unload()
