@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -162,6 +163,54 @@ TEST(CliRender, UnknownCommandAndHelp)
     EXPECT_EQ(help.exitCode, 0);
     for (const char* word : {"render", "show", "write", "Exit codes"})
         EXPECT_TRUE(help.out.contains(QLatin1String(word))) << word;
+}
+
+} // namespace
+
+namespace {
+
+TEST(CliRender, BatchWithOneBadFile)
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("A.PMF")), b = dir.filePath(QStringLiteral("B.PMF"));
+    const QString bad = dir.filePath(QStringLiteral("bad.PMF"));
+    ASSERT_EQ(runPlomet({QStringLiteral("write"), a, QStringLiteral("--set"), QStringLiteral("rText=甲乙丙有限公司")}).exitCode, 0);
+    ASSERT_EQ(runPlomet({QStringLiteral("write"), b, QStringLiteral("--set"), QStringLiteral("Width=3000"),
+                         QStringLiteral("--set"), QStringLiteral("Height=2000")}).exitCode, 0);
+    ASSERT_TRUE(plomet::test::writeAll(bad, "not a seal\r\n"));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(out));
+
+    const struct { QString format; QString ext; } rows[] = {
+        {QString(), QStringLiteral("png")}, {QStringLiteral("SVG"), QStringLiteral("svg")},
+    };
+    for (const auto& row : rows) {
+        QStringList args{QStringLiteral("render"), a, bad, b, QStringLiteral("-d"), out};
+        if (!row.format.isEmpty())
+            args << QStringLiteral("--format") << row.format;
+        const CliResult r = runPlomet(args);
+        EXPECT_EQ(r.exitCode, 1) << "one file failed";
+        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("bad.PMF"))) << r.err.toStdString();
+        EXPECT_TRUE(QFile::exists(out + QStringLiteral("/A.") + row.ext));
+        EXPECT_TRUE(QFile::exists(out + QStringLiteral("/B.") + row.ext));
+        EXPECT_FALSE(QFile::exists(out + QStringLiteral("/bad.") + row.ext));
+    }
+    EXPECT_EQ(QImage(out + QStringLiteral("/B.png")).size(), QSize(200, 133));
+    EXPECT_EQ(QImage(out + QStringLiteral("/A.png")).convertToFormat(QImage::Format_RGB32),
+              newSealPixels([](Plomet& p) { p.setRText(QStringLiteral("甲乙丙有限公司")); }));
+
+    // All good: exit 0, nothing on stderr.
+    const CliResult ok = runPlomet({QStringLiteral("render"), a, b, QStringLiteral("-d"), out,
+                                    QStringLiteral("--format"), QStringLiteral("pdf")});
+    EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
+    EXPECT_EQ(ok.err, QString());
+    EXPECT_TRUE(QFile::exists(out + QStringLiteral("/B.pdf")));
+    // Usage errors.
+    EXPECT_EQ(runPlomet({QStringLiteral("render"), a, b, QStringLiteral("-o"), out + QStringLiteral("/x.png")}).exitCode, 2);
+    EXPECT_EQ(runPlomet({QStringLiteral("render"), a, QStringLiteral("-d"), out, QStringLiteral("--format"),
+                         QStringLiteral("gif")}).exitCode, 2);
+    EXPECT_EQ(runPlomet({QStringLiteral("render"), a, QStringLiteral("-d"), dir.filePath(QStringLiteral("none"))}).exitCode, 1);
 }
 
 } // namespace
