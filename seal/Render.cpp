@@ -6,6 +6,8 @@
 
 #include <QFontMetricsF>
 #include <QHash>
+#include <QHashFunctions>
+#include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -59,6 +61,120 @@ const FontEntry& fontFor(const QString& face, double pixelHeight, int weight)
     return cache[last].second;
 }
 
+// Turned glyphs for raster images, kept across paints. The painting library
+// keeps rendered glyphs for only a few rotations at a time, and every glyph
+// of the arc has its own, so each Draw would render every glyph afresh. Here
+// each (font, text, turn, scale, colour, quarter-pixel offset) is rendered
+// once into a small image and then only composited: the same picture for
+// the same model, whatever was drawn before.
+struct GlyphKey {
+    QString face;
+    QString text;
+    double pixelHeight, angle, scale;
+    int weight;
+    QRgb color;
+    int fx, fy;   // quarter pixels
+    bool operator==(const GlyphKey& o) const
+    {
+        return pixelHeight == o.pixelHeight && angle == o.angle && scale == o.scale && weight == o.weight
+            && color == o.color && fx == o.fx && fy == o.fy && text == o.text && face == o.face;
+    }
+};
+
+size_t qHash(const GlyphKey& k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.face, k.text, k.pixelHeight, k.angle, k.scale, k.weight, k.color, k.fx, k.fy);
+}
+
+struct GlyphImage {
+    QImage image;
+    QPoint offset;   // of the image's corner from the glyph's whole-pixel origin
+};
+
+constexpr qsizetype kMaxGlyphImages = 8192;
+constexpr qint64 kMaxGlyphBytes = qint64(64) << 20;
+
+const GlyphImage& glyphImage(const GlyphKey& key, const FontEntry& fe)
+{
+    thread_local QHash<GlyphKey, GlyphImage> cache;
+    thread_local qint64 bytes = 0;
+    auto it = cache.constFind(key);
+    if (it != cache.constEnd())
+        return *it;
+    if (cache.size() >= kMaxGlyphImages || bytes > kMaxGlyphBytes) {
+        cache.clear();
+        bytes = 0;
+    }
+    // Everything the text can cover in its own coordinates: the ink, and the
+    // cell, with a margin for anti-aliasing.
+    const QFontMetricsF fm(fe.font);
+    QRectF local = fm.boundingRect(key.text).translated(0, fe.ascent);
+    local = local.united(QRectF(0, 0, fm.horizontalAdvance(key.text), fm.ascent() + fm.descent()));
+    local.adjust(-2, -2, 2, 2);
+    QTransform turn;
+    turn.rotate(key.angle);
+    turn.scale(key.scale, key.scale);
+    const QRectF dev = turn.mapRect(local);
+    const int left = static_cast<int>(std::floor(dev.left())) - 1;
+    const int top = static_cast<int>(std::floor(dev.top())) - 1;
+    const int right = static_cast<int>(std::ceil(dev.right())) + 2;
+    const int bottom = static_cast<int>(std::ceil(dev.bottom())) + 2;
+    GlyphImage g;
+    g.offset = QPoint(left, top);
+    g.image = QImage(right - left, bottom - top, QImage::Format_ARGB32_Premultiplied);
+    g.image.fill(Qt::transparent);
+    QPainter p(&g.image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.setTransform(turn * QTransform::fromTranslate(key.fx / 4.0 - left, key.fy / 4.0 - top));
+    p.setFont(fe.font);
+    p.setPen(QColor::fromRgb(key.color));
+    p.drawText(QPointF(0, fe.ascent), key.text);
+    p.end();
+    bytes += g.image.sizeInBytes();
+    return *cache.insert(key, g);
+}
+
+struct RingKey {
+    double inner, outer;   // device pixels
+    QRgb color;
+    int fx, fy;            // quarter pixels
+    bool operator==(const RingKey& o) const
+    {
+        return inner == o.inner && outer == o.outer && color == o.color && fx == o.fx && fy == o.fy;
+    }
+};
+
+size_t qHash(const RingKey& k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.inner, k.outer, k.color, k.fx, k.fy);
+}
+
+const GlyphImage& ringImage(const RingKey& key)
+{
+    thread_local QHash<RingKey, GlyphImage> cache;
+    auto it = cache.constFind(key);
+    if (it != cache.constEnd())
+        return *it;
+    if (cache.size() >= 8)
+        cache.clear();
+    const int half = static_cast<int>(std::ceil(key.outer)) + 2;
+    GlyphImage g;
+    g.offset = QPoint(-half, -half);
+    g.image = QImage(2 * half + 1, 2 * half + 1, QImage::Format_ARGB32_Premultiplied);
+    g.image.fill(Qt::transparent);
+    QPainter p(&g.image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    QPen pen(QColor::fromRgb(key.color));
+    pen.setWidthF(key.outer - key.inner);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    const double mid = (key.inner + key.outer) / 2.0;
+    p.drawEllipse(QPointF(half + key.fx / 4.0, half + key.fy / 4.0), mid, mid);
+    p.end();
+    return *cache.insert(key, g);
+}
+
 bool sameRing(const DrawnCircle& a, const DrawnCircle& b)
 {
     return a.cx == b.cx && a.cy == b.cy && a.color == b.color && a.penWidth == b.penWidth
@@ -68,25 +184,67 @@ bool sameRing(const DrawnCircle& a, const DrawnCircle& b)
 // One circle outline, or a run of concentric ones that touch: the band from
 // the innermost edge to the outermost, stroked as one circle with a wide pen.
 // The same picture as the separate one-pixel circles, at a fraction of the work.
-void paintRing(QPainter& painter, const DrawnCircle& first, double rMin, double rMax, double s)
+void paintRing(QPainter& painter, const QTransform& base, const DrawnCircle& first, double rMin,
+               double rMax, double s, bool vector)
 {
     // Stacked anti-aliased circles darken their edge pixels as if the band
     // were about a quarter of a device pixel wider on each side; so does the band.
     const double bleed = rMax > rMin ? kStackBleed / s : 0.0;
     const double inner = std::max(0.0, rMin - first.penWidth / 2.0 - bleed);
     const double outer = rMax + first.penWidth / 2.0 + bleed;
+    const QPointF centre(first.cx * s, first.cy * s);
     const double mid = (inner + outer) / 2.0;
     QPen pen(QColor::fromRgb(first.color));
     pen.setWidthF((outer - inner) * s);
+    if (!vector && base.type() <= QTransform::TxTranslate && painter.device()
+        && painter.device()->devType() == QInternal::Image) {
+        // Raster image: composite the band rendered once (the same seal is
+        // drawn again and again, at the same size).
+        const QPointF o = base.map(centre);
+        double ox = std::floor(o.x()), oy = std::floor(o.y());
+        int fx = static_cast<int>(std::lround((o.x() - ox) * 4));
+        int fy = static_cast<int>(std::lround((o.y() - oy) * 4));
+        if (fx == 4) { fx = 0; ox += 1; }
+        if (fy == 4) { fy = 0; oy += 1; }
+        const double outerPx = outer * s;
+        if (outerPx < 8192 && std::fabs(ox) < 1e6 && std::fabs(oy) < 1e6) {
+            const RingKey key{inner * s, outerPx, first.color, fx, fy};
+            const GlyphImage& g = ringImage(key);
+            painter.setTransform(QTransform());
+            painter.drawImage(QPoint(static_cast<int>(ox) + g.offset.x(), static_cast<int>(oy) + g.offset.y()),
+                              g.image);
+            painter.setTransform(base);
+            return;
+        }
+    }
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
-    painter.drawEllipse(QPointF(first.cx * s, first.cy * s), mid * s, mid * s);
+    painter.drawEllipse(centre, mid * s, mid * s);
 }
 
 void paintText(QPainter& painter, const QTransform& base, const DrawnText& t, double s,
                double twipsPerPixelY, const RenderOptions& options)
 {
     const FontEntry& fe = fontFor(t.face, t.pixelHeight, t.weight);
+    const double k = s * twipsPerPixelY;
+    if (!options.glyphOutlines && base.type() <= QTransform::TxTranslate && painter.device()
+        && painter.device()->devType() == QInternal::Image) {
+        // Raster image: composite the glyph rendered once (see glyphImage).
+        const QPointF o = base.map(QPointF(t.x * s, t.y * s));
+        double ox = std::floor(o.x()), oy = std::floor(o.y());
+        int fx = static_cast<int>(std::lround((o.x() - ox) * 4));
+        int fy = static_cast<int>(std::lround((o.y() - oy) * 4));
+        if (fx == 4) { fx = 0; ox += 1; }
+        if (fy == 4) { fy = 0; oy += 1; }
+        if (std::fabs(ox) < 1e6 && std::fabs(oy) < 1e6) {
+            const GlyphKey key{t.face, t.text, t.pixelHeight, t.angleDeg, k, t.weight, t.color, fx, fy};
+            const GlyphImage& g = glyphImage(key, fe);
+            painter.setTransform(QTransform());
+            painter.drawImage(QPoint(static_cast<int>(ox) + g.offset.x(), static_cast<int>(oy) + g.offset.y()),
+                              g.image);
+            return;
+        }
+    }
     // Turned clockwise about the top-left corner of the cell, that corner at
     // (x, y); the model's pixel heights are screen pixels, so other
     // resolutions scale.
@@ -94,7 +252,6 @@ void paintText(QPainter& painter, const QTransform& base, const DrawnText& t, do
     glyph.translate(t.x * s, t.y * s);
     if (t.angleDeg != 0)
         glyph.rotate(t.angleDeg);
-    const double k = s * twipsPerPixelY;
     if (std::fabs(k - 1.0) > 1e-12)
         glyph.scale(k, k);
     painter.setTransform(glyph);
@@ -168,7 +325,7 @@ void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTw
             ++j;
         }
         painter.setTransform(base);
-        paintRing(painter, c, rMin, rMax, s);
+        paintRing(painter, base, c, rMin, rMax, s, options.glyphOutlines);
         i = j - 1;
     }
     painter.setTransform(base);
