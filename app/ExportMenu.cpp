@@ -1,0 +1,291 @@
+#include "ExportMenu.h"
+
+#include "CommDlgs.h"
+#include "Errors.h"
+#include "Guard.h"
+#include "Output.h"
+#include "Plomet.h"
+#include "PlometWidget.h"
+#include "Render.h"
+#include "modMain.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QDrag>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <memory>
+
+namespace plomet {
+
+namespace {
+
+constexpr double kTwipsPerInch = 1440.0;
+constexpr double kMillimetresPerInch = 25.4;
+
+struct FormatRow {
+    const char* format;      // as the export writers name it
+    const char* description; // in the format list and the file dialog
+};
+// The formats the menu offers; BMP stays with "另 存".
+const FormatRow kFormats[] = {
+    {"png", "PNG 图片"},
+    {"svg", "SVG 矢量图"},
+    {"pdf", "PDF 文档"},
+};
+
+// A file name made of the company name: what the picture shows is what the
+// user looks for later. Characters no file system takes become "_".
+QString suggestedBaseName(const Plomet& seal)
+{
+    QString name = seal.rText().trimmed();
+    for (QChar& c : name)
+        if (QStringLiteral("/\\:*?\"<>|").contains(c) || c.unicode() < 32)
+            c = u'_';
+    if (name.size() > 60)
+        name.truncate(60);
+    return name.isEmpty() ? QStringLiteral("公章") : name;
+}
+
+QString millimetres(double twips)
+{
+    return QString::number(twips / kTwipsPerInch * kMillimetresPerInch, 'f', 1);
+}
+
+// Watches the seal control for its context menu and for a drag leaving it.
+class SealExportHook : public QObject {
+public:
+    explicit SealExportHook(PlometWidget& widget) : QObject(&widget), widget_(widget)
+    {
+        widget.setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(&widget, &QWidget::customContextMenuRequested, this, &SealExportHook::showMenu);
+        widget.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != &widget_)
+            return false;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* e = static_cast<QMouseEvent*>(event);
+            if (e->button() == Qt::LeftButton)
+                pressPos_ = e->position().toPoint();
+            break;
+        }
+        case QEvent::MouseMove: {
+            auto* e = static_cast<QMouseEvent*>(event);
+            if ((e->buttons() & Qt::LeftButton) && pressPos_
+                && (e->position().toPoint() - *pressPos_).manhattanLength()
+                       >= QApplication::startDragDistance()) {
+                const QPoint hotSpot = *pressPos_;
+                pressPos_.reset();
+                startDrag(hotSpot);
+                return true;
+            }
+            break;
+        }
+        case QEvent::MouseButtonRelease:
+            pressPos_.reset();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    void showMenu(const QPoint& pos)
+    {
+        std::unique_ptr<QMenu> menu(sealContextMenu(&widget_));
+        // The export runs after the menu has closed, not inside its loop.
+        const QAction* chosen = menu->exec(widget_.mapToGlobal(pos));
+        menu.reset();
+        if (!chosen)
+            return;
+        QWidget* window = widget_.window();
+        guarded(window, QStringLiteral("导出图片失败。"), [&] {
+            const QString written = exportSealPicture(window, widget_.seal(), lastFolder());
+            if (!written.isEmpty())
+                lastFolder_ = QFileInfo(written).absolutePath();
+        });
+    }
+
+    void startDrag(const QPoint& hotSpot)
+    {
+        const PicturePtr picture = widget_.seal().image();
+        if (!picture)
+            return;
+        QMimeData* data = nullptr;
+        if (!guarded(widget_.window(), QStringLiteral("无法拖出公章图片。"),
+                     [&] { data = sealDragMimeData(*picture, dragFolder()); }))
+            return;
+        auto* drag = new QDrag(&widget_);
+        drag->setMimeData(data);
+        drag->setPixmap(QPixmap::fromImage(picture->pixels()));
+        drag->setHotSpot(hotSpot);
+        drag->exec(Qt::CopyAction);   // Qt deletes the drag when it is over
+    }
+
+    QString lastFolder() const { return lastFolder_.isEmpty() ? appDirForDialogs() : lastFolder_; }
+
+    // A private folder for the dragged file; it lives as long as the window.
+    QString dragFolder()
+    {
+        if (!dragDir_)
+            dragDir_ = std::make_unique<QTemporaryDir>();
+        return dragDir_->isValid() ? dragDir_->path() : QString();
+    }
+
+    PlometWidget& widget_;
+    std::optional<QPoint> pressPos_;
+    QString lastFolder_;
+    std::unique_ptr<QTemporaryDir> dragDir_;
+};
+
+} // namespace
+
+ExportDialog::ExportDialog(QWidget* owner, double widthTwips, double heightTwips)
+    : QDialog(owner), widthTwips_(widthTwips), heightTwips_(heightTwips)
+{
+    setWindowTitle(QStringLiteral("导出图片"));
+    auto* form = new QFormLayout(this);
+
+    format_ = new QComboBox(this);
+    format_->setObjectName(QStringLiteral("format"));
+    for (const FormatRow& row : kFormats)
+        format_->addItem(QStringLiteral("%1 (*.%2)").arg(QString::fromUtf8(row.description),
+                                                         QLatin1String(row.format)),
+                         QLatin1String(row.format));
+    form->addRow(QStringLiteral("格式:"), format_);
+
+    dpi_ = new QSpinBox(this);
+    dpi_->setObjectName(QStringLiteral("dpi"));
+    dpi_->setRange(kMinDpi, kMaxDpi);
+    dpi_->setValue(kDefaultDpi);
+    dpi_->setSuffix(QStringLiteral(" dpi"));
+    dpi_->setToolTip(QStringLiteral("每英寸的像素数：96 与屏幕上的图片相同，打印常用 300 或 600。"));
+    form->addRow(QStringLiteral("分辨率:"), dpi_);
+
+    transparent_ = new QCheckBox(QStringLiteral("透明背景"), this);
+    transparent_->setObjectName(QStringLiteral("transparent"));
+    transparent_->setChecked(true);
+    form->addRow(QString(), transparent_);
+
+    pixels_ = new QLabel(this);
+    pixels_->setObjectName(QStringLiteral("size"));
+    form->addRow(QStringLiteral("图片尺寸:"), pixels_);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("导出…"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    connect(format_, &QComboBox::currentIndexChanged, this, &ExportDialog::updateFields);
+    connect(dpi_, &QSpinBox::valueChanged, this, &ExportDialog::updateFields);
+    updateFields();
+}
+
+QString ExportDialog::format() const
+{
+    return format_->currentData().toString();
+}
+
+ExportOptions ExportDialog::options() const
+{
+    ExportOptions o;
+    const bool png = format() == QLatin1String("png");
+    o.dpi = png ? dpi_->value() : 96;
+    o.transparent = png && transparent_->isChecked();
+    return o;
+}
+
+void ExportDialog::updateFields()
+{
+    const bool png = format() == QLatin1String("png");
+    dpi_->setEnabled(png);
+    transparent_->setEnabled(png);
+    const QString physical = QStringLiteral("%1 × %2 毫米").arg(millimetres(widthTwips_),
+                                                                 millimetres(heightTwips_));
+    if (png) {
+        const QSize px = rasterSize(widthTwips_, heightTwips_, dpi_->value());
+        pixels_->setText(QStringLiteral("%1 × %2 像素（%3）").arg(px.width()).arg(px.height()).arg(physical));
+    } else {
+        pixels_->setText(QStringLiteral("%1（矢量图）").arg(physical));
+    }
+}
+
+QMimeData* sealDragMimeData(const SealPicture& picture, const QString& fileFolder)
+{
+    ExportOptions options;
+    options.dpi = 96;
+    options.transparent = true;
+    const QByteArray png = exportBytes(picture, QStringLiteral("png"), options);
+    auto data = std::make_unique<QMimeData>();
+    data->setData(QStringLiteral("image/png"), png);
+    data->setImageData(QImage::fromData(png, "PNG"));
+    if (!fileFolder.isEmpty()) {
+        const QString path = QDir(fileFolder).filePath(QStringLiteral("公章.png"));
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly) && file.write(png) == png.size() && file.commit())
+            data->setUrls({QUrl::fromLocalFile(path)});
+    }
+    return data.release();
+}
+
+QMenu* sealContextMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(parent);
+    QAction* exportAction = menu->addAction(kExportMenuText);
+    exportAction->setObjectName(QStringLiteral("exportPicture"));
+    return menu;
+}
+
+QString exportSealPicture(QWidget* owner, const Plomet& seal, const QString& initialDir)
+{
+    const SealPicture& picture = lastPicture(seal);
+    ExportDialog ask(owner, picture.widthTwips(), picture.heightTwips());
+    if (ask.exec() != QDialog::Accepted)
+        return QString();
+    const QString format = ask.format();
+    const ExportOptions options = ask.options();
+
+    QString description;
+    for (const FormatRow& row : kFormats)
+        if (format == QLatin1String(row.format))
+            description = QString::fromUtf8(row.description);
+    const QString filter = QStringLiteral("%1 (*.%2)").arg(description, format) + QChar(u'\0')
+                           + QStringLiteral("*.") + format;
+    const QString path = ShowFileDialog(owner, kSaveDialog, QStringLiteral("导出图片"),
+                                        suggestedBaseName(seal) + QLatin1Char('.') + format,
+                                        filter, initialDir, format);
+    if (path.isEmpty())
+        return QString();
+    // The extension decides the format, as everywhere else: a name typed with
+    // another known extension gets that format, an unknown one a clear error.
+    exportPicture(picture, path, options);
+    return path;
+}
+
+void installExportMenu(PlometWidget& sealWidget)
+{
+    new SealExportHook(sealWidget);
+}
+
+} // namespace plomet
