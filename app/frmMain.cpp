@@ -233,6 +233,11 @@ void frmMain::cmdSaveAs_Click()
     guarded(this, QStringLiteral("另存印章图片失败。"), [&] { cmdSaveAs(this, Plomet1()); });
 }
 
+void frmMain::saveDefaultFile()
+{
+    SavePMF(Plomet1(), DefaultFile);
+}
+
 void frmMain::unload()
 {
     if (unloaded_)
@@ -241,7 +246,7 @@ void frmMain::unload()
 
     QString why;
     try {
-        SavePMF(Plomet1(), DefaultFile);
+        saveDefaultFile();
         return;
     } catch (const PlometError& e) {
         why = e.message();

@@ -46,6 +46,9 @@ public:
     void cmdPrint_Click();
     void cmdSaveAs_Click();
 
+    // Writes the seal to DefaultFile; throws PlometError when it cannot.
+    void saveDefaultFile();
+
     // Window unload: writes the seal to DefaultFile. When that fails, says why
     // and offers to save it elsewhere until it is saved or the user declines.
     // Runs once; later calls do nothing.

@@ -1,11 +1,13 @@
 // PlometSample: the seal program's main window.
 #include "Fonts.h"
+#include "Guard.h"
 #include "frmMain.h"
 #include "modMain.h"
 
 #include <QApplication>
-#include <QPointer>
 #include <QSessionManager>
+
+#include <memory>
 
 int main(int argc, char** argv)
 {
@@ -14,21 +16,32 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral("2.5"));
     plomet::installFaceSubstitutions();
 
-    QPointer<plomet::frmMain> window;
+    // Owned here, not deleted on close: a close can come from a signal while
+    // one of the window's own handlers waits in a modal dialog.
+    std::unique_ptr<plomet::frmMain> window;
     plomet::Main([&window]() -> QWidget* {
-        window = new plomet::frmMain;
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        return window;
+        window = std::make_unique<plomet::frmMain>();
+        return window.get();
     });
 
-    // A signal or the end of the desktop session saves and quits as a close does.
+    // SIGTERM, SIGINT and SIGHUP save and quit as a close does.
     plomet::installQuitSignals([&window](int) {
         if (window)
             window->close();
     });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&window](QSessionManager&) {
+    // The desktop session: save when it asks, and whenever the application is
+    // told to quit without a close (the session's "die").
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                     [&window](QSessionManager& manager) {
+                         if (!window)
+                             return;
+                         plomet::guarded(manager.allowsInteraction() ? window.get() : nullptr,
+                                         QStringLiteral("保存默认文件失败。"),
+                                         [&] { window->saveDefaultFile(); });
+                     });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&window] {
         if (window)
-            window->close();
+            window->unload();
     });
     return app.exec();
 }

@@ -90,7 +90,6 @@ gui_wait_exit 10
 # --- no printer: a clear message, nothing else changes
 app=$(gui_make_appdir)
 gui_start "$app" CUPS_SERVER=/nonexistent/plomet-cups.sock
-jobs_before=$(lpstat -W completed -o 2>/dev/null | wc -l)
 gui_click_button cmdPrint
 box=$(gui_find_window '^PlometSample$' 10) || gui_fail "no message without a printer"
 gui_screenshot "$GUI_TMP/no-printer.png" "$box"

@@ -10,13 +10,26 @@ for sig in TERM INT; do
   pid=$GUI_PID
   kill -"$sig" "$pid"
   gui_wait_for 10 bash -c "! kill -0 $pid" || gui_fail "SIG$sig did not end the program"
-  wait "$pid"; status=$?
+  status=0; wait "$pid" || status=$?
   GUI_PID=""
   gui_expect_eq "exit status after SIG$sig" 0 "$status"
   [ -f "$app/Plomet.PMF" ] || gui_fail "SIG$sig did not save Plomet.PMF"
   gui_expect_eq "SIG$sig rText" "Qorvel软件有限公司" "$(gui_pmf_line "$app/Plomet.PMF" 6)"
   gui_expect_eq "SIG$sig Degree" "266" "$(gui_pmf_line "$app/Plomet.PMF" 19)"
 done
+
+# --- a signal while a handler waits in a modal dialog
+app=$(gui_make_appdir)
+gui_start "$app"
+gui_click_button cmdOpen
+gui_find_window '^打开$' 10 >/dev/null || gui_fail "open dialog did not appear"
+pid=$GUI_PID
+kill -TERM "$pid"
+gui_wait_for 10 bash -c "! kill -0 $pid" || gui_fail "SIGTERM during a dialog did not end the program"
+status=0; wait "$pid" || status=$?
+GUI_PID=""
+gui_expect_eq "exit status after SIGTERM during a dialog" 0 "$status"
+gui_expect_eq "saved during a dialog" "266" "$(gui_pmf_line "$app/Plomet.PMF" 19)"
 
 # --- the default file cannot be written (a folder holds its name)
 app=$(gui_make_appdir)
