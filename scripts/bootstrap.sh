@@ -10,6 +10,8 @@ PACKAGES=(
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # PNG export with a chosen row filter and compression level
+  libpng-dev
   # fuzzing and sanitizers
   clang libclang-rt-14-dev
   # CJK fonts with real Hei and Song faces, bold included
