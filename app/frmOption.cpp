@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <limits>
+
 namespace plomet {
 
 namespace {
@@ -107,6 +109,9 @@ void frmOption::buildControls()
     auto lineEdit = [this](const char* name, int l, int t, int w, int h) {
         auto* e = new QLineEdit(this);
         e->setObjectName(QLatin1String(name));
+        // A line edit cuts texts at 32767 characters by default: a long text
+        // read from the seal must go back unchanged.
+        e->setMaxLength(std::numeric_limits<int>::max());
         e->setGeometry(twipsRect(l, t, w, h));
         return e;
     };
@@ -124,6 +129,7 @@ void frmOption::buildControls()
         // is not added to the list, and is not completed to an entry.
         c->setInsertPolicy(QComboBox::NoInsert);
         c->setCompleter(nullptr);
+        c->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
         c->setGeometry(twipsRect(l, t, w, h));
         return c;
     };

@@ -177,6 +177,19 @@ TEST_F(SettingsDialog, UnknownFontNameIsShownAndWrittenBackUnchanged)
     EXPECT_EQ(seal().FontName(), name);
 }
 
+TEST_F(SettingsDialog, LongTextsGoBackUnchanged)
+{
+    // Beyond the 32767 characters a line edit keeps by default.
+    const QString name = QString(40000, QChar(u'印'));
+    const QString face = QString(40000, QLatin1Char('F'));
+    seal().setRText(name);
+    seal().setFontName(face);
+    open();
+    button("cmdRefresh")->click();
+    EXPECT_EQ(seal().rText().size(), name.size());
+    EXPECT_EQ(seal().FontName().size(), face.size());
+}
+
 // --- size coupling ------------------------------------------------------
 
 TEST_F(SettingsDialog, TypingAWidthKeyByKeyCopiesEveryKeystroke)
