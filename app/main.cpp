@@ -11,6 +11,9 @@
 
 int main(int argc, char** argv)
 {
+    // The seal control has a window of its own (its handle is part of the
+    // control); its sibling buttons need none.
+    QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("PlometSample"));
     QApplication::setApplicationVersion(QStringLiteral("2.5"));

@@ -76,12 +76,24 @@ gui_start() {
   # Let the first paint happen.
   sleep 0.3
 }
-gui__find_main() { xdotool search --all --onlyvisible --pid "$GUI_PID" --name "^${GUI_TITLE}\$" 2>/dev/null | head -1 | grep .; }
+gui__find_main() { xdotool search --all --onlyvisible --pid "$GUI_PID" --name "^${GUI_TITLE}\$" 2>/dev/null | gui__toplevel; }
+# Keeps the first top-level window of the ids on stdin: a child window of the
+# program (the seal control has one) may carry the application's name too.
+gui__toplevel() {
+  local id
+  while read -r id; do
+    if xwininfo -id "$id" -children 2>/dev/null | grep -q 'Parent window id: .*(the root window)'; then
+      echo "$id"
+      return 0
+    fi
+  done
+  return 1
+}
 
 # gui_find_window <title regex> [seconds]: id of a visible window of the program.
 gui_find_window() {
   local title=$1 limit=${2:-10} id=""
-  gui__find() { xdotool search --all --onlyvisible --pid "$GUI_PID" --name "$title" 2>/dev/null | head -1 | grep .; }
+  gui__find() { xdotool search --all --onlyvisible --pid "$GUI_PID" --name "$title" 2>/dev/null | gui__toplevel; }
   gui_wait_for "$limit" gui__find || return 1
   gui__find
 }
