@@ -53,10 +53,12 @@ iconv -f GBK -t UTF-8 "$app/saved.PMF" | sed -e 's/^Qorvel软件有限公司\r$/
 gui_expect_eq "prepared rText" "测试印章有限公司" "$(gui_pmf_line "$app/other.PMF" 6)"
 gui_click_button cmdOpen
 gui_dialog_type '^打开$' "$app/other.PMF"
-sleep 0.5
-gui_screenshot "$GUI_TMP/after-open.png" "$GUI_WIN"
-diff=$(compare -metric AE "$GUI_TMP/before-bad.png" "$GUI_TMP/after-open.png" null: 2>&1 || true)
-[ "$diff" -gt 100 ] || gui_fail "opening another seal did not redraw ($diff pixels differ)"
+redrawn() {
+  gui_screenshot "$GUI_TMP/after-open.png" "$GUI_WIN"
+  diff=$(compare -metric AE "$GUI_TMP/before-bad.png" "$GUI_TMP/after-open.png" null: 2>&1 || true)
+  [ "$diff" -gt 100 ]
+}
+gui_wait_for 5 redrawn || gui_fail "opening another seal did not redraw"
 
 gui_close
 gui_wait_exit 10

@@ -68,13 +68,14 @@ gui_make_appdir() {
 # window; sets GUI_PID and GUI_WIN. Its stderr goes to <appdir>/stderr.log.
 gui_start() {
   local dir=$1; shift
-  env "$@" "$dir/PlometSample" >"$dir/stdout.log" 2>"$dir/stderr.log" &
+  env PLOMET_MARK_FIRST_PAINT=1 "$@" "$dir/PlometSample" >"$dir/stdout.log" 2>"$dir/stderr.log" &
   GUI_PID=$!
   GUI_WIN=""
   gui_wait_for 15 gui__find_main || { cat "$dir/stderr.log" >&2; gui_fail "main window did not appear"; }
   GUI_WIN=$(gui__find_main)
-  # Let the first paint happen.
-  sleep 0.3
+  # The program says when its first paint has reached the screen.
+  gui_wait_for 15 grep -q '^plomet: first paint' "$dir/stderr.log" || gui_fail "main window was not painted"
+  sleep 0.1
 }
 gui__find_main() { xdotool search --all --onlyvisible --pid "$GUI_PID" --name "^${GUI_TITLE}\$" 2>/dev/null | gui__toplevel; }
 # Keeps the first top-level window of the ids on stdin: a child window of the
