@@ -3,6 +3,7 @@
 
 #include "Errors.h"
 #include "Export.h"
+#include "Fonts.h"
 #include "NumberText.h"
 #include "PmfFile.h"
 #include "Plomet.h"
@@ -45,14 +46,39 @@ const char kRenderHelp[] =
     "                        picture pixel for pixel); size = twips x N / 1440\n"
     "  --transparent         no background (PNG, SVG, PDF; BMP stays opaque)\n"
     "\n"
+    "A character that no installed face can draw is named on stderr (as a\n"
+    "warning; the image is still written).\n"
     "Nothing is written for a seal that fails; an existing file stays as it\n"
     "was. Exit codes: 0 all written, 1 a seal could not be read, drawn or\n"
     "written (in a batch: at least one), 2 bad command line.\n";
 
+// One line per character of a drawn text that no installed face can draw,
+// naming the property and the character.
+QStringList glyphWarnings(const Plomet& seal)
+{
+    const struct { const char* name; QString text; } texts[] = {
+        {"rText", seal.rText()},
+        {"MidSign", seal.ShowStar() ? seal.MidSign().left(seal.MidSign().size() > 1
+                                                          && seal.MidSign()[0].isHighSurrogate() ? 2 : 1)
+                                    : QString()},
+        {"pText", seal.pText()},
+        {"pText1", seal.pText1()},
+    };
+    QStringList out;
+    for (const auto& t : texts)
+        for (char32_t cp : missingGlyphs(seal.FontName(), t.text))
+            out << QStringLiteral("warning: %1: no glyph for '%2' (U+%3) in %4 or any fallback face; "
+                                  "it is drawn as an empty box")
+                       .arg(QLatin1String(t.name), QString::fromUcs4(&cp, 1),
+                            QStringLiteral("%1").arg(uint(cp), 4, 16, QLatin1Char('0')).toUpper(),
+                            seal.FontName());
+    return out;
+}
+
 // Draws one seal (a new one, or the description file's) with the settings
-// applied, and writes it.
-void renderOne(const QString& pmf, const QStringList& settings, const QString& output,
-               const ExportOptions& options)
+// applied, and writes it. Returns the glyph warnings.
+QStringList renderOne(const QString& pmf, const QStringList& settings, const QString& output,
+                      const ExportOptions& options)
 {
     Plomet seal;
     seal.InitProperties();
@@ -60,8 +86,10 @@ void renderOne(const QString& pmf, const QStringList& settings, const QString& o
         LoadPMF(seal, pmf);
     for (const QString& assignment : settings)
         applySetting(seal, assignment);
+    const QStringList warnings = glyphWarnings(seal);
     seal.Draw();
     exportPicture(*seal.image(), output, options);
+    return warnings;
 }
 
 // Renders every input on all cores; one line per failure, in input order.
@@ -69,13 +97,14 @@ int renderBatch(const QStringList& inputs, const QString& dir, const QString& fo
                 const QStringList& settings, const ExportOptions& options)
 {
     std::vector<QString> errors(static_cast<size_t>(inputs.size()));
+    std::vector<QStringList> warnings(static_cast<size_t>(inputs.size()));
     std::atomic<qsizetype> next{0};
     auto work = [&] {
         for (qsizetype i = next++; i < inputs.size(); i = next++) {
             const QString out = QDir(dir).filePath(QFileInfo(inputs[i]).completeBaseName()
                                                    + QLatin1Char('.') + format);
             try {
-                renderOne(inputs[i], settings, out, options);
+                warnings[static_cast<size_t>(i)] = renderOne(inputs[i], settings, out, options);
             } catch (const PlometError& e) {
                 errors[static_cast<size_t>(i)] = QDir::toNativeSeparators(inputs[i]) + QStringLiteral(": ") + e.message();
             } catch (const std::exception& e) {
@@ -93,11 +122,15 @@ int renderBatch(const QStringList& inputs, const QString& dir, const QString& fo
     for (auto& t : pool)
         t.join();
     int failed = 0;
-    for (const QString& e : errors)
-        if (!e.isEmpty()) {
-            printError(e);
+    for (size_t i = 0; i < errors.size(); ++i) {
+        const QString name = QDir::toNativeSeparators(inputs[static_cast<qsizetype>(i)]);
+        for (const QString& w : warnings[i])
+            printError(name + QStringLiteral(": ") + w);
+        if (!errors[i].isEmpty()) {
+            printError(errors[i]);
             ++failed;
         }
+    }
     return failed == 0 ? kExitOk : kExitFailed;
 }
 
@@ -175,7 +208,10 @@ int cmdRender(QStringList args)
     const QString output = parser.value(outputOpt);
     try {
         exportFormatOf(output);   // an unknown extension fails before any work
-        renderOne(inputs.isEmpty() ? QString() : inputs.first(), parser.values(setOpt), output, options);
+        const QStringList warnings =
+            renderOne(inputs.isEmpty() ? QString() : inputs.first(), parser.values(setOpt), output, options);
+        for (const QString& w : warnings)
+            printError(w);
     } catch (const PlometError& e) {
         printError(e.message());
         return kExitFailed;

@@ -1,6 +1,9 @@
 #include "Fonts.h"
 
 #include <QFontDatabase>
+#include <QGlyphRun>
+#include <QHash>
+#include <QTextLayout>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -47,6 +50,38 @@ QFont makeFont(const QString& face, double pixelHeight, int weight)
                                  : QFont::Normal);
     font.setKerning(false);
     return font;
+}
+
+QList<char32_t> missingGlyphs(const QString& face, const QString& text)
+{
+    // Answers per face and character are kept: a batch asks the same ones.
+    thread_local QHash<QString, QHash<char32_t, bool>> known;
+    QHash<char32_t, bool>& drawable = known[face];
+    const QFont font = makeFont(face, 16, 400);
+    QList<char32_t> missing;
+    for (char32_t cp : text.toUcs4()) {
+        if (cp <= 0x20 || (cp >= 0x7f && cp < 0xa0) || missing.contains(cp))
+            continue;
+        auto it = drawable.constFind(cp);
+        if (it == drawable.constEnd()) {
+            // Lay the character out alone: the text engine falls back through
+            // every face it knows; glyph 0 means none of them has it.
+            QTextLayout layout(QString::fromUcs4(&cp, 1), font);
+            layout.beginLayout();
+            layout.createLine();
+            layout.endLayout();
+            bool ok = true;
+            for (const QGlyphRun& run : layout.glyphRuns())
+                for (quint32 g : run.glyphIndexes())
+                    ok = ok && g != 0;
+            if (layout.glyphRuns().isEmpty())
+                ok = false;
+            it = drawable.insert(cp, ok);
+        }
+        if (!*it)
+            missing << cp;
+    }
+    return missing;
 }
 
 } // namespace plomet

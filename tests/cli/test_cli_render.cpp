@@ -214,3 +214,33 @@ TEST(CliRender, BatchWithOneBadFile)
 }
 
 } // namespace
+
+namespace {
+
+TEST(CliRender, CharactersWithoutGlyphAreNamed)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("g.png"));
+    const struct { QString set; const char* property; const char* code; } rows[] = {
+        {QStringLiteral("rText=甲\U0000E000乙"), "rText", "U+E000"},
+        {QStringLiteral("pText1=\U0010FFFD"), "pText1", "U+10FFFD"},
+        {QStringLiteral("MidSign=\U0000E001★"), "MidSign", "U+E001"},
+    };
+    for (const auto& row : rows) {
+        const CliResult r = runPlomet({QStringLiteral("render"), QStringLiteral("-o"), out, QStringLiteral("--set"), row.set});
+        EXPECT_EQ(r.exitCode, 0) << "the render still completes";
+        EXPECT_TRUE(QFile::exists(out));
+        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QLatin1String(row.property))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QLatin1String(row.code))) << r.err.toStdString();
+        QFile::remove(out);
+    }
+    // Not shown, not named: the sign of a seal without sign.
+    const CliResult hidden = runPlomet({QStringLiteral("render"), QStringLiteral("-o"), out, QStringLiteral("--set"),
+                                        QStringLiteral("MidSign=\U0000E001"), QStringLiteral("--set"),
+                                        QStringLiteral("ShowStar=False")});
+    EXPECT_EQ(hidden.exitCode, 0);
+    EXPECT_EQ(hidden.err, QString());
+}
+
+} // namespace

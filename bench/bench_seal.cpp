@@ -1,0 +1,123 @@
+// Draw of the default seal at screen size and its raster at 600 dpi, and the
+// `plomet render` command as a whole (process start to exit).
+#include "Fonts.h"
+#include "Plomet.h"
+#include "Render.h"
+
+#include <QGuiApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void BM_DrawScreen(benchmark::State& state)
+{
+    plomet::Plomet seal;
+    seal.InitProperties();
+    for (auto _ : state) {
+        seal.Draw();
+        benchmark::DoNotOptimize(seal.image()->pixels().constBits());
+    }
+}
+BENCHMARK(BM_DrawScreen)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_Rasterize600(benchmark::State& state)
+{
+    plomet::Plomet seal;
+    seal.InitProperties();
+    const plomet::DrawingModel model = seal.image()->model();
+    for (auto _ : state) {
+        const QImage img = plomet::rasterize(model, 600);
+        benchmark::DoNotOptimize(img.constBits());
+    }
+}
+BENCHMARK(BM_Rasterize600)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_DrawLongName(benchmark::State& state)
+{
+    plomet::Plomet seal;
+    seal.InitProperties();
+    seal.setSpace(0);
+    seal.setRText(QString(static_cast<int>(state.range(0)), QChar(0x516c)));
+    for (auto _ : state)
+        seal.Draw();
+}
+BENCHMARK(BM_DrawLongName)->Arg(1000)->Arg(32767)->Unit(benchmark::kMillisecond);
+
+void BM_RenderCommand(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("seal.png"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+    for (auto _ : state) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(PLOMET_CLI_PATH), {QStringLiteral("render"), QStringLiteral("-o"), out});
+        if (!p.waitForFinished(30000) || p.exitCode() != 0) {
+            state.SkipWithError("plomet render failed");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_RenderCommand)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20)
+    ->Repetitions(3)->ReportAggregatesOnly(true);
+
+// A folder of 1000 description files (one written by `plomet write`, copied).
+const QStringList& batchInputs(QTemporaryDir& dir)
+{
+    static QStringList inputs;
+    if (!inputs.isEmpty())
+        return inputs;
+    const QString first = dir.filePath(QStringLiteral("seal0.PMF"));
+    QProcess::execute(QStringLiteral(PLOMET_CLI_PATH),
+                      {QStringLiteral("write"), first, QStringLiteral("--set"), QStringLiteral("rText=甲乙丙科技有限公司")});
+    inputs << first;
+    for (int i = 1; i < 1000; ++i) {
+        const QString copy = dir.filePath(QStringLiteral("seal%1.PMF").arg(i));
+        QFile::copy(first, copy);
+        inputs << copy;
+    }
+    return inputs;
+}
+
+// Batch throughput: 1000 description files to PNG in one call.
+void BM_Batch(benchmark::State& state)
+{
+    static QTemporaryDir dir;
+    const QStringList& inputs = batchInputs(dir);
+    const QString out = dir.filePath(QStringLiteral("out"));
+    QDir().mkpath(out);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+    for (auto _ : state) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(PLOMET_CLI_PATH), QStringList{QStringLiteral("render")} + inputs
+                    + QStringList{QStringLiteral("-d"), out, QStringLiteral("--dpi"), QString::number(state.range(0))});
+        if (!p.waitForFinished(600000) || p.exitCode() != 0) {
+            state.SkipWithError("plomet render failed");
+            break;
+        }
+    }
+    state.counters["seals_per_s"] =
+        benchmark::Counter(double(inputs.size()) * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Batch)->Arg(96)->Arg(600)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)
+    ->Repetitions(3)->ReportAggregatesOnly(true);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    plomet::installFaceSubstitutions();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
