@@ -14,6 +14,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include "AtomicFile.h"
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <QtMath>
@@ -220,15 +221,9 @@ QByteArray exportBytes(const SealPicture& picture, const QString& format, const 
 void exportPicture(const SealPicture& picture, const QString& path, const ExportOptions& options)
 {
     const QByteArray bytes = exportBytes(picture, exportFormatOf(path), options);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw PlometError(PlometError::Kind::File,
-                          QStringLiteral("无法写入文件“%1”：%2")
-                              .arg(QDir::toNativeSeparators(path), file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw PlometError(PlometError::Kind::File,
-                          QStringLiteral("无法写入文件“%1”：%2")
-                              .arg(QDir::toNativeSeparators(path), file.errorString()));
+    // Unbuffered and synced before the rename: a buffered QSaveFile commits a
+    // cut file after a failed write at a full disk.
+    writeFileAtomically(path, bytes, QStringLiteral("无法写入文件“%1”：%2"));
 }
 
 } // namespace plomet

@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include "AtomicFile.h"
 #include <QSaveFile>
 
 namespace plomet {
@@ -144,20 +145,9 @@ QByteArray bitmapBytes(const SealPicture& picture)
 void writeBitmap(const SealPicture& picture, const QString& path)
 {
     const QByteArray bytes = bitmapBytes(picture);
-    QSaveFile file(path);
-    const auto fail = [&](const QString& why) {
-        return PlometError(PlometError::Kind::File,
-                           QStringLiteral("无法写入位图文件“%1”：%2").arg(nativePath(path), why));
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        throw fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        throw fail(why);
-    }
-    if (!file.commit())
-        throw fail(file.errorString());
+    // Unbuffered and synced before the rename: a buffered QSaveFile commits a
+    // cut file after a failed write at a full disk.
+    writeFileAtomically(path, bytes, QStringLiteral("无法写入位图文件“%1”：%2"));
 }
 
 // ---------------------------------------------------------------- commands

@@ -1,12 +1,12 @@
 #include "PmfFile.h"
 
+#include "AtomicFile.h"
 #include "Errors.h"
 #include "NumberText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cmath>
@@ -194,18 +194,6 @@ QByteArray finiteLine(double v, const QString& text, const char* name)
     if (!std::isfinite(v))
         formatError(QStringLiteral("%1 的值 %2 不是有限的数,无法写入描述文件。").arg(QLatin1String(name), text));
     return text.toLatin1();
-}
-
-std::function<bool(PmfSaveStep)>& saveFaultHook()
-{
-    static std::function<bool(PmfSaveStep)> hook;
-    return hook;
-}
-
-bool stepFails(PmfSaveStep step)
-{
-    const auto& hook = saveFaultHook();
-    return hook && !hook(step);
 }
 
 QString nativePath(const QString& path) { return QDir::toNativeSeparators(path); }
@@ -472,49 +460,14 @@ PmfValues decodePMF(const QByteArray& bytes)
 
 // ------------------------------------------------------------- files -------
 
-void setPmfSaveFaultHook(std::function<bool(PmfSaveStep)> hook)
-{
-    saveFaultHook() = std::move(hook);
-}
-
 void SavePMF(const PmfValues& values, const QString& path)
 {
     // Everything that can be refused is refused before the file is touched.
     const QByteArray bytes = encodePMF(values);
 
-    auto fail = [&path](const QString& reason) {
-        throw PlometError(PlometError::Kind::File,
-                          QStringLiteral("无法保存描述文件“%1”:%2").arg(nativePath(path), reason));
-    };
-    // A temporary file beside the target, renamed over it on commit: a crash
-    // or a full disk midway leaves the old file whole.
-    QSaveFile file(path);
-    if (stepFails(PmfSaveStep::Open))
-        fail(QStringLiteral("无法创建文件(注入的故障)"));
-    // Unbuffered: a buffered QSaveFile (Qt 6.4) takes a short write at a
-    // full disk or a file-size limit for success and commits a cut file.
-    // Written directly, the short count is ours to see.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        fail(file.errorString());
-    if (stepFails(PmfSaveStep::Write)) {
-        file.cancelWriting();
-        fail(QStringLiteral("写入失败(注入的故障)"));
-    }
-    const qint64 written = file.write(bytes);
-    if (written != bytes.size()) {
-        const QString reason = written < 0 ? file.errorString()
-                                           : QStringLiteral("只写入了 %1 字节(共 %2 字节),磁盘可能已满")
-                                                 .arg(written)
-                                                 .arg(bytes.size());
-        file.cancelWriting();
-        fail(reason);
-    }
-    if (stepFails(PmfSaveStep::Commit)) {
-        file.cancelWriting();
-        fail(QStringLiteral("无法替换原文件(注入的故障)"));
-    }
-    if (!file.commit())
-        fail(file.errorString());
+    // A temporary file beside the target, synced and renamed over it: a
+    // crash or a full disk midway leaves the old file whole.
+    writeFileAtomically(path, bytes, QStringLiteral("无法保存描述文件“%1”:%2"));
 }
 
 void SavePMF(const Plomet& seal, const QString& path)

@@ -13,7 +13,6 @@
 #include <QVariant>
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 namespace plomet {
@@ -129,11 +128,5 @@ void SavePMF(const PmfValues& values, const QString& path);
 void LoadPMF(Plomet& seal, const QString& path);
 // The values of the file at path, without a seal; throws as LoadPMF does.
 PmfValues readPMF(const QString& path);
-
-// The steps of a save, for fault injection in tests.
-enum class PmfSaveStep { Open, Write, Commit };
-// Test hook: when set, it is asked before each step of every save; returning
-// false makes that step fail as a failing disk would. Pass {} to remove it.
-void setPmfSaveFaultHook(std::function<bool(PmfSaveStep)> hook);
 
 } // namespace plomet

@@ -1,0 +1,54 @@
+#pragma once
+// Writing a whole file so that a failure at any step — creating it, writing,
+// flushing to the disk, putting it in place — leaves the old file as it was
+// and reports the failure. Every file the program writes goes through here.
+//
+// Why not QSaveFile alone: in Qt 6.4, a buffered QSaveFile takes a short or
+// failed write of its buffer for success and commits a cut file, and commit()
+// ignores a failing fdatasync. Here the bytes go out unbuffered (so the count
+// is ours to check) and are synced by us before the rename.
+#include "Errors.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QSaveFile>
+#include <QString>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace plomet {
+
+// Replaces the file at path with bytes, atomically. On failure throws
+// PlometError (Kind::File) with messageTemplate's %1 the path (native
+// separators) and %2 the reason; no new file is left, an old one is
+// unchanged.
+inline void writeFileAtomically(const QString& path, const QByteArray& bytes, const QString& messageTemplate)
+{
+    auto fail = [&](const QString& reason) {
+        throw PlometError(PlometError::Kind::File,
+                          QString(messageTemplate).arg(QDir::toNativeSeparators(path), reason));
+    };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        fail(file.errorString());
+    const qint64 written = file.write(bytes);
+    if (written != bytes.size()) {
+        const QString reason = written < 0 ? file.errorString()
+                                           : QStringLiteral("只写入了 %1 字节(共 %2 字节),磁盘可能已满")
+                                                 .arg(written)
+                                                 .arg(bytes.size());
+        file.cancelWriting();
+        fail(reason);
+    }
+    if (::fdatasync(file.handle()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        file.cancelWriting();
+        fail(reason);
+    }
+    if (!file.commit())
+        fail(file.errorString());
+}
+
+} // namespace plomet

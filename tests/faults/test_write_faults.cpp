@@ -1,0 +1,119 @@
+// Every file the program writes — description files (the default file too),
+// exported images, the bitmap command — survives a failure at each step of
+// the write: the old file stays byte for byte, no new or stray file
+// appears, and the error names the file.
+#include "Errors.h"
+#include "Export.h"
+#include "FailIo.h"
+#include "Output.h"
+#include "PmfFile.h"
+#include "Plomet.h"
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <functional>
+
+using namespace plomet;
+using failio::Call;
+
+namespace {
+
+struct Writer {
+    const char* name;
+    const char* file;
+    std::function<void(Plomet&, const QString&)> write;
+};
+
+const Writer kWriters[] = {
+    {"description file", "seal.PMF", [](Plomet& s, const QString& p) { SavePMF(s, p); }},
+    {"default file", "Plomet.PMF", [](Plomet& s, const QString& p) { SavePMF(s, p); }},
+    {"PNG export", "seal.png", [](Plomet& s, const QString& p) { exportPicture(*s.image(), p); }},
+    {"BMP export", "seal.bmp", [](Plomet& s, const QString& p) { exportPicture(*s.image(), p); }},
+    {"SVG export", "seal.svg", [](Plomet& s, const QString& p) { exportPicture(*s.image(), p); }},
+    {"PDF export", "seal.pdf", [](Plomet& s, const QString& p) { exportPicture(*s.image(), p); }},
+    {"bitmap command", "seal.bmp", [](Plomet& s, const QString& p) { writeBitmap(*s.image(), p); }},
+};
+
+const Call kCalls[] = {Call::Open, Call::Write, Call::ShortWrite, Call::Sync, Call::Link, Call::Rename};
+
+QStringList filesIn(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+} // namespace
+
+TEST(WriteFaults, EveryStepOfEveryWriteLeavesTheOldFileWhole)
+{
+    Plomet seal;
+    seal.InitProperties();
+    seal.setRText(QStringLiteral("中山Qorvel软件有限公司"));
+    seal.Draw();
+    // An old file larger than half of any new one, so that a torn write
+    // could not pass for it.
+    const QByteArray old = QByteArray("OLD FILE ") + QByteArray(40000, 'o');
+
+    int injected = 0, reached = 0;
+    for (const Writer& w : kWriters) {
+        for (Call call : kCalls) {
+            for (bool existed : {true, false}) {
+                SCOPED_TRACE(std::string(w.name) + ", failing " + failio::name(call)
+                             + (existed ? ", over an old file" : ", new file"));
+                QTemporaryDir dir;
+                const QString path = dir.filePath(QLatin1String(w.file));
+                if (existed)
+                    ASSERT_TRUE(test::writeAll(path, old));
+                ++injected;
+                bool threw = false;
+                QString message;
+                failio::arm(call, dir.path().toStdString());
+                try {
+                    w.write(seal, path);
+                } catch (const PlometError& e) {
+                    threw = true;
+                    message = e.message();
+                }
+                failio::disarm();
+                const int hits = failio::hits();
+                if (hits == 0) {
+                    // This writer never makes this call (for example no
+                    // rename when the new file is linked into place).
+                    EXPECT_FALSE(threw) << message.toStdString();
+                    continue;
+                }
+                ++reached;
+                EXPECT_TRUE(threw) << "a failed write reported success";
+                EXPECT_TRUE(message.contains(QDir::toNativeSeparators(path))) << message.toStdString();
+                if (existed) {
+                    EXPECT_EQ(test::readAll(path), old) << "the old file changed";
+                    EXPECT_EQ(filesIn(dir.path()), QStringList{QLatin1String(w.file)});
+                } else {
+                    EXPECT_TRUE(filesIn(dir.path()).isEmpty()) << filesIn(dir.path()).join(' ').toStdString();
+                }
+            }
+        }
+    }
+    // The injections that were reached are the ones that prove something.
+    EXPECT_GE(reached, int(std::size(kWriters)) * 2 * 4);
+    std::printf("write faults: %d injected, %d reached a failing call\n", injected, reached);
+}
+
+TEST(WriteFaults, WithoutAFaultEveryWriterSucceeds)
+{
+    // The interposed calls pass everything through when disarmed.
+    Plomet seal;
+    seal.InitProperties();
+    for (const Writer& w : kWriters) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QLatin1String(w.file));
+        ASSERT_TRUE(test::writeAll(path, "old"));
+        EXPECT_NO_THROW(w.write(seal, path)) << w.name;
+        EXPECT_NE(test::readAll(path), QByteArray("old")) << w.name;
+        EXPECT_EQ(filesIn(dir.path()), QStringList{QLatin1String(w.file)}) << w.name;
+    }
+}
