@@ -4,6 +4,7 @@
 #include "Errors.h"
 #include "Export.h"
 #include "Plomet.h"
+#include "Render.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -234,6 +235,63 @@ TEST(Export, FailedWriteLeavesNoFile)
     const QString big = dir.filePath(QStringLiteral("big.png"));
     EXPECT_THROW(exportPicture(*p, big, huge), PlometError);
     EXPECT_FALSE(QFile::exists(big));
+}
+
+} // namespace
+
+namespace {
+
+TEST(Export, OneColourPngMatchesTheDirectRaster)
+{
+    // A one-colour seal goes out as a palette PNG; decoded it is the direct
+    // raster within rounding, and transparent pixels keep the exact colour.
+    const PicturePtr p = seal();
+    for (double dpi : {150.0, 600.0}) {
+        ExportOptions o;
+        o.dpi = dpi;
+        const QImage png = decode(exportBytes(*p, QStringLiteral("png"), o)).convertToFormat(QImage::Format_RGB32);
+        const QImage direct = rasterize(p->model(), dpi);
+        ASSERT_EQ(png.size(), direct.size());
+        int maxDiff = 0;
+        for (int y = 0; y < png.height(); ++y)
+            for (int x = 0; x < png.width(); ++x) {
+                const QRgb a = png.pixel(x, y), b = direct.pixel(x, y);
+                maxDiff = std::max({maxDiff, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                    std::abs(qBlue(a) - qBlue(b))});
+            }
+        EXPECT_LE(maxDiff, 2) << dpi;
+    }
+    ExportOptions t;
+    t.dpi = 300;
+    t.transparent = true;
+    const QImage clear = decode(exportBytes(*p, QStringLiteral("png"), t)).convertToFormat(QImage::Format_ARGB32);
+    int seen = 0;
+    for (int y = 0; y < clear.height(); ++y)
+        for (int x = 0; x < clear.width(); ++x)
+            if (qAlpha(clear.pixel(x, y)) > 0) {
+                ++seen;
+                ASSERT_EQ(clear.pixel(x, y) & 0xffffff, 0xff0000u) << x << ',' << y;
+            }
+    EXPECT_GT(seen, 1000);
+}
+
+TEST(Export, TwoColoursStayFullColour)
+{
+    DrawingModel m;
+    m.widthTwips = m.heightTwips = 1500;
+    DrawnCircle a;
+    a.cx = a.cy = 750;
+    a.r = 300;
+    a.color = qRgb(255, 0, 0);
+    DrawnCircle b = a;
+    b.r = 600;
+    b.color = qRgb(0, 0, 255);
+    m.items = {a, b};
+    const SealPicture picture(m, rasterize(m, 96));
+    ExportOptions o;
+    o.dpi = 300;
+    const QImage png = decode(exportBytes(picture, QStringLiteral("png"), o)).convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(png, rasterize(m, 300));
 }
 
 } // namespace
