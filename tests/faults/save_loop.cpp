@@ -1,0 +1,32 @@
+// Saves two different seals into one description file, alternately, until
+// killed; says "ready" once the first save is complete. The kill test runs
+// it and kills it at random moments.
+#include "PmfFile.h"
+
+#include <QString>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: save_loop FILE\n");
+        return 2;
+    }
+    const QString path = QString::fromLocal8Bit(argv[1]);
+    plomet::PmfValues a;
+    a.rText = QStringLiteral("中山Qorvel软件有限公司");
+    a.pText1 = QStringLiteral("专用章");
+    a.FontName = QStringLiteral("黑体");
+    a.FontSize = 12;
+    a.Width = a.Height = 2055;
+    plomet::PmfValues b = a;
+    b.rText = QString(3000, QChar(u'公'));   // a much longer file
+    b.Degree = 45;
+    for (long i = 0;; ++i) {
+        plomet::SavePMF(i % 2 ? b : a, path);
+        if (i == 0) {
+            std::puts("ready");
+            std::fflush(stdout);
+        }
+    }
+}
