@@ -1,6 +1,7 @@
 // The real `plomet` binary with description files: show, write, render.
 #include "PmfFile.h"
 #include "Plomet.h"
+#include "CliRun.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -10,41 +11,15 @@
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 using namespace plomet;
 using plomet::test::readAll;
 using plomet::test::writeAll;
+using plomet::test::CliRun;
+using plomet::test::runPlomet;
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QString out, err;
-};
-
-CliRun runPlomet(const QStringList& args)
-{
-    // A private runtime folder, as the program expects; Qt warns on stderr
-    // without one, and stderr is part of what is checked.
-    static QTemporaryDir runtime;
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(PLOMET_CLI_PATH), args);
-    CliRun r;
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) {
-        p.kill();
-        r.err = QStringLiteral("did not finish normally: ") + p.errorString();
-        return r;
-    }
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 
 QByteArray hex(const char* h) { return QByteArray::fromHex(h); }
 
@@ -201,7 +176,7 @@ TEST(CliPmf, RejectedInputWritesNothing)
     EXPECT_EQ(QDir(d).entryList(QDir::Files | QDir::Hidden).size(), 5);
 }
 
-TEST(CliRender, DrawsTheSealOfAFileAtItsSizeWithSettingsAfterLoading)
+TEST(CliRenderPmf, DrawsTheSealOfAFileAtItsSizeWithSettingsAfterLoading)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("e.PMF"));

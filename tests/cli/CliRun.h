@@ -1,0 +1,39 @@
+#pragma once
+// Runs the real `plomet` binary (its path compiled in as PLOMET_CLI_PATH)
+// and collects its exit code, stdout and stderr.
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace plomet::test {
+
+struct CliRun {
+    int exitCode = -1;   // -1: crashed, hung or did not start
+    QString out, err;
+};
+
+inline CliRun runPlomet(const QStringList& args)
+{
+    // A private runtime folder, as the program expects; Qt warns on stderr
+    // without one, and stderr is part of what is checked.
+    static QTemporaryDir runtime;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(PLOMET_CLI_PATH), args);
+    CliRun r;
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) {
+        p.kill();
+        r.err = QStringLiteral("did not finish normally: ") + p.errorString();
+        return r;
+    }
+    r.exitCode = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+} // namespace plomet::test
