@@ -28,6 +28,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <optional>
 
 namespace plomet {
 

@@ -19,7 +19,9 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <iterator>
 #include <limits>
+#include <optional>
 
 namespace plomet {
 
