@@ -19,6 +19,12 @@
 #include "AtomicFile.h"
 #include <QSaveFile>
 
+#include <optional>
+#include <string>
+
+#include <cups/cups.h>
+#include <cstring>
+
 namespace plomet {
 
 namespace {
@@ -64,6 +70,37 @@ QImage opaquePixels(const SealPicture& picture)
     return image;
 }
 
+// Qt's CUPS engine neither asks whether a queue takes jobs nor reports a
+// refused one: the page would vanish while the command looks done. So CUPS is
+// asked before and after. Answers for a CUPS queue; nullopt for anything else.
+struct CupsQueue {
+    std::string name, instance;
+};
+
+std::optional<CupsQueue> cupsQueueOf(const QString& printerName)
+{
+    const QStringList parts = printerName.split(u'/');
+    CupsQueue queue{parts.value(0).toStdString(), parts.value(1).toStdString()};
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.name.c_str(),
+                                         queue.instance.empty() ? nullptr : queue.instance.c_str());
+    if (!dest)
+        return std::nullopt;
+    cupsFreeDests(1, dest);
+    return queue;
+}
+
+bool queueTakesJobs(const CupsQueue& queue)
+{
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.name.c_str(),
+                                         queue.instance.empty() ? nullptr : queue.instance.c_str());
+    if (!dest)
+        return false;
+    const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+    const bool takes = !accepting || std::strcmp(accepting, "false") != 0;
+    cupsFreeDests(1, dest);
+    return takes;
+}
+
 } // namespace
 
 const SealPicture& lastPicture(const Plomet& seal)
@@ -106,16 +143,27 @@ void paintAtOneTwip(QPainter& painter, const SealPicture& picture, double dotsPe
 
 void printPicture(const SealPicture& picture, QPrinter& printer)
 {
-    const QString name = printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName();
+    const bool toQueue = printer.outputFormat() == QPrinter::NativeFormat;
+    const QString name = toQueue ? printer.printerName() : printer.outputFileName();
+    const std::optional<CupsQueue> queue = toQueue ? cupsQueueOf(name) : std::nullopt;
+    if (queue && !queueTakesJobs(*queue))
+        throw PlometError(PlometError::Kind::Platform,
+                          QStringLiteral("打印机“%1”现在不接受打印任务。").arg(name));
     QPainter painter;
     if (!painter.begin(&printer))
         throw PlometError(PlometError::Kind::Platform,
                           QStringLiteral("无法在打印机“%1”上开始打印。").arg(name));
     paintAtOneTwip(painter, picture, printer.resolution());
     // Ending the document sends the page now, not when the program ends.
-    if (!painter.end() || printer.printerState() == QPrinter::Error)
+    const bool ended = painter.end();
+    if (!ended || printer.printerState() == QPrinter::Error)
         throw PlometError(PlometError::Kind::Platform,
                           QStringLiteral("打印机“%1”打印失败。").arg(name));
+    // The job's submission was the last CUPS request of this thread.
+    if (queue && cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
+        throw PlometError(PlometError::Kind::Platform,
+                          QStringLiteral("打印机“%1”没有接受打印任务：%2")
+                              .arg(name, QString::fromUtf8(cupsLastErrorString())));
 }
 
 void printPicture(const SealPicture& picture)

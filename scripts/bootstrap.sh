@@ -19,6 +19,8 @@ PACKAGES=(
   # real components the tests drive: X server, clipboard, printer, image checks
   xvfb x11-utils xdotool xclip imagemagick poppler-utils
   cups cups-client cups-bsd printer-driver-cups-pdf
+  # asking the print queue whether it takes jobs (Qt does not tell)
+  libcups2-dev
 )
 
 missing=()

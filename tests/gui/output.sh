@@ -100,4 +100,18 @@ kill -0 "$GUI_PID" || gui_fail "the program ended after the printer message"
 gui_close
 gui_wait_exit 10
 [ -f "$app/Plomet.PMF" ] || gui_fail "no default file after the printer message"
+# --- a queue that refuses jobs: a clear message instead of a lost page
+lpstat -p PlometReject >/dev/null 2>&1 || lpadmin -p PlometReject -v cups-pdf:/ -E -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null
+cupsreject PlometReject
+trap 'lpadmin -x PlometReject 2>/dev/null || true; gui_cleanup' EXIT
+app=$(gui_make_appdir)
+gui_start "$app" LPDEST=PlometReject
+gui_click_button cmdPrint
+box=$(gui_find_window '^PlometSample$' 10) || gui_fail "no message when the queue refuses jobs"
+gui_screenshot "$GUI_TMP/refused.png" "$box"
+gui_dialog_key '^PlometSample$' Return
+sleep 0.3
+kill -0 "$GUI_PID" || gui_fail "the program ended after the refused job"
+gui_close
+gui_wait_exit 10
 echo "PASS"
