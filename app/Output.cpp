@@ -1,5 +1,6 @@
 #include "Output.h"
 
+#include "AtomicFile.h"
 #include "CommDlgs.h"
 #include "Errors.h"
 #include "Plomet.h"
@@ -8,7 +9,6 @@
 
 #include <QBuffer>
 #include <QClipboard>
-#include <QDir>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QMimeData>
@@ -16,8 +16,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include "AtomicFile.h"
-#include <QSaveFile>
 
 #include <optional>
 #include <string>
@@ -30,11 +28,6 @@ namespace plomet {
 namespace {
 
 constexpr double kTwipsPerInch = 1440.0;
-
-QString nativePath(const QString& path)
-{
-    return QDir::toNativeSeparators(path);
-}
 
 QByteArray encode(const QImage& image, const char* format)
 {

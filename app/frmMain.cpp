@@ -48,7 +48,6 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     QPushButton* cmdSave = addButton("cmdSave", QStringLiteral("保 存"), 5400, 1800);
     QPushButton* cmdInit = addButton("cmdInit", QStringLiteral("还 原"), 4080, 2280);
     QPushButton* cmd = addButton("cmd", QStringLiteral("保 留"), 5400, 2280);
-    (void)cmd; // reserved: no action
 
     plomet1_ = new PlometWidget(this);
     installExportMenu(*plomet1_);
