@@ -10,6 +10,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QHash>
 #include <QFileInfo>
 #include <algorithm>
 #include <atomic>
@@ -98,9 +99,27 @@ int renderBatch(const QStringList& inputs, const QString& dir, const QString& fo
 {
     std::vector<QString> errors(static_cast<size_t>(inputs.size()));
     std::vector<QStringList> warnings(static_cast<size_t>(inputs.size()));
+    // Two inputs with the same name (from different folders, or given
+    // twice) would write the same image: the later ones are refused.
+    std::vector<bool> skip(static_cast<size_t>(inputs.size()), false);
+    QHash<QString, qsizetype> firstWithName;
+    for (qsizetype i = 0; i < inputs.size(); ++i) {
+        const QString name = QFileInfo(inputs[i]).completeBaseName();
+        const auto it = firstWithName.constFind(name);
+        if (it == firstWithName.constEnd()) {
+            firstWithName.insert(name, i);
+            continue;
+        }
+        skip[static_cast<size_t>(i)] = true;
+        errors[static_cast<size_t>(i)] = QDir::toNativeSeparators(inputs[i])
+            + QStringLiteral(": not drawn, its image %1.%2 is already %3's")
+                  .arg(name, format, QDir::toNativeSeparators(inputs[*it]));
+    }
     std::atomic<qsizetype> next{0};
     auto work = [&] {
         for (qsizetype i = next++; i < inputs.size(); i = next++) {
+            if (skip[static_cast<size_t>(i)])
+                continue;
             const QString out = QDir(dir).filePath(QFileInfo(inputs[i]).completeBaseName()
                                                    + QLatin1Char('.') + format);
             try {
@@ -180,6 +199,10 @@ int cmdRender(QStringList args)
     if (!batch && !parser.isSet(outputOpt)) {
         printError(QStringLiteral("missing -o OUT (an image file: %1)")
                        .arg(exportFormats().join(QStringLiteral(", "))));
+        return kExitUsage;
+    }
+    if (!batch && parser.isSet(formatOpt)) {
+        printError(QStringLiteral("--format is for batches (-d OUTDIR); with -o the extension gives the format"));
         return kExitUsage;
     }
     const QString format = parser.value(formatOpt).toLower();

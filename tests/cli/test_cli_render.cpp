@@ -211,6 +211,20 @@ TEST(CliRender, BatchWithOneBadFile)
     EXPECT_EQ(runPlomet({QStringLiteral("render"), a, QStringLiteral("-d"), out, QStringLiteral("--format"),
                          QStringLiteral("gif")}).exitCode, 2);
     EXPECT_EQ(runPlomet({QStringLiteral("render"), a, QStringLiteral("-d"), dir.filePath(QStringLiteral("none"))}).exitCode, 1);
+    EXPECT_EQ(runPlomet({QStringLiteral("render"), a, QStringLiteral("-o"), out + QStringLiteral("/x.png"),
+                         QStringLiteral("--format"), QStringLiteral("pdf")}).exitCode, 2);
+
+    // The same name twice: the second would overwrite the first's image.
+    const QString sub = dir.filePath(QStringLiteral("sub"));
+    ASSERT_TRUE(QDir().mkpath(sub));
+    ASSERT_TRUE(QFile::copy(b, sub + QStringLiteral("/A.PMF")));
+    const QString out2 = dir.filePath(QStringLiteral("out2"));
+    ASSERT_TRUE(QDir().mkpath(out2));
+    const CliResult twice = runPlomet({QStringLiteral("render"), a, sub + QStringLiteral("/A.PMF"), QStringLiteral("-d"), out2});
+    EXPECT_EQ(twice.exitCode, 1);
+    EXPECT_EQ(twice.err.count(QLatin1Char('\n')), 1) << twice.err.toStdString();
+    EXPECT_TRUE(twice.err.contains(QStringLiteral("sub"))) << twice.err.toStdString();
+    EXPECT_EQ(QImage(out2 + QStringLiteral("/A.png")).size(), QSize(137, 137)) << "the first one's image";
 }
 
 } // namespace
