@@ -305,10 +305,23 @@ void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTw
     painter.setRenderHint(QPainter::TextAntialiasing, true);
 
     const QTransform base = painter.transform();
+    // Glyph ink one picture may paint, in device pixels: 16 layers of the
+    // device (at least 16 million pixels). A seal uses a thousandth of it;
+    // only an absurd size times an absurd length (a 1000-point name of
+    // thousands of characters) reaches it, and that picture is one solid
+    // blot long before. Beyond it the rest of the text is not painted, so
+    // the time of a Draw stays bounded (it was minutes to hours).
+    const QPaintDevice* device = painter.device();
+    const double deviceArea = device ? double(device->width()) * double(device->height()) : 0.0;
+    const double inkBudget = 16.0 * std::max(deviceArea, 1e6);
+    double ink = 0;
     const auto& items = model.items;
     for (size_t i = 0; i < items.size(); ++i) {
         if (const auto* t = std::get_if<DrawnText>(&items[i])) {
-            paintText(painter, base, *t, s, model.twipsPerPixelY, options);
+            const double em = t->pixelHeight * s * model.twipsPerPixelY;   // device pixels
+            ink += em * em * double(std::max<qsizetype>(1, t->text.size()));
+            if (ink <= inkBudget)
+                paintText(painter, base, *t, s, model.twipsPerPixelY, options);
             continue;
         }
         const auto& c = std::get<DrawnCircle>(items[i]);
