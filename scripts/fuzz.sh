@@ -33,14 +33,14 @@ export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp"
 # name, extra options
 declare -A extra=(
   [pmf]="-dict=fuzz/pmf.dict -max_len=8192"
-  [draw]="-max_len=512"
+  [draw]="-max_len=512 -timeout=60"
 )
 
 pids=()
 for name in pmf draw; do
   mkdir -p "$out/corpus/$name"
   # shellcheck disable=SC2086
-  "$out/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
+  "$out/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
     -print_final_stats=1 -artifact_prefix="$out/artifacts/$name-" ${extra[$name]} \
     "$out/corpus/$name" "fuzz/corpus/$name" >"$out/logs/$name.log" 2>&1 &
   pids+=($!)
