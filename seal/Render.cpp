@@ -94,13 +94,19 @@ struct GlyphImage {
 constexpr qsizetype kMaxGlyphImages = 8192;
 constexpr qint64 kMaxGlyphBytes = qint64(64) << 20;
 
-const GlyphImage& glyphImage(const GlyphKey& key, const FontEntry& fe)
+// Larger glyph images than this are not made: such a text (a huge size or a
+// long lower line) is painted directly instead.
+constexpr double kMaxGlyphImagePixels = 4e6;
+constexpr int kMaxGlyphImageSide = 8192;
+
+// The cached image of a glyph, or nullptr when it would be too large.
+const GlyphImage* glyphImage(const GlyphKey& key, const FontEntry& fe)
 {
     thread_local QHash<GlyphKey, GlyphImage> cache;
     thread_local qint64 bytes = 0;
     auto it = cache.constFind(key);
     if (it != cache.constEnd())
-        return *it;
+        return &*it;
     if (cache.size() >= kMaxGlyphImages || bytes > kMaxGlyphBytes) {
         cache.clear();
         bytes = 0;
@@ -119,9 +125,14 @@ const GlyphImage& glyphImage(const GlyphKey& key, const FontEntry& fe)
     const int top = static_cast<int>(std::floor(dev.top())) - 1;
     const int right = static_cast<int>(std::ceil(dev.right())) + 2;
     const int bottom = static_cast<int>(std::ceil(dev.bottom())) + 2;
+    if (!(dev.width() < kMaxGlyphImageSide && dev.height() < kMaxGlyphImageSide
+          && dev.width() * dev.height() < kMaxGlyphImagePixels))
+        return nullptr;
     GlyphImage g;
     g.offset = QPoint(left, top);
     g.image = QImage(right - left, bottom - top, QImage::Format_ARGB32_Premultiplied);
+    if (g.image.isNull())
+        return nullptr;
     g.image.fill(Qt::transparent);
     QPainter p(&g.image);
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -132,7 +143,7 @@ const GlyphImage& glyphImage(const GlyphKey& key, const FontEntry& fe)
     p.drawText(QPointF(0, fe.ascent), key.text);
     p.end();
     bytes += g.image.sizeInBytes();
-    return *cache.insert(key, g);
+    return &*cache.insert(key, g);
 }
 
 struct RingKey {
@@ -207,14 +218,17 @@ void paintRing(QPainter& painter, const QTransform& base, const DrawnCircle& fir
         if (fx == 4) { fx = 0; ox += 1; }
         if (fy == 4) { fy = 0; oy += 1; }
         const double outerPx = outer * s;
-        if (outerPx < 8192 && std::fabs(ox) < 1e6 && std::fabs(oy) < 1e6) {
+        // Cached up to 4096 pixels across (64 MB); a larger ring is stroked directly.
+        if (outerPx < 2048 && std::fabs(ox) < 1e6 && std::fabs(oy) < 1e6) {
             const RingKey key{inner * s, outerPx, first.color, fx, fy};
             const GlyphImage& g = ringImage(key);
-            painter.setTransform(QTransform());
-            painter.drawImage(QPoint(static_cast<int>(ox) + g.offset.x(), static_cast<int>(oy) + g.offset.y()),
-                              g.image);
-            painter.setTransform(base);
-            return;
+            if (!g.image.isNull()) {
+                painter.setTransform(QTransform());
+                painter.drawImage(QPoint(static_cast<int>(ox) + g.offset.x(), static_cast<int>(oy) + g.offset.y()),
+                                  g.image);
+                painter.setTransform(base);
+                return;
+            }
         }
     }
     painter.setPen(pen);
@@ -238,11 +252,12 @@ void paintText(QPainter& painter, const QTransform& base, const DrawnText& t, do
         if (fy == 4) { fy = 0; oy += 1; }
         if (std::fabs(ox) < 1e6 && std::fabs(oy) < 1e6) {
             const GlyphKey key{t.face, t.text, t.pixelHeight, t.angleDeg, k, t.weight, t.color, fx, fy};
-            const GlyphImage& g = glyphImage(key, fe);
-            painter.setTransform(QTransform());
-            painter.drawImage(QPoint(static_cast<int>(ox) + g.offset.x(), static_cast<int>(oy) + g.offset.y()),
-                              g.image);
-            return;
+            if (const GlyphImage* g = glyphImage(key, fe)) {
+                painter.setTransform(QTransform());
+                painter.drawImage(QPoint(static_cast<int>(ox) + g->offset.x(), static_cast<int>(oy) + g->offset.y()),
+                                  g->image);
+                return;
+            }
         }
     }
     // Turned clockwise about the top-left corner of the cell, that corner at
@@ -318,8 +333,11 @@ void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTw
     const auto& items = model.items;
     for (size_t i = 0; i < items.size(); ++i) {
         if (const auto* t = std::get_if<DrawnText>(&items[i])) {
+            // A text counts at most the whole device: one huge glyph (a sign
+            // of 1000 points) is painted at every resolution alike.
             const double em = t->pixelHeight * s * model.twipsPerPixelY;   // device pixels
-            ink += em * em * double(std::max<qsizetype>(1, t->text.size()));
+            ink += std::min(em * em * double(std::max<qsizetype>(1, t->text.size())),
+                            std::max(deviceArea, 1.0));
             if (ink <= inkBudget)
                 paintText(painter, base, *t, s, model.twipsPerPixelY, options);
             continue;

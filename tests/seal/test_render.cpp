@@ -164,3 +164,55 @@ TEST(RenderPixels, SameModelSamePixelsWhateverCameBefore)
 }
 
 } // namespace
+
+namespace {
+
+int redPixelsInRows(const QImage& img, int y0, int y1)
+{
+    int n = 0;
+    for (int y = std::max(0, y0); y < std::min(img.height(), y1); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            n += qRed(img.pixel(x, y)) > 200 && qGreen(img.pixel(x, y)) < 100;
+    return n;
+}
+
+TEST(RenderPixels, TextsTooLargeToCacheAreStillPainted)
+{
+    // A lower line thousands of characters long, and a huge sign: painted
+    // directly rather than through a cached image, but painted.
+    Plomet p;
+    p.InitProperties();
+    p.setRText(QString());
+    p.setShowStar(false);
+    p.setPText1(QString());
+    p.setPText(QString(3000, QChar(0x516c)));
+    p.Draw();
+    // The line's cell starts at y = 99.75 + 1028 + 24 + 150 twips = 86.8 px.
+    const QImage img = p.image()->pixels();
+    const int ringOnly = [] {
+        Plomet q;
+        q.InitProperties();
+        q.setRText(QString());
+        q.setShowStar(false);
+        q.setPText1(QString());
+        q.Draw();
+        return redPixelsInRows(q.image()->pixels(), 87, 107);
+    }();
+    EXPECT_GT(redPixelsInRows(img, 87, 107), ringOnly + 200);
+
+    auto bigSign = [](bool shown) {
+        Plomet q;
+        q.InitProperties();
+        q.setRText(QString());
+        q.setPText1(QString());
+        q.setShowStar(shown);
+        q.setStarSize(1000);   // a sign of 1333 px, 8331 at 600 dpi
+        q.Draw();
+        return rasterize(q.image()->model(), 600);
+    };
+    const QImage withSign = bigSign(true), without = bigSign(false);
+    EXPECT_GT(redPixelsInRows(withSign, 0, withSign.height()),
+              redPixelsInRows(without, 0, without.height()) + 100000);
+}
+
+} // namespace
