@@ -18,10 +18,11 @@ const char kUsage[] =
     "  show     print the settings of a seal description file\n"
     "  write    write a seal description file\n"
     "\n"
-    "  plomet <command> --help   shows the options of a command.\n"
-    "\n"
     "Exit codes: 0 success, 1 the seal could not be read, drawn or written,\n"
-    "2 bad command line.\n";
+    "2 bad command line.\n"
+    "\n"
+    "The commands and their options follow; `plomet <command> --help` shows\n"
+    "one of them.\n";
 
 } // namespace
 
@@ -43,6 +44,14 @@ int main(int argc, char** argv)
     if (command == QLatin1String("--help") || command == QLatin1String("-h")
         || command == QLatin1String("help")) {
         std::fputs(kUsage, stdout);
+        // Every command documents itself; show them all, one after another.
+        using Command = int (*)(QStringList);
+        for (Command command : {Command(plomet::cmdRender), Command(plomet::cmdShow), Command(plomet::cmdWrite)}) {
+            std::fputs("\n", stdout);
+            std::fflush(stdout);
+            command({QStringLiteral("--help")});
+        }
+        std::fflush(stdout);
         return plomet::kExitOk;
     }
     if (command == QLatin1String("render"))

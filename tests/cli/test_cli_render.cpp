@@ -161,7 +161,9 @@ TEST(CliRender, UnknownCommandAndHelp)
     EXPECT_TRUE(bad.err.contains(QStringLiteral("paint")));
     const CliResult help = runPlomet({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* word : {"render", "show", "write", "Exit codes"})
+    // Every command, every option of render, the exit codes.
+    for (const char* word : {"render", "show", "write", "Exit codes", "--output", "--directory", "--format",
+                             "--set", "--dpi", "--transparent", "--json", "--from"})
         EXPECT_TRUE(help.out.contains(QLatin1String(word))) << word;
 }
 
