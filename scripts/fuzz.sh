@@ -28,7 +28,7 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ] || [ ! -d "$XDG_RUNTIME_DIR" ]; then
   chmod 700 "$XDG_RUNTIME_DIR"
 fi
 export XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen
-export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp"
 
 # name, extra options
 declare -A extra=(
