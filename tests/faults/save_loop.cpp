@@ -1,6 +1,6 @@
 // Saves two different seals into one description file, alternately, until
-// killed; says "ready" once the first save is complete. The kill test runs
-// it and kills it at random moments.
+// killed; prints "saved" after each save. The kill test runs it and kills
+// it at random moments.
 #include "PmfFile.h"
 
 #include <QString>
@@ -24,9 +24,7 @@ int main(int argc, char** argv)
     b.Degree = 45;
     for (long i = 0;; ++i) {
         plomet::SavePMF(i % 2 ? b : a, path);
-        if (i == 0) {
-            std::puts("ready");
-            std::fflush(stdout);
-        }
+        std::puts("saved");
+        std::fflush(stdout);
     }
 }
