@@ -141,7 +141,9 @@ QString spacedName(const QString& name, int32_t space)
     const qsizetype n = starts.size();
     // A negative count means no blanks; a huge one is cut so that the name
     // still fits: n + (n - 1) * blanks <= 32767.
-    qsizetype blanks = std::max<int32_t>(space, 0);
+    // A single character has no blanks after it, whatever the count (the
+    // gap was made anyway: 4 GB for a Space of 2^31-1).
+    qsizetype blanks = n > 1 ? std::max<int32_t>(space, 0) : 0;
     if (n > 1)
         blanks = std::min<qsizetype>(blanks, std::max<qsizetype>(0, (kMaxArcChars - name.size()) / (n - 1)));
     QString out;
