@@ -22,6 +22,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
+#include "AtomicFile.h"
 #include <QSaveFile>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -243,9 +244,13 @@ QMimeData* sealDragMimeData(const SealPicture& picture, const QString& fileFolde
     data->setImageData(QImage::fromData(png, "PNG"));
     if (!fileFolder.isEmpty()) {
         const QString path = QDir(fileFolder).filePath(QStringLiteral("公章.png"));
-        QSaveFile file(path);
-        if (file.open(QIODevice::WriteOnly) && file.write(png) == png.size() && file.commit())
+        // The file is offered only when it is whole (a buffered QSaveFile
+        // can commit a cut file at a full disk).
+        try {
+            writeFileAtomically(path, png, QStringLiteral("%1 %2"));
             data->setUrls({QUrl::fromLocalFile(path)});
+        } catch (const PlometError&) {
+        }
     }
     return data.release();
 }
