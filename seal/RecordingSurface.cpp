@@ -9,6 +9,8 @@
 #include <QHash>
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <optional>
 
 namespace plomet {
 
@@ -53,6 +55,44 @@ constexpr QRgb kSystemColors[] = {
 int maxPixelHeight(float tppY)
 {
     return std::max(1, static_cast<int>(std::floor(32767.0 / tppY)));
+}
+
+// Widths are kept per thread between seals: a batch draws many seals in the
+// same few faces, and shaping the same text again was most of a Draw's time.
+// A width depends only on the face, the pixel height, the weight and the
+// text, so a kept one is exactly what measuring again would give.
+struct WidthKey {
+    QString face;
+    int pixelHeight;
+    bool bold;
+    QString text;
+    bool operator==(const WidthKey& o) const
+    {
+        return pixelHeight == o.pixelHeight && bold == o.bold && face == o.face && text == o.text;
+    }
+};
+
+size_t qHash(const WidthKey& k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.face, k.pixelHeight, k.bold, k.text);
+}
+
+// Short texts only, and a bounded number: the cache never grows with input.
+constexpr qsizetype kMaxCachedTextLength = 64;
+constexpr qsizetype kMaxCachedWidths = 4096;
+
+template <typename V>
+V cachedWidth(QHash<WidthKey, V>& cache, WidthKey&& key, const std::function<V()>& measure)
+{
+    if (key.text.size() > kMaxCachedTextLength)
+        return measure();
+    if (const auto it = cache.constFind(key); it != cache.constEnd())
+        return *it;
+    if (cache.size() >= kMaxCachedWidths)
+        cache.clear();
+    const V width = measure();
+    cache.insert(std::move(key), width);
+    return width;
 }
 
 bool blankOnly(const QString& text)
@@ -139,7 +179,10 @@ double RecordingSurface::TextWidth(const QString& text) const
     if (pixelHeight_ <= 0 || text.isEmpty())
         return 0;
     // Whole pixels, as the screen measures.
-    return double(metrics().horizontalAdvance(text)) * tppX_;
+    thread_local QHash<WidthKey, int> cache;
+    const int px = cachedWidth<int>(cache, WidthKey{fontName_, pixelHeight_, fontBold_, text},
+                                    [&] { return metrics().horizontalAdvance(text); });
+    return double(px) * tppX_;
 }
 
 std::vector<double> RecordingSurface::PrefixWidths(const QString& text) const
@@ -151,18 +194,19 @@ std::vector<double> RecordingSurface::PrefixWidths(const QString& text) const
     // pixels, as the text engine adds them), rounded to whole pixels like a
     // separate measurement of that prefix. Measuring each prefix afresh would
     // be quadratic in the length of the name.
-    const QFontMetricsF exact(makeFont(fontName_, pixelHeight_, fontBold_ ? 700 : 400));
-    QHash<char32_t, double> advances;
+    std::optional<QFontMetricsF> exact;   // made only when a character is new
+    thread_local QHash<WidthKey, double> advances;
     double sum = 0;
     qsizetype i = 0;
     while (i < text.size()) {
         const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
         const qsizetype len = pair ? 2 : 1;
-        const char32_t cp = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
-        auto it = advances.constFind(cp);
-        if (it == advances.constEnd())
-            it = advances.insert(cp, exact.horizontalAdvance(text.mid(i, len)));
-        sum += *it;
+        const QString ch = text.mid(i, len);
+        sum += cachedWidth<double>(advances, WidthKey{fontName_, pixelHeight_, fontBold_, ch}, [&] {
+            if (!exact)
+                exact.emplace(makeFont(fontName_, pixelHeight_, fontBold_ ? 700 : 400));
+            return exact->horizontalAdvance(ch);
+        });
         if (pair)
             out[static_cast<size_t>(i + 1)] = out[static_cast<size_t>(i)];   // inside the pair
         i += len;
