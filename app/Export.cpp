@@ -45,6 +45,7 @@ void flushPng(png_structp) {}
 struct PngPalette {
     png_color colors[256];
     png_byte alpha[256];
+    int count = 256;
     bool withAlpha = false;
 };
 
@@ -64,9 +65,9 @@ bool encodePng(const QImage& image, int dotsPerMeter, const PngPalette* palette,
                  palette ? PNG_COLOR_TYPE_PALETTE : alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (palette) {
-        png_set_PLTE(png, info, palette->colors, 256);
+        png_set_PLTE(png, info, palette->colors, palette->count);
         if (palette->withAlpha)
-            png_set_tRNS(png, info, palette->alpha, 256, nullptr);
+            png_set_tRNS(png, info, palette->alpha, palette->count, nullptr);
     }
     png_set_pHYs(png, info, static_cast<png_uint_32>(dotsPerMeter), static_cast<png_uint_32>(dotsPerMeter),
                  PNG_RESOLUTION_METER);
@@ -127,6 +128,54 @@ QByteArray palettePng(const DrawingModel& model, QRgb color, double dpi, bool tr
     return bytes;
 }
 
+// An opaque picture of at most 256 colours (the screen picture of a seal in
+// one colour has a few dozen) as a palette PNG of exactly its colours: the
+// same pixels, a third of the bytes to compress. Nothing when it has more.
+std::optional<QByteArray> exactPalettePng(const QImage& rgb32, int dotsPerMeter)
+{
+    PngPalette palette;
+    palette.count = 0;
+    QImage indices(rgb32.size(), QImage::Format_Grayscale8);
+    if (indices.isNull())
+        return std::nullopt;
+    // Open addressing over twice the most colours there may be.
+    constexpr int kSlots = 512;
+    QRgb keys[kSlots];
+    int slotIndex[kSlots];
+    std::fill(std::begin(slotIndex), std::end(slotIndex), -1);
+    for (int y = 0; y < rgb32.height(); ++y) {
+        const QRgb* in = reinterpret_cast<const QRgb*>(rgb32.constScanLine(y));
+        uchar* out = indices.scanLine(y);
+        QRgb last = 0;
+        int lastIndex = -1;
+        for (int x = 0; x < rgb32.width(); ++x) {
+            const QRgb c = in[x] | 0xff000000u;
+            if (c != last || lastIndex < 0) {
+                unsigned h = (c * 2654435761u) >> 23;   // 9 bits
+                while (slotIndex[h] >= 0 && keys[h] != c)
+                    h = (h + 1) % kSlots;
+                if (slotIndex[h] < 0) {
+                    if (palette.count == 256)
+                        return std::nullopt;
+                    keys[h] = c;
+                    slotIndex[h] = palette.count;
+                    palette.colors[palette.count] = {png_byte(qRed(c)), png_byte(qGreen(c)), png_byte(qBlue(c))};
+                    ++palette.count;
+                }
+                last = c;
+                lastIndex = slotIndex[h];
+            }
+            out[x] = static_cast<uchar>(lastIndex);
+        }
+    }
+    if (palette.count == 0)
+        return std::nullopt;
+    QByteArray bytes;
+    if (!encodePng(indices, dotsPerMeter, &palette, &bytes))
+        return std::nullopt;
+    return bytes;
+}
+
 QByteArray rasterBytes(const SealPicture& picture, const char* format, const ExportOptions& options,
                        bool transparent)
 {
@@ -147,6 +196,9 @@ QByteArray rasterBytes(const SealPicture& picture, const char* format, const Exp
     if (qstrcmp(format, "png") == 0) {
         image = image.convertToFormat(transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
         const int dpm = static_cast<int>(std::lround(options.dpi / 0.0254));
+        if (!transparent)
+            if (auto indexed = exactPalettePng(image, dpm))
+                return *indexed;
         if (!encodePng(image, dpm, nullptr, &bytes))
             throw PlometError(PlometError::Kind::Format, QStringLiteral("无法生成 PNG 图像"));
         return bytes;

@@ -132,8 +132,11 @@ int renderBatch(const QStringList& inputs, const QString& dir, const QString& fo
             }
         }
     };
-    const unsigned cores = std::max(1u, std::min(std::thread::hardware_concurrency(), 16u));
-    const unsigned threads = static_cast<unsigned>(std::min<qsizetype>(cores, inputs.size()));
+    // More workers than cores: every image is synced to the disk before it
+    // is put in place, and while one worker waits for its disk the others
+    // draw and compress.
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned threads = static_cast<unsigned>(std::min<qsizetype>(std::min(4 * cores, 16u), inputs.size()));
     std::vector<std::thread> pool;
     for (unsigned t = 1; t < threads; ++t)
         pool.emplace_back(work);

@@ -294,4 +294,23 @@ TEST(Export, TwoColoursStayFullColour)
     EXPECT_EQ(png, rasterize(m, 300));
 }
 
+TEST(Export, ScreenPngKeepsEveryColourWhateverTheirNumber)
+{
+    // The screen picture goes out with a palette of exactly its colours when
+    // it has at most 256, and in full colour when it has more: either way the
+    // decoded pixels are the picture's.
+    DrawingModel m;
+    m.widthTwips = m.heightTwips = 40 * 15;
+    for (int colours : {1, 2, 256, 257, 1600}) {
+        QImage pixels(40, 40, QImage::Format_RGB32);
+        for (int i = 0; i < 1600; ++i)
+            pixels.setPixel(i % 40, i / 40, qRgb((i % colours) & 0xff, (i % colours) >> 8, 200));
+        const SealPicture picture(m, pixels);
+        const QImage png = decode(exportBytes(picture, QStringLiteral("png")));
+        ASSERT_FALSE(png.isNull()) << colours;
+        EXPECT_EQ(png.format() == QImage::Format_Indexed8, colours <= 256) << colours;
+        EXPECT_EQ(png.convertToFormat(QImage::Format_RGB32), pixels) << colours;
+    }
+}
+
 } // namespace
