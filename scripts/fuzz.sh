@@ -4,6 +4,8 @@
 #   scripts/fuzz.sh SECONDS          working corpus under build/fuzz/corpus
 #   scripts/fuzz.sh SECONDS --keep   and afterwards merge every input that
 #                                    found new coverage into fuzz/corpus/
+# PLOMET_FUZZ_SEED fixes libFuzzer's random seed (the CI stage does, so a
+# run there retraces the same inputs); unset, every run explores afresh.
 # Exits non-zero when a fuzzer finds a crash, a leak, a timeout or an
 # out-of-memory; the input is left in build/fuzz/artifacts/.
 set -euo pipefail
@@ -36,12 +38,18 @@ declare -A extra=(
   [draw]="-max_len=512 -timeout=60"
 )
 
+seed=()
+if [ -n "${PLOMET_FUZZ_SEED:-}" ]; then
+  [[ "$PLOMET_FUZZ_SEED" =~ ^[0-9]+$ ]] || { echo "PLOMET_FUZZ_SEED wants a number" >&2; exit 2; }
+  seed=(-seed="$PLOMET_FUZZ_SEED")
+fi
+
 pids=()
 for name in pmf draw; do
   mkdir -p "$out/corpus/$name"
   # shellcheck disable=SC2086
   "$out/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
-    -print_final_stats=1 -artifact_prefix="$out/artifacts/$name-" ${extra[$name]} \
+    -print_final_stats=1 "${seed[@]}" -artifact_prefix="$out/artifacts/$name-" ${extra[$name]} \
     "$out/corpus/$name" "fuzz/corpus/$name" >"$out/logs/$name.log" 2>&1 &
   pids+=($!)
 done
