@@ -20,6 +20,7 @@
 #include <QtMath>
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <variant>
 
 namespace plomet {
@@ -215,14 +216,22 @@ QByteArray rasterBytes(const SealPicture& picture, const char* format, const Exp
 
 QByteArray writePng(const SealPicture& p, const ExportOptions& o) { return rasterBytes(p, "png", o, o.transparent); }
 
+// A vector picture's width and height in twips: the surface's, within the
+// 16-bit range the drawing keeps to. Throws when there is nothing to show.
+std::pair<double, double> vectorSize(const DrawingModel& m)
+{
+    const double w = std::clamp(m.widthTwips, 0.0, 32767.0), h = std::clamp(m.heightTwips, 0.0, 32767.0);
+    if (w <= 0 || h <= 0)
+        throw PlometError(PlometError::Kind::Format, QStringLiteral("印章大小为 0，没有可导出的图像"));
+    return {w, h};
+}
+
 // Vector files are drawn in twips (1440 units an inch) with glyphs as filled
 // outlines, so they look the same where our fonts are not installed.
 QByteArray writeSvg(const SealPicture& picture, const ExportOptions& options)
 {
     const DrawingModel& m = picture.model();
-    const double w = std::clamp(m.widthTwips, 0.0, 32767.0), h = std::clamp(m.heightTwips, 0.0, 32767.0);
-    if (w <= 0 || h <= 0)
-        throw PlometError(PlometError::Kind::Format, QStringLiteral("印章大小为 0，没有可导出的图像"));
+    const auto [w, h] = vectorSize(m);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -246,9 +255,7 @@ QByteArray writeSvg(const SealPicture& picture, const ExportOptions& options)
 QByteArray writePdf(const SealPicture& picture, const ExportOptions& options)
 {
     const DrawingModel& m = picture.model();
-    const double w = std::clamp(m.widthTwips, 0.0, 32767.0), h = std::clamp(m.heightTwips, 0.0, 32767.0);
-    if (w <= 0 || h <= 0)
-        throw PlometError(PlometError::Kind::Format, QStringLiteral("印章大小为 0，没有可导出的图像"));
+    const auto [w, h] = vectorSize(m);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
