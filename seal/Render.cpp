@@ -163,13 +163,20 @@ size_t qHash(const RingKey& k, size_t seed = 0)
 
 const GlyphImage& ringImage(const RingKey& key)
 {
+    // A few rings (a seal seen at a few sizes), and never more than about
+    // two of the largest at once: eight of those would hold half a gigabyte.
+    constexpr qint64 kMaxRingBytes = qint64(128) << 20;
     thread_local QHash<RingKey, GlyphImage> cache;
+    thread_local qint64 bytes = 0;
     auto it = cache.constFind(key);
     if (it != cache.constEnd())
         return *it;
-    if (cache.size() >= 8)
-        cache.clear();
     const int half = static_cast<int>(std::ceil(key.outer)) + 2;
+    const qint64 newBytes = qint64(2 * half + 1) * (2 * half + 1) * 4;
+    if (cache.size() >= 8 || bytes + newBytes > kMaxRingBytes) {
+        cache.clear();
+        bytes = 0;
+    }
     GlyphImage g;
     g.offset = QPoint(-half, -half);
     g.image = QImage(2 * half + 1, 2 * half + 1, QImage::Format_ARGB32_Premultiplied);
@@ -183,6 +190,7 @@ const GlyphImage& ringImage(const RingKey& key)
     const double mid = (key.inner + key.outer) / 2.0;
     p.drawEllipse(QPointF(half + key.fx / 4.0, half + key.fy / 4.0), mid, mid);
     p.end();
+    bytes += g.image.sizeInBytes();
     return *cache.insert(key, g);
 }
 
