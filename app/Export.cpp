@@ -144,12 +144,13 @@ std::optional<QByteArray> exactPalettePng(const QImage& rgb32, int dotsPerMeter)
     QRgb keys[kSlots];
     int slotIndex[kSlots];
     std::fill(std::begin(slotIndex), std::end(slotIndex), -1);
-    for (int y = 0; y < rgb32.height(); ++y) {
+    const int width = rgb32.width(), height = rgb32.height();
+    for (int y = 0; y < height; ++y) {
         const QRgb* in = reinterpret_cast<const QRgb*>(rgb32.constScanLine(y));
         uchar* out = indices.scanLine(y);
         QRgb last = 0;
         int lastIndex = -1;
-        for (int x = 0; x < rgb32.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             const QRgb c = in[x] | 0xff000000u;
             if (c != last || lastIndex < 0) {
                 unsigned h = (c * 2654435761u) >> 23;   // 9 bits
