@@ -128,7 +128,6 @@ void DrawArcText(Surface& surface, const QString& text, int32_t cx, int32_t cy, 
     const std::vector<double> widths = surface.PrefixWidths(text);
     const QString face = surface.FontName();
     const float size = surface.FontSize();
-    QHash<QString, double> charWidths;
     // Characters, not UTF-16 units: a character beyond the basic plane is
     // one glyph, never two halves of a surrogate pair.
     qsizetype i = 0;
@@ -138,11 +137,7 @@ void DrawArcText(Surface& surface, const QString& text, int32_t cx, int32_t cy, 
                                && text[i + 1].isLowSurrogate()) ? 2 : 1;
         const double wP = widths[static_cast<size_t>(i)];
         const QString ch = text.mid(i, len);
-        // The character's own width, measured alone (once per distinct character).
-        auto known = charWidths.constFind(ch);
-        if (known == charWidths.constEnd())
-            known = charWidths.insert(ch, surface.TextWidth(ch));
-        const double wCh = *known;
+        const double wCh = surface.TextWidth(ch);   // the character measured alone
         const double theta = g + wP / f;
         const QPoint p = ArcPoint(cx, cy, theta, r, r);
         const double mu = g + (wP + 0.5 * wCh) / f;
