@@ -128,6 +128,20 @@ gui_click_button() {
   gui_click_twips "$GUI_WIN" $(( left + 1335 / 2 )) $(( top + 375 / 2 ))
 }
 
+# gui_type <text>: enters text into the focused field. ASCII is typed key by
+# key; other text is pasted from the clipboard, since xdotool types a CJK
+# character by remapping a spare keycode, and a character whose mapping
+# changes before the program reads the key is lost or wrong.
+gui_type() {
+  if LC_ALL=C grep -q '^[ -~]*$' <<<"$1"; then
+    xdotool type --delay 20 "$1"
+  else
+    printf '%s' "$1" | xclip -selection clipboard -i >/dev/null 2>&1
+    sleep 0.1
+    xdotool key ctrl+v
+  fi
+}
+
 # gui_dialog_type <title regex> <text>: waits for a dialog of the program,
 # puts the pointer over it and types text followed by Return.
 gui_dialog_type() {
@@ -135,7 +149,7 @@ gui_dialog_type() {
   win=$(gui_find_window "$1" 10) || gui_fail "dialog '$1' did not appear"
   gui__pointer_into "$win"
   sleep 0.3
-  xdotool type --delay 15 "$2"
+  gui_type "$2"
   xdotool key Return
 }
 

@@ -40,11 +40,11 @@ gui_expect_eq "settings dialogs open" 1 "$count"
 # The company name: select what is there, type the new one.
 click_field rText 2040 480 2895 375
 xdotool key ctrl+a
-xdotool type --delay 20 "$name"
+gui_type "$name"
 # The width, with the height following it ("保持一致" is checked).
 click_field cWidth 2040 2280 2895 375
 xdotool key ctrl+a
-xdotool type --delay 20 "2500"
+gui_type "2500"
 sleep 0.2
 gui_screenshot "$shots/settings-typed.png" "$dlg"
 # "应 用"
@@ -67,7 +67,7 @@ sleep 0.3
 # A height that is no number: a message, the seal on screen unchanged.
 click_field cHeight 2040 2880 2895 375
 xdotool key ctrl+a
-xdotool type --delay 20 "abc"
+gui_type "abc"
 xdotool key Return
 other_window() {
   xdotool search --all --onlyvisible --pid "$GUI_PID" --name '.' 2>/dev/null \
