@@ -47,7 +47,8 @@ const char kRenderHelp[] =
     "                        picture pixel for pixel); size = twips x N / 1440\n"
     "  --transparent         no background (PNG, SVG, PDF; BMP stays opaque)\n"
     "\n"
-    "A character that no installed face can draw is named on stderr (as a\n"
+    "A character that no installed face can draw, and a face style with no\n"
+    "installed face (仿宋 on Debian: drawn as 宋体), are named on stderr (as a\n"
     "warning; the image is still written).\n"
     "Nothing is written for a seal that fails; an existing file stays as it\n"
     "was. Exit codes: 0 all written, 1 a seal could not be read, drawn or\n"
@@ -66,6 +67,14 @@ QStringList glyphWarnings(const Plomet& seal)
         {"pText1", seal.pText1()},
     };
     QStringList out;
+    bool drawsText = false;
+    for (const auto& t : texts)
+        drawsText = drawsText || !t.text.isEmpty();
+    if (drawsText) {
+        const QString style = faceStyleWarning(seal.FontName());
+        if (!style.isEmpty())
+            out << QStringLiteral("warning: FontName: ") + style;
+    }
     for (const auto& t : texts)
         for (char32_t cp : missingGlyphs(seal.FontName(), t.text))
             out << QStringLiteral("warning: %1: no glyph for '%2' (U+%3) in %4 or any fallback face; "

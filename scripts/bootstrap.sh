@@ -16,6 +16,9 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # CJK fonts with real Hei and Song faces, bold included
   fonts-noto-cjk fonts-wqy-zenhei fontconfig
+  # faces by style: every Noto CJK weight (bold Song), a Kai face for simplified
+  # Chinese, and metric twins of Arial for Latin codes
+  fonts-noto-cjk-extra fonts-arphic-ukai fonts-urw-base35
   # real components the tests drive: X server, clipboard, printer, image checks
   xvfb x11-utils xdotool xclip imagemagick poppler-utils
   cups cups-client cups-bsd printer-driver-cups-pdf

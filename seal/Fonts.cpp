@@ -1,39 +1,183 @@
 #include "Fonts.h"
 
 #include <QFontDatabase>
+#include <QRawFont>
 #include <QGlyphRun>
 #include <QHash>
 #include <QTextLayout>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
+#include <iterator>
 
 namespace plomet {
 
 namespace {
 
-// The installed faces that stand in for the Windows ones, best first. Noto
-// CJK has a real Bold; WenQuanYi Zen Hei is the smaller fallback.
-QStringList sansFaces()
+// One row per style: the Windows names that ask for it, and the installed
+// faces that draw it, best first. 仿宋 has no row of faces: Debian has no
+// FangSong face for simplified Chinese (cwTeX's covers traditional
+// characters only), so it is drawn in its nearest style and warned about.
+struct StyleRow {
+    FaceStyle style;
+    const char* name;
+    std::initializer_list<const char*> windowsNames;
+    std::initializer_list<const char*> faces;
+    FaceStyle nearest;   // drawn in this style when none of `faces` is installed
+};
+
+const StyleRow kStyles[] = {
+    {FaceStyle::Hei, "黑体", {"黑体", "SimHei", "微软雅黑", "Microsoft YaHei"},
+     // Noto CJK has real Bold faces; WenQuanYi Zen Hei is the smaller fallback.
+     {"Noto Sans CJK SC", "WenQuanYi Zen Hei"}, FaceStyle::Song},
+    {FaceStyle::Song, "宋体", {"宋体", "SimSun", "新宋体", "NSimSun"},
+     {"Noto Serif CJK SC"}, FaceStyle::Hei},
+    {FaceStyle::Kai, "楷体", {"楷体", "KaiTi", "楷体_GB2312", "STKaiti"},
+     {"AR PL UKai CN", "LXGW WenKai"}, FaceStyle::Song},
+    {FaceStyle::FangSong, "仿宋", {"仿宋", "FangSong", "仿宋_GB2312", "STFangsong"},
+     {}, FaceStyle::Song},
+    // Metric twins of Arial first.
+    {FaceStyle::Latin, "Arial", {"Arial"}, {"Liberation Sans", "Nimbus Sans", "DejaVu Sans"},
+     FaceStyle::Other},
+};
+
+// Qt lists a family that several foundries make once per foundry, as
+// "Nimbus Sans [urw]".
+QString withoutFoundry(const QString& family)
 {
-    return {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")};
+    const qsizetype bracket = family.lastIndexOf(QLatin1String(" ["));
+    return bracket > 0 && family.endsWith(QLatin1Char(']')) ? family.left(bracket) : family;
 }
-QStringList serifFaces()
+
+const StyleRow* rowOf(FaceStyle style)
 {
-    return {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("WenQuanYi Zen Hei")};
+    for (const StyleRow& row : kStyles)
+        if (row.style == style)
+            return &row;
+    return nullptr;
+}
+
+bool isCjk(FaceStyle style)
+{
+    return style != FaceStyle::Latin && style != FaceStyle::Other;
+}
+
+// The families that may stand for the style: for the CJK styles those that
+// cover simplified Chinese (what `fc-list :lang=zh-cn` lists).
+QStringList familiesFor(FaceStyle style)
+{
+    QStringList out;
+    for (const QString& family : QFontDatabase::families())
+        if (!isCjk(style)
+            || QFontDatabase::writingSystems(family).contains(QFontDatabase::SimplifiedChinese))
+            out << family;
+    return out;
+}
+
+// The faces the text engine is asked for, in order: the style's own, then its
+// nearest style's; the Hei fallback closes every CJK list.
+QStringList substitutesOf(const StyleRow& row)
+{
+    QStringList out;
+    for (const char* f : row.faces)
+        out << QString::fromUtf8(f);
+    if (const StyleRow* near = rowOf(row.nearest)) {
+        for (const char* f : near->faces)
+            if (!out.contains(QString::fromUtf8(f)))
+                out << QString::fromUtf8(f);
+    }
+    if (isCjk(row.style) && !out.contains(QStringLiteral("WenQuanYi Zen Hei")))
+        out << QStringLiteral("WenQuanYi Zen Hei");
+    return out;
 }
 
 } // namespace
 
+FaceStyle faceStyle(const QString& face)
+{
+    const QString name = face.trimmed();
+    for (const StyleRow& row : kStyles)
+        for (const char* n : row.windowsNames)
+            if (name.compare(QString::fromUtf8(n), Qt::CaseInsensitive) == 0)
+                return row.style;
+    return FaceStyle::Other;
+}
+
+QString faceStyleName(FaceStyle style)
+{
+    const StyleRow* row = rowOf(style);
+    return row ? QString::fromUtf8(row->name) : QString();
+}
+
+QStringList installedFacesOfStyle(FaceStyle style, const QStringList& families)
+{
+    QStringList out;
+    const StyleRow* row = rowOf(style);
+    if (!row)
+        return out;
+    for (const char* f : row->faces) {
+        const QString face = QString::fromUtf8(f);
+        for (const QString& family : families)
+            if (withoutFoundry(family).compare(face, Qt::CaseInsensitive) == 0) {
+                out << face;
+                break;
+            }
+    }
+    return out;
+}
+
+QStringList installedFacesOfStyle(FaceStyle style)
+{
+    return installedFacesOfStyle(style, familiesFor(style));
+}
+
 void installFaceSubstitutions()
 {
-    // Hei (sans) faces.
-    for (const char* face : {"黑体", "SimHei", "微软雅黑", "Microsoft YaHei"})
-        QFont::insertSubstitutions(QString::fromUtf8(face), sansFaces());
-    // Song, Fang Song and Kai (serif) faces.
-    for (const char* face : {"宋体", "SimSun", "新宋体", "NSimSun", "仿宋", "FangSong",
-                             "仿宋_GB2312", "楷体", "KaiTi", "楷体_GB2312"})
-        QFont::insertSubstitutions(QString::fromUtf8(face), serifFaces());
+    for (const StyleRow& row : kStyles) {
+        const QStringList faces = substitutesOf(row);
+        for (const char* name : row.windowsNames)
+            QFont::insertSubstitutions(QString::fromUtf8(name), faces);
+    }
+}
+
+QString resolvedFamily(const QString& face)
+{
+    return QRawFont::fromFont(makeFont(face, 16, 400)).familyName();
+}
+
+QString faceStyleWarning(const QString& face, const QStringList& families)
+{
+    const FaceStyle style = faceStyle(face);
+    const StyleRow* row = rowOf(style);
+    if (!row || !installedFacesOfStyle(style, families).isEmpty())
+        return QString();
+    // Walk to the nearest style that has a face, as the substitutions do.
+    QString standIn;
+    QString standInStyle;
+    const StyleRow* near = rowOf(row->nearest);
+    for (size_t hops = 0; near && standIn.isEmpty() && hops < std::size(kStyles); ++hops) {
+        const QStringList faces = installedFacesOfStyle(near->style, families);
+        if (!faces.isEmpty()) {
+            standIn = faces.first();
+            standInStyle = QString::fromUtf8(near->name);
+        }
+        near = rowOf(near->nearest);
+    }
+    const QString what = isCjk(style) ? QStringLiteral("no %1 face for simplified Chinese is installed")
+                                      : QStringLiteral("no %1 face is installed");
+    return QStringLiteral("%1; %2 is drawn in %3")
+        .arg(what.arg(QString::fromUtf8(row->name)), face,
+             standIn.isEmpty() ? QStringLiteral("a fallback face")
+                               : QStringLiteral("the nearest style, %1 (%2)").arg(standInStyle, standIn));
+}
+
+QString faceStyleWarning(const QString& face)
+{
+    const FaceStyle style = faceStyle(face);
+    if (style == FaceStyle::Other)
+        return QString();
+    return faceStyleWarning(face, familiesFor(style));
 }
 
 QFont makeFont(const QString& face, double pixelHeight, int weight)

@@ -238,7 +238,7 @@ TEST(CliRender, CharactersWithoutGlyphAreNamed)
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("g.png"));
     const struct { QString set; const char* property; const char* code; } rows[] = {
-        {QStringLiteral("rText=甲\U0000E000乙"), "rText", "U+E000"},
+        {QStringLiteral("rText=甲\U0000EEEE乙"), "rText", "U+EEEE"},   // no face has U+EEEE
         {QStringLiteral("pText1=\U0010FFFD"), "pText1", "U+10FFFD"},
         {QStringLiteral("MidSign=\U0000E001★"), "MidSign", "U+E001"},
     };
@@ -257,6 +257,27 @@ TEST(CliRender, CharactersWithoutGlyphAreNamed)
                                         QStringLiteral("ShowStar=False")});
     EXPECT_EQ(hidden.exitCode, 0);
     EXPECT_EQ(hidden.err, QString());
+}
+
+TEST(CliRender, AStyleWithoutInstalledFaceIsNamed)
+{
+    // Debian has no 仿宋 face for simplified Chinese: drawn as 宋体, and said so.
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("f.png"));
+    const CliResult fang = runPlomet({QStringLiteral("render"), QStringLiteral("-o"), out, QStringLiteral("--set"),
+                                      QStringLiteral("FontName=仿宋")});
+    EXPECT_EQ(fang.exitCode, 0);
+    EXPECT_TRUE(QFile::exists(out));
+    EXPECT_EQ(fang.err.count(QLatin1Char('\n')), 1) << fang.err.toStdString();
+    EXPECT_TRUE(fang.err.startsWith(QStringLiteral("plomet: warning: FontName: no 仿宋 face")))
+        << fang.err.toStdString();
+    EXPECT_TRUE(fang.err.contains(QStringLiteral("宋体 (Noto Serif CJK SC)"))) << fang.err.toStdString();
+    for (const char* face : {"楷体", "宋体", "SimHei"}) {
+        const CliResult r = runPlomet({QStringLiteral("render"), QStringLiteral("-o"), out, QStringLiteral("--set"),
+                                       QStringLiteral("FontName=") + QString::fromUtf8(face)});
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.err, QString()) << face;
+    }
 }
 
 } // namespace

@@ -3,30 +3,81 @@
 #include "Fonts.h"
 #include "RecordingSurface.h"
 #include <gtest/gtest.h>
+#include <QFontInfo>
 #include <QRawFont>
 
 using namespace plomet;
 
 namespace {
 
-TEST(Fonts, WindowsFacesResolveToCjkFacesOfTheirStyle)
+TEST(Fonts, WindowsFacesResolveToInstalledFacesOfTheirStyle)
 {
-    const struct { const char* face; const char* family; } rows[] = {
-        {"黑体", "sans cjk"}, {"SimHei", "sans cjk"}, {"微软雅黑", "sans cjk"}, {"Microsoft YaHei", "sans cjk"},
-        {"宋体", "serif cjk"}, {"SimSun", "serif cjk"}, {"新宋体", "serif cjk"}, {"仿宋", "serif cjk"},
-        {"FangSong", "serif cjk"}, {"楷体", "serif cjk"}, {"KaiTi", "serif cjk"},
+    // Each style draws with a face of its own look that covers simplified
+    // Chinese; 仿宋, which Debian has no face for, with the Song face.
+    const struct { const char* face; FaceStyle style; const char* family; } rows[] = {
+        {"黑体", FaceStyle::Hei, "Noto Sans CJK SC"}, {"SimHei", FaceStyle::Hei, "Noto Sans CJK SC"},
+        {"微软雅黑", FaceStyle::Hei, "Noto Sans CJK SC"}, {"Microsoft YaHei", FaceStyle::Hei, "Noto Sans CJK SC"},
+        {"宋体", FaceStyle::Song, "Noto Serif CJK SC"}, {"SimSun", FaceStyle::Song, "Noto Serif CJK SC"},
+        {"simsun", FaceStyle::Song, "Noto Serif CJK SC"}, {"新宋体", FaceStyle::Song, "Noto Serif CJK SC"},
+        {"楷体", FaceStyle::Kai, "AR PL UKai CN"}, {"KaiTi", FaceStyle::Kai, "AR PL UKai CN"},
+        {"楷体_GB2312", FaceStyle::Kai, "AR PL UKai CN"},
+        {"仿宋", FaceStyle::FangSong, "Noto Serif CJK SC"}, {"FangSong", FaceStyle::FangSong, "Noto Serif CJK SC"},
+        {"Arial", FaceStyle::Latin, nullptr},
     };
+    const QString simplified = QStringLiteral("发票专用章财务合同国证书软件");
     for (const auto& row : rows) {
+        const QString face = QString::fromUtf8(row.face);
+        EXPECT_EQ(faceStyle(face), row.style) << row.face;
         for (int weight : {400, 700, 800}) {
-            const QFont font = makeFont(QString::fromUtf8(row.face), 16, weight);
-            EXPECT_EQ(font.family(), QString::fromUtf8(row.face)) << "the seal keeps the name it was given";
+            const QFont font = makeFont(face, 16, weight);
+            EXPECT_EQ(font.family(), face) << "the seal keeps the name it was given";
             const QRawFont raw = QRawFont::fromFont(font);
-            EXPECT_TRUE(raw.familyName().contains(QLatin1String(row.family), Qt::CaseInsensitive))
-                << row.face << " -> " << raw.familyName().toStdString();
-            EXPECT_EQ(raw.weight() >= 700, weight >= 700) << row.face << ' ' << weight << " must look bold";
+            if (row.family)
+                EXPECT_EQ(raw.familyName().toLower(), QString::fromUtf8(row.family).toLower())
+                    << row.face << " -> " << raw.familyName().toStdString();
+            else
+                EXPECT_TRUE(installedFacesOfStyle(FaceStyle::Latin).contains(raw.familyName(), Qt::CaseInsensitive))
+                    << row.face << " -> " << raw.familyName().toStdString();
             EXPECT_EQ(raw.pixelSize(), 16);
+            const QString sample = row.style == FaceStyle::Latin ? QStringLiteral("91110000ABCDEFGH12") : simplified;
+            for (QChar c : sample)
+                EXPECT_TRUE(raw.supportsCharacter(c)) << row.face << " has no " << QString(c).toStdString();
         }
     }
+}
+
+TEST(Fonts, BoldLooksBold)
+{
+    // Hei and Song have real Bold faces; the one Kai face is emboldened.
+    for (const char* face : {"黑体", "宋体", "仿宋"}) {
+        for (int weight : {400, 700, 800}) {
+            const QRawFont raw = QRawFont::fromFont(makeFont(QString::fromUtf8(face), 16, weight));
+            EXPECT_EQ(raw.weight() >= 700, weight >= 700) << face << ' ' << weight << " must look bold";
+        }
+    }
+    const QFontInfo kai(makeFont(QStringLiteral("楷体"), 16, 700));
+    EXPECT_GE(kai.weight(), 700);
+}
+
+TEST(Fonts, StyleWarnings)
+{
+    // Installed here: every style but 仿宋.
+    for (const char* face : {"黑体", "宋体", "楷体", "KaiTi", "Arial", "Noto Sans CJK SC", "whatever"})
+        EXPECT_EQ(faceStyleWarning(QString::fromUtf8(face)), QString()) << face;
+    const QString fang = faceStyleWarning(QStringLiteral("仿宋"));
+    EXPECT_TRUE(fang.contains(QStringLiteral("仿宋")) && fang.contains(QStringLiteral("宋体"))
+                && fang.contains(QStringLiteral("Noto Serif CJK SC")))
+        << fang.toStdString();
+
+    // A machine without a Kai face, or with no CJK face at all.
+    const QString noKai = faceStyleWarning(QStringLiteral("KaiTi"), {QStringLiteral("Noto Serif CJK SC")});
+    EXPECT_TRUE(noKai.startsWith(QStringLiteral("no 楷体 face")) && noKai.contains(QStringLiteral("KaiTi is drawn")) && noKai.contains(QStringLiteral("Noto Serif CJK SC")))
+        << noKai.toStdString();
+    const QString noSong = faceStyleWarning(QStringLiteral("宋体"), {QStringLiteral("WenQuanYi Zen Hei")});
+    EXPECT_TRUE(noSong.contains(QStringLiteral("黑体 (WenQuanYi Zen Hei)"))) << noSong.toStdString();
+    const QString none = faceStyleWarning(QStringLiteral("楷体"), {});
+    EXPECT_TRUE(none.contains(QStringLiteral("a fallback face"))) << none.toStdString();
+    EXPECT_EQ(faceStyleWarning(QStringLiteral("黑体"), {QStringLiteral("WenQuanYi Zen Hei")}), QString());
 }
 
 TEST(Fonts, CompanyNameMeasuresWithTheCjkFace)
@@ -46,7 +97,9 @@ TEST(Fonts, MissingGlyphsTable)
 {
     const struct { const char* text; std::vector<char32_t> missing; } rows[] = {
         {"Qorvel软件有限公司 ★", {}},
-        {"甲\xee\x80\x80乙\xee\x80\x80", {0xE000}},
+        // U+EEEE: a private-use code point that none of the installed faces fills (AR PL UKai
+        // HK has U+E000).
+        {"甲\xee\xbb\xae乙\xee\xbb\xae", {0xEEEE}},
         {"\xf4\x8f\xbf\xbd\xcd\xb8", {0x10FFFD, 0x0378}},
         {"", {}},
     };
