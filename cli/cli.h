@@ -19,6 +19,7 @@ enum ExitCode : int {
 int cmdRender(QStringList args);
 int cmdShow(QStringList args);
 int cmdWrite(QStringList args);
+int cmdStamp(QStringList args);
 
 // Assigns one setting as `--set NAME=VALUE` gives it: NAME is one of the
 // fourteen property names or Width / Height (twips, or millimetres with an

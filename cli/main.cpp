@@ -17,6 +17,7 @@ const char kUsage[] =
     "  render   draw a seal and write it as an image (PNG, BMP, SVG, PDF)\n"
     "  show     print the settings of a seal description file\n"
     "  write    write a seal description file\n"
+    "  stamp    stamp a seal onto pages of a PDF document\n"
     "\n"
     "Exit codes: 0 success, 1 the seal could not be read, drawn or written,\n"
     "2 bad command line.\n"
@@ -46,7 +47,8 @@ int main(int argc, char** argv)
         std::fputs(kUsage, stdout);
         // Every command documents itself; show them all, one after another.
         using Command = int (*)(QStringList);
-        for (Command command : {Command(plomet::cmdRender), Command(plomet::cmdShow), Command(plomet::cmdWrite)}) {
+        for (Command command : {Command(plomet::cmdRender), Command(plomet::cmdShow), Command(plomet::cmdWrite),
+                                Command(plomet::cmdStamp)}) {
             std::fputs("\n", stdout);
             std::fflush(stdout);
             command({QStringLiteral("--help")});
@@ -60,6 +62,8 @@ int main(int argc, char** argv)
         return plomet::cmdShow(args);
     if (command == QLatin1String("write"))
         return plomet::cmdWrite(args);
-    plomet::printError(QStringLiteral("unknown command '%1' (known: render, show, write)").arg(command));
+    if (command == QLatin1String("stamp"))
+        return plomet::cmdStamp(args);
+    plomet::printError(QStringLiteral("unknown command '%1' (known: render, show, write, stamp)").arg(command));
     return plomet::kExitUsage;
 }

@@ -24,6 +24,9 @@ PACKAGES=(
   cups cups-client cups-bsd printer-driver-cups-pdf
   # asking the print queue whether it takes jobs (Qt does not tell)
   libcups2-dev
+  # stamping seals onto PDF documents (qpdf's library), the PDF view of the
+  # stamp dialog, and qpdf the tool for the tests' encrypted documents
+  libqpdf-dev qpdf qt6-pdf-dev
 )
 
 missing=()

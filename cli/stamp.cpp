@@ -1,0 +1,209 @@
+// plomet stamp: stamps a seal onto pages of a PDF document.
+#include "cli.h"
+
+#include "Errors.h"
+#include "NumberText.h"
+#include "PdfStamp.h"
+#include "PmfFile.h"
+#include "Plomet.h"
+
+#include <QCommandLineParser>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+namespace plomet {
+
+namespace {
+
+const char kStampHelp[] =
+    "Usage: plomet stamp IN.pdf -o OUT.pdf [SEAL.PMF] [--set NAME=VALUE]...\n"
+    "                    (--at X,Y [--angle DEG] | --straddle [options]) [--page LIST]\n"
+    "\n"
+    "Stamps a brand-new seal, or the seal that SEAL.PMF describes, onto pages\n"
+    "of IN.pdf and writes OUT.pdf (which may be IN.pdf; IN.pdf itself is never\n"
+    "changed). The seal goes in as vectors at its true size, without\n"
+    "background, its ink multiplied onto the page so that text under it stays\n"
+    "readable. Positions are millimetres from the top-left corner of the page\n"
+    "as a reader sees it (inside the crop box, after the page's rotation).\n"
+    "\n"
+    "  -o, --output FILE   the PDF to write\n"
+    "  --set NAME=VALUE    assign a seal property before drawing (as for render)\n"
+    "  --page LIST         pages: 1  1,3  2-5  last  all  odd  even, or a list of\n"
+    "                      these (default 1; for --straddle all)\n"
+    "  --at X,Y            the seal's centre, in mm\n"
+    "  --angle DEG         turn the seal clockwise (default 0)\n"
+    "  --straddle          cross-page seal: one strip of the seal at the edge\n"
+    "                      of each page; the strips side by side give the seal\n"
+    "  --at-y Y            cross-page: height of the seal's centre in mm\n"
+    "                      (default the middle of the first page)\n"
+    "  --straddle-max N    cross-page: a new seal every N pages (default 20)\n"
+    "  --edge right|left   cross-page: the edge the strips sit at (default\n"
+    "                      right; double-sided: --page odd, or --page even\n"
+    "                      --edge left)\n"
+    "  --first-strip MM    cross-page: width of the first page's strip (default:\n"
+    "                      all strips equally wide)\n"
+    "  --inset MM          cross-page: distance of the strips from the page edge\n"
+    "  --force             stamp even a digitally signed document (the\n"
+    "                      signatures break)\n"
+    "\n"
+    "Refused with one line and no file written: a file that is not a PDF, a\n"
+    "damaged one that cannot be repaired (a repaired one goes through with a\n"
+    "warning), one that needs a password, one whose permissions forbid\n"
+    "changes, a signed one (without --force), a page out of range, a seal that\n"
+    "falls entirely outside the page.\n"
+    "Exit codes: 0 written, 1 refused or failed, 2 bad command line.\n";
+
+std::optional<double> millimetres(const QString& text)
+{
+    const auto v = parseStrictNumber(text.trimmed());
+    if (!v || !std::isfinite(*v) || std::abs(*v) > 100000)
+        return std::nullopt;
+    return v;
+}
+
+} // namespace
+
+int cmdStamp(QStringList args)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    auto valueOpt = [](const char* name, const char* value) {
+        return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(name), QString::fromLatin1(value));
+    };
+    const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")},
+                                       QStringLiteral("output file"), QStringLiteral("FILE"));
+    const QCommandLineOption setOpt = valueOpt("set", "NAME=VALUE");
+    const QCommandLineOption pageOpt = valueOpt("page", "LIST");
+    const QCommandLineOption atOpt = valueOpt("at", "X,Y");
+    const QCommandLineOption angleOpt = valueOpt("angle", "DEG");
+    const QCommandLineOption straddleOpt(QStringLiteral("straddle"), QStringLiteral("cross-page seal"));
+    const QCommandLineOption atYOpt = valueOpt("at-y", "Y");
+    const QCommandLineOption maxOpt = valueOpt("straddle-max", "N");
+    const QCommandLineOption edgeOpt = valueOpt("edge", "EDGE");
+    const QCommandLineOption firstOpt = valueOpt("first-strip", "MM");
+    const QCommandLineOption insetOpt = valueOpt("inset", "MM");
+    const QCommandLineOption forceOpt(QStringLiteral("force"), QStringLiteral("break signatures"));
+    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
+    parser.addOptions({outputOpt, setOpt, pageOpt, atOpt, angleOpt, straddleOpt, atYOpt, maxOpt, edgeOpt,
+                       firstOpt, insetOpt, forceOpt, helpOpt});
+    args.prepend(QStringLiteral("plomet stamp"));
+    if (!parser.parse(args)) {
+        printError(parser.errorText());
+        return kExitUsage;
+    }
+    if (parser.isSet(helpOpt)) {
+        std::fputs(kStampHelp, stdout);
+        return kExitOk;
+    }
+    // Every option but --set once.
+    for (const QCommandLineOption* o : {&outputOpt, &pageOpt, &atOpt, &angleOpt, &atYOpt, &maxOpt, &edgeOpt,
+                                        &firstOpt, &insetOpt}) {
+        if (parser.values(*o).size() > 1) {
+            printError(QStringLiteral("--%1 given more than once").arg(o->names().constLast()));
+            return kExitUsage;
+        }
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty()) {
+        printError(QStringLiteral("missing IN.pdf (the document to stamp)"));
+        return kExitUsage;
+    }
+    if (positional.size() > 2) {
+        printError(QStringLiteral("unexpected argument '%1'").arg(positional.at(2)));
+        return kExitUsage;
+    }
+    if (!parser.isSet(outputOpt) || parser.value(outputOpt).isEmpty()) {
+        printError(QStringLiteral("missing -o OUT.pdf (the stamped document to write)"));
+        return kExitUsage;
+    }
+
+    StampPlacement placement;
+    placement.pages = parser.value(pageOpt);
+    placement.straddle = parser.isSet(straddleOpt);
+    placement.force = parser.isSet(forceOpt);
+    auto usage = [](const QString& message) {
+        printError(message);
+        return kExitUsage;
+    };
+    if (placement.straddle) {
+        if (parser.isSet(atOpt))
+            return usage(QStringLiteral("--at is for a single seal; a cross-page seal takes --at-y Y"));
+        if (parser.isSet(atYOpt)) {
+            const auto y = millimetres(parser.value(atYOpt));
+            if (!y)
+                return usage(QStringLiteral("--at-y wants millimetres, not '%1'").arg(parser.value(atYOpt)));
+            placement.straddleYMm = *y;
+        }
+        if (parser.isSet(maxOpt)) {
+            bool ok = false;
+            placement.straddleMax = parser.value(maxOpt).toInt(&ok);
+            if (!ok || placement.straddleMax < 1)
+                return usage(QStringLiteral("--straddle-max wants a whole number of pages of at least 1, not '%1'")
+                                 .arg(parser.value(maxOpt)));
+        }
+        if (parser.isSet(edgeOpt)) {
+            const QString edge = parser.value(edgeOpt).toLower();
+            if (edge == QLatin1String("right"))
+                placement.edge = StampPlacement::Edge::Right;
+            else if (edge == QLatin1String("left"))
+                placement.edge = StampPlacement::Edge::Left;
+            else
+                return usage(QStringLiteral("--edge wants right or left, not '%1'").arg(parser.value(edgeOpt)));
+        }
+        if (parser.isSet(firstOpt)) {
+            const auto w = millimetres(parser.value(firstOpt));
+            if (!w || *w <= 0)
+                return usage(QStringLiteral("--first-strip wants a positive width in mm, not '%1'")
+                                 .arg(parser.value(firstOpt)));
+            placement.firstStripMm = *w;
+        }
+        if (parser.isSet(insetOpt)) {
+            const auto w = millimetres(parser.value(insetOpt));
+            if (!w || *w < 0)
+                return usage(QStringLiteral("--inset wants a distance in mm of at least 0, not '%1'")
+                                 .arg(parser.value(insetOpt)));
+            placement.insetMm = *w;
+        }
+    } else {
+        for (const QCommandLineOption* o : {&atYOpt, &maxOpt, &edgeOpt, &firstOpt, &insetOpt})
+            if (parser.isSet(*o))
+                return usage(QStringLiteral("--%1 is for a cross-page seal (--straddle)").arg(o->names().constLast()));
+        if (!parser.isSet(atOpt))
+            return usage(QStringLiteral("missing --at X,Y (the seal's centre in mm from the page's top-left "
+                                        "corner) or --straddle"));
+        const QStringList xy = parser.value(atOpt).split(QLatin1Char(','));
+        const auto x = xy.size() == 2 ? millimetres(xy[0]) : std::nullopt;
+        const auto y = xy.size() == 2 ? millimetres(xy[1]) : std::nullopt;
+        if (!x || !y)
+            return usage(QStringLiteral("--at wants X,Y in millimetres, not '%1'").arg(parser.value(atOpt)));
+        placement.xMm = *x;
+        placement.yMm = *y;
+    }
+    if (parser.isSet(angleOpt)) {
+        const auto a = parseStrictNumber(parser.value(angleOpt).trimmed());
+        if (!a || !std::isfinite(*a) || std::abs(*a) > 36000)
+            return usage(QStringLiteral("--angle wants degrees, not '%1'").arg(parser.value(angleOpt)));
+        placement.angleDeg = *a;
+    }
+
+    try {
+        Plomet seal;
+        seal.InitProperties();
+        if (positional.size() == 2)
+            LoadPMF(seal, positional.at(1));
+        for (const QString& assignment : parser.values(setOpt))
+            applySetting(seal, assignment);
+        seal.Draw();
+        const StampResult result =
+            stampPdf(positional.at(0), parser.value(outputOpt), stampSealFromPicture(*seal.image()), placement);
+        for (const QString& w : result.warnings)
+            printError(w);
+    } catch (const PlometError& e) {
+        printError(e.message());
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+} // namespace plomet

@@ -1,0 +1,570 @@
+#include "PdfStamp.h"
+
+#include "AtomicFile.h"
+#include "Errors.h"
+#include "Export.h"
+
+#include <qpdf/Buffer.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFAcroFormDocumentHelper.hh>
+#include <qpdf/QPDFExc.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <QDir>
+#include <QFile>
+#include <QRectF>
+#include <QTransform>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <set>
+
+namespace plomet {
+
+namespace {
+
+constexpr double kPtPerMm = 72.0 / 25.4;
+
+[[noreturn]] void refuse(const QString& message)
+{
+    throw PlometError(PlometError::Kind::Format, message);
+}
+
+QString native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+// The header may follow some bytes of junk, as readers allow, but must be
+// near the start: anything else is not a PDF at all.
+bool looksLikePdf(const QByteArray& head)
+{
+    return head.left(1024).contains("%PDF-");
+}
+
+QString qpdfMessage(const std::exception& e)
+{
+    if (const auto* q = dynamic_cast<const QPDFExc*>(&e))
+        return QString::fromStdString(q->getMessageDetail());
+    return QString::fromLocal8Bit(e.what());
+}
+
+// Opens the document through `process`, turning qpdf's failures into one
+// line each. qpdf repairs what it can (and reports that as warnings).
+void openDocument(QPDF& pdf, const QString& name, const QByteArray& head,
+                  const std::function<void()>& process)
+{
+    if (!looksLikePdf(head))
+        refuse(QStringLiteral("“%1”不是 PDF 文件").arg(name));
+    pdf.setSuppressWarnings(true);
+    try {
+        process();
+    } catch (const QPDFExc& e) {
+        if (e.getErrorCode() == qpdf_e_password)
+            refuse(QStringLiteral("“%1”需要密码才能打开，不能盖章").arg(name));
+        refuse(QStringLiteral("“%1”已损坏，无法修复：%2").arg(name, qpdfMessage(e)));
+    } catch (const std::exception& e) {
+        refuse(QStringLiteral("“%1”已损坏，无法修复：%2").arg(name, qpdfMessage(e)));
+    }
+}
+
+QString repairedWarning(const QString& name)
+{
+    return QStringLiteral("警告：“%1”有损坏，已修复后处理，请检查结果").arg(name);
+}
+
+// A page's geometry: the visible box (crop box within the media box) in user
+// units, the rotation as seen, and the size of a user unit in points.
+struct PageGeom {
+    double llx = 0, lly = 0, urx = 612, ury = 792;
+    int rotate = 0;
+    double unit = 1;
+
+    double boxW() const { return urx - llx; }
+    double boxH() const { return ury - lly; }
+    // The page as seen, in points.
+    double seenW() const { return (rotate % 180 == 0 ? boxW() : boxH()) * unit; }
+    double seenH() const { return (rotate % 180 == 0 ? boxH() : boxW()) * unit; }
+
+    // From the page as seen (points, origin top-left, y down) to user space.
+    QTransform seenToUser() const
+    {
+        const double s = 1.0 / unit;
+        switch (rotate) {
+        case 90: return QTransform(0, s, s, 0, llx, lly);
+        case 180: return QTransform(-s, 0, 0, s, urx, lly);
+        case 270: return QTransform(0, -s, -s, 0, urx, ury);
+        default: return QTransform(s, 0, 0, -s, llx, ury);
+        }
+    }
+};
+
+std::optional<QRectF> boxOf(QPDFObjectHandle box)
+{
+    if (!box.isRectangle())
+        return std::nullopt;
+    const auto r = box.getArrayAsRectangle();
+    QRectF rect(QPointF(std::min(r.llx, r.urx), std::min(r.lly, r.ury)),
+                QPointF(std::max(r.llx, r.urx), std::max(r.lly, r.ury)));
+    if (!std::isfinite(rect.width()) || !std::isfinite(rect.height()))
+        return std::nullopt;
+    return rect;
+}
+
+PageGeom geometryOf(QPDFPageObjectHelper& page)
+{
+    PageGeom g;
+    // Readers take a missing or broken media box for Letter.
+    QRectF media = boxOf(page.getMediaBox()).value_or(QRectF(0, 0, 612, 792));
+    QRectF visible = media;
+    if (auto crop = boxOf(page.getAttribute("/CropBox", false))) {
+        const QRectF inside = crop->intersected(media);
+        if (inside.width() > 0 && inside.height() > 0)
+            visible = inside;
+    }
+    g.llx = visible.left();
+    g.lly = visible.top();      // QRectF's "top" is the smaller y: PDF's bottom
+    g.urx = visible.right();
+    g.ury = visible.bottom();
+    // /Rotate is inherited and may be negative or beyond 360: normalise it
+    // here (some readers and libraries ignore a negative one). A value that
+    // is no multiple of 90 is taken as 0, as readers do.
+    QPDFObjectHandle rotate = page.getAttribute("/Rotate", false);
+    if (rotate.isInteger()) {
+        const long long r = rotate.getIntValue();
+        if (r % 90 == 0)
+            g.rotate = static_cast<int>(((r % 360) + 360) % 360);
+    }
+    QPDFObjectHandle unit = page.getObjectHandle().getKey("/UserUnit");
+    if (unit.isNumber()) {
+        const double u = unit.getNumericValue();
+        if (std::isfinite(u) && u > 0 && u < 1e4)
+            g.unit = u;
+    }
+    return g;
+}
+
+// Digital signatures: a signature field with a value, or a certification.
+bool carriesSignatures(QPDF& pdf)
+{
+    QPDFObjectHandle root = pdf.getRoot();
+    QPDFObjectHandle perms = root.getKey("/Perms");
+    if (perms.isDictionary() && (perms.hasKey("/DocMDP") || perms.hasKey("/UR3")))
+        return true;
+    QPDFObjectHandle acroForm = root.getKey("/AcroForm");
+    if (!acroForm.isDictionary())
+        return false;
+    QPDFObjectHandle sigFlags = acroForm.getKey("/SigFlags");
+    if (sigFlags.isInteger() && (sigFlags.getIntValue() & 1))
+        return true;
+    QPDFAcroFormDocumentHelper forms(pdf);
+    for (auto& field : forms.getFormFields())
+        if (field.getFieldType() == "/Sig" && field.getValue().isDictionary())
+            return true;
+    return false;
+}
+
+QByteArray pdfNumber(double v)
+{
+    if (std::abs(v) < 1e-9)
+        v = 0;
+    QByteArray s = QByteArray::number(v, 'f', 5);
+    while (s.endsWith('0'))
+        s.chop(1);
+    if (s.endsWith('.'))
+        s.chop(1);
+    return s;
+}
+
+QByteArray matrixOperands(const QTransform& t)
+{
+    return pdfNumber(t.m11()) + ' ' + pdfNumber(t.m12()) + ' ' + pdfNumber(t.m21()) + ' ' + pdfNumber(t.m22())
+         + ' ' + pdfNumber(t.dx()) + ' ' + pdfNumber(t.dy());
+}
+
+// A name not yet used in a resource dictionary.
+std::string freeName(QPDFObjectHandle dict, const std::string& base)
+{
+    std::string name = base;
+    for (int i = 2; dict.hasKey(name); ++i)
+        name = base + std::to_string(i);
+    return name;
+}
+
+// A dictionary of the page's own, a shallow copy of the one it had: the
+// original may be shared with other pages or inherited.
+QPDFObjectHandle ownDictionary(QPDFObjectHandle parent, const std::string& key, QPDFObjectHandle from)
+{
+    QPDFObjectHandle dict = from.isDictionary() ? from.shallowCopy() : QPDFObjectHandle::newDictionary();
+    parent.replaceKey(key, dict);
+    return dict;
+}
+
+// One placement of the seal on one page, in the page's seen coordinates.
+struct Impression {
+    int page = 0;                   // 0-based
+    QTransform sealToSeen;          // the seal's form space -> the page as seen
+    std::optional<QRectF> clipSeen; // the strip, as seen
+};
+
+// The seal's area, as seen on a page, after sealToSeen.
+QRectF sealBoundsSeen(const QTransform& sealToSeen, const QRectF& sealArea)
+{
+    return sealToSeen.mapRect(sealArea);
+}
+
+// Where the seal lies in its own form space (points, y up): its top-left
+// corner at the top-left of the seal page.
+struct SealForm {
+    QPDFObjectHandle form;
+    QRectF area;                    // the seal's area in form space
+};
+
+// Turns the seal's page into a form XObject of the target document.
+SealForm importSeal(QPDF& target, QPDF& sealPdf, const StampSeal& seal)
+{
+    sealPdf.setSuppressWarnings(true);
+    try {
+        sealPdf.processMemoryFile("seal", seal.pdf.constData(), static_cast<size_t>(seal.pdf.size()));
+    } catch (const std::exception& e) {
+        throw PlometError(PlometError::Kind::Format, QStringLiteral("无法读取印章的 PDF：%1").arg(qpdfMessage(e)));
+    }
+    auto pages = QPDFPageDocumentHelper(sealPdf).getAllPages();
+    if (pages.empty())
+        throw PlometError(PlometError::Kind::Format, QStringLiteral("印章的 PDF 没有页面"));
+    QPDFPageObjectHelper& page = pages.front();
+    const PageGeom g = geometryOf(page);
+    SealForm out;
+    out.form = target.copyForeignObject(page.getFormXObjectForPage());
+    out.area = QRectF(g.llx, g.ury - seal.heightPt, seal.widthPt, seal.heightPt);
+    return out;
+}
+
+// The seal's form space -> seen: centre at (cx, cy) seen points, turned.
+QTransform placeSeal(const QRectF& area, double cxPt, double cyPt, double angleDeg)
+{
+    const QPointF c = area.center();
+    // Form space is y up; flip to y down about the seal's centre, turn
+    // clockwise as seen, then move the centre into place.
+    QTransform t(1, 0, 0, -1, -c.x(), c.y());
+    t *= QTransform().rotate(angleDeg);
+    t *= QTransform::fromTranslate(cxPt, cyPt);
+    return t;
+}
+
+std::vector<Impression> singleImpressions(const std::vector<int>& pages, const std::vector<PageGeom>& geom,
+                                          const QRectF& area, const StampPlacement& p)
+{
+    std::vector<Impression> out;
+    for (int index : pages) {
+        Impression imp;
+        imp.page = index;
+        imp.sealToSeen = placeSeal(area, p.xMm * kPtPerMm, p.yMm * kPtPerMm, p.angleDeg);
+        out.push_back(imp);
+    }
+    (void)geom;
+    return out;
+}
+
+std::vector<Impression> straddleImpressions(const std::vector<int>& pages, const std::vector<PageGeom>& geom,
+                                            const QRectF& area, const StampPlacement& p)
+{
+    if (p.straddleMax < 1)
+        refuse(QStringLiteral("骑缝章每枚最多的页数须至少为 1"));
+    if (p.insetMm < 0)
+        refuse(QStringLiteral("骑缝章离页边的距离不能为负"));
+    // The seal turned, and the width of its bounds: the strips cut that.
+    const QTransform turned = placeSeal(area, 0, 0, p.angleDeg);
+    const QRectF bounds = turned.mapRect(area);
+    const double width = bounds.width();
+    const double inset = p.insetMm * kPtPerMm;
+    const double y = p.straddleYMm ? *p.straddleYMm * kPtPerMm : geom[static_cast<size_t>(pages.front())].seenH() / 2;
+
+    std::vector<Impression> out;
+    const size_t n = pages.size();
+    const size_t groups = (n + static_cast<size_t>(p.straddleMax) - 1) / static_cast<size_t>(p.straddleMax);
+    size_t start = 0;
+    for (size_t g = 0; g < groups; ++g) {
+        // Groups as equal as possible: the first ones take the remainder.
+        const size_t count = n / groups + (g < n % groups ? 1 : 0);
+        // Strip widths: the first page's as asked, the others share the rest.
+        std::vector<double> widths(count, width / static_cast<double>(count));
+        if (p.firstStripMm > 0 && count > 1) {
+            const double first = p.firstStripMm * kPtPerMm;
+            if (first >= width)
+                refuse(QStringLiteral("第一条宽 %1 毫米，不小于印章宽 %2 毫米")
+                           .arg(p.firstStripMm).arg(width / kPtPerMm, 0, 'f', 1));
+            widths[0] = first;
+            for (size_t i = 1; i < count; ++i)
+                widths[i] = (width - first) / static_cast<double>(count - 1);
+        }
+        // Strip offsets from the seal's left bound: at the right edge the
+        // first page shows the leftmost strip, at the left edge the rightmost.
+        std::vector<double> offsets(count);
+        double x = 0;
+        if (p.edge == StampPlacement::Edge::Right) {
+            for (size_t i = 0; i < count; ++i) {
+                offsets[i] = x;
+                x += widths[i];
+            }
+        } else {
+            for (size_t i = count; i-- > 0;) {
+                offsets[i] = x;
+                x += widths[i];
+            }
+        }
+        for (size_t i = 0; i < count; ++i) {
+            const int index = pages[start + i];
+            const PageGeom& pg = geom[static_cast<size_t>(index)];
+            const double pageW = pg.seenW();
+            const double stripLeft = p.edge == StampPlacement::Edge::Right ? pageW - inset - widths[i] : inset;
+            // The seal's left bound sits so that its strip falls there.
+            const double sealLeft = stripLeft - offsets[i];
+            Impression imp;
+            imp.page = index;
+            imp.sealToSeen = placeSeal(area, sealLeft + width / 2 - (bounds.center().x()), y, p.angleDeg);
+            imp.clipSeen = QRectF(stripLeft, std::min(0.0, y - bounds.height()), widths[i],
+                                  std::max(pg.seenH(), y + bounds.height()) - std::min(0.0, y - bounds.height()));
+            out.push_back(imp);
+        }
+        start += count;
+    }
+    return out;
+}
+
+QByteArray stampDocument(QPDF& pdf, const QString& name, const StampSeal& seal, const StampPlacement& placement,
+                         StampResult* result)
+{
+    StampResult local;
+    StampResult& res = result ? *result : local;
+    if (seal.widthPt <= 0 || seal.heightPt <= 0 || seal.pdf.isEmpty())
+        refuse(QStringLiteral("印章大小为 0，没有可盖的印章"));
+    if (!std::isfinite(placement.xMm) || !std::isfinite(placement.yMm) || !std::isfinite(placement.angleDeg)
+        || !std::isfinite(placement.firstStripMm) || !std::isfinite(placement.insetMm)
+        || (placement.straddleYMm && !std::isfinite(*placement.straddleYMm)))
+        refuse(QStringLiteral("位置或角度不是有限的数"));
+
+    try {
+        if (pdf.isEncrypted() && !pdf.allowModifyOther())
+            refuse(QStringLiteral("“%1”的权限不允许修改，不能盖章").arg(name));
+        if (carriesSignatures(pdf)) {
+            if (!placement.force)
+                refuse(QStringLiteral("“%1”带有数字签名，盖章会使签名失效（确要盖章请加 --force）").arg(name));
+            res.warnings << QStringLiteral("警告：“%1”的数字签名因盖章而失效").arg(name);
+        }
+
+        QPDFPageDocumentHelper doc(pdf);
+        std::vector<QPDFPageObjectHelper> pages = doc.getAllPages();
+        if (pages.empty())
+            refuse(QStringLiteral("“%1”没有页面").arg(name));
+        QString list = placement.pages;
+        if (list.trimmed().isEmpty())
+            list = placement.straddle ? QStringLiteral("all") : QStringLiteral("1");
+        const std::vector<int> chosen = parsePageList(list, static_cast<int>(pages.size()));
+
+        std::vector<PageGeom> geom(pages.size());
+        for (int index : chosen)
+            geom[static_cast<size_t>(index)] = geometryOf(pages[static_cast<size_t>(index)]);
+
+        QPDF sealPdf;
+        const SealForm sealForm = importSeal(pdf, sealPdf, seal);
+
+        const std::vector<Impression> impressions =
+            placement.straddle ? straddleImpressions(chosen, geom, sealForm.area, placement)
+                               : singleImpressions(chosen, geom, sealForm.area, placement);
+
+        // Every impression must show some of the seal on its page.
+        for (const Impression& imp : impressions) {
+            const PageGeom& g = geom[static_cast<size_t>(imp.page)];
+            QRectF ink = sealBoundsSeen(imp.sealToSeen, sealForm.area);
+            if (imp.clipSeen)
+                ink = ink.intersected(*imp.clipSeen);
+            const QRectF page(0, 0, g.seenW(), g.seenH());
+            const QRectF shown = ink.intersected(page);
+            if (!(shown.width() > 0 && shown.height() > 0))
+                refuse(QStringLiteral("印章完全落在第 %1 页之外（该页 %2 × %3 毫米）")
+                           .arg(imp.page + 1)
+                           .arg(g.seenW() / kPtPerMm, 0, 'f', 1)
+                           .arg(g.seenH() / kPtPerMm, 0, 'f', 1));
+        }
+
+        // Ink is multiplied onto the page, as real ink is: what lies under
+        // the seal stays readable.
+        QPDFObjectHandle ink = QPDFObjectHandle::parse("<< /Type /ExtGState /BM /Multiply >>");
+        ink = pdf.makeIndirectObject(ink);
+        QPDFObjectHandle form = sealForm.form;
+        // The page's own content goes between q and Q so that a graphics
+        // state it leaves behind does not move the seal; one shared stream.
+        QPDFObjectHandle open = QPDFObjectHandle::newStream(&pdf, "q\n");
+
+        for (const Impression& imp : impressions) {
+            QPDFPageObjectHelper& page = pages[static_cast<size_t>(imp.page)];
+            const PageGeom& g = geom[static_cast<size_t>(imp.page)];
+            QPDFObjectHandle pageDict = page.getObjectHandle();
+            QPDFObjectHandle resources = ownDictionary(pageDict, "/Resources", page.getAttribute("/Resources", false));
+            QPDFObjectHandle xobjects = ownDictionary(resources, "/XObject", resources.getKey("/XObject"));
+            QPDFObjectHandle states = ownDictionary(resources, "/ExtGState", resources.getKey("/ExtGState"));
+            const std::string sealName = freeName(xobjects, "/PlometSeal");
+            const std::string inkName = freeName(states, "/PlometInk");
+            xobjects.replaceKey(sealName, form);
+            states.replaceKey(inkName, ink);
+
+            const QTransform seenToUser = g.seenToUser();
+            QByteArray content = "\nQ\nq\n" + QByteArray::fromStdString(inkName) + " gs\n";
+            if (imp.clipSeen) {
+                const QRectF clip = seenToUser.mapRect(*imp.clipSeen);
+                content += pdfNumber(clip.x()) + ' ' + pdfNumber(clip.y()) + ' ' + pdfNumber(clip.width()) + ' '
+                         + pdfNumber(clip.height()) + " re W n\n";
+            }
+            content += matrixOperands(imp.sealToSeen * seenToUser) + " cm\n" + QByteArray::fromStdString(sealName)
+                     + " Do\nQ\n";
+            page.addPageContents(open, true);
+            page.addPageContents(QPDFObjectHandle::newStream(&pdf, content.toStdString()), false);
+            if (res.pages.empty() || res.pages.back() != imp.page + 1)
+                res.pages.push_back(imp.page + 1);
+        }
+
+        QPDFWriter writer(pdf);
+        writer.setOutputMemory();
+        // Stream data as it was: nothing decoded, nothing recompressed.
+        writer.setCompressStreams(false);
+        writer.setDecodeLevel(qpdf_dl_none);
+        writer.write();
+        std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
+        if (pdf.anyWarnings())
+            res.warnings.prepend(repairedWarning(name));
+        return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), static_cast<qsizetype>(buffer->getSize()));
+    } catch (const PlometError&) {
+        throw;
+    } catch (const std::exception& e) {
+        refuse(QStringLiteral("“%1”已损坏，无法修复：%2").arg(name, qpdfMessage(e)));
+    }
+}
+
+} // namespace
+
+StampSeal stampSealFromPicture(const SealPicture& picture)
+{
+    ExportOptions options;
+    options.transparent = true;
+    StampSeal seal;
+    seal.pdf = exportBytes(picture, QStringLiteral("pdf"), options);
+    seal.widthPt = picture.widthTwips() / 20.0;
+    seal.heightPt = picture.heightTwips() / 20.0;
+    return seal;
+}
+
+std::vector<int> parsePageList(const QString& list, int pageCount)
+{
+    auto bad = [&](const QString& why) -> PlometError {
+        return PlometError(PlometError::Kind::Format, QStringLiteral("页码“%1”不对：%2").arg(list, why));
+    };
+    std::set<int> pages;
+    const QStringList parts = list.split(QLatin1Char(','));
+    auto number = [&](QString text) -> int {
+        text = text.trimmed();
+        if (text.compare(QLatin1String("last"), Qt::CaseInsensitive) == 0)
+            return pageCount;
+        bool ok = false;
+        const int n = text.toInt(&ok);
+        if (!ok || n < 1 || text.startsWith(QLatin1Char('+')))
+            throw bad(QStringLiteral("“%1”不是页码（页码从 1 起，或 last）").arg(text));
+        if (n > pageCount)
+            throw PlometError(PlometError::Kind::Format,
+                              QStringLiteral("没有第 %1 页（文件共 %2 页）").arg(n).arg(pageCount));
+        return n;
+    };
+    for (const QString& raw : parts) {
+        const QString part = raw.trimmed();
+        if (part.isEmpty())
+            throw bad(QStringLiteral("有空的一项"));
+        if (part.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0) {
+            for (int i = 1; i <= pageCount; ++i)
+                pages.insert(i);
+        } else if (part.compare(QLatin1String("odd"), Qt::CaseInsensitive) == 0) {
+            for (int i = 1; i <= pageCount; i += 2)
+                pages.insert(i);
+        } else if (part.compare(QLatin1String("even"), Qt::CaseInsensitive) == 0) {
+            for (int i = 2; i <= pageCount; i += 2)
+                pages.insert(i);
+        } else if (const int dash = part.indexOf(QLatin1Char('-')); dash > 0) {
+            const int from = number(part.left(dash));
+            const int to = number(part.mid(dash + 1));
+            if (to < from)
+                throw bad(QStringLiteral("“%1”从后往前").arg(part));
+            for (int i = from; i <= to; ++i)
+                pages.insert(i);
+        } else {
+            pages.insert(number(part));
+        }
+    }
+    if (pages.empty())
+        throw PlometError(PlometError::Kind::Format, QStringLiteral("页码“%1”没有选中任何页（文件共 %2 页）").arg(list).arg(pageCount));
+    std::vector<int> out;
+    for (int p : pages)
+        out.push_back(p - 1);
+    return out;
+}
+
+PdfInfo inspectPdf(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw PlometError(PlometError::Kind::File,
+                          QStringLiteral("无法打开文件“%1”：%2").arg(native(path), file.errorString()));
+    const QByteArray head = file.read(1024);
+    file.close();
+    QPDF pdf;
+    const QString name = native(path);
+    const QByteArray local = QFile::encodeName(path);
+    openDocument(pdf, name, head, [&] { pdf.processFile(local.constData()); });
+    PdfInfo info;
+    try {
+        for (auto& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
+            const PageGeom g = geometryOf(page);
+            info.pages.push_back({QSizeF(g.seenW() / kPtPerMm, g.seenH() / kPtPerMm), g.rotate});
+        }
+    } catch (const std::exception& e) {
+        refuse(QStringLiteral("“%1”已损坏，无法修复：%2").arg(name, qpdfMessage(e)));
+    }
+    if (info.pages.empty())
+        refuse(QStringLiteral("“%1”没有页面").arg(name));
+    if (pdf.anyWarnings())
+        info.warnings << repairedWarning(name);
+    return info;
+}
+
+QByteArray stampPdfBytes(const QByteArray& input, const QString& name, const StampSeal& seal,
+                         const StampPlacement& placement, StampResult* result)
+{
+    QPDF pdf;
+    const std::string label = name.toStdString();
+    openDocument(pdf, name, input, [&] {
+        pdf.processMemoryFile(label.c_str(), input.constData(), static_cast<size_t>(input.size()));
+    });
+    return stampDocument(pdf, name, seal, placement, result);
+}
+
+StampResult stampPdf(const QString& inPath, const QString& outPath, const StampSeal& seal,
+                     const StampPlacement& placement)
+{
+    QFile file(inPath);
+    if (!file.open(QIODevice::ReadOnly))
+        throw PlometError(PlometError::Kind::File,
+                          QStringLiteral("无法打开文件“%1”：%2").arg(native(inPath), file.errorString()));
+    const QByteArray head = file.read(1024);
+    file.close();
+    // Read from the file as needed rather than all at once; the result is
+    // put in place only when it is complete, so outPath may be inPath.
+    QPDF pdf;
+    const QString name = native(inPath);
+    const QByteArray local = QFile::encodeName(inPath);
+    openDocument(pdf, name, head, [&] { pdf.processFile(local.constData()); });
+    StampResult result;
+    const QByteArray bytes = stampDocument(pdf, name, seal, placement, &result);
+    writeFileAtomically(outPath, bytes, QStringLiteral("无法写入文件“%1”：%2"));
+    return result;
+}
+
+} // namespace plomet

@@ -1,0 +1,561 @@
+// `plomet stamp` on real PDF documents of several producers, checked by
+// rendering the results with pdftoppm: where the seal lands, its size, the
+// ink over text, what stays unchanged, the cross-page strips, and every
+// refusal with a real file of that kind.
+#include "Errors.h"
+#include "PdfStamp.h"
+#include "Plomet.h"
+#include "TestUtil.h"
+#include "../cli/CliRun.h"
+
+#include <gtest/gtest.h>
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <memory>
+
+using namespace plomet;
+using plomet::test::runPlomet;
+
+namespace {
+
+QString run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return QStringLiteral("<%1 failed: %2>").arg(program, QString::fromUtf8(p.readAllStandardError()));
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// One page rendered by poppler at `dpi` as a reader sees it (crop box,
+// rotation), or the part `region` (pixels) of it.
+QImage renderPage(const QString& pdf, int page, int dpi, const QRect& region = {})
+{
+    QTemporaryDir dir;
+    const QString base = dir.filePath(QStringLiteral("p"));
+    QStringList args{QStringLiteral("-cropbox"), QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
+                     QString::number(page), QStringLiteral("-l"), QString::number(page)};
+    if (region.isValid())
+        args << QStringLiteral("-x") << QString::number(region.x()) << QStringLiteral("-y")
+             << QString::number(region.y()) << QStringLiteral("-W") << QString::number(region.width())
+             << QStringLiteral("-H") << QString::number(region.height());
+    run(QStringLiteral("pdftoppm"), args + QStringList{QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, base});
+    return QImage(base + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+// The outer diameter of the default seal's ring in millimetres, from the
+// drawing: the circles' outer edge.
+double ringMm()
+{
+    Plomet seal;
+    seal.InitProperties();
+    seal.Draw();
+    double outer = 0;
+    for (const DrawnItem& item : seal.image()->model().items)
+        if (const auto* c = std::get_if<DrawnCircle>(&item))
+            outer = std::max(outer, c->r + c->penWidth / 2);
+    return 2 * outer / 1440 * 25.4;
+}
+
+int pageCount(const QString& pdf)
+{
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+    for (const QString& line : info.split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1String("Pages:")))
+            return line.mid(6).trimmed().toInt();
+    return -1;
+}
+
+// The seal's red ink (on white, and multiplied over grey or black it is
+// no longer red: that is checked separately).
+bool isRed(QRgb c) { return qRed(c) > 150 && qGreen(c) < 110 && qBlue(c) < 110; }
+
+QRect redBounds(const QImage& img)
+{
+    int x0 = img.width(), y0 = img.height(), x1 = -1, y1 = -1;
+    for (int y = 0; y < img.height(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            if (isRed(row[x])) {
+                x0 = std::min(x0, x); x1 = std::max(x1, x);
+                y0 = std::min(y0, y); y1 = std::max(y1, y);
+            }
+    }
+    return x1 < 0 ? QRect() : QRect(QPoint(x0, y0), QPoint(x1, y1));
+}
+
+// A page with lines of large black text, as a word processor would make it.
+void paintTextPage(QPainter& painter, const QRectF& area, int page)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(int(area.height() / 40));
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    for (int line = 0; line < 30; ++line)
+        painter.drawText(QPointF(area.left() + area.width() * 0.08, area.top() + area.height() * (0.06 + line * 0.03)),
+                         QStringLiteral("Page %1 line %2 MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM").arg(page).arg(line));
+}
+
+// A document built with qpdf's library, text in Helvetica; each page's
+// dictionary entries (MediaBox, CropBox, Rotate) as given.
+void writeQpdfDocument(const QString& path, const std::vector<std::string>& pageEntries)
+{
+    QPDF pdf;
+    pdf.emptyPDF();
+    QPDFObjectHandle font = pdf.makeIndirectObject(
+        QPDFObjectHandle::parse("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"));
+    QPDFPageDocumentHelper doc(pdf);
+    int n = 0;
+    for (const std::string& entries : pageEntries) {
+        ++n;
+        std::string content;
+        for (int line = 0; line < 40; ++line)
+            content += "BT /F1 14 Tf 60 " + std::to_string(740 - line * 17) + " Td (Page " + std::to_string(n)
+                     + " line " + std::to_string(line) + " HHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHH) Tj ET\n";
+        QPDFObjectHandle page = pdf.makeIndirectObject(QPDFObjectHandle::parse(
+            "<< /Type /Page " + entries + " /Resources << /Font << /F1 null >> >> >>"));
+        page.getKey("/Resources").getKey("/Font").replaceKey("/F1", font);
+        page.replaceKey("/Contents", QPDFObjectHandle::newStream(&pdf, content));
+        doc.addPage(QPDFPageObjectHelper(page), false);
+    }
+    QPDFWriter w(pdf, QFile::encodeName(path).constData());
+    w.write();
+}
+
+constexpr double kDpi = 254;   // ten pixels a millimetre
+constexpr double kPxPerMm = kDpi / 25.4;
+
+class Stamp : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        // Qt's PDF writer: A4, three pages of text.
+        {
+            QPdfWriter w(path("qt-a4.pdf"));
+            w.setPageSize(QPageSize(QPageSize::A4));
+            w.setPageMargins(QMarginsF(0, 0, 0, 0));
+            w.setResolution(300);
+            QPainter p(&w);
+            for (int page = 1; page <= 3; ++page) {
+                if (page > 1)
+                    w.newPage();
+                paintTextPage(p, QRectF(0, 0, w.width(), w.height()), page);
+            }
+        }
+        // qpdf's library: Letter, rotated pages, crop boxes away from 0,0,
+        // an inherited size that is not A4 nor Letter.
+        writeQpdfDocument(path("qpdf-letter.pdf"),
+                          {"/MediaBox [0 0 612 792]", "/MediaBox [0 0 612 792] /Rotate 90",
+                           "/MediaBox [0 0 612 792] /Rotate 180", "/MediaBox [0 0 612 792] /Rotate -90",
+                           "/MediaBox [0 0 612 792] /CropBox [40 50 560 760]",
+                           "/MediaBox [-30 -20 600 800] /CropBox [20 30 580 770] /Rotate 270"});
+        // cairo (through poppler) rewrites Qt's document its own way.
+        run(QStringLiteral("pdftocairo"), {QStringLiteral("-pdf"), path("qt-a4.pdf"), path("cairo.pdf")});
+        // qpdf the tool: linearized, object streams.
+        run(QStringLiteral("qpdf"), {QStringLiteral("--linearize"), QStringLiteral("--object-streams=generate"),
+                                     path("qpdf-letter.pdf"), path("linearized.pdf")});
+        // Twenty A4 pages, and mixed sizes, for cross-page seals.
+        writeQpdfDocument(path("twenty.pdf"), std::vector<std::string>(20, "/MediaBox [0 0 595.276 841.89]"));
+        writeQpdfDocument(path("mixed.pdf"), {"/MediaBox [0 0 595.276 841.89]", "/MediaBox [0 0 612 792]",
+                                              "/MediaBox [0 0 419.528 595.276]"});
+    }
+    static void TearDownTestSuite() { dir_.reset(); }
+
+    static QString path(const char* name) { return dir_->filePath(QString::fromLatin1(name)); }
+    static double sealMm() { return 2055 / 1440.0 * 25.4; }
+
+    static std::unique_ptr<QTemporaryDir> dir_;
+};
+std::unique_ptr<QTemporaryDir> Stamp::dir_;
+
+// Position and size on the page as seen, for every producer and rotation.
+TEST_F(Stamp, RingCentreAndDiameterOnThePageAsSeen)
+{
+    const struct { const char* file; int page; double x, y, angle; } rows[] = {
+        {"qt-a4.pdf", 2, 60, 40, 0},
+        {"qt-a4.pdf", 3, 150, 260, 17},
+        {"cairo.pdf", 1, 105, 148.5, -30},
+        {"qpdf-letter.pdf", 1, 50, 50, 0},
+        {"qpdf-letter.pdf", 2, 200, 30, 0},     // /Rotate 90
+        {"qpdf-letter.pdf", 3, 70, 200, 45},    // /Rotate 180
+        {"qpdf-letter.pdf", 4, 40, 120, 0},     // /Rotate -90
+        {"qpdf-letter.pdf", 5, 30, 30, 0},      // crop box at 40,50
+        {"qpdf-letter.pdf", 6, 80, 60, 0},      // crop box and media box off 0,0, /Rotate 270
+        {"linearized.pdf", 4, 120, 90, 0},
+    };
+    const double ring = ringMm();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(QStringLiteral("%1 page %2").arg(QLatin1String(row.file)).arg(row.page).toStdString());
+        const QString in = path(row.file);
+        const QString out = dir_->filePath(QStringLiteral("out-%1-%2.pdf").arg(QLatin1String(row.file)).arg(row.page));
+        // No star and no lower lines: the name on top tells which way is up.
+        const auto r = runPlomet({QStringLiteral("stamp"), in, QStringLiteral("-o"), out, QStringLiteral("--page"),
+                                  QString::number(row.page), QStringLiteral("--at"),
+                                  QStringLiteral("%1,%2").arg(row.x).arg(row.y), QStringLiteral("--angle"),
+                                  QString::number(row.angle), QStringLiteral("--set"), QStringLiteral("pText="),
+                                  QStringLiteral("--set"), QStringLiteral("pText1="), QStringLiteral("--set"),
+                                  QStringLiteral("ShowStar=False")});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(r.err, QString());
+
+        // 30 mm around the asked centre.
+        const QRect region(int((row.x - 30) * kPxPerMm), int((row.y - 30) * kPxPerMm), int(60 * kPxPerMm),
+                           int(60 * kPxPerMm));
+        const QImage before = renderPage(in, row.page, int(kDpi), region);
+        const QImage after = renderPage(out, row.page, int(kDpi), region);
+        ASSERT_FALSE(after.isNull());
+        ASSERT_EQ(after.size(), before.size());
+        const QRect bounds = redBounds(after);
+        ASSERT_TRUE(bounds.isValid());
+        const QPointF centre = QRectF(bounds).adjusted(0, 0, 1, 1).center() / kPxPerMm + QPointF(region.topLeft()) / kPxPerMm;
+        EXPECT_NEAR(centre.x(), row.x, 0.3);
+        EXPECT_NEAR(centre.y(), row.y, 0.3);
+        EXPECT_NEAR((bounds.width() + 1) / kPxPerMm, ring, 0.3);
+        EXPECT_NEAR((bounds.height() + 1) / kPxPerMm, ring, 0.3);
+
+        // Inside the ring, the name lies above the centre in the seal's own
+        // (turned) frame and nothing below: the seal stands upright as seen.
+        double above = 0, below = 0;
+        const double c = std::cos(row.angle * M_PI / 180), s = std::sin(row.angle * M_PI / 180);
+        const QPointF mid = QRectF(bounds).adjusted(0, 0, 1, 1).center();
+        const double inner = 0.8 * ring / 2 * kPxPerMm;
+        int dark = 0, darkStaysDark = 0;
+        for (int y = bounds.top(); y <= bounds.bottom(); ++y)
+            for (int x = bounds.left(); x <= bounds.right(); ++x) {
+                const QRgb b = before.pixel(x, y), a = after.pixel(x, y);
+                const double dx = x + 0.5 - mid.x(), dy = y + 0.5 - mid.y();
+                if (isRed(a) && std::hypot(dx, dy) < inner) {
+                    // Down in the turned seal's frame.
+                    const double down = -dx * s + dy * c;
+                    (down < 0 ? above : below) += 1;
+                }
+                // Text under the seal stays dark: ink multiplies, never covers.
+                if (qGray(b) < 60) {
+                    ++dark;
+                    if (qGray(a) < 90)
+                        ++darkStaysDark;
+                }
+            }
+        EXPECT_GT(above, 500);
+        EXPECT_LT(below, above / 20);
+        EXPECT_GT(dark, 200);
+        EXPECT_EQ(darkStaysDark, dark);
+    }
+}
+
+// Everything but the stamped page's picture stays: the other pages pixel for
+// pixel, the text layer, the page count.
+TEST_F(Stamp, EverythingElseStays)
+{
+    for (const char* file : {"qt-a4.pdf", "qpdf-letter.pdf"}) {
+        SCOPED_TRACE(file);
+        const QString in = path(file);
+        const QString out = dir_->filePath(QStringLiteral("stays-%1").arg(QLatin1String(file)));
+        const QByteArray original = test::readAll(in);
+        const auto r = runPlomet({QStringLiteral("stamp"), in, QStringLiteral("-o"), out, QStringLiteral("--page"),
+                                  QStringLiteral("2"), QStringLiteral("--at"), QStringLiteral("60,60")});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(test::readAll(in), original);
+        const int pages = pageCount(in);
+        EXPECT_EQ(pageCount(out), pages);
+        EXPECT_EQ(run(QStringLiteral("pdftotext"), {out, QStringLiteral("-")}),
+                  run(QStringLiteral("pdftotext"), {in, QStringLiteral("-")}));
+        for (int page = 1; page <= pages; ++page)
+            if (page != 2)
+                EXPECT_EQ(renderPage(out, page, 72), renderPage(in, page, 72)) << "page " << page;
+        EXPECT_NE(renderPage(out, 2, 72), renderPage(in, 2, 72));
+    }
+}
+
+// The output may be the input: it is replaced whole.
+TEST_F(Stamp, OutputMayBeTheInput)
+{
+    const QString file = dir_->filePath(QStringLiteral("same.pdf"));
+    ASSERT_TRUE(QFile::copy(path("qt-a4.pdf"), file));
+    const auto r = runPlomet({QStringLiteral("stamp"), file, QStringLiteral("-o"), file, QStringLiteral("--at"),
+                              QStringLiteral("100,100")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(pageCount(file), 3);
+    EXPECT_TRUE(redBounds(renderPage(file, 1, 72)).isValid());
+    EXPECT_EQ(QDir(dir_->path()).entryList({QStringLiteral("same*")}, QDir::Files), QStringList{QStringLiteral("same.pdf")});
+}
+
+// The seal is one form XObject however many pages carry it.
+TEST_F(Stamp, OneSharedSealForAllPages)
+{
+    const QString one = dir_->filePath(QStringLiteral("shared-1.pdf"));
+    const QString all = dir_->filePath(QStringLiteral("shared-20.pdf"));
+    for (const auto& [out, pages] : {std::pair{one, QStringLiteral("1")}, std::pair{all, QStringLiteral("all")}}) {
+        const auto r = runPlomet({QStringLiteral("stamp"), path("twenty.pdf"), QStringLiteral("-o"), out,
+                                  QStringLiteral("--page"), pages, QStringLiteral("--at"), QStringLiteral("50,50")});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    }
+    const qint64 base = QFileInfo(path("twenty.pdf")).size();
+    const qint64 sealBytes = QFileInfo(one).size() - base;
+    // Each further page adds its placement and resource entries only.
+    EXPECT_LT(QFileInfo(all).size() - base, sealBytes + 19 * 400);
+    QPDF pdf;
+    pdf.processFile(QFile::encodeName(all).constData());
+    std::set<QPDFObjGen> forms;
+    for (auto& page : QPDFPageDocumentHelper(pdf).getAllPages())
+        for (auto& [name, object] : page.getAttribute("/Resources", false).getKey("/XObject").ditems())
+            if (name.rfind("/PlometSeal", 0) == 0)
+                forms.insert(object.getObjGen());
+    EXPECT_EQ(forms.size(), 1u);
+}
+
+// Cross-page seals over 2, 5 and 20 pages: each page's red only in its strip
+// at the right edge, and the strips side by side give the whole seal.
+TEST_F(Stamp, CrossPageStripsJoinToTheSeal)
+{
+    constexpr int dpi = 127;
+    constexpr double pxPerMm = dpi / 25.4;
+    const double y = 120;
+    const double pageW = 595.276 / 72 * 25.4;
+    const double diameter = sealMm();
+    // The right 45 mm of a page, 25 mm above and below the seal's centre.
+    const QRect region(int((pageW - 45) * pxPerMm), int((y - 25) * pxPerMm), int(45 * pxPerMm), int(50 * pxPerMm));
+    // The whole seal for comparison, centred 20 mm from the right edge.
+    const double wholeX = pageW - 20;
+    const QString whole = dir_->filePath(QStringLiteral("whole.pdf"));
+    ASSERT_EQ(runPlomet({QStringLiteral("stamp"), path("twenty.pdf"), QStringLiteral("-o"), whole,
+                         QStringLiteral("--at"), QStringLiteral("%1,%2").arg(wholeX).arg(y)}).exitCode, 0);
+    const QImage reference = renderPage(whole, 1, dpi, region);
+    auto redNear = [](const QImage& im, int x, int y) {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (im.rect().contains(x + dx, y + dy) && isRed(im.pixel(x + dx, y + dy)))
+                    return true;
+        return false;
+    };
+
+    for (int n : {2, 5, 20}) {
+        SCOPED_TRACE(n);
+        const QString out = dir_->filePath(QStringLiteral("straddle-%1.pdf").arg(n));
+        const auto r = runPlomet({QStringLiteral("stamp"), path("twenty.pdf"), QStringLiteral("-o"), out,
+                                  QStringLiteral("--straddle"), QStringLiteral("--page"),
+                                  QStringLiteral("1-%1").arg(n), QStringLiteral("--at-y"), QString::number(y)});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const double strip = diameter / n;
+        qint64 red = 0, wrong = 0;
+        for (int page = 1; page <= n; ++page) {
+            const QImage img = renderPage(out, page, dpi, region);
+            const QRect bounds = redBounds(img);
+            ASSERT_TRUE(bounds.isValid()) << "page " << page;
+            // Only inside the strip at the right edge (a pixel of slack).
+            EXPECT_GE(bounds.left() + region.left(), (pageW - strip) * pxPerMm - 1.5) << "page " << page;
+            // This page shows the seal's strip [(page-1) strip, page strip]:
+            // its seal is that much left of the edge, against the reference's.
+            const double sealLeft = pageW - page * strip;
+            const double shiftMm = sealLeft - (wholeX - diameter / 2);
+            // Compared within a pixel of the expected offset (rounding of
+            // the pictures), each red pixel against the reference's.
+            qint64 best = -1, pageRed = 0;
+            for (int slack = -1; slack <= 1; ++slack) {
+                const int shift = int(std::lround(shiftMm * pxPerMm)) + slack;
+                qint64 bad = 0, count = 0;
+                for (int py = 0; py < img.height(); ++py)
+                    for (int px = bounds.left(); px <= bounds.right(); ++px) {
+                        const bool here = isRed(img.pixel(px, py));
+                        count += here;
+                        if (here && !redNear(reference, px - shift, py))
+                            ++bad;
+                        if (!here && isRed(reference.pixel(px - shift, py)) && !redNear(img, px, py)
+                            && px > bounds.left() + 1 && px < bounds.right() - 1)
+                            ++bad;
+                    }
+                if (best < 0 || bad < best)
+                    best = bad, pageRed = count;
+            }
+            red += pageRed;
+            wrong += best;
+        }
+        EXPECT_GT(red, 1000);
+        EXPECT_LT(double(wrong) / red, 0.01);
+        // Pages beyond the seal carry none.
+        if (n < 20)
+            EXPECT_FALSE(redBounds(renderPage(out, n + 1, 36)).isValid());
+    }
+}
+
+// The cross-page options: a new seal every N pages, the left edge, a wider
+// first strip, an inset, pages of different sizes.
+TEST_F(Stamp, CrossPageOptions)
+{
+    constexpr int dpi = 127;
+    constexpr double pxPerMm = dpi / 25.4;
+    const double d = sealMm();
+    // The ring lies this far inside the seal's area.
+    const double e = (d - ringMm()) / 2;
+    struct Strip { int page; double from, to; double at; };   // seal strip [from, to] shown from seen x = at
+    const struct { const char* name; const char* file; QStringList options; std::vector<Strip> strips; } rows[] = {
+        {"max", "twenty.pdf", {QStringLiteral("--page"), QStringLiteral("1-6"), QStringLiteral("--straddle-max"), QStringLiteral("3")},
+         {{1, 0, d / 3, 210 - d / 3}, {3, 2 * d / 3, d, 210 - d / 3}, {4, 0, d / 3, 210 - d / 3}, {6, 2 * d / 3, d, 210 - d / 3}}},
+        {"left", "twenty.pdf", {QStringLiteral("--page"), QStringLiteral("even"), QStringLiteral("--edge"), QStringLiteral("left")},
+         {{2, d * 0.9, d, 0}, {20, 0, d / 10, 0}}},
+        {"first", "twenty.pdf", {QStringLiteral("--page"), QStringLiteral("1-3"), QStringLiteral("--first-strip"), QStringLiteral("16")},
+         {{1, 0, 16, 210 - 16}, {2, 16, 16 + (d - 16) / 2, 210 - (d - 16) / 2}}},
+        {"inset", "twenty.pdf", {QStringLiteral("--page"), QStringLiteral("1-4"), QStringLiteral("--inset"), QStringLiteral("5")},
+         {{1, 0, d / 4, 205 - d / 4}, {4, 3 * d / 4, d, 205 - d / 4}}},
+        {"mixed", "mixed.pdf", {},
+         {{1, 0, d / 3, 210 - d / 3}, {2, d / 3, 2 * d / 3, 215.9 - d / 3}, {3, 2 * d / 3, d, 148 - d / 3}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString out = dir_->filePath(QStringLiteral("opt-%1.pdf").arg(QLatin1String(row.name)));
+        QStringList args{QStringLiteral("stamp"), path(row.file), QStringLiteral("-o"), out,
+                         QStringLiteral("--straddle"), QStringLiteral("--at-y"), QStringLiteral("100")};
+        const auto r = runPlomet(args + row.options);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        for (const Strip& s : row.strips) {
+            const QRect b = redBounds(renderPage(out, s.page, dpi));
+            ASSERT_TRUE(b.isValid()) << "page " << s.page;
+            // The red of the strip: the part of the ring's extent within it.
+            EXPECT_NEAR(b.left() / pxPerMm, s.at + std::max(s.from, e) - s.from, 0.4) << "page " << s.page;
+            EXPECT_NEAR((b.right() + 1) / pxPerMm, s.at + std::min(s.to, d - e) - s.from, 0.4) << "page " << s.page;
+            // The seal's centre at the asked height (the ring spans it).
+            if (s.from < d / 2 && s.to > d / 2)
+                EXPECT_NEAR((b.top() + b.bottom() + 1) / 2.0 / pxPerMm, 100, 0.4) << "page " << s.page;
+        }
+    }
+}
+
+// Every refusal with a real file of that kind: one line, exit 1, no file.
+TEST_F(Stamp, Refusals)
+{
+    const QString src = path("qpdf-letter.pdf");
+    auto make = [&](const char* name, const QStringList& qpdfArgs) {
+        const QString out = path(name);
+        QProcess p;
+        p.start(QStringLiteral("qpdf"), qpdfArgs + QStringList{src, out});
+        p.waitForFinished(60000);
+        return out;
+    };
+    const QString password = make("password.pdf", {QStringLiteral("--encrypt"), QStringLiteral("user"),
+                                                    QStringLiteral("owner"), QStringLiteral("256"), QStringLiteral("--")});
+    const QString locked = make("locked.pdf", {QStringLiteral("--encrypt"), QString(), QStringLiteral("owner"),
+                                               QStringLiteral("256"), QStringLiteral("--modify=none"), QStringLiteral("--")});
+    // A signed document: a signature field with its value, as signing
+    // software leaves it.
+    const QString signedPdf = path("signed.pdf");
+    {
+        QPDF pdf;
+        pdf.processFile(QFile::encodeName(src).constData());
+        QPDFObjectHandle sig = pdf.makeIndirectObject(QPDFObjectHandle::parse(
+            "<< /Type /Sig /Filter /Adobe.PPKLite /SubFilter /adbe.pkcs7.detached /ByteRange [0 100 200 300]"
+            " /Contents <3082> >>"));
+        QPDFObjectHandle field = pdf.makeIndirectObject(QPDFObjectHandle::parse(
+            "<< /FT /Sig /T (Signature1) /Type /Annot /Subtype /Widget /Rect [0 0 0 0] >>"));
+        field.replaceKey("/V", sig);
+        QPDFObjectHandle form = QPDFObjectHandle::parse("<< /Fields [] /SigFlags 3 >>");
+        form.getKey("/Fields").appendItem(field);
+        pdf.getRoot().replaceKey("/AcroForm", form);
+        QPDFWriter w(pdf, QFile::encodeName(signedPdf).constData());
+        w.write();
+    }
+    const QString notPdf = path("letter.pdf");
+    test::writeAll(notPdf, "Dear reader,\nthis is not a PDF.\n");
+    const QString broken = path("broken.pdf");
+    test::writeAll(broken, "%PDF-1.7\n" + QByteArray(3000, '\x9c') + "\n%%EOF\n");
+    // Damaged but repairable: the cross-reference table's offset is wrong.
+    const QString repairable = path("repairable.pdf");
+    {
+        QByteArray bytes = test::readAll(src);
+        bytes.truncate(bytes.lastIndexOf("startxref"));
+        test::writeAll(repairable, bytes + "startxref\n123\n%%EOF\n");
+    }
+
+    const struct { const char* name; QString in; QStringList options; const char* message; } rows[] = {
+        {"not a PDF", notPdf, {}, "不是 PDF"},
+        {"unrepairable", broken, {}, "无法修复"},
+        {"password", password, {}, "需要密码"},
+        {"no changes allowed", locked, {}, "不允许修改"},
+        {"signed", signedPdf, {}, "数字签名"},
+        {"page beyond the end", src, {QStringLiteral("--page"), QStringLiteral("7")}, "没有第 7 页"},
+        {"one page of a list beyond the end", src, {QStringLiteral("--page"), QStringLiteral("1,3-9")}, "没有第 9 页"},
+        {"seal left of the page", src, {QStringLiteral("--at"), QStringLiteral("-19,100")}, "之外"},
+        {"seal below the page", src, {QStringLiteral("--at"), QStringLiteral("100,300")}, "之外"},
+        {"cross-page seal below the page", src, {QStringLiteral("--straddle"), QStringLiteral("--at-y"), QStringLiteral("400")}, "之外"},
+        {"first strip wider than the seal", src, {QStringLiteral("--straddle"), QStringLiteral("--first-strip"), QStringLiteral("40")}, "第一条"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString out = dir_->filePath(QStringLiteral("refused.pdf"));
+        QStringList args{QStringLiteral("stamp"), row.in, QStringLiteral("-o"), out};
+        if (!row.options.contains(QStringLiteral("--at")) && !row.options.contains(QStringLiteral("--straddle")))
+            args << QStringLiteral("--at") << QStringLiteral("50,50");
+        const auto r = runPlomet(args + row.options);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(row.message))) << r.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out));
+    }
+
+    // A refused document leaves an existing output as it was.
+    const QString existing = dir_->filePath(QStringLiteral("existing.pdf"));
+    ASSERT_TRUE(QFile::copy(src, existing));
+    EXPECT_EQ(runPlomet({QStringLiteral("stamp"), signedPdf, QStringLiteral("-o"), existing, QStringLiteral("--at"),
+                         QStringLiteral("50,50")}).exitCode, 1);
+    EXPECT_EQ(test::readAll(existing), test::readAll(src));
+
+    // What goes through: a repaired file and, with --force, a signed one,
+    // each with a warning; an encrypted file that allows changes stays so.
+    const QString open = make("open.pdf", {QStringLiteral("--encrypt"), QString(), QStringLiteral("owner"),
+                                           QStringLiteral("256"), QStringLiteral("--")});
+    const struct { QString in; QStringList options; const char* warning; } passing[] = {
+        {repairable, {}, "已修复"},
+        {signedPdf, {QStringLiteral("--force")}, "签名"},
+        {open, {}, nullptr},
+    };
+    for (const auto& row : passing) {
+        SCOPED_TRACE(row.in.toStdString());
+        const QString out = dir_->filePath(QStringLiteral("passed.pdf"));
+        const auto r = runPlomet(QStringList{QStringLiteral("stamp"), row.in, QStringLiteral("-o"), out,
+                                             QStringLiteral("--at"), QStringLiteral("50,50")} + row.options);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        if (row.warning) {
+            EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
+            EXPECT_TRUE(r.err.contains(QString::fromUtf8(row.warning))) << r.err.toStdString();
+        } else {
+            EXPECT_EQ(r.err, QString());
+        }
+        EXPECT_TRUE(redBounds(renderPage(out, 1, 72)).isValid());
+        QFile::remove(out);
+    }
+    QPDF reread;
+    reread.processFile(QFile::encodeName(open).constData());
+    EXPECT_TRUE(reread.isEncrypted());
+}
+
+TEST(StampPageList, Table)
+{
+    const struct { const char* list; int pages; std::vector<int> expected; } rows[] = {
+        {"1", 5, {0}}, {"last", 5, {4}}, {"all", 3, {0, 1, 2}}, {"2-4", 5, {1, 2, 3}},
+        {"1,3", 5, {0, 2}}, {"odd", 5, {0, 2, 4}}, {"even", 5, {1, 3}}, {"3,1-2,last", 4, {0, 1, 2, 3}},
+        {" 2 - last ", 4, {1, 2, 3}}, {"even", 1, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.list);
+        if (row.expected.empty()) {
+            EXPECT_THROW(parsePageList(QString::fromLatin1(row.list), row.pages), PlometError);
+            continue;
+        }
+        EXPECT_EQ(parsePageList(QString::fromLatin1(row.list), row.pages), row.expected);
+    }
+    for (const char* bad : {"", "0", "-1", "4-2", "1,,2", "x", "1.5", "+1", "6", "2-6"})
+        EXPECT_THROW(parsePageList(QString::fromLatin1(bad), 5), PlometError) << bad;
+}
+
+} // namespace
