@@ -201,19 +201,6 @@ QPDFObjectHandle ownDictionary(QPDFObjectHandle parent, const std::string& key, 
     return dict;
 }
 
-// One placement of the seal on one page, in the page's seen coordinates.
-struct Impression {
-    int page = 0;                   // 0-based
-    QTransform sealToSeen;          // the seal's form space -> the page as seen
-    std::optional<QRectF> clipSeen; // the strip, as seen
-};
-
-// The seal's area, as seen on a page, after sealToSeen.
-QRectF sealBoundsSeen(const QTransform& sealToSeen, const QRectF& sealArea)
-{
-    return sealToSeen.mapRect(sealArea);
-}
-
 // Where the seal lies in its own form space (points, y up): its top-left
 // corner at the top-left of the seal page.
 struct SealForm {
@@ -241,47 +228,38 @@ SealForm importSeal(QPDF& target, QPDF& sealPdf, const StampSeal& seal)
     return out;
 }
 
-// The seal's form space -> seen: centre at (cx, cy) seen points, turned.
-QTransform placeSeal(const QRectF& area, double cxPt, double cyPt, double angleDeg)
+// An area (any units, y up) -> seen (y down): its centre at (cx, cy), turned
+// clockwise as seen.
+QTransform placeArea(const QRectF& area, double cx, double cy, double angleDeg)
 {
     const QPointF c = area.center();
-    // Form space is y up; flip to y down about the seal's centre, turn
-    // clockwise as seen, then move the centre into place.
     QTransform t(1, 0, 0, -1, -c.x(), c.y());
     t *= QTransform().rotate(angleDeg);
-    t *= QTransform::fromTranslate(cxPt, cyPt);
+    t *= QTransform::fromTranslate(cx, cy);
     return t;
 }
 
-std::vector<Impression> singleImpressions(const std::vector<int>& pages, const std::vector<PageGeom>& geom,
-                                          const QRectF& area, const StampPlacement& p)
+void checkPlacement(const StampPlacement& p)
 {
-    std::vector<Impression> out;
-    for (int index : pages) {
-        Impression imp;
-        imp.page = index;
-        imp.sealToSeen = placeSeal(area, p.xMm * kPtPerMm, p.yMm * kPtPerMm, p.angleDeg);
-        out.push_back(imp);
-    }
-    (void)geom;
-    return out;
+    if (!std::isfinite(p.xMm) || !std::isfinite(p.yMm) || !std::isfinite(p.angleDeg) || !std::isfinite(p.firstStripMm)
+        || !std::isfinite(p.insetMm) || (p.straddleYMm && !std::isfinite(*p.straddleYMm)))
+        refuse(QStringLiteral("位置或角度不是有限的数"));
+    if (p.straddle && p.straddleMax < 1)
+        refuse(QStringLiteral("骑缝章每枚最多的页数须至少为 1"));
+    if (p.straddle && p.insetMm < 0)
+        refuse(QStringLiteral("骑缝章离页边的距离不能为负"));
 }
 
-std::vector<Impression> straddleImpressions(const std::vector<int>& pages, const std::vector<PageGeom>& geom,
-                                            const QRectF& area, const StampPlacement& p)
+std::vector<SealImpression> straddlePlan(const std::vector<int>& pages, const std::vector<QSizeF>& seen,
+                                         const QSizeF& sealMm, const StampPlacement& p)
 {
-    if (p.straddleMax < 1)
-        refuse(QStringLiteral("骑缝章每枚最多的页数须至少为 1"));
-    if (p.insetMm < 0)
-        refuse(QStringLiteral("骑缝章离页边的距离不能为负"));
-    // The seal turned, and the width of its bounds: the strips cut that.
-    const QTransform turned = placeSeal(area, 0, 0, p.angleDeg);
-    const QRectF bounds = turned.mapRect(area);
+    // The turned seal's bounds: the strips cut their width.
+    const QRectF area(QPointF(0, 0), sealMm);
+    const QRectF bounds = placeArea(area, 0, 0, p.angleDeg).mapRect(area);
     const double width = bounds.width();
-    const double inset = p.insetMm * kPtPerMm;
-    const double y = p.straddleYMm ? *p.straddleYMm * kPtPerMm : geom[static_cast<size_t>(pages.front())].seenH() / 2;
+    const double y = p.straddleYMm ? *p.straddleYMm : seen[static_cast<size_t>(pages.front())].height() / 2;
 
-    std::vector<Impression> out;
+    std::vector<SealImpression> out;
     const size_t n = pages.size();
     const size_t groups = (n + static_cast<size_t>(p.straddleMax) - 1) / static_cast<size_t>(p.straddleMax);
     size_t start = 0;
@@ -291,16 +269,16 @@ std::vector<Impression> straddleImpressions(const std::vector<int>& pages, const
         // Strip widths: the first page's as asked, the others share the rest.
         std::vector<double> widths(count, width / static_cast<double>(count));
         if (p.firstStripMm > 0 && count > 1) {
-            const double first = p.firstStripMm * kPtPerMm;
-            if (first >= width)
+            if (p.firstStripMm >= width)
                 refuse(QStringLiteral("第一条宽 %1 毫米，不小于印章宽 %2 毫米")
-                           .arg(p.firstStripMm).arg(width / kPtPerMm, 0, 'f', 1));
-            widths[0] = first;
+                           .arg(p.firstStripMm).arg(width, 0, 'f', 1));
+            widths[0] = p.firstStripMm;
             for (size_t i = 1; i < count; ++i)
-                widths[i] = (width - first) / static_cast<double>(count - 1);
+                widths[i] = (width - p.firstStripMm) / static_cast<double>(count - 1);
         }
         // Strip offsets from the seal's left bound: at the right edge the
-        // first page shows the leftmost strip, at the left edge the rightmost.
+        // first page shows the leftmost strip, at the left edge the rightmost
+        // (the pages fanned out towards that edge).
         std::vector<double> offsets(count);
         double x = 0;
         if (p.edge == StampPlacement::Edge::Right) {
@@ -316,19 +294,53 @@ std::vector<Impression> straddleImpressions(const std::vector<int>& pages, const
         }
         for (size_t i = 0; i < count; ++i) {
             const int index = pages[start + i];
-            const PageGeom& pg = geom[static_cast<size_t>(index)];
-            const double pageW = pg.seenW();
-            const double stripLeft = p.edge == StampPlacement::Edge::Right ? pageW - inset - widths[i] : inset;
-            // The seal's left bound sits so that its strip falls there.
-            const double sealLeft = stripLeft - offsets[i];
-            Impression imp;
+            const QSizeF page = seen[static_cast<size_t>(index)];
+            const double stripLeft = p.edge == StampPlacement::Edge::Right ? page.width() - p.insetMm - widths[i]
+                                                                           : p.insetMm;
+            SealImpression imp;
             imp.page = index;
-            imp.sealToSeen = placeSeal(area, sealLeft + width / 2 - (bounds.center().x()), y, p.angleDeg);
-            imp.clipSeen = QRectF(stripLeft, std::min(0.0, y - bounds.height()), widths[i],
-                                  std::max(pg.seenH(), y + bounds.height()) - std::min(0.0, y - bounds.height()));
+            // The seal's left bound sits so that its strip falls there.
+            imp.centreMm = QPointF(stripLeft - offsets[i] + width / 2, y);
+            imp.angleDeg = p.angleDeg;
+            imp.clipMm = QRectF(stripLeft, 0, widths[i], page.height());
             out.push_back(imp);
         }
         start += count;
+    }
+    return out;
+}
+
+QString pageListOf(const StampPlacement& p)
+{
+    if (!p.pages.trimmed().isEmpty())
+        return p.pages;
+    return p.straddle ? QStringLiteral("all") : QStringLiteral("1");
+}
+
+// The plan for the chosen pages; seen holds their sizes (others unused).
+std::vector<SealImpression> planChosen(const std::vector<int>& chosen, const std::vector<QSizeF>& seen,
+                                       const QSizeF& sealMm, const StampPlacement& p)
+{
+    std::vector<SealImpression> out;
+    if (p.straddle) {
+        out = straddlePlan(chosen, seen, sealMm, p);
+    } else {
+        for (int index : chosen)
+            out.push_back({index, QPointF(p.xMm, p.yMm), p.angleDeg, std::nullopt});
+    }
+    // Every impression must show some of the seal on its page.
+    const QRectF area(QPointF(0, 0), sealMm);
+    for (const SealImpression& imp : out) {
+        const QSizeF page = seen[static_cast<size_t>(imp.page)];
+        QRectF ink = placeArea(area, imp.centreMm.x(), imp.centreMm.y(), imp.angleDeg).mapRect(area);
+        if (imp.clipMm)
+            ink = ink.intersected(*imp.clipMm);
+        const QRectF shown = ink.intersected(QRectF(QPointF(0, 0), page));
+        if (!(shown.width() > 0 && shown.height() > 0))
+            refuse(QStringLiteral("印章完全落在第 %1 页之外（该页 %2 × %3 毫米）")
+                       .arg(imp.page + 1)
+                       .arg(page.width(), 0, 'f', 1)
+                       .arg(page.height(), 0, 'f', 1));
     }
     return out;
 }
@@ -340,10 +352,7 @@ QByteArray stampDocument(QPDF& pdf, const QString& name, const StampSeal& seal, 
     StampResult& res = result ? *result : local;
     if (seal.widthPt <= 0 || seal.heightPt <= 0 || seal.pdf.isEmpty())
         refuse(QStringLiteral("印章大小为 0，没有可盖的印章"));
-    if (!std::isfinite(placement.xMm) || !std::isfinite(placement.yMm) || !std::isfinite(placement.angleDeg)
-        || !std::isfinite(placement.firstStripMm) || !std::isfinite(placement.insetMm)
-        || (placement.straddleYMm && !std::isfinite(*placement.straddleYMm)))
-        refuse(QStringLiteral("位置或角度不是有限的数"));
+    checkPlacement(placement);
 
     try {
         if (pdf.isEncrypted() && !pdf.allowModifyOther())
@@ -358,36 +367,21 @@ QByteArray stampDocument(QPDF& pdf, const QString& name, const StampSeal& seal, 
         std::vector<QPDFPageObjectHelper> pages = doc.getAllPages();
         if (pages.empty())
             refuse(QStringLiteral("“%1”没有页面").arg(name));
-        QString list = placement.pages;
-        if (list.trimmed().isEmpty())
-            list = placement.straddle ? QStringLiteral("all") : QStringLiteral("1");
-        const std::vector<int> chosen = parsePageList(list, static_cast<int>(pages.size()));
-
+        // Only the pages the list names are looked at: a big document costs
+        // no more than its page tree.
+        const std::vector<int> chosen = parsePageList(pageListOf(placement), static_cast<int>(pages.size()));
         std::vector<PageGeom> geom(pages.size());
-        for (int index : chosen)
+        std::vector<QSizeF> seen(pages.size());
+        for (int index : chosen) {
             geom[static_cast<size_t>(index)] = geometryOf(pages[static_cast<size_t>(index)]);
+            seen[static_cast<size_t>(index)] = QSizeF(geom[static_cast<size_t>(index)].seenW() / kPtPerMm,
+                                                      geom[static_cast<size_t>(index)].seenH() / kPtPerMm);
+        }
+        const std::vector<SealImpression> impressions =
+            planChosen(chosen, seen, QSizeF(seal.widthPt / kPtPerMm, seal.heightPt / kPtPerMm), placement);
 
         QPDF sealPdf;
         const SealForm sealForm = importSeal(pdf, sealPdf, seal);
-
-        const std::vector<Impression> impressions =
-            placement.straddle ? straddleImpressions(chosen, geom, sealForm.area, placement)
-                               : singleImpressions(chosen, geom, sealForm.area, placement);
-
-        // Every impression must show some of the seal on its page.
-        for (const Impression& imp : impressions) {
-            const PageGeom& g = geom[static_cast<size_t>(imp.page)];
-            QRectF ink = sealBoundsSeen(imp.sealToSeen, sealForm.area);
-            if (imp.clipSeen)
-                ink = ink.intersected(*imp.clipSeen);
-            const QRectF page(0, 0, g.seenW(), g.seenH());
-            const QRectF shown = ink.intersected(page);
-            if (!(shown.width() > 0 && shown.height() > 0))
-                refuse(QStringLiteral("印章完全落在第 %1 页之外（该页 %2 × %3 毫米）")
-                           .arg(imp.page + 1)
-                           .arg(g.seenW() / kPtPerMm, 0, 'f', 1)
-                           .arg(g.seenH() / kPtPerMm, 0, 'f', 1));
-        }
 
         // Ink is multiplied onto the page, as real ink is: what lies under
         // the seal stays readable.
@@ -398,7 +392,7 @@ QByteArray stampDocument(QPDF& pdf, const QString& name, const StampSeal& seal, 
         // state it leaves behind does not move the seal; one shared stream.
         QPDFObjectHandle open = QPDFObjectHandle::newStream(&pdf, "q\n");
 
-        for (const Impression& imp : impressions) {
+        for (const SealImpression& imp : impressions) {
             QPDFPageObjectHelper& page = pages[static_cast<size_t>(imp.page)];
             const PageGeom& g = geom[static_cast<size_t>(imp.page)];
             QPDFObjectHandle pageDict = page.getObjectHandle();
@@ -412,12 +406,15 @@ QByteArray stampDocument(QPDF& pdf, const QString& name, const StampSeal& seal, 
 
             const QTransform seenToUser = g.seenToUser();
             QByteArray content = "\nQ\nq\n" + QByteArray::fromStdString(inkName) + " gs\n";
-            if (imp.clipSeen) {
-                const QRectF clip = seenToUser.mapRect(*imp.clipSeen);
+            const QTransform mmToUser = QTransform::fromScale(kPtPerMm, kPtPerMm) * seenToUser;
+            if (imp.clipMm) {
+                const QRectF clip = mmToUser.mapRect(*imp.clipMm);
                 content += pdfNumber(clip.x()) + ' ' + pdfNumber(clip.y()) + ' ' + pdfNumber(clip.width()) + ' '
                          + pdfNumber(clip.height()) + " re W n\n";
             }
-            content += matrixOperands(imp.sealToSeen * seenToUser) + " cm\n" + QByteArray::fromStdString(sealName)
+            const QTransform sealToSeen = placeArea(sealForm.area, imp.centreMm.x() * kPtPerMm,
+                                                    imp.centreMm.y() * kPtPerMm, imp.angleDeg);
+            content += matrixOperands(sealToSeen * seenToUser) + " cm\n" + QByteArray::fromStdString(sealName)
                      + " Do\nQ\n";
             page.addPageContents(open, true);
             page.addPageContents(QPDFObjectHandle::newStream(&pdf, content.toStdString()), false);
@@ -453,6 +450,14 @@ StampSeal stampSealFromPicture(const SealPicture& picture)
     seal.widthPt = picture.widthTwips() / 20.0;
     seal.heightPt = picture.heightTwips() / 20.0;
     return seal;
+}
+
+std::vector<SealImpression> planStamp(const std::vector<QSizeF>& seenPagesMm, const QSizeF& sealMm,
+                                      const StampPlacement& placement)
+{
+    checkPlacement(placement);
+    const std::vector<int> chosen = parsePageList(pageListOf(placement), static_cast<int>(seenPagesMm.size()));
+    return planChosen(chosen, seenPagesMm, sealMm, placement);
 }
 
 std::vector<int> parsePageList(const QString& list, int pageCount)

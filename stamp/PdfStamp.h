@@ -9,6 +9,8 @@
 #include "SealPicture.h"
 
 #include <QByteArray>
+#include <QPointF>
+#include <QRectF>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
@@ -77,6 +79,21 @@ struct PdfInfo {
 // Reads the document's pages as seen. Throws PlometError, one line, for a
 // file that is not a PDF, cannot be repaired, or needs a password.
 PdfInfo inspectPdf(const QString& path);
+
+// One impression of the seal on one page, as seen: its centre and turn,
+// and for a cross-page seal the strip that shows (the rest is clipped).
+struct SealImpression {
+    int page = 0;                   // 0-based
+    QPointF centreMm;
+    double angleDeg = 0;
+    std::optional<QRectF> clipMm;
+};
+
+// Where the seal goes on pages of these seen sizes: what stampPdf places,
+// and what a preview shows. Throws PlometError, one line, for a bad page
+// list, a strip layout that cannot be, or a seal entirely outside a page.
+std::vector<SealImpression> planStamp(const std::vector<QSizeF>& seenPagesMm, const QSizeF& sealMm,
+                                      const StampPlacement& placement);
 
 struct StampResult {
     QStringList warnings;       // one line each: repaired file, broken signatures
