@@ -1,5 +1,7 @@
 #include "ExportMenu.h"
 
+#include "StampDialog.h"
+
 #include "CommDlgs.h"
 #include "Errors.h"
 #include "Guard.h"
@@ -116,10 +118,16 @@ private:
         std::unique_ptr<QMenu> menu(sealContextMenu(&widget_));
         // The export runs after the menu has closed, not inside its loop.
         const QAction* chosen = menu->exec(widget_.mapToGlobal(pos));
+        const QString action = chosen ? chosen->objectName() : QString();
         menu.reset();
-        if (!chosen)
+        if (action.isEmpty())
             return;
         QWidget* window = widget_.window();
+        if (action == QLatin1String("stampPdf")) {
+            guarded(window, QStringLiteral("盖章到PDF失败。"),
+                    [&] { stampSealOntoPdf(window, widget_.seal(), lastFolder()); });
+            return;
+        }
         guarded(window, QStringLiteral("导出图片失败。"), [&] {
             const QString written = exportSealPicture(window, widget_.seal(), lastFolder());
             if (!written.isEmpty())
@@ -260,6 +268,8 @@ QMenu* sealContextMenu(QWidget* parent)
     auto* menu = new QMenu(parent);
     QAction* exportAction = menu->addAction(kExportMenuText);
     exportAction->setObjectName(QStringLiteral("exportPicture"));
+    QAction* stampAction = menu->addAction(kStampMenuText);
+    stampAction->setObjectName(QStringLiteral("stampPdf"));
     return menu;
 }
 

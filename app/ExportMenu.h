@@ -60,7 +60,7 @@ private:
 // a file that cannot be written only leaves the URL out.
 QMimeData* sealDragMimeData(const SealPicture& picture, const QString& fileFolder = QString());
 
-// The seal's context menu, owned by parent: its one entry, kExportMenuText.
+// The seal's context menu, owned by parent: kExportMenuText, then kStampMenuText.
 QMenu* sealContextMenu(QWidget* parent);
 
 // Asks for format and options, then for the file (starting in initialDir), and

@@ -2,6 +2,7 @@
 // export writes valid PNG, SVG and PDF files of the current picture, cancel
 // writes nothing, and a drag carries a PNG.
 #include "ExportMenu.h"
+#include "StampDialog.h"
 #include "ModalDriver.h"
 #include "Plomet.h"
 #include "PlometWidget.h"
@@ -121,7 +122,7 @@ TEST_F(ExportMenuTest, RightClickOnTheSealOffersExport)
         menu->close();
     });
     rightClickSeal();
-    EXPECT_EQ(entries, QStringList{kExportMenuText});
+    EXPECT_EQ(entries, (QStringList{kExportMenuText, kStampMenuText}));
     EXPECT_FALSE(*dog);
     // The window's buttons stay as they are.
     QStringList buttons;

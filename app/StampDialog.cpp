@@ -1,0 +1,300 @@
+#include "StampDialog.h"
+
+#include "CommDlgs.h"
+#include "Errors.h"
+#include "Guard.h"
+#include "Output.h"
+#include "Plomet.h"
+#include "Render.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPdfDocument>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace plomet {
+
+// The shown page with the seal over it; a press on the seal and a drag moves it.
+class StampPreview : public QWidget {
+public:
+    StampPreview(StampDialog& dialog, QPdfDocument& document, const PicturePtr& picture)
+        : dialog_(dialog), document_(document), picture_(picture)
+    {
+        setMinimumSize(420, 560);
+        setCursor(Qt::OpenHandCursor);
+    }
+
+    // The page's rectangle in the widget, at its true proportions.
+    QRectF pageRect() const { return pageRect_; }
+    double scale() const { return scale_; }   // pixels per millimetre
+
+    void pageChanged()
+    {
+        pageImage_ = QImage();
+        update();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent*) override { pageImage_ = QImage(); }
+
+    void paintEvent(QPaintEvent*) override
+    {
+        layoutPage();
+        QPainter p(this);
+        p.fillRect(rect(), palette().color(QPalette::Mid));
+        if (pageImage_.isNull())
+            pageImage_ = document_.render(dialog_.shownPage(), pageRect_.size().toSize());
+        p.fillRect(pageRect_, Qt::white);
+        if (!pageImage_.isNull())
+            p.drawImage(pageRect_.topLeft(), pageImage_);
+        const auto imp = dialog_.shownImpression();
+        if (!imp || !picture_)
+            return;
+        const double dpi = scale_ * 25.4;
+        if (sealImage_.isNull() || sealDpi_ != dpi) {
+            RenderOptions ro;
+            ro.transparent = true;
+            sealImage_ = rasterize(picture_->model(), dpi, ro);
+            sealDpi_ = dpi;
+        }
+        p.setClipRect(pageRect_);
+        if (imp->clipMm)
+            p.setClipRect(QRectF(pageRect_.topLeft() + imp->clipMm->topLeft() * scale_, imp->clipMm->size() * scale_),
+                          Qt::IntersectClip);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.setCompositionMode(QPainter::CompositionMode_Multiply);
+        p.translate(pageRect_.topLeft() + imp->centreMm * scale_);
+        p.rotate(imp->angleDeg);
+        p.drawImage(QPointF(-sealImage_.width() / 2.0, -sealImage_.height() / 2.0), sealImage_);
+    }
+
+    void mousePressEvent(QMouseEvent* e) override
+    {
+        if (e->button() != Qt::LeftButton)
+            return;
+        grab_ = e->position();
+        grabCentre_ = dialog_.sealCentreMm();
+        setCursor(Qt::ClosedHandCursor);
+    }
+    void mouseMoveEvent(QMouseEvent* e) override
+    {
+        if (!grab_ || scale_ <= 0)
+            return;
+        dialog_.setSealCentreMm(grabCentre_ + (e->position() - *grab_) / scale_);
+    }
+    void mouseReleaseEvent(QMouseEvent*) override
+    {
+        grab_.reset();
+        setCursor(Qt::OpenHandCursor);
+    }
+
+private:
+    void layoutPage()
+    {
+        const QSizeF mm = dialog_.shownPageSizeMm();
+        if (mm.isEmpty())
+            return;
+        const QRectF area = QRectF(rect()).adjusted(8, 8, -8, -8);
+        scale_ = std::min(area.width() / mm.width(), area.height() / mm.height());
+        const QSizeF size = mm * scale_;
+        pageRect_ = QRectF(area.center() - QPointF(size.width() / 2, size.height() / 2), size);
+    }
+
+    StampDialog& dialog_;
+    QPdfDocument& document_;
+    PicturePtr picture_;
+    QImage pageImage_, sealImage_;
+    double sealDpi_ = 0;
+    QRectF pageRect_;
+    double scale_ = 1;
+    std::optional<QPointF> grab_;
+    QPointF grabCentre_;
+};
+
+StampDialog::StampDialog(QWidget* owner, const QString& pdfPath, PdfInfo info, PicturePtr picture)
+    : QDialog(owner), pdfPath_(pdfPath), info_(std::move(info)), picture_(std::move(picture)),
+      document_(std::make_unique<QPdfDocument>())
+{
+    setWindowTitle(QStringLiteral("盖章到PDF - %1").arg(QFileInfo(pdfPath).fileName()));
+    document_->load(pdfPath);
+
+    preview_ = new StampPreview(*this, *document_, picture_);
+    page_ = new QSpinBox;
+    page_->setObjectName(QStringLiteral("page"));
+    page_->setRange(1, static_cast<int>(info_.pages.size()));
+    page_->setSuffix(QStringLiteral(" / %1").arg(info_.pages.size()));
+    mode_ = new QComboBox;
+    mode_->setObjectName(QStringLiteral("mode"));
+    mode_->addItems({QStringLiteral("单页盖章"), QStringLiteral("骑缝章")});
+    pages_ = new QLineEdit(QStringLiteral("1"));
+    pages_->setObjectName(QStringLiteral("pages"));
+    pages_->setToolTip(QStringLiteral("例如 1、1,3、2-5、last、all、odd、even"));
+    angle_ = new QDoubleSpinBox;
+    angle_->setObjectName(QStringLiteral("angle"));
+    angle_->setRange(-180, 180);
+    angle_->setDecimals(1);
+    angle_->setSuffix(QStringLiteral("°"));
+    status_ = new QLabel;
+    status_->setObjectName(QStringLiteral("status"));
+    status_->setWordWrap(true);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("显示第"), page_);
+    form->addRow(QStringLiteral("方式"), mode_);
+    form->addRow(QStringLiteral("盖章页码"), pages_);
+    form->addRow(QStringLiteral("角度"), angle_);
+    form->addRow(status_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
+    QPushButton* saveButton = buttons->addButton(QStringLiteral("另存为PDF…"), QDialogButtonBox::AcceptRole);
+    saveButton->setObjectName(QStringLiteral("save"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &StampDialog::save);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* side = new QVBoxLayout;
+    side->addLayout(form);
+    side->addStretch();
+    side->addWidget(buttons);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(preview_, 1);
+    layout->addLayout(side);
+
+    // Start in the lower right part of the first page, where seals usually go.
+    const QSizeF first = info_.pages.front().sizeMm;
+    centreMm_ = QPointF(first.width() * 0.7, first.height() * 0.8);
+
+    connect(page_, qOverload<int>(&QSpinBox::valueChanged), this, [this] {
+        preview_->pageChanged();
+        placementChanged();
+    });
+    connect(mode_, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int mode) {
+        pages_->setText(mode == 1 ? QStringLiteral("all") : QString::number(page_->value()));
+        if (mode == 1)
+            centreMm_.setY(shownPageSizeMm().height() / 2);
+        placementChanged();
+    });
+    connect(pages_, &QLineEdit::textChanged, this, &StampDialog::placementChanged);
+    connect(angle_, qOverload<double>(&QDoubleSpinBox::valueChanged), this, &StampDialog::placementChanged);
+    for (const QString& w : info_.warnings)
+        status_->setText(w);
+    placementChanged();
+}
+
+StampDialog::~StampDialog() = default;
+
+int StampDialog::shownPage() const { return page_->value() - 1; }
+
+void StampDialog::showPage(int index) { page_->setValue(index + 1); }
+
+QSizeF StampDialog::shownPageSizeMm() const
+{
+    const int i = shownPage();
+    return i >= 0 && i < static_cast<int>(info_.pages.size()) ? info_.pages[static_cast<size_t>(i)].sizeMm : QSizeF();
+}
+
+double StampDialog::previewScale() const { return preview_->scale(); }
+
+QWidget* StampDialog::preview() const { return preview_; }
+
+StampPlacement StampDialog::placement() const
+{
+    StampPlacement p;
+    p.pages = pages_->text();
+    p.straddle = mode_->currentIndex() == 1;
+    p.angleDeg = angle_->value();
+    p.xMm = centreMm_.x();
+    p.yMm = centreMm_.y();
+    if (p.straddle)
+        p.straddleYMm = centreMm_.y();
+    return p;
+}
+
+void StampDialog::setSealCentreMm(const QPointF& centre)
+{
+    centreMm_ = centre;
+    placementChanged();
+}
+
+std::optional<SealImpression> StampDialog::shownImpression(QString* problem) const
+{
+    std::vector<QSizeF> sizes;
+    for (const SeenPage& page : info_.pages)
+        sizes.push_back(page.sizeMm);
+    const QSizeF sealMm(picture_->widthTwips() / 1440 * 25.4, picture_->heightTwips() / 1440 * 25.4);
+    try {
+        for (const SealImpression& imp : planStamp(sizes, sealMm, placement()))
+            if (imp.page == shownPage())
+                return imp;
+    } catch (const PlometError& e) {
+        if (problem)
+            *problem = e.message();
+    }
+    return std::nullopt;
+}
+
+void StampDialog::placementChanged()
+{
+    QString problem;
+    const auto imp = shownImpression(&problem);
+    if (!problem.isEmpty())
+        status_->setText(problem);
+    else if (imp)
+        status_->setText(QStringLiteral("印章中心：距左 %1 毫米，距上 %2 毫米")
+                             .arg(imp->centreMm.x(), 0, 'f', 1)
+                             .arg(imp->centreMm.y(), 0, 'f', 1));
+    else
+        status_->setText(QStringLiteral("本页不盖章"));
+    preview_->update();
+}
+
+bool StampDialog::saveTo(const QString& outPath)
+{
+    StampResult result;
+    const bool ok = guarded(this, QStringLiteral("盖章失败。"), [&] {
+        result = stampPdf(pdfPath_, outPath, stampSealFromPicture(*picture_), placement());
+    });
+    if (ok && !result.warnings.isEmpty())
+        QMessageBox::information(this, windowTitle(), result.warnings.join(QLatin1Char('\n')));
+    return ok;
+}
+
+void StampDialog::save()
+{
+    const QFileInfo in(pdfPath_);
+    const QString path = ShowFileDialog(this, kSaveDialog, QStringLiteral("另存为PDF"),
+                                        in.completeBaseName() + QStringLiteral("-盖章.pdf"),
+                                        QStringLiteral("PDF 文档 (*.pdf)") + QChar(u'\0') + QStringLiteral("*.pdf"),
+                                        in.absolutePath(), QStringLiteral("pdf"));
+    if (path.isEmpty())
+        return;
+    if (saveTo(path))
+        accept();
+}
+
+void stampSealOntoPdf(QWidget* owner, const Plomet& seal, const QString& initialDir)
+{
+    const PicturePtr picture = seal.image();
+    lastPicture(seal);   // no picture yet: says so
+    const QString path = ShowFileDialog(owner, kOpenDialog, QStringLiteral("选择要盖章的PDF"), QString(),
+                                        QStringLiteral("PDF 文档 (*.pdf)") + QChar(u'\0') + QStringLiteral("*.pdf"),
+                                        initialDir, QStringLiteral("pdf"));
+    if (path.isEmpty())
+        return;
+    PdfInfo info = inspectPdf(path);
+    StampDialog dialog(owner, path, std::move(info), picture);
+    dialog.exec();
+}
+
+} // namespace plomet
