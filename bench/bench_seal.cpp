@@ -47,6 +47,69 @@ void BM_DrawLongName(benchmark::State& state)
 }
 BENCHMARK(BM_DrawLongName)->Arg(1000)->Arg(32767)->Unit(benchmark::kMillisecond);
 
+// The classic seal beside the newer forms, each Draw on a different name
+// (the counter in the name), so text widths and glyph images are not all
+// ready from the previous round. Arg: 0 classic, 1 oval invoice seal, 2 round
+// seal with a code along the lower arc.
+void formSeal(plomet::Plomet& seal, int form, int k)
+{
+    constexpr double mm = 1440.0 / 25.4;
+    seal.InitProperties();
+    const QString name = QStringLiteral("甲乙丙科技发展有限公司%1").arg(k);
+    seal.setRText(name);
+    if (form == 1) {
+        seal.setWidth(float(42.0 * mm));
+        seal.setHeight(float(31.5 * mm));
+        seal.setShape(plomet::Shape::Oval);
+        seal.setRingWidth(1.0 * mm);
+        seal.setFit(true);
+        seal.setMidText(QStringLiteral("9111010%1MA01234567").arg(k % 10));
+        seal.setMidFontSize(10.5f);
+        seal.setMidTextWidth(23.4 * mm);
+        seal.setPText1(QStringLiteral("发票专用章"));
+    } else if (form == 2) {
+        seal.setWidth(float(44.1 * mm));
+        seal.setHeight(float(44.1 * mm));
+        seal.setRingWidth(1.2 * mm);
+        seal.setFit(true);
+        seal.setCodeText(QStringLiteral("12345678%1").arg(10000 + k % 1000));
+        seal.setPText1(QStringLiteral("合同专用章"));
+    }
+}
+
+void BM_DrawForm(benchmark::State& state)
+{
+    plomet::Plomet seal;
+    int k = 0;
+    formSeal(seal, int(state.range(0)), k);
+    for (auto _ : state) {
+        seal.setRText(QStringLiteral("甲乙丙科技发展有限公司%1").arg(++k));
+        seal.Draw();
+        benchmark::DoNotOptimize(seal.image()->pixels().constBits());
+    }
+}
+BENCHMARK(BM_DrawForm)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// 600-dpi rasters of 16 different seals of each form in turn.
+void BM_RasterForm600(benchmark::State& state)
+{
+    std::vector<plomet::DrawingModel> models;
+    for (int k = 0; k < 16; ++k) {
+        plomet::Plomet seal;
+        formSeal(seal, int(state.range(0)), k);
+        seal.Draw();
+        models.push_back(seal.image()->model());
+    }
+    size_t i = 0;
+    for (auto _ : state) {
+        const QImage img = plomet::rasterize(models[i++ % models.size()], 600);
+        benchmark::DoNotOptimize(img.constBits());
+    }
+}
+BENCHMARK(BM_RasterForm600)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
 void BM_RenderCommand(benchmark::State& state)
 {
     QTemporaryDir dir;

@@ -101,6 +101,23 @@ const Setting kSettings[] = {
     {"Space", [](Plomet& s, const QString& n, const QString& v) { s.setSpace(longValue(n, v)); }},
     {"BackColor", [](Plomet& s, const QString& n, const QString& v) { s.setBackColor(longValue(n, v)); }},
     {"rText", [](Plomet& s, const QString&, const QString& v) { s.setRText(v); }},
+    {"Shape", [](Plomet& s, const QString& n, const QString& v) {
+         Shape shape;
+         if (!parseShape(v, shape))
+             bad(n, v, QStringLiteral("应为 Round 或 Oval"));
+         s.setShape(shape);
+     }},
+    {"RingWidth", [](Plomet& s, const QString& n, const QString& v) { s.setRingWidth(length(n, v)); }},
+    {"InnerRing", [](Plomet& s, const QString& n, const QString& v) { s.setInnerRing(length(n, v)); }},
+    {"InnerRingGap", [](Plomet& s, const QString& n, const QString& v) { s.setInnerRingGap(length(n, v)); }},
+    {"CodeText", [](Plomet& s, const QString&, const QString& v) { s.setCodeText(v); }},
+    {"CodeFontName", [](Plomet& s, const QString&, const QString& v) { s.setCodeFontName(v); }},
+    {"CodeFontSize", [](Plomet& s, const QString& n, const QString& v) { s.setCodeFontSize(single(n, v)); }},
+    {"CodeSpace", [](Plomet& s, const QString& n, const QString& v) { s.setCodeSpace(length(n, v)); }},
+    {"MidText", [](Plomet& s, const QString&, const QString& v) { s.setMidText(v); }},
+    {"MidFontSize", [](Plomet& s, const QString& n, const QString& v) { s.setMidFontSize(single(n, v)); }},
+    {"MidTextWidth", [](Plomet& s, const QString& n, const QString& v) { s.setMidTextWidth(length(n, v)); }},
+    {"Fit", [](Plomet& s, const QString& n, const QString& v) { s.setFit(boolean(n, v)); }},
     {"Width", [](Plomet& s, const QString& n, const QString& v) { s.setWidth(length(n, v)); }},
     {"Height", [](Plomet& s, const QString& n, const QString& v) { s.setHeight(length(n, v)); }},
 };

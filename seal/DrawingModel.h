@@ -18,6 +18,9 @@ struct DrawnText {
     double pixelHeight = 0;      // em height in screen pixels (|lfHeight|)
     int weight = 400;            // 400 normal, 700 bold surface font, 800 bold arc glyph
     QRgb color = 0xffff0000;
+    // Horizontal condensing in the text's own frame, before it is turned
+    // (1: as the face draws it).
+    double stretch = 1;
 };
 
 // A circle outline drawn with a pen of penWidth twips (one screen pixel).
@@ -27,7 +30,16 @@ struct DrawnCircle {
     QRgb color = 0xffff0000;
 };
 
-using DrawnItem = std::variant<DrawnText, DrawnCircle>;
+// An ellipse outline stroked with a pen of penWidth twips centred on it: a
+// band of constant width (the ring of the newer seal forms, an inner ring).
+struct DrawnEllipse {
+    double cx = 0, cy = 0;        // twips
+    double rx = 0, ry = 0;        // radii of the pen's centre line
+    double penWidth = 15;
+    QRgb color = 0xffff0000;
+};
+
+using DrawnItem = std::variant<DrawnText, DrawnCircle, DrawnEllipse>;
 
 struct DrawingModel {
     double widthTwips = 0;        // the surface's size

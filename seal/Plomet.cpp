@@ -197,6 +197,19 @@ void Plomet::setSpace(int32_t v) { space_ = v; announce("Space"); }
 void Plomet::setBackColor(int32_t v) { backColor_ = v; announce("BackColor"); }
 void Plomet::setRText(const QString& v) { rText_ = v; announce("rText"); }
 
+void Plomet::setShape(Shape v) { form_.shape = v; announce("Shape"); }
+void Plomet::setRingWidth(double v) { form_.ringWidth = v; announce("RingWidth"); }
+void Plomet::setInnerRing(double v) { form_.innerRing = v; announce("InnerRing"); }
+void Plomet::setInnerRingGap(double v) { form_.innerRingGap = v; announce("InnerRingGap"); }
+void Plomet::setCodeText(const QString& v) { form_.codeText = v; announce("CodeText"); }
+void Plomet::setCodeFontName(const QString& v) { form_.codeFontName = v; announce("CodeFontName"); }
+void Plomet::setCodeFontSize(float v) { form_.codeFontSize = v; announce("CodeFontSize"); }
+void Plomet::setCodeSpace(double v) { form_.codeSpace = v; announce("CodeSpace"); }
+void Plomet::setMidText(const QString& v) { form_.midText = v; announce("MidText"); }
+void Plomet::setMidFontSize(float v) { form_.midFontSize = v; announce("MidFontSize"); }
+void Plomet::setMidTextWidth(double v) { form_.midTextWidth = v; announce("MidTextWidth"); }
+void Plomet::setFit(bool v) { form_.fit = v; announce("Fit"); }
+
 void Plomet::setFontName(const QString& v)
 {
     fontName_ = v;
@@ -291,6 +304,7 @@ void Plomet::Draw()
     Surface& s = *pic1_;
     const float tppX = s.TwipsPerPixelX();
     const float tppY = s.TwipsPerPixelY();
+    const bool classic = form_.isClassic();
 
     // 1. Clear.
     s.Cls();
@@ -309,14 +323,43 @@ void Plomet::Draw()
     const int32_t cy = roundTo32(s.Height() / 2.0);
     const float m = Min(height_, width_);
     int32_t textRadius = roundTo32(double(m) / 2.3);
-    // 8. The name along the arc; a size that is no size sets nothing.
-    if (usableSize(fontSize_))
-        DrawArcText(s, spaced, cx, cy, textRadius, degree_);
+    const RingGeometry ring = ringGeometry(form_, width_, height_, cx, cy, tppX);
+    SealTexts texts;
+    if (!classic) {
+        texts.name = rText_;
+        texts.spacedName = spaced;
+        texts.fontSize = fontSize_;
+        texts.fontBold = fontBold_;
+        texts.degree = degree_;
+        texts.showStar = showStar_;
+        texts.pText = pText_;
+        texts.pText1 = pText1_;
+        texts.midSign = midSign_;
+    }
+    // 8. The name along the arc; a size that is no size sets nothing. An
+    // oval and the fitted layout set it along their own curve.
+    std::vector<GlyphBox> obstacles;
+    if (usableSize(fontSize_)) {
+        if (form_.fit || form_.shape == Shape::Oval) {
+            obstacles = drawCurvedName(s, ring, texts, form_);
+            s.setFontSize(fontSize_);
+        } else {
+            DrawArcText(s, spaced, cx, cy, textRadius, degree_);
+        }
+    }
     // 9. Automatic sign size, kept in the property.
     if (starSize_ == 0)
         starSize_ = 24;
-    // 10. Centre sign, only for ShowStar exactly True.
-    if (showStar_ && starSize_ > 0) {
+    texts.starSize = starSize_;
+    // 10. Centre sign, only for ShowStar exactly True; a middle line takes its place.
+    std::vector<GlyphBox> centre;
+    if (!form_.midText.isEmpty()) {
+        const GlyphBox b = drawMidText(s, ring, form_);
+        if (b[0] != b[2])
+            centre.push_back(b);
+    } else if (form_.fit) {
+        centre = drawFittedSign(s, ring, texts);
+    } else if (showStar_ && starSize_ > 0) {
         s.setFontSize(starSize_);
         const float sz = s.FontSize();
         s.setCurrentX(cx - (tppX + 4) * sz / 2);
@@ -327,8 +370,14 @@ void Plomet::Draw()
             s.Print(midSign_.left(len));
         }
     }
+    // The code along the lower arc: the fitted lower lines keep clear of it.
+    if (!classic) {
+        const std::vector<GlyphBox> code = drawCode(s, ring, form_);
+        obstacles.insert(obstacles.end(), code.begin(), code.end());
+    }
     // 11-12. The lower lines: bold off, 0.85 of the name's size, centred by
-    // the cell estimate (twips per pixel + 4 per point).
+    // the cell estimate (twips per pixel + 4 per point); in the fitted
+    // layout centred by their measured width and kept inside the band.
     const float lowerSize = fontSize_ * 0.85f;
     auto lowerLine = [&](const QString& text, double top) {
         if (text.isEmpty() || !usableSize(lowerSize))
@@ -340,14 +389,23 @@ void Plomet::Draw()
         s.setCurrentY((tppY + 4) * sz / 2 + top);
         s.Print(text);
     };
-    lowerLine(pText_, double(cy) + starSize_ + 150);
-    lowerLine(pText1_, double(cy) + 2.0 * starSize_ + 350);
-    // 13. The ring: 51 one-pixel circles, radii within 16 bits.
-    const float R = m / 2.1f;
-    const double from = std::clamp(roundHalfEven(double(R) - 50), -32768.0, 32767.0);
-    const double to = std::clamp(roundHalfEven(double(R)), -32768.0, 32767.0);
-    for (double i = from; i <= to; i += 1)
-        s.Circle(cx, cy, i);
+    if (form_.fit) {
+        if (usableSize(lowerSize))
+            drawFittedLowerLines(s, ring, texts, centre, obstacles);
+    } else {
+        lowerLine(pText_, double(cy) + starSize_ + 150);
+        lowerLine(pText1_, double(cy) + 2.0 * starSize_ + 350);
+    }
+    // 13. The ring: 51 one-pixel circles, radii within 16 bits; the newer
+    // forms stroke a band of their own width.
+    if (ring.classicBand) {
+        const float R = m / 2.1f;
+        const double from = std::clamp(roundHalfEven(double(R) - 50), -32768.0, 32767.0);
+        const double to = std::clamp(roundHalfEven(double(R)), -32768.0, 32767.0);
+        for (double i = from; i <= to; i += 1)
+            s.Circle(cx, cy, i);
+    }
+    drawFormRing(s, ring, form_);
     // 14. Keep the picture.
     image_ = s.Picture();
     emit drawn();

@@ -3,6 +3,7 @@
 // property store, and Draw, which renders the seal into the drawing surface
 // and keeps the picture. Builds without Qt Widgets.
 #include "PropertyBag.h"
+#include "SealForm.h"
 #include "SealPicture.h"
 #include "Surface.h"
 #include <QObject>
@@ -66,6 +67,33 @@ public:
     QString rText() const { return rText_; }
     void setRText(const QString& v);
 
+    // --- the seal forms beyond the classic seal (all at their defaults: classic) ---
+    Shape shape() const { return form_.shape; }
+    void setShape(Shape v);
+    double RingWidth() const { return form_.ringWidth; }
+    void setRingWidth(double twips);
+    double InnerRing() const { return form_.innerRing; }
+    void setInnerRing(double twips);
+    double InnerRingGap() const { return form_.innerRingGap; }
+    void setInnerRingGap(double twips);
+    QString CodeText() const { return form_.codeText; }
+    void setCodeText(const QString& v);
+    QString CodeFontName() const { return form_.codeFontName; }
+    void setCodeFontName(const QString& v);
+    float CodeFontSize() const { return form_.codeFontSize; }
+    void setCodeFontSize(float points);
+    double CodeSpace() const { return form_.codeSpace; }
+    void setCodeSpace(double twips);
+    QString MidText() const { return form_.midText; }
+    void setMidText(const QString& v);
+    float MidFontSize() const { return form_.midFontSize; }
+    void setMidFontSize(float points);
+    double MidTextWidth() const { return form_.midTextWidth; }
+    void setMidTextWidth(double twips);
+    bool Fit() const { return form_.fit; }
+    void setFit(bool v);
+    const SealForm& form() const { return form_; }
+
     // --- the control's size, set by its host, in twips ---
     float Width() const { return width_; }
     float Height() const { return height_; }
@@ -114,6 +142,7 @@ private:
     bool fontBold_ = false;
     PicturePtr image_;
 
+    SealForm form_;
     QVariant picture_;
     float width_ = 0, height_ = 0;
     int32_t hwnd_ = 0;

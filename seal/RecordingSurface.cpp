@@ -256,6 +256,57 @@ void RecordingSurface::Circle(double cx, double cy, double r)
     model_.items.emplace_back(c);
 }
 
+void RecordingSurface::Ellipse(double cx, double cy, double rx, double ry, double penWidth)
+{
+    if (!(rx >= 0) || !(ry >= 0) || !(penWidth > 0) || !std::isfinite(cx) || !std::isfinite(cy)
+        || !std::isfinite(rx) || !std::isfinite(ry) || !std::isfinite(penWidth))
+        return;
+    DrawnEllipse e;
+    e.cx = cx;
+    e.cy = cy;
+    e.rx = rx;
+    e.ry = ry;
+    e.penWidth = penWidth;
+    e.color = foreColor_;
+    model_.items.emplace_back(e);
+}
+
+void RecordingSurface::PrintTurned(const QString& text, double x, double y, double angleDeg, double stretch)
+{
+    if (text.isEmpty() || blankOnly(text) || pixelHeight_ <= 0)
+        return;
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(angleDeg) || !(stretch > 0)
+        || !std::isfinite(stretch))
+        return;
+    DrawnText item;
+    item.x = x;
+    item.y = y;
+    item.text = text;
+    item.color = foreColor_;
+    item.face = fontName_;
+    item.pixelHeight = pixelHeight_;
+    item.weight = fontBold_ ? 700 : 400;
+    double a = std::fmod(angleDeg, 360.0);
+    if (a < 0)
+        a += 360.0;
+    if (a >= 360.0)
+        a = 0;   // a hair below zero, wrapped
+    item.angleDeg = a == 0 ? 0.0 : a;
+    item.stretch = stretch;
+    model_.items.emplace_back(std::move(item));
+}
+
+double RecordingSurface::Ascent() const
+{
+    if (pixelHeight_ <= 0)
+        return 0;
+    // The ascent the renderer puts the baseline at (QFontMetricsF of the same font).
+    thread_local QHash<WidthKey, double> cache;
+    return cachedWidth<double>(cache, WidthKey{fontName_, pixelHeight_, fontBold_, QString()}, [&] {
+               return QFontMetricsF(makeFont(fontName_, pixelHeight_, fontBold_ ? 700 : 400)).ascent();
+           }) * tppY_;
+}
+
 PicturePtr RecordingSurface::Picture()
 {
     return std::make_shared<const SealPicture>(model_, rasterize(model_, 1440.0 / tppX_));

@@ -47,6 +47,9 @@ public:
 
     void Print(const QString& text) override;
     void Circle(double cx, double cy, double r) override;
+    void Ellipse(double cx, double cy, double rx, double ry, double penWidth) override;
+    void PrintTurned(const QString& text, double x, double y, double angleDeg, double stretch) override;
+    double Ascent() const override;
     double TextWidth(const QString& text) const override;
     std::vector<double> PrefixWidths(const QString& text) const override;
 

@@ -21,7 +21,7 @@ namespace {
 // (100 million pixels is 400 MB).
 constexpr double kMaxPixels = 100e6;
 constexpr int kMaxSide = 30000;
-constexpr double kStackBleed = 0.25;   // device pixels   // device pixels   // device pixels   // device pixels   // device pixels
+constexpr double kStackBleed = 0.25;   // device pixels
 
 struct FontEntry {
     QFont font;
@@ -70,20 +70,22 @@ const FontEntry& fontFor(const QString& face, double pixelHeight, int weight)
 struct GlyphKey {
     QString face;
     QString text;
-    double pixelHeight, angle, scale;
+    double pixelHeight, angle, scale, stretch;
     int weight;
     QRgb color;
     int fx, fy;   // quarter pixels
     bool operator==(const GlyphKey& o) const
     {
-        return pixelHeight == o.pixelHeight && angle == o.angle && scale == o.scale && weight == o.weight
+        return pixelHeight == o.pixelHeight && angle == o.angle && scale == o.scale
+            && stretch == o.stretch && weight == o.weight
             && color == o.color && fx == o.fx && fy == o.fy && text == o.text && face == o.face;
     }
 };
 
 size_t qHash(const GlyphKey& k, size_t seed = 0)
 {
-    return qHashMulti(seed, k.face, k.text, k.pixelHeight, k.angle, k.scale, k.weight, k.color, k.fx, k.fy);
+    return qHashMulti(seed, k.face, k.text, k.pixelHeight, k.angle, k.scale, k.stretch, k.weight, k.color,
+                      k.fx, k.fy);
 }
 
 struct GlyphImage {
@@ -119,7 +121,7 @@ const GlyphImage* glyphImage(const GlyphKey& key, const FontEntry& fe)
     local.adjust(-2, -2, 2, 2);
     QTransform turn;
     turn.rotate(key.angle);
-    turn.scale(key.scale, key.scale);
+    turn.scale(key.scale * key.stretch, key.scale);
     const QRectF dev = turn.mapRect(local);
     const int left = static_cast<int>(std::floor(dev.left())) - 1;
     const int top = static_cast<int>(std::floor(dev.top())) - 1;
@@ -259,7 +261,7 @@ void paintText(QPainter& painter, const QTransform& base, const DrawnText& t, do
         if (fx == 4) { fx = 0; ox += 1; }
         if (fy == 4) { fy = 0; oy += 1; }
         if (std::fabs(ox) < 1e6 && std::fabs(oy) < 1e6) {
-            const GlyphKey key{t.face, t.text, t.pixelHeight, t.angleDeg, k, t.weight, t.color, fx, fy};
+            const GlyphKey key{t.face, t.text, t.pixelHeight, t.angleDeg, k, t.stretch, t.weight, t.color, fx, fy};
             if (const GlyphImage* g = glyphImage(key, fe)) {
                 painter.setTransform(QTransform());
                 painter.drawImage(QPoint(static_cast<int>(ox) + g->offset.x(), static_cast<int>(oy) + g->offset.y()),
@@ -275,8 +277,8 @@ void paintText(QPainter& painter, const QTransform& base, const DrawnText& t, do
     glyph.translate(t.x * s, t.y * s);
     if (t.angleDeg != 0)
         glyph.rotate(t.angleDeg);
-    if (std::fabs(k - 1.0) > 1e-12)
-        glyph.scale(k, k);
+    if (std::fabs(k - 1.0) > 1e-12 || t.stretch != 1)
+        glyph.scale(k * t.stretch, k);
     painter.setTransform(glyph);
     const QColor color = QColor::fromRgb(t.color);
     if (options.glyphOutlines) {
@@ -290,6 +292,17 @@ void paintText(QPainter& painter, const QTransform& base, const DrawnText& t, do
             painter.setPen(QPen(color, 0));
         painter.drawText(QPointF(0, fe.ascent), t.text);
     }
+}
+
+void paintEllipse(QPainter& painter, const DrawnEllipse& e, double s)
+{
+    if (!(e.penWidth > 0) || !(e.rx >= 0) || !(e.ry >= 0))
+        return;
+    QPen pen(QColor::fromRgb(e.color));
+    pen.setWidthF(e.penWidth * s);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(QPointF(e.cx * s, e.cy * s), e.rx * s, e.ry * s);
 }
 
 double clampTwips(double v)
@@ -348,6 +361,11 @@ void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTw
                             std::max(deviceArea, 1.0));
             if (ink <= inkBudget)
                 paintText(painter, base, *t, s, model.twipsPerPixelY, options);
+            continue;
+        }
+        if (const auto* e = std::get_if<DrawnEllipse>(&items[i])) {
+            painter.setTransform(base);
+            paintEllipse(painter, *e, s);
             continue;
         }
         const auto& c = std::get<DrawnCircle>(items[i]);

@@ -45,6 +45,17 @@ public:
     virtual void Print(const QString& text) = 0;
     // Circle outline, one pixel wide, in the foreground colour.
     virtual void Circle(double cx, double cy, double r) = 0;
+    // Ellipse outline in the foreground colour, stroked with a pen penWidth
+    // twips wide centred on the ellipse with radii rx, ry.
+    virtual void Ellipse(double cx, double cy, double rx, double ry, double penWidth) = 0;
+    // Prints text in the current font (not a selected GDI font) with the
+    // top-left corner of its cell at (x, y), condensed horizontally by
+    // stretch in its own frame, then turned clockwise by angleDeg about that
+    // corner. Positions and angles are kept exactly, not rounded.
+    virtual void PrintTurned(const QString& text, double x, double y, double angleDeg,
+                             double stretch) = 0;
+    // The current font's ascent in twips: from the top of its cell to the baseline.
+    virtual double Ascent() const = 0;
     // Width in twips of text set unrotated in the current font.
     virtual double TextWidth(const QString& text) const = 0;
     // TextWidth of every prefix of text: element i is the width of the first
