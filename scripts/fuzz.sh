@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (the `fuzz` preset, clang) and runs each of
-# them for SECONDS, both at once (one process each).
+# them for SECONDS, all at once (one process each).
 #   scripts/fuzz.sh SECONDS          working corpus under build/fuzz/corpus
 #   scripts/fuzz.sh SECONDS --keep   and afterwards merge every input that
 #                                    found new coverage into fuzz/corpus/
@@ -21,7 +21,7 @@ fi
 
 jobs=$(nproc)
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$jobs" --target fuzz_pmf fuzz_draw
+cmake --build --preset fuzz -j "$jobs" --target fuzz_pmf fuzz_draw fuzz_stamp
 
 out=build/fuzz
 mkdir -p "$out/artifacts" "$out/logs"
@@ -36,6 +36,7 @@ export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp"
 declare -A extra=(
   [pmf]="-dict=fuzz/pmf.dict -max_len=8192"
   [draw]="-max_len=512 -timeout=60"
+  [stamp]="-dict=fuzz/pdf.dict -max_len=16384"
 )
 
 seed=()
@@ -45,7 +46,7 @@ if [ -n "${PLOMET_FUZZ_SEED:-}" ]; then
 fi
 
 pids=()
-for name in pmf draw; do
+for name in pmf draw stamp; do
   mkdir -p "$out/corpus/$name"
   # shellcheck disable=SC2086
   "$out/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
@@ -56,7 +57,7 @@ done
 
 status=0
 i=0
-for name in pmf draw; do
+for name in pmf draw stamp; do
   if wait "${pids[$i]}"; then
     runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$out/logs/$name.log" | grep -o '[0-9]*$' || echo '?')
     echo "fuzz_$name: $runs executions in ${seconds} s, no finding"
@@ -69,7 +70,7 @@ for name in pmf draw; do
 done
 
 if [ "$keep" = 1 ] && [ "$status" = 0 ]; then
-  for name in pmf draw; do
+  for name in pmf draw stamp; do
     before=$(ls "fuzz/corpus/$name" | wc -l)
     "$out/fuzz/fuzz_$name" -merge=1 ${extra[$name]} "fuzz/corpus/$name" "$out/corpus/$name" \
       >"$out/logs/$name-merge.log" 2>&1

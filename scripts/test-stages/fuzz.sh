@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A short run of each fuzzer (60 s, both at once) on every build: any
+# A short run of each fuzzer (60 s, all at once) on every build: any
 # crash, leak, timeout or out-of-memory fails the stage. The seed is fixed
 # so that every build retraces the same sequence of inputs (as far as its
 # 60 s reach): a new finding points at the change, not at chance. Longer

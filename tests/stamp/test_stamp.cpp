@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 using namespace plomet;
@@ -220,6 +221,10 @@ TEST_F(Stamp, RingCentreAndDiameterOnThePageAsSeen)
         const QRect bounds = redBounds(after);
         ASSERT_TRUE(bounds.isValid());
         const QPointF centre = QRectF(bounds).adjusted(0, 0, 1, 1).center() / kPxPerMm + QPointF(region.topLeft()) / kPxPerMm;
+        // The measurement, for the record.
+        std::printf("%s page %d: centre %.2f,%.2f mm (asked %g,%g), ring %.2f x %.2f mm (drawn %.2f)\n", row.file,
+                    row.page, centre.x(), centre.y(), row.x, row.y, (bounds.width() + 1) / kPxPerMm,
+                    (bounds.height() + 1) / kPxPerMm, ring);
         EXPECT_NEAR(centre.x(), row.x, 0.3);
         EXPECT_NEAR(centre.y(), row.y, 0.3);
         EXPECT_NEAR((bounds.width() + 1) / kPxPerMm, ring, 0.3);
