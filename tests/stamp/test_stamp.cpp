@@ -260,6 +260,30 @@ TEST_F(Stamp, RingCentreAndDiameterOnThePageAsSeen)
     }
 }
 
+// An oval seal goes in the same way: centred where asked, lying flat, at
+// its size.
+TEST_F(Stamp, OvalSeal)
+{
+    const QString out = dir_->filePath(QStringLiteral("oval.pdf"));
+    const auto r = runPlomet({QStringLiteral("stamp"), path("qpdf-letter.pdf"), QStringLiteral("-o"), out,
+                              QStringLiteral("--page"), QStringLiteral("2"), QStringLiteral("--at"),
+                              QStringLiteral("100,150"), QStringLiteral("--set"), QStringLiteral("Shape=Oval"),
+                              QStringLiteral("--set"), QStringLiteral("Width=45mm"), QStringLiteral("--set"),
+                              QStringLiteral("Height=30mm")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QRect region(int(70 * kPxPerMm), int(125 * kPxPerMm), int(60 * kPxPerMm), int(50 * kPxPerMm));
+    const QRect b = redBounds(renderPage(out, 2, int(kDpi), region));
+    ASSERT_TRUE(b.isValid());
+    const QPointF centre = QRectF(b).adjusted(0, 0, 1, 1).center() / kPxPerMm + QPointF(70, 125);
+    EXPECT_NEAR(centre.x(), 100, 0.3);
+    EXPECT_NEAR(centre.y(), 150, 0.3);
+    // Within its 45 x 30 mm area, and wider than high on the page as seen.
+    EXPECT_LE((b.width() + 1) / kPxPerMm, 45.1);
+    EXPECT_LE((b.height() + 1) / kPxPerMm, 30.1);
+    EXPECT_GT((b.width() + 1) / kPxPerMm, 42);
+    EXPECT_GT((b.height() + 1) / kPxPerMm, 27);
+}
+
 // Everything but the stamped page's picture stays: the other pages pixel for
 // pixel, the text layer, the page count.
 TEST_F(Stamp, EverythingElseStays)
