@@ -1,7 +1,7 @@
-#include "Conversions.h"
+#include "app/Conversions.h"
 
-#include "Errors.h"
-#include "NumberText.h"
+#include "seal/Errors.h"
+#include "seal/NumberText.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,15 +1,15 @@
-#include "ExportMenu.h"
+#include "app/ExportMenu.h"
 
-#include "StampDialog.h"
+#include "app/StampDialog.h"
 
-#include "CommDlgs.h"
-#include "Errors.h"
-#include "Guard.h"
-#include "Output.h"
-#include "Plomet.h"
-#include "PlometWidget.h"
-#include "Render.h"
-#include "modMain.h"
+#include "platform/CommDlgs.h"
+#include "seal/Errors.h"
+#include "platform/Guard.h"
+#include "app/Output.h"
+#include "seal/Plomet.h"
+#include "seal/PlometWidget.h"
+#include "seal/Render.h"
+#include "platform/modMain.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,7 +24,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
-#include "AtomicFile.h"
+#include "formats/AtomicFile.h"
 #include <QSaveFile>
 #include <QSpinBox>
 #include <QTemporaryDir>

@@ -3,8 +3,8 @@
 // context menu on the seal ("导出图片…") writes the picture of the last Draw as
 // PNG (any resolution, optionally transparent), SVG or PDF through the export
 // writers, and dragging the seal out of the window hands other programs a PNG.
-#include "Export.h"
-#include "SealPicture.h"
+#include "formats/Export.h"
+#include "seal/SealPicture.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,11 +1,11 @@
-#include "Output.h"
+#include "app/Output.h"
 
-#include "AtomicFile.h"
-#include "CommDlgs.h"
-#include "Errors.h"
-#include "Plomet.h"
-#include "Render.h"
-#include "modMain.h"
+#include "formats/AtomicFile.h"
+#include "platform/CommDlgs.h"
+#include "seal/Errors.h"
+#include "seal/Plomet.h"
+#include "seal/Render.h"
+#include "platform/modMain.h"
 
 #include <QBuffer>
 #include <QClipboard>

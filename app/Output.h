@@ -2,7 +2,7 @@
 // Handing the seal's picture out: to the clipboard, to the default printer and
 // into a Windows bitmap file. Each uses the picture of the last Draw as it is:
 // none of them draws first.
-#include "SealPicture.h"
+#include "seal/SealPicture.h"
 #include <QString>
 
 class QMimeData;

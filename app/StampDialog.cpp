@@ -1,11 +1,11 @@
-#include "StampDialog.h"
+#include "app/StampDialog.h"
 
-#include "CommDlgs.h"
-#include "Errors.h"
-#include "Guard.h"
-#include "Output.h"
-#include "Plomet.h"
-#include "Render.h"
+#include "platform/CommDlgs.h"
+#include "seal/Errors.h"
+#include "platform/Guard.h"
+#include "app/Output.h"
+#include "seal/Plomet.h"
+#include "seal/Render.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -4,8 +4,8 @@
 // choose the pages or the cross-page seal, and saves the stamped document as
 // a new PDF through the stamping library. Errors go to a message box; the
 // program keeps running.
-#include "PdfStamp.h"
-#include "SealPicture.h"
+#include "stamp/PdfStamp.h"
+#include "seal/SealPicture.h"
 
 #include <QDialog>
 #include <QImage>

@@ -1,14 +1,14 @@
-#include "frmMain.h"
+#include "app/frmMain.h"
 
-#include "CommDlgs.h"
-#include "ExportMenu.h"
-#include "Guard.h"
-#include "Output.h"
-#include "PlometWidget.h"
-#include "PmfFile.h"
-#include "PropertyBag.h"
-#include "frmOption.h"
-#include "modMain.h"
+#include "platform/CommDlgs.h"
+#include "app/ExportMenu.h"
+#include "platform/Guard.h"
+#include "app/Output.h"
+#include "seal/PlometWidget.h"
+#include "formats/PmfFile.h"
+#include "seal/PropertyBag.h"
+#include "app/frmOption.h"
+#include "platform/modMain.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,13 +1,13 @@
-#include "frmOption.h"
+#include "app/frmOption.h"
 
-#include "CommDlgs.h"
-#include "Conversions.h"
-#include "Errors.h"
-#include "Guard.h"
-#include "NumberText.h"
-#include "Plomet.h"
-#include "frmMain.h"
-#include "modFont.h"
+#include "platform/CommDlgs.h"
+#include "app/Conversions.h"
+#include "seal/Errors.h"
+#include "platform/Guard.h"
+#include "seal/NumberText.h"
+#include "seal/Plomet.h"
+#include "app/frmMain.h"
+#include "platform/modFont.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 // PlometSample: the seal program's main window.
-#include "Fonts.h"
-#include "Guard.h"
-#include "frmMain.h"
-#include "modMain.h"
+#include "seal/Fonts.h"
+#include "platform/Guard.h"
+#include "app/frmMain.h"
+#include "platform/modMain.h"
 
 #include <QApplication>
 #include <QSessionManager>

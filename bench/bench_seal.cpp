@@ -1,8 +1,8 @@
 // Draw of the default seal at screen size and its raster at 600 dpi, and the
 // `plomet render` command as a whole (process start to exit).
-#include "Fonts.h"
-#include "Plomet.h"
-#include "Render.h"
+#include "seal/Fonts.h"
+#include "seal/Plomet.h"
+#include "seal/Render.h"
 
 #include <QGuiApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 // plomet: renders, inspects and writes seals from the command line, without
 // a display.
-#include "cli.h"
+#include "cli/cli.h"
 
-#include "Fonts.h"
+#include "seal/Fonts.h"
 
 #include <QGuiApplication>
 #include <QStringList>

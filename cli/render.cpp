@@ -1,12 +1,12 @@
 // plomet render: draws a seal and writes it as an image.
-#include "cli.h"
+#include "cli/cli.h"
 
-#include "Errors.h"
-#include "Export.h"
-#include "Fonts.h"
-#include "NumberText.h"
-#include "PmfFile.h"
-#include "Plomet.h"
+#include "seal/Errors.h"
+#include "formats/Export.h"
+#include "seal/Fonts.h"
+#include "seal/NumberText.h"
+#include "formats/PmfFile.h"
+#include "seal/Plomet.h"
 
 #include <QCommandLineParser>
 #include <QDir>

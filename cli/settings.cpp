@@ -1,8 +1,8 @@
-#include "cli.h"
+#include "cli/cli.h"
 
-#include "Errors.h"
-#include "NumberText.h"
-#include "Plomet.h"
+#include "seal/Errors.h"
+#include "seal/NumberText.h"
+#include "seal/Plomet.h"
 
 #include <QTextStream>
 #include <cmath>

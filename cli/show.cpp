@@ -1,9 +1,9 @@
 // plomet show: prints the fifteen values of a seal description file.
-#include "cli.h"
+#include "cli/cli.h"
 
-#include "Errors.h"
-#include "NumberText.h"
-#include "PmfFile.h"
+#include "seal/Errors.h"
+#include "seal/NumberText.h"
+#include "formats/PmfFile.h"
 
 #include <QCommandLineParser>
 #include <cstdio>

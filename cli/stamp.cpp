@@ -1,11 +1,11 @@
 // plomet stamp: stamps a seal onto pages of a PDF document.
-#include "cli.h"
+#include "cli/cli.h"
 
-#include "Errors.h"
-#include "NumberText.h"
-#include "PdfStamp.h"
-#include "PmfFile.h"
-#include "Plomet.h"
+#include "seal/Errors.h"
+#include "seal/NumberText.h"
+#include "stamp/PdfStamp.h"
+#include "formats/PmfFile.h"
+#include "seal/Plomet.h"
 
 #include <QCommandLineParser>
 #include <cmath>

@@ -1,9 +1,9 @@
 // plomet write: writes a seal description file from a new seal or another file.
-#include "cli.h"
+#include "cli/cli.h"
 
-#include "Errors.h"
-#include "PmfFile.h"
-#include "Plomet.h"
+#include "seal/Errors.h"
+#include "formats/PmfFile.h"
+#include "seal/Plomet.h"
 
 #include <QCommandLineParser>
 #include <cstdio>

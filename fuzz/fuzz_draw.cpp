@@ -5,9 +5,9 @@
 //
 // Input: a list of operations. Each starts with one byte: the property
 // (0..15) or 16 for a Draw; the value follows in the bytes after it.
-#include "Errors.h"
-#include "Fonts.h"
-#include "Plomet.h"
+#include "seal/Errors.h"
+#include "seal/Fonts.h"
+#include "seal/Plomet.h"
 
 #include <QGuiApplication>
 #include <QString>

@@ -2,8 +2,8 @@
 // PlometError, never a crash, an out-of-bounds read or unbounded memory.
 // What is read must also write and read back: texts exactly, numbers within
 // the seven significant digits the file keeps for a Single.
-#include "Errors.h"
-#include "PmfFile.h"
+#include "seal/Errors.h"
+#include "formats/PmfFile.h"
 
 #include <QByteArray>
 #include <cmath>

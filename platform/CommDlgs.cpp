@@ -1,4 +1,4 @@
-#include "CommDlgs.h"
+#include "platform/CommDlgs.h"
 
 #include <QColor>
 #include <QColorDialog>

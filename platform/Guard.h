@@ -1,7 +1,7 @@
 #pragma once
 // Every user action runs inside guarded(): whatever fails shows a clear
 // message and the program keeps running with the seal intact.
-#include "Errors.h"
+#include "seal/Errors.h"
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QString>

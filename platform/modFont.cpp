@@ -1,6 +1,6 @@
-#include "modFont.h"
+#include "platform/modFont.h"
 
-#include "NumberText.h"
+#include "seal/NumberText.h"
 
 #include <QComboBox>
 #include <QFontDatabase>

@@ -1,4 +1,4 @@
-#include "modMain.h"
+#include "platform/modMain.h"
 
 #include <QCoreApplication>
 #include <QDir>

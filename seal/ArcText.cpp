@@ -1,8 +1,8 @@
-#include "ArcText.h"
+#include "seal/ArcText.h"
 
-#include "Errors.h"
-#include "Gdi.h"
-#include "NumberText.h"
+#include "seal/Errors.h"
+#include "seal/Gdi.h"
+#include "seal/NumberText.h"
 
 #include <QHash>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 // Sets the company name along the ring, one turned glyph per character.
-#include "Surface.h"
+#include "seal/Surface.h"
 #include <QPoint>
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "Fonts.h"
+#include "seal/Fonts.h"
 
 #include <QFontDatabase>
 #include <QRawFont>

@@ -1,4 +1,4 @@
-#include "NumberText.h"
+#include "seal/NumberText.h"
 
 #include <cmath>
 #include <cstdio>

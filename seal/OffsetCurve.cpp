@@ -1,4 +1,4 @@
-#include "OffsetCurve.h"
+#include "seal/OffsetCurve.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
-#include "Plomet.h"
+#include "seal/Plomet.h"
 
-#include "ArcText.h"
-#include "Errors.h"
-#include "NumberText.h"
-#include "RecordingSurface.h"
+#include "seal/ArcText.h"
+#include "seal/Errors.h"
+#include "seal/NumberText.h"
+#include "seal/RecordingSurface.h"
 
 #include <QMetaType>
 #include <algorithm>

@@ -2,10 +2,10 @@
 // The seal control: fourteen typed properties, persistence through the host's
 // property store, and Draw, which renders the seal into the drawing surface
 // and keeps the picture. Builds without Qt Widgets.
-#include "PropertyBag.h"
-#include "SealForm.h"
-#include "SealPicture.h"
-#include "Surface.h"
+#include "seal/PropertyBag.h"
+#include "seal/SealForm.h"
+#include "seal/SealPicture.h"
+#include "seal/Surface.h"
 #include <QObject>
 #include <QString>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "PlometWidget.h"
+#include "seal/PlometWidget.h"
 
-#include "Render.h"
+#include "seal/Render.h"
 
 #include <QPainter>
 #include <QPaintEvent>

@@ -2,7 +2,7 @@
 // The seal control on screen: a thin widget that owns one seal and shows the
 // picture of its last Draw, unscaled, at its top-left corner. It repaints when
 // the seal draws and takes the seal's size (twips) in pixels when it resizes.
-#include "Plomet.h"
+#include "seal/Plomet.h"
 #include <QWidget>
 
 namespace plomet {

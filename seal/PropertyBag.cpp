@@ -1,4 +1,4 @@
-#include "PropertyBag.h"
+#include "seal/PropertyBag.h"
 
 namespace plomet {
 

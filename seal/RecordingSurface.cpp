@@ -1,8 +1,8 @@
-#include "RecordingSurface.h"
+#include "seal/RecordingSurface.h"
 
-#include "Fonts.h"
-#include "NumberText.h"
-#include "Render.h"
+#include "seal/Fonts.h"
+#include "seal/NumberText.h"
+#include "seal/Render.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>

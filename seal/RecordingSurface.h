@@ -2,8 +2,8 @@
 // The drawing surface `pic1`: records what is drawn as a DrawingModel in twips
 // and measures text like the screen does (whole pixels at the screen's
 // resolution). Its picture is the model plus its raster at screen size.
-#include "Surface.h"
-#include "DrawingModel.h"
+#include "seal/Surface.h"
+#include "seal/DrawingModel.h"
 #include <QFont>
 #include <QRgb>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "Render.h"
+#include "seal/Render.h"
 
-#include "Errors.h"
-#include "Fonts.h"
-#include "NumberText.h"
+#include "seal/Errors.h"
+#include "seal/Fonts.h"
+#include "seal/NumberText.h"
 
 #include <QFontMetricsF>
 #include <QHash>

@@ -1,7 +1,7 @@
 #pragma once
 // Renders a drawing model onto any paint device at any resolution. The screen
 // picture, bitmap and PNG files, SVG, PDF and the printer all come through here.
-#include "DrawingModel.h"
+#include "seal/DrawingModel.h"
 #include <QImage>
 #include <QSize>
 

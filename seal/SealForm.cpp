@@ -1,6 +1,6 @@
-#include "SealForm.h"
+#include "seal/SealForm.h"
 
-#include "OffsetCurve.h"
+#include "seal/OffsetCurve.h"
 
 #include <QPolygonF>
 #include <algorithm>

@@ -3,7 +3,7 @@
 // width, an inner ring, a code along the lower arc, a middle line, and the
 // fitted layout of a real seal. Every value at its default draws the classic
 // seal exactly.
-#include "Surface.h"
+#include "seal/Surface.h"
 #include <QPointF>
 #include <QString>
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 // The picture that one Draw captured: the drawing model plus its raster at
 // screen resolution. Immutable once made; `image` hands out shared references.
-#include "DrawingModel.h"
+#include "seal/DrawingModel.h"
 #include <QImage>
 #include <memory>
 

@@ -2,8 +2,8 @@
 // The drawing surface `pic1`: a persistent picture in twips with a current
 // font, a foreground colour and a current position. Draw and the arc text
 // speak only to this interface.
-#include "SealPicture.h"
-#include "Gdi.h"
+#include "seal/SealPicture.h"
+#include "seal/Gdi.h"
 #include <QString>
 #include <cstdint>
 #include <vector>

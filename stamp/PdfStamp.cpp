@@ -1,8 +1,8 @@
-#include "PdfStamp.h"
+#include "stamp/PdfStamp.h"
 
-#include "AtomicFile.h"
-#include "Errors.h"
-#include "Export.h"
+#include "formats/AtomicFile.h"
+#include "seal/Errors.h"
+#include "formats/Export.h"
 
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>

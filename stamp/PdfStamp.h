@@ -6,7 +6,7 @@
 // Positions are millimetres on the page as a reader sees it: inside its crop
 // box and after its /Rotate. Everything else of the document stays as it was.
 // No widgets; the document is read and written with qpdf.
-#include "SealPicture.h"
+#include "seal/SealPicture.h"
 
 #include <QByteArray>
 #include <QPointF>

@@ -1,15 +1,15 @@
 // The main window in-process (offscreen): layout, the seal's stored state,
 // the window load with and without a default file, "还 原", and the unload
 // that must never lose the seal.
-#include "Guard.h"
+#include "platform/Guard.h"
 #include "ModalDriver.h"
-#include "Plomet.h"
-#include "PmfFile.h"
-#include "PropertyBag.h"
+#include "seal/Plomet.h"
+#include "formats/PmfFile.h"
+#include "seal/PropertyBag.h"
 #include "TestUtil.h"
-#include "frmMain.h"
-#include "frmOption.h"
-#include "modMain.h"
+#include "app/frmMain.h"
+#include "app/frmOption.h"
+#include "platform/modMain.h"
 
 #include <QDialogButtonBox>
 #include <QDir>

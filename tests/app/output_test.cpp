@@ -1,10 +1,10 @@
 // Copy, print and bitmap export in-process: what each hands out is the
 // picture of the last Draw, decoded independently and compared pixel by pixel;
 // the printed geometry is measured on a raster at printer-like resolutions.
-#include "Errors.h"
+#include "seal/Errors.h"
 #include "ModalDriver.h"
-#include "Output.h"
-#include "Plomet.h"
+#include "app/Output.h"
+#include "seal/Plomet.h"
 #include "TestUtil.h"
 
 #include <QBuffer>

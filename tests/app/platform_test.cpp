@@ -1,11 +1,11 @@
 // The platform layer: size and font lists, the application folder and where
 // the default file lives, the dialog wrappers' contracts driven on the real
 // Qt dialogs, and the quit signals.
-#include "CommDlgs.h"
+#include "platform/CommDlgs.h"
 #include "ModalDriver.h"
 #include "TestUtil.h"
-#include "modFont.h"
-#include "modMain.h"
+#include "platform/modFont.h"
+#include "platform/modMain.h"
 
 #include <QColorDialog>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // The settings dialog's readings of its field texts: lenient for the spacing
 // and the angle, strict for the sizes.
-#include "Conversions.h"
-#include "Errors.h"
+#include "app/Conversions.h"
+#include "seal/Errors.h"
 #include <gtest/gtest.h>
 #include <cmath>
 #include <functional>

@@ -1,14 +1,14 @@
 // The seal's context menu and drag in the main window: the menu is there, its
 // export writes valid PNG, SVG and PDF files of the current picture, cancel
 // writes nothing, and a drag carries a PNG.
-#include "ExportMenu.h"
-#include "StampDialog.h"
+#include "app/ExportMenu.h"
+#include "app/StampDialog.h"
 #include "ModalDriver.h"
-#include "Plomet.h"
-#include "PlometWidget.h"
-#include "Render.h"
+#include "seal/Plomet.h"
+#include "seal/PlometWidget.h"
+#include "seal/Render.h"
 #include "TestUtil.h"
-#include "frmMain.h"
+#include "app/frmMain.h"
 
 #include <QApplication>
 #include <QCheckBox>

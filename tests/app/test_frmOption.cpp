@@ -1,9 +1,9 @@
 // The settings dialog, driven in-process on the real main window's seal:
 // reading the seal into the fields, the size coupling, the writes and their
 // order, failed conversions, the colour button, Enter and the close box.
-#include "Plomet.h"
-#include "frmMain.h"
-#include "frmOption.h"
+#include "seal/Plomet.h"
+#include "app/frmMain.h"
+#include "app/frmOption.h"
 
 #include <QApplication>
 #include <QCheckBox>

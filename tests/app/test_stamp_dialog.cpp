@@ -2,9 +2,9 @@
 // turned, single and cross-page seals saved where the preview showed them,
 // and a failing save reported in a message box while the dialog stays.
 #include "ModalDriver.h"
-#include "PdfStamp.h"
-#include "Plomet.h"
-#include "StampDialog.h"
+#include "stamp/PdfStamp.h"
+#include "seal/Plomet.h"
+#include "app/StampDialog.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>

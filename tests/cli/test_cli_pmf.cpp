@@ -1,6 +1,6 @@
 // The real `plomet` binary with description files: show, write, render.
-#include "PmfFile.h"
-#include "Plomet.h"
+#include "formats/PmfFile.h"
+#include "seal/Plomet.h"
 #include "CliRun.h"
 #include "TestUtil.h"
 

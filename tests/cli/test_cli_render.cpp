@@ -1,7 +1,7 @@
 // `plomet render` through the real binary: what it writes, and that every
 // failure gives one line on stderr, a non-zero exit and no file.
-#include "Plomet.h"
-#include "Render.h"
+#include "seal/Plomet.h"
+#include "seal/Render.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>

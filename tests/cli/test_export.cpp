@@ -1,10 +1,10 @@
 // The image writers, each format checked the way that suits it: PNG decoded
 // pixels and recorded resolution, SVG structure and coordinates, PDF page size
 // (pdfinfo) and rendered pixels (pdftoppm).
-#include "Errors.h"
-#include "Export.h"
-#include "Plomet.h"
-#include "Render.h"
+#include "seal/Errors.h"
+#include "formats/Export.h"
+#include "seal/Plomet.h"
+#include "seal/Render.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // One main() for every test binary: a QApplication (offscreen unless a display
 // platform is chosen), the same face substitutions as the programs.
-#include "Fonts.h"
+#include "seal/Fonts.h"
 #include <QApplication>
 #include <gtest/gtest.h>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Saves two different seals into one description file, alternately, until
 // killed; prints "saved" after each save. The kill test runs it and kills
 // it at random moments.
-#include "PmfFile.h"
+#include "formats/PmfFile.h"
 
 #include <QString>
 #include <cstdio>

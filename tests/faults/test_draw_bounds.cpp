@@ -1,7 +1,7 @@
 // Draw within bounded memory whatever the values: run in a child process
 // whose address space is limited, so that an allocation of gigabytes fails
 // there instead of quietly succeeding on a large machine.
-#include "Plomet.h"
+#include "seal/Plomet.h"
 
 #include <gtest/gtest.h>
 

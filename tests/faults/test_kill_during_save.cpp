@@ -1,7 +1,7 @@
 // Kills a process at random moments while it saves a description file over
 // and over (as the main window saves the default file): afterwards the file
 // is always the old or the new one, whole.
-#include "PmfFile.h"
+#include "formats/PmfFile.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>

@@ -2,12 +2,12 @@
 // exported images, the bitmap command — survives a failure at each step of
 // the write: the old file stays byte for byte, no new or stray file
 // appears, and the error names the file.
-#include "Errors.h"
-#include "Export.h"
+#include "seal/Errors.h"
+#include "formats/Export.h"
 #include "FailIo.h"
-#include "Output.h"
-#include "PmfFile.h"
-#include "Plomet.h"
+#include "app/Output.h"
+#include "formats/PmfFile.h"
+#include "seal/Plomet.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>

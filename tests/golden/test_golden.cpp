@@ -10,9 +10,9 @@
 //
 // PLOMET_GOLDEN_RECORD=1 records afresh into the source tree (for a change
 // that means to alter the pictures; look at the new PNGs before committing).
-#include "Export.h"
-#include "PmfFile.h"
-#include "Plomet.h"
+#include "formats/Export.h"
+#include "formats/PmfFile.h"
+#include "seal/Plomet.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // SavePMF and LoadPMF on real files and a real seal: atomic replacement,
 // failures at every step of a save, all-or-none loading.
-#include "Errors.h"
-#include "PmfFile.h"
-#include "Plomet.h"
+#include "seal/Errors.h"
+#include "formats/PmfFile.h"
+#include "seal/Plomet.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The description file's bytes: writing, reading, the codec. No seal needed:
 // these work on PmfValues and the pure encode/decode functions.
-#include "Errors.h"
-#include "NumberText.h"
-#include "PmfFile.h"
+#include "seal/Errors.h"
+#include "seal/NumberText.h"
+#include "formats/PmfFile.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // A surface with fixed, hand-checkable text widths: every character is
 // `charWidth` twips wide. Records what each Print saw: position, text and
 // the GDI font selected at that moment.
-#include "RecordingSurface.h"
+#include "seal/RecordingSurface.h"
 #include <vector>
 
 namespace plomet::test {

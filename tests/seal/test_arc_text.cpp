@@ -1,9 +1,9 @@
 // Arc text geometry: start angles, glyph turns and positions for every mode,
 // and the logical-font record, on a surface whose widths are known exactly.
-#include "ArcText.h"
+#include "seal/ArcText.h"
 #include "FakeSurface.h"
-#include "Errors.h"
-#include "Gdi.h"
+#include "seal/Errors.h"
+#include "seal/Gdi.h"
 #include <gtest/gtest.h>
 
 using namespace plomet;

@@ -1,7 +1,7 @@
 // Windows face names resolve to installed CJK faces of the same style, and
 // measure like them.
-#include "Fonts.h"
-#include "RecordingSurface.h"
+#include "seal/Fonts.h"
+#include "seal/RecordingSurface.h"
 #include <gtest/gtest.h>
 #include <QFontInfo>
 #include <QRawFont>

@@ -1,7 +1,7 @@
 // The GDI stand-in: face names in GBK, font handles and selection; and the
 // property store.
-#include "Gdi.h"
-#include "PropertyBag.h"
+#include "seal/Gdi.h"
+#include "seal/PropertyBag.h"
 #include <gtest/gtest.h>
 
 using namespace plomet;

@@ -1,6 +1,6 @@
 // Values beyond the data model: Draw must finish, draw something sensible,
 // and never wrap, hang or exhaust memory.
-#include "Plomet.h"
+#include "seal/Plomet.h"
 #include <gtest/gtest.h>
 #include <cmath>
 #include <functional>

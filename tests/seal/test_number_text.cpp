@@ -1,5 +1,5 @@
 // The shared number text and the strict number reader.
-#include "NumberText.h"
+#include "seal/NumberText.h"
 #include <gtest/gtest.h>
 #include <cmath>
 #include <limits>

@@ -1,8 +1,8 @@
 // The seal control: new values, persistence, announcements, write-back, and
 // the geometry Draw lays out.
-#include "Plomet.h"
-#include "RecordingSurface.h"
-#include "Errors.h"
+#include "seal/Plomet.h"
+#include "seal/RecordingSurface.h"
+#include "seal/Errors.h"
 #include <gtest/gtest.h>
 #include <QStringList>
 

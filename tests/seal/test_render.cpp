@@ -1,7 +1,7 @@
 // Pixels of the rendered default seal and the renderer's invariants.
-#include "Plomet.h"
-#include "Errors.h"
-#include "Render.h"
+#include "seal/Plomet.h"
+#include "seal/Errors.h"
+#include "seal/Render.h"
 #include <gtest/gtest.h>
 #include <QPainter>
 #include <cmath>

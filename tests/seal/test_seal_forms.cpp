@@ -3,10 +3,10 @@
 // the fitted layout (no glyph over another or over a lower line, lower lines
 // centred), the code along the lower arc, the middle line, the inner ring,
 // and pixels of rendered seals.
-#include "Fonts.h"
-#include "OffsetCurve.h"
-#include "Plomet.h"
-#include "Render.h"
+#include "seal/Fonts.h"
+#include "seal/OffsetCurve.h"
+#include "seal/Plomet.h"
+#include "seal/Render.h"
 #include <gtest/gtest.h>
 #include <QFontMetrics>
 #include <QFontMetricsF>

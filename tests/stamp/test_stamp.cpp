@@ -2,9 +2,9 @@
 // rendering the results with pdftoppm: where the seal lands, its size, the
 // ink over text, what stays unchanged, the cross-page strips, and every
 // refusal with a real file of that kind.
-#include "Errors.h"
-#include "PdfStamp.h"
-#include "Plomet.h"
+#include "seal/Errors.h"
+#include "stamp/PdfStamp.h"
+#include "seal/Plomet.h"
 #include "TestUtil.h"
 #include "../cli/CliRun.h"
 

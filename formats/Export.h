@@ -4,7 +4,7 @@
 // SVG and PDF as true vectors (ring as circles, glyphs as outlines) at the
 // seal's physical size. The geometry is the drawing model's, in twips: only
 // the resolution and the medium change. No widgets.
-#include "SealPicture.h"
+#include "seal/SealPicture.h"
 #include <QByteArray>
 #include <QString>
 #include <QStringList>

@@ -7,7 +7,7 @@
 // failed write of its buffer for success and commits a cut file, and commit()
 // ignores a failing fdatasync. Here the bytes go out unbuffered (so the count
 // is ours to check) and are synced by us before the rename.
-#include "Errors.h"
+#include "seal/Errors.h"
 
 #include <QByteArray>
 #include <QDir>

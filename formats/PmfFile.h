@@ -7,7 +7,8 @@
 // in a text come back exactly as written), checks the whole file before it
 // assigns anything, and refuses what it cannot read with a message that names
 // the line, the value and the reason.
-#include "Plomet.h"
+#include "seal/Gbk.h"
+#include "seal/Plomet.h"
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
@@ -79,19 +80,6 @@ QByteArray encodePMF(const PmfValues& values);
 // naming the line, the value and the problem. A file that ends after its
 // header but before line 20 gives empty text, 0 or False for the rest.
 PmfValues decodePMF(const QByteArray& bytes);
-
-// Text to GBK bytes. A character GBK lacks is written in GB18030, GBK's
-// superset (almost always a four-byte sequence; a few rare radicals and
-// private-use characters have only a two-byte GB18030 code, which GBK leaves
-// undefined), so a text that GBK holds comes out byte for byte as GBK.
-// Throws PlometError (Kind::Format) for a lone surrogate or a character that
-// GB18030 cannot hold either.
-QByteArray encodeGbk(const QString& text);
-
-// GBK bytes to text, with GB18030 sequences for characters GBK lacks.
-// nullopt for bytes that are neither; *badOffset then gets the byte offset
-// of the first bad byte.
-std::optional<QString> decodeGbk(const QByteArray& bytes, int* badOffset = nullptr);
 
 // Reads a file's bytes line by line. A line ends at CR LF, LF or CR; the
 // last line may lack its ending.

@@ -1,7 +1,7 @@
-#include "Export.h"
+#include "formats/Export.h"
 
-#include "Errors.h"
-#include "Render.h"
+#include "seal/Errors.h"
+#include "seal/Render.h"
 
 #include <QBuffer>
 #include <png.h>
@@ -14,7 +14,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include "AtomicFile.h"
+#include "formats/AtomicFile.h"
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <QtMath>
