@@ -4,9 +4,9 @@
 // take turns, made before timing: the stamping keeps no cache of its own.
 // BM_StampMemory runs `plomet stamp` on documents of 50 to 5000 pages and
 // reports its peak memory beside the document's size.
-#include "Fonts.h"
-#include "PdfStamp.h"
-#include "Plomet.h"
+#include "seal/Fonts.h"
+#include "stamp/PdfStamp.h"
+#include "seal/Plomet.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>

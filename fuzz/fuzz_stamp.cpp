@@ -3,9 +3,9 @@
 // unbounded memory. The first byte chooses the placement (a single seal on
 // the first and last page, or a cross-page seal over all pages); the rest is
 // the document.
-#include "Errors.h"
-#include "PdfStamp.h"
-#include "Plomet.h"
+#include "seal/Errors.h"
+#include "stamp/PdfStamp.h"
+#include "seal/Plomet.h"
 
 #include <QByteArray>
 #include <QGuiApplication>
