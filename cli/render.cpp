@@ -34,7 +34,8 @@ const char kRenderHelp[] =
     "reported on one line and the others are still drawn.\n"
     "\n"
     "  -o, --output FILE     the image to write\n"
-    "  -d, --directory DIR   batch: the folder for the images\n"
+    "  -d, --directory DIR   batch: the folder for the images (made when it\n"
+    "                        does not exist)\n"
     "  --format EXT          batch: png (default), bmp, svg or pdf\n"
     "  --set NAME=VALUE      assign a property before drawing; NAME is one of\n"
     "                        ShowStar ShowDate FontBold MidSign StarSize Degree\n"
@@ -238,8 +239,9 @@ int cmdRender(QStringList args)
 
     if (batch) {
         const QString dir = parser.value(dirOpt);
-        if (!QFileInfo(dir).isDir()) {
-            printError(QStringLiteral("the folder '%1' does not exist").arg(QDir::toNativeSeparators(dir)));
+        // A folder that is not there yet is made, as an output file would be.
+        if (!QDir().mkpath(dir) || !QFileInfo(dir).isDir()) {
+            printError(QStringLiteral("cannot make the folder '%1'").arg(QDir::toNativeSeparators(dir)));
             return kExitFailed;
         }
         return renderBatch(inputs, dir, format, parser.values(setOpt), options);

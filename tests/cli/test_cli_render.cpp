@@ -212,7 +212,15 @@ TEST(CliRender, BatchWithOneBadFile)
     EXPECT_EQ(runPlomet({QStringLiteral("render"), a, b, QStringLiteral("-o"), out + QStringLiteral("/x.png")}).exitCode, 2);
     EXPECT_EQ(runPlomet({QStringLiteral("render"), a, QStringLiteral("-d"), out, QStringLiteral("--format"),
                          QStringLiteral("gif")}).exitCode, 2);
-    EXPECT_EQ(runPlomet({QStringLiteral("render"), a, QStringLiteral("-d"), dir.filePath(QStringLiteral("none"))}).exitCode, 1);
+    // A folder that does not exist yet is made, parents included; one that
+    // cannot be made (below a file) fails with one line and no image.
+    const QString made = dir.filePath(QStringLiteral("new/deeper"));
+    const CliResult create = runPlomet({QStringLiteral("render"), a, QStringLiteral("-d"), made});
+    EXPECT_EQ(create.exitCode, 0) << create.err.toStdString();
+    EXPECT_EQ(QImage(made + QStringLiteral("/A.png")).size(), QSize(137, 137));
+    const CliResult below = runPlomet({QStringLiteral("render"), a, QStringLiteral("-d"), a + QStringLiteral("/x")});
+    EXPECT_EQ(below.exitCode, 1);
+    EXPECT_EQ(below.err.count(QLatin1Char('\n')), 1) << below.err.toStdString();
     EXPECT_EQ(runPlomet({QStringLiteral("render"), a, QStringLiteral("-o"), out + QStringLiteral("/x.png"),
                          QStringLiteral("--format"), QStringLiteral("pdf")}).exitCode, 2);
 
