@@ -69,6 +69,22 @@ void openDocument(QPDF& pdf, const QString& name, const QByteArray& head,
     }
 }
 
+// Opens the document at path, read from the file as needed rather than all
+// at once. Returns its name for messages.
+QString openFile(QPDF& pdf, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw PlometError(PlometError::Kind::File,
+                          QStringLiteral("无法打开文件“%1”：%2").arg(native(path), file.errorString()));
+    const QByteArray head = file.read(1024);
+    file.close();
+    const QString name = native(path);
+    const QByteArray local = QFile::encodeName(path);
+    openDocument(pdf, name, head, [&] { pdf.processFile(local.constData()); });
+    return name;
+}
+
 QString repairedWarning(const QString& name)
 {
     return QStringLiteral("警告：“%1”有损坏，已修复后处理，请检查结果").arg(name);
@@ -514,16 +530,8 @@ std::vector<int> parsePageList(const QString& list, int pageCount)
 
 PdfInfo inspectPdf(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw PlometError(PlometError::Kind::File,
-                          QStringLiteral("无法打开文件“%1”：%2").arg(native(path), file.errorString()));
-    const QByteArray head = file.read(1024);
-    file.close();
     QPDF pdf;
-    const QString name = native(path);
-    const QByteArray local = QFile::encodeName(path);
-    openDocument(pdf, name, head, [&] { pdf.processFile(local.constData()); });
+    const QString name = openFile(pdf, path);
     PdfInfo info;
     try {
         for (auto& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
@@ -554,18 +562,10 @@ QByteArray stampPdfBytes(const QByteArray& input, const QString& name, const Sta
 StampResult stampPdf(const QString& inPath, const QString& outPath, const StampSeal& seal,
                      const StampPlacement& placement)
 {
-    QFile file(inPath);
-    if (!file.open(QIODevice::ReadOnly))
-        throw PlometError(PlometError::Kind::File,
-                          QStringLiteral("无法打开文件“%1”：%2").arg(native(inPath), file.errorString()));
-    const QByteArray head = file.read(1024);
-    file.close();
-    // Read from the file as needed rather than all at once; the result is
-    // put in place only when it is complete, so outPath may be inPath.
+    // The result is put in place only when it is complete, so outPath may
+    // be inPath.
     QPDF pdf;
-    const QString name = native(inPath);
-    const QByteArray local = QFile::encodeName(inPath);
-    openDocument(pdf, name, head, [&] { pdf.processFile(local.constData()); });
+    const QString name = openFile(pdf, inPath);
     StampResult result;
     const QByteArray bytes = stampDocument(pdf, name, seal, placement, &result);
     writeFileAtomically(outPath, bytes, QStringLiteral("无法写入文件“%1”：%2"));
