@@ -47,7 +47,8 @@ void BM_DrawLongName(benchmark::State& state)
 }
 BENCHMARK(BM_DrawLongName)->Arg(1000)->Arg(32767)->Unit(benchmark::kMillisecond);
 
-// The classic seal beside the newer forms, each Draw on a different name
+// The classic seal beside the newer forms (the oval of about the classic
+// seal's area, the round seal at its size), each Draw on a different name
 // (the counter in the name), so text widths and glyph images are not all
 // ready from the previous round. Arg: 0 classic, 1 oval invoice seal, 2 round
 // seal with a code along the lower arc.
@@ -68,9 +69,8 @@ void formSeal(plomet::Plomet& seal, int form, int k)
         seal.setMidTextWidth(23.4 * mm);
         seal.setPText1(QStringLiteral("发票专用章"));
     } else if (form == 2) {
-        seal.setWidth(float(44.1 * mm));
-        seal.setHeight(float(44.1 * mm));
-        seal.setRingWidth(1.2 * mm);
+        // The classic seal's size, so that the two compare form for form.
+        seal.setRingWidth(1.0 * mm);
         seal.setFit(true);
         seal.setCodeText(QStringLiteral("12345678%1").arg(10000 + k % 1000));
         seal.setPText1(QStringLiteral("合同专用章"));

@@ -8,7 +8,10 @@ namespace plomet {
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
-constexpr int kSamples = 4096;
+// About 5 twips of arc between samples on a 40 mm seal: chords then miss
+// the arc by parts per million, and a straight line between samples is
+// far below a twip from the curve.
+constexpr int kSamples = 1024;
 
 // Index i with table[i] <= v < table[i + 1] in an increasing table.
 size_t segment(const std::vector<double>& table, double v)
@@ -21,7 +24,8 @@ size_t segment(const std::vector<double>& table, double v)
 } // namespace
 
 OffsetCurve::OffsetCurve(double cx, double cy, double ax, double ay, double inset)
-    : cx_(cx), cy_(cy), ax_(std::max(ax, 1.0)), ay_(std::max(ay, 1.0)), inset_(inset)
+    : cx_(cx), cy_(cy), ax_(std::max(ax, 1.0)), ay_(std::max(ay, 1.0)), inset_(inset), ax0_(ax), ay0_(ay),
+      inset0_(inset)
 {
     // The tightest radius of curvature is b^2 / a (a the long semi-axis);
     // an inset beyond it folds the curve into loops.
@@ -32,16 +36,19 @@ OffsetCurve::OffsetCurve(double cx, double cy, double ax, double ay, double inse
     t_.resize(kSamples + 1);
     s_.resize(kSamples + 1);
     angle_.resize(kSamples + 1);
+    points_.resize(kSamples + 1);
     QPointF prev;
     double unwrap = 0, lastA = 0;
     for (int i = 0; i <= kSamples; ++i) {
         const double t = kTwoPi * i / kSamples;
         const QPointF p = pointAtParam(t);
         t_[i] = t;
+        points_[i] = p;
         if (i == 0) {
             s_[i] = 0;
         } else {
-            s_[i] = s_[i - 1] + std::hypot(p.x() - prev.x(), p.y() - prev.y());
+            const double dx = p.x() - prev.x(), dy = p.y() - prev.y();
+            s_[i] = s_[i - 1] + std::sqrt(dx * dx + dy * dy);
         }
         double a = std::atan2(p.x() - cx_, -(p.y() - cy_)) * 360.0 / kTwoPi;
         if (a < 0)
@@ -67,7 +74,7 @@ QPointF OffsetCurve::normalAtParam(double t) const
 {
     // The gradient of (x/ax)^2 + (y/ay)^2 at the ellipse's point.
     const double gx = std::sin(t) / ax_, gy = -std::cos(t) / ay_;
-    const double len = std::hypot(gx, gy);
+    const double len = std::sqrt(gx * gx + gy * gy);
     return QPointF(gx / len, gy / len);
 }
 
@@ -109,19 +116,38 @@ double OffsetCurve::arcAtAngle(double deg) const
 
 double OffsetCurve::halfWidthAt(double dy) const
 {
-    // On the right half (parameter 0 to pi) y grows with the parameter.
-    const double top = pointAtParam(0).y() - cy_, bottom = pointAtParam(kTwoPi / 2).y() - cy_;
+    // On the right half (the first half of the samples) y grows steadily.
+    const size_t half = kSamples / 2;
+    const double top = points_[0].y() - cy_, bottom = points_[half].y() - cy_;
     if (!(dy > top && dy < bottom))
         return 0;
-    double lo = 0, hi = kTwoPi / 2;
-    for (int k = 0; k < 60; ++k) {
-        const double mid = (lo + hi) / 2;
-        if (pointAtParam(mid).y() - cy_ < dy)
-            lo = mid;
-        else
-            hi = mid;
+    size_t lo = 0, hi = half;
+    while (hi - lo > 1) {
+        const size_t mid = (lo + hi) / 2;
+        (points_[mid].y() - cy_ < dy ? lo : hi) = mid;
     }
-    return std::max(0.0, pointAtParam((lo + hi) / 2).x() - cx_);
+    const QPointF a = points_[lo], b = points_[hi];
+    const double f = b.y() > a.y() ? (dy - (a.y() - cy_)) / (b.y() - a.y()) : 0;
+    return std::max(0.0, a.x() + f * (b.x() - a.x()) - cx_);
+}
+
+std::shared_ptr<const OffsetCurve> OffsetCurve::shared(double cx, double cy, double ax, double ay, double inset)
+{
+    thread_local std::vector<std::shared_ptr<const OffsetCurve>> kept;
+    for (size_t i = 0; i < kept.size(); ++i) {
+        const auto& c = kept[i];
+        if (c->cx_ == cx && c->cy_ == cy && c->ax0_ == ax && c->ay0_ == ay && c->inset0_ == inset) {
+            auto found = c;
+            kept.erase(kept.begin() + long(i));
+            kept.push_back(found);   // most recent last
+            return found;
+        }
+    }
+    auto made = std::make_shared<const OffsetCurve>(cx, cy, ax, ay, inset);
+    if (kept.size() >= 16)
+        kept.erase(kept.begin());
+    kept.push_back(made);
+    return made;
 }
 
 } // namespace plomet

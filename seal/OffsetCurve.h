@@ -4,6 +4,7 @@
 // so that it keeps the same distance from the band everywhere; a scaled
 // ellipse would come closer to the band at the ends of the long axis.
 #include <QPointF>
+#include <memory>
 #include <vector>
 
 namespace plomet {
@@ -15,6 +16,9 @@ public:
     // fold over itself near the ends of the long axis is limited to just
     // short of the tightest radius of curvature.
     OffsetCurve(double cx, double cy, double ax, double ay, double inset);
+    // The same curve, kept between calls: a seal asks for the same few
+    // curves on every Draw (a few per thread are kept).
+    static std::shared_ptr<const OffsetCurve> shared(double cx, double cy, double ax, double ay, double inset);
 
     double length() const { return total_; }
     double inset() const { return inset_; }
@@ -41,7 +45,9 @@ public:
 private:
     double cx_, cy_, ax_, ay_, inset_;
     double total_ = 0;
+    double ax0_, ay0_, inset0_;           // as asked for (the inset may have been limited)
     std::vector<double> t_, s_, angle_;   // samples: parameter, arc length, angle (unwrapped)
+    std::vector<QPointF> points_;
 };
 
 } // namespace plomet

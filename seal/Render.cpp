@@ -294,10 +294,77 @@ void paintText(QPainter& painter, const QTransform& base, const DrawnText& t, do
     }
 }
 
-void paintEllipse(QPainter& painter, const DrawnEllipse& e, double s)
+struct EllipseKey {
+    double rx, ry, pen;   // device pixels
+    QRgb color;
+    int fx, fy;           // quarter pixels
+    bool operator==(const EllipseKey& o) const
+    {
+        return rx == o.rx && ry == o.ry && pen == o.pen && color == o.color && fx == o.fx && fy == o.fy;
+    }
+};
+
+size_t qHash(const EllipseKey& k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.rx, k.ry, k.pen, k.color, k.fx, k.fy);
+}
+
+// An ellipse band rendered once, as the classic ring is (see ringImage).
+const GlyphImage& ellipseImage(const EllipseKey& key)
+{
+    constexpr qint64 kMaxEllipseBytes = qint64(128) << 20;
+    thread_local QHash<EllipseKey, GlyphImage> cache;
+    thread_local qint64 bytes = 0;
+    if (auto it = cache.constFind(key); it != cache.constEnd())
+        return *it;
+    const int hx = static_cast<int>(std::ceil(key.rx + key.pen / 2)) + 2;
+    const int hy = static_cast<int>(std::ceil(key.ry + key.pen / 2)) + 2;
+    const qint64 newBytes = qint64(2 * hx + 1) * (2 * hy + 1) * 4;
+    if (cache.size() >= 8 || bytes + newBytes > kMaxEllipseBytes) {
+        cache.clear();
+        bytes = 0;
+    }
+    GlyphImage g;
+    g.offset = QPoint(-hx, -hy);
+    g.image = QImage(2 * hx + 1, 2 * hy + 1, QImage::Format_ARGB32_Premultiplied);
+    if (!g.image.isNull()) {
+        g.image.fill(Qt::transparent);
+        QPainter p(&g.image);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        QPen pen(QColor::fromRgb(key.color));
+        pen.setWidthF(key.pen);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(hx + key.fx / 4.0, hy + key.fy / 4.0), key.rx, key.ry);
+        p.end();
+        bytes += g.image.sizeInBytes();
+    }
+    return *cache.insert(key, g);
+}
+
+void paintEllipse(QPainter& painter, const QTransform& base, const DrawnEllipse& e, double s, bool vector)
 {
     if (!(e.penWidth > 0) || !(e.rx >= 0) || !(e.ry >= 0))
         return;
+    if (!vector && base.type() <= QTransform::TxTranslate && painter.device()
+        && painter.device()->devType() == QInternal::Image && std::max(e.rx, e.ry) * s < 2048) {
+        const QPointF o = base.map(QPointF(e.cx * s, e.cy * s));
+        double ox = std::floor(o.x()), oy = std::floor(o.y());
+        int fx = static_cast<int>(std::lround((o.x() - ox) * 4));
+        int fy = static_cast<int>(std::lround((o.y() - oy) * 4));
+        if (fx == 4) { fx = 0; ox += 1; }
+        if (fy == 4) { fy = 0; oy += 1; }
+        if (std::fabs(ox) < 1e6 && std::fabs(oy) < 1e6) {
+            const GlyphImage& g = ellipseImage(EllipseKey{e.rx * s, e.ry * s, e.penWidth * s, e.color, fx, fy});
+            if (!g.image.isNull()) {
+                painter.setTransform(QTransform());
+                painter.drawImage(QPoint(static_cast<int>(ox) + g.offset.x(), static_cast<int>(oy) + g.offset.y()),
+                                  g.image);
+                painter.setTransform(base);
+                return;
+            }
+        }
+    }
     QPen pen(QColor::fromRgb(e.color));
     pen.setWidthF(e.penWidth * s);
     painter.setPen(pen);
@@ -365,7 +432,7 @@ void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTw
         }
         if (const auto* e = std::get_if<DrawnEllipse>(&items[i])) {
             painter.setTransform(base);
-            paintEllipse(painter, *e, s);
+            paintEllipse(painter, base, *e, s, options.glyphOutlines);
             continue;
         }
         const auto& c = std::get<DrawnCircle>(items[i]);

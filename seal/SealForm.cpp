@@ -2,7 +2,6 @@
 
 #include "seal/OffsetCurve.h"
 
-#include <QPolygonF>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -101,34 +100,42 @@ bool shrinkFont(Surface& s, double need, double avail)
 // The x range, relative to x0, of a box's part within y0..y1; false when none.
 bool xRangeInStrip(const GlyphBox& box, double y0, double y1, double x0, double& lo, double& hi)
 {
-    QPolygonF poly;
-    for (const QPointF& p : box)
-        poly << p;
-    // Clip by y >= y0, then y <= y1 (Sutherland-Hodgman).
-    auto clip = [](const QPolygonF& in, double y, bool keepBelow) {
-        QPolygonF out;
-        const int n = int(in.size());
-        for (int i = 0; i < n; ++i) {
-            const QPointF a = in[i], b = in[(i + 1) % n];
+    double top = box[0].y(), bottom = top;
+    for (const QPointF& p : box) {
+        top = std::min(top, p.y());
+        bottom = std::max(bottom, p.y());
+    }
+    if (bottom < y0 || top > y1)
+        return false;
+    // Clip by y >= y0, then y <= y1 (Sutherland-Hodgman): at most 8 corners.
+    struct Poly {
+        QPointF p[12];
+        int n = 0;
+    };
+    auto clip = [](const Poly& in, double y, bool keepBelow) {
+        Poly out;
+        for (int i = 0; i < in.n; ++i) {
+            const QPointF a = in.p[i], b = in.p[(i + 1) % in.n];
             const bool ina = keepBelow ? a.y() >= y : a.y() <= y;
             const bool inb = keepBelow ? b.y() >= y : b.y() <= y;
             if (ina)
-                out << a;
-            if (ina != inb) {
-                const double t = (y - a.y()) / (b.y() - a.y());
-                out << QPointF(a.x() + t * (b.x() - a.x()), y);
-            }
+                out.p[out.n++] = a;
+            if (ina != inb)
+                out.p[out.n++] = QPointF(a.x() + (y - a.y()) / (b.y() - a.y()) * (b.x() - a.x()), y);
         }
         return out;
     };
+    Poly poly;
+    for (const QPointF& p : box)
+        poly.p[poly.n++] = p;
     poly = clip(clip(poly, y0, true), y1, false);
-    if (poly.isEmpty())
+    if (poly.n == 0)
         return false;
     lo = std::numeric_limits<double>::max();
     hi = std::numeric_limits<double>::lowest();
-    for (const QPointF& p : poly) {
-        lo = std::min(lo, p.x() - x0);
-        hi = std::max(hi, p.x() - x0);
+    for (int i = 0; i < poly.n; ++i) {
+        lo = std::min(lo, poly.p[i].x() - x0);
+        hi = std::max(hi, poly.p[i].x() - x0);
     }
     return true;
 }
@@ -227,7 +234,8 @@ std::vector<GlyphBox> drawCurvedName(Surface& s, const RingGeometry& g, const Se
     double sigma = 1, gap = 0, blankScale = 1;
     for (int round = 0;; ++round) {
         const double em = emOf(s);
-        const OffsetCurve curve(g.cx, g.cy, g.ax, g.ay, dTop + em);
+        const auto curveP = OffsetCurve::shared(g.cx, g.cy, g.ax, g.ay, dTop + em);
+        const OffsetCurve& curve = *curveP;
         double avail = curve.length();
         if (centred)
             avail = curve.arcAtAngle(span / 2) - curve.arcAtAngle(-span / 2);
@@ -316,7 +324,8 @@ std::vector<GlyphBox> drawCode(Surface& s, const RingGeometry& g, const SealForm
         if (!(em > 0))
             return boxes;
         // Spacing measured along the glyphs' tops, the inner and tighter side.
-        const OffsetCurve tops(g.cx, g.cy, g.ax, g.ay, g.rim + kFitMargin + em);
+        const auto topsP = OffsetCurve::shared(g.cx, g.cy, g.ax, g.ay, g.rim + kFitMargin + em);
+        const OffsetCurve& tops = *topsP;
         // The lower arc between about 4 and 8 o'clock, clear of a name that
         // fills its upper arc.
         const double avail = tops.arcAtAngle(230) - tops.arcAtAngle(130);
@@ -366,7 +375,8 @@ GlyphBox drawMidText(Surface& s, const RingGeometry& g, const SealForm& form)
     if (!(em > 0) || form.midText.isEmpty())
         return {};
     const double w = s.TextWidth(form.midText);
-    const OffsetCurve inner(g.cx, g.cy, g.ax, g.ay, g.rim + kFitMargin);
+    const auto innerP = OffsetCurve::shared(g.cx, g.cy, g.ax, g.ay, g.rim + kFitMargin);
+    const OffsetCurve& inner = *innerP;
     double limit = 2 * std::min(inner.halfWidthAt(-em / 2), inner.halfWidthAt(em / 2));
     if (form.midTextWidth > 0)
         limit = std::min(limit, form.midTextWidth);
@@ -405,7 +415,8 @@ std::vector<GlyphBox> drawFittedLowerLines(Surface& s, const RingGeometry& g, co
     s.setFontSize(t.fontSize * 0.85f);
     if (!(emOf(s) > 0))
         return boxes;
-    const OffsetCurve inner(g.cx, g.cy, g.ax, g.ay, g.rim + kFitMargin);
+    const auto innerP = OffsetCurve::shared(g.cx, g.cy, g.ax, g.ay, g.rim + kFitMargin);
+    const OffsetCurve& inner = *innerP;
     const double innerY = g.ay - g.rim - kFitMargin;
     // The lowest line sits about two thirds of the way down to the band; the
     // others stack above it, all below the sign or middle line.
