@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <png.h>
+#include <zlib.h>
 #include <cmath>
 #include <csetjmp>
 #include <QDir>
@@ -35,10 +36,12 @@ void appendPng(png_structp png, png_bytep data, size_t length)
 }
 void flushPng(png_structp) {}
 
-// PNG through libpng, for the two choices Qt's writer does not offer: no row
-// filter and zlib level 1. A seal is flat colour on a plain ground, so
-// filtering gains little: about 8 % larger files than level 6 with adaptive
-// filters, in about a third of the time. Records the resolution (pHYs).
+// PNG through libpng, for the choices Qt's writer does not offer: no row
+// filter and zlib's run-length strategy. A seal is long runs of one colour on
+// a plain ground, which is what Z_RLE looks for: on 300-pixel seals it made
+// files 18 % smaller than level 1's default strategy in two thirds of the
+// time (libdeflate and libspng were tried too: no smaller, no faster, and a
+// library more). Records the resolution (pHYs).
 // Returns false when libpng reports an error. Only plain data lives in this
 // frame, as longjmp requires.
 // With a palette (256 colours with their alpha), image is one byte a pixel
@@ -74,6 +77,7 @@ bool encodePng(const QImage& image, int dotsPerMeter, const PngPalette* palette,
                  PNG_RESOLUTION_METER);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_compression_level(png, 1);
+    png_set_compression_strategy(png, Z_RLE);
     png_write_info(png, info);
     // Qt's 32-bit pixels lie in memory as B, G, R, A (or an unused byte).
     if (!palette) {
