@@ -1,8 +1,20 @@
-// Draw of the default seal at screen size and its raster at 600 dpi, and the
-// `plomet render` command as a whole (process start to exit).
+// Draw of the default seal at screen size and its raster at 600 dpi, the
+// `plomet render` command as a whole (process start to exit), and batches of
+// distinct seals: in process (draw and PNG bytes) and through the command.
+//
+// Distinct seals are the real case: set A is 1000 different names in 黑体
+// 12 pt bold, set B 1000 names over four faces, 10 to 14 pt, bold or not,
+// three colours, spacing 0 to 2 (tests/common/SealSets.h). Figures for one
+// seal drawn again and again measure the caches and are labelled so.
+//
+// PLOMET_BENCH_CLI=/path/to/plomet times another build of the command (to
+// compare before and after in one run).
+#include "formats/Export.h"
+#include "formats/PmfFile.h"
 #include "seal/Fonts.h"
 #include "seal/Plomet.h"
 #include "seal/Render.h"
+#include "SealSets.h"
 
 #include <QGuiApplication>
 #include <QDir>
@@ -12,6 +24,12 @@
 #include <benchmark/benchmark.h>
 
 namespace {
+
+QString cliPath()
+{
+    const QString other = qEnvironmentVariable("PLOMET_BENCH_CLI");
+    return other.isEmpty() ? QStringLiteral(PLOMET_CLI_PATH) : other;
+}
 
 void BM_DrawScreen(benchmark::State& state)
 {
@@ -119,7 +137,7 @@ void BM_RenderCommand(benchmark::State& state)
     for (auto _ : state) {
         QProcess p;
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral(PLOMET_CLI_PATH), {QStringLiteral("render"), QStringLiteral("-o"), out});
+        p.start(cliPath(), {QStringLiteral("render"), QStringLiteral("-o"), out});
         if (!p.waitForFinished(30000) || p.exitCode() != 0) {
             state.SkipWithError("plomet render failed");
             break;
@@ -129,7 +147,8 @@ void BM_RenderCommand(benchmark::State& state)
 BENCHMARK(BM_RenderCommand)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20)
     ->Repetitions(3)->ReportAggregatesOnly(true);
 
-// A folder of 1000 description files (one written by `plomet write`, copied).
+// A folder of 1000 copies of one description file: one seal drawn again and
+// again, which measures the caches (labelled "repeated seal").
 const QStringList& batchInputs(QTemporaryDir& dir)
 {
     static QStringList inputs;
@@ -147,8 +166,8 @@ const QStringList& batchInputs(QTemporaryDir& dir)
     return inputs;
 }
 
-// Batch throughput: 1000 description files to PNG in one call.
-void BM_Batch(benchmark::State& state)
+// Repeated seal: 1000 copies of one description file to PNG in one call.
+void BM_BatchRepeatedSeal(benchmark::State& state)
 {
     static QTemporaryDir dir;
     const QStringList& inputs = batchInputs(dir);
@@ -159,7 +178,7 @@ void BM_Batch(benchmark::State& state)
     for (auto _ : state) {
         QProcess p;
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral(PLOMET_CLI_PATH), QStringList{QStringLiteral("render")} + inputs
+        p.start(cliPath(), QStringList{QStringLiteral("render")} + inputs
                     + QStringList{QStringLiteral("-d"), out, QStringLiteral("--dpi"), QString::number(state.range(0))});
         if (!p.waitForFinished(600000) || p.exitCode() != 0) {
             state.SkipWithError("plomet render failed");
@@ -169,8 +188,143 @@ void BM_Batch(benchmark::State& state)
     state.counters["seals_per_s"] =
         benchmark::Counter(double(inputs.size()) * double(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_Batch)->Arg(96)->Arg(600)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)
+BENCHMARK(BM_BatchRepeatedSeal)->Arg(96)->Arg(600)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)
     ->Repetitions(3)->ReportAggregatesOnly(true);
+
+// The description files of a set of 1000 distinct seals, written once into
+// a tmpfs folder (so the disk is not what is timed).
+const QStringList& distinctInputs(plomet::test::SealSet set)
+{
+    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/plomet-bench-XXXXXX")
+                                                                       : QDir::tempPath() + QStringLiteral("/plomet-bench-XXXXXX"));
+    static QStringList inputs[2];
+    QStringList& files = inputs[set == plomet::test::SealSet::A ? 0 : 1];
+    if (!files.isEmpty())
+        return files;
+    const QString tag = set == plomet::test::SealSet::A ? QStringLiteral("A") : QStringLiteral("B");
+    int i = 0;
+    for (const auto& spec : plomet::test::sealSet(set, 1000)) {
+        plomet::Plomet seal;
+        seal.InitProperties();
+        spec.applyTo(seal);
+        const QString path = dir.filePath(QStringLiteral("%1-%2.PMF").arg(tag).arg(i++, 4, 10, QLatin1Char('0')));
+        plomet::SavePMF(seal, path);
+        files << path;
+    }
+    return files;
+}
+
+// Distinct seals through the command, as a user runs a batch: 1000
+// description files to 300 x 300 px PNGs (--dpi 210) in a tmpfs folder, the
+// process pinned to one core, its start included. range(0): 0 set A, 1 set B.
+// Every run starts with the program's caches empty (cold); the system's file
+// cache is warm after the first.
+void BM_BatchDistinctOneCore(benchmark::State& state)
+{
+    const auto set = state.range(0) == 0 ? plomet::test::SealSet::A : plomet::test::SealSet::B;
+    const QStringList& inputs = distinctInputs(set);
+    const QString out = QFileInfo(inputs.first()).absolutePath() + QStringLiteral("/out");
+    QDir().mkpath(out);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QFileInfo(inputs.first()).absolutePath());
+    for (auto _ : state) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral("taskset"), QStringList{QStringLiteral("-c"), QStringLiteral("0"), cliPath(),
+                                                       QStringLiteral("render")}
+                    + inputs + QStringList{QStringLiteral("-d"), out, QStringLiteral("--dpi"), QStringLiteral("210")});
+        if (!p.waitForFinished(600000) || p.exitCode() != 0) {
+            state.SkipWithError("plomet render failed");
+            break;
+        }
+    }
+    state.counters["ms_per_seal"] = benchmark::Counter(
+        double(inputs.size()) * double(state.iterations()) / 1000.0,
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_BatchDistinctOneCore)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// Distinct seals at 600 dpi on every core: seals per second.
+void BM_BatchDistinct600(benchmark::State& state)
+{
+    const QStringList& inputs = distinctInputs(plomet::test::SealSet::B);
+    const QString out = QFileInfo(inputs.first()).absolutePath() + QStringLiteral("/out600");
+    QDir().mkpath(out);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QFileInfo(inputs.first()).absolutePath());
+    for (auto _ : state) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(cliPath(), QStringList{QStringLiteral("render")} + inputs
+                    + QStringList{QStringLiteral("-d"), out, QStringLiteral("--dpi"), QStringLiteral("600")});
+        if (!p.waitForFinished(600000) || p.exitCode() != 0) {
+            state.SkipWithError("plomet render failed");
+            break;
+        }
+    }
+    state.counters["seals_per_s"] =
+        benchmark::Counter(double(inputs.size()) * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_BatchDistinct600)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)
+    ->Repetitions(5)->ReportAggregatesOnly(true);
+
+// In process, one thread: Draw and the PNG bytes at 210 dpi for each seal of
+// a set. range(0): 0 set A, 1 set B. range(1): 0 cold, every iteration a
+// new slice of 100 seals that this process has never drawn; 1 warm, the
+// same 100 seals every iteration.
+void BM_DrawEncodeDistinct(benchmark::State& state)
+{
+    const auto set = state.range(0) == 0 ? plomet::test::SealSet::A : plomet::test::SealSet::B;
+    const bool warm = state.range(1) == 1;
+    constexpr int kSlice = 100;
+    // Generated before the clock runs: many cold slices, one warm one.
+    // Enough for every iteration of every repetition; the slice at 0 is
+    // the warm one, which the cold runs never reach.
+    static std::vector<plomet::test::SealSpec> specs[2];
+    static size_t coldOffset[2] = {0, 0};
+    auto& all = specs[state.range(0)];
+    if (all.empty())
+        all = plomet::test::sealSet(set, 8000, state.range(0) == 0 ? 0 : 8000);
+    plomet::ExportOptions options;
+    options.dpi = 210;
+    size_t offset = 0;
+    size_t& nextCold = coldOffset[state.range(0)];
+    plomet::Plomet seal;
+    for (auto _ : state) {
+        if (!warm) {
+            nextCold = nextCold + kSlice < all.size() ? nextCold + kSlice : kSlice;
+            offset = nextCold;
+        }
+        for (int i = 0; i < kSlice; ++i) {
+            seal.InitProperties();
+            all[offset + static_cast<size_t>(i)].applyTo(seal);
+            seal.Draw();
+            benchmark::DoNotOptimize(plomet::exportBytes(*seal.image(), QStringLiteral("png"), options));
+        }
+    }
+    state.counters["ms_per_seal"] = benchmark::Counter(
+        double(kSlice) * double(state.iterations()) / 1000.0,
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_DrawEncodeDistinct)->Args({0, 0})->Args({0, 1})->Args({1, 0})->Args({1, 1})
+    ->ArgNames({"setB", "warm"})->Unit(benchmark::kMillisecond)->Iterations(25)->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+// In process, one thread: the same seal again and again (caches warm;
+// labelled as such), for comparison with the distinct seals above.
+void BM_DrawEncodeRepeatedSeal(benchmark::State& state)
+{
+    plomet::ExportOptions options;
+    options.dpi = 210;
+    plomet::Plomet seal;
+    seal.InitProperties();
+    for (auto _ : state) {
+        seal.Draw();
+        benchmark::DoNotOptimize(plomet::exportBytes(*seal.image(), QStringLiteral("png"), options));
+    }
+}
+BENCHMARK(BM_DrawEncodeRepeatedSeal)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 
 } // namespace
 

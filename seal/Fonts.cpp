@@ -200,6 +200,15 @@ QList<char32_t> missingGlyphs(const QString& face, const QString& text)
 {
     // Answers per face and character are kept: a batch asks the same ones.
     thread_local QHash<QString, QHash<char32_t, bool>> known;
+    // Bounded: names in many faces with many characters forget the answers
+    // kept so far rather than grow without end (a few thousand characters in
+    // a handful of faces is a large batch).
+    thread_local qsizetype answers = 0;
+    constexpr qsizetype kMaxAnswers = 16384;
+    if (answers >= kMaxAnswers) {
+        known.clear();
+        answers = 0;
+    }
     QHash<char32_t, bool>& drawable = known[face];
     const QFont font = makeFont(face, 16, 400);
     QList<char32_t> missing;
@@ -221,6 +230,7 @@ QList<char32_t> missingGlyphs(const QString& face, const QString& text)
             if (layout.glyphRuns().isEmpty())
                 ok = false;
             it = drawable.insert(cp, ok);
+            ++answers;
         }
         if (!*it)
             missing << cp;
