@@ -146,7 +146,7 @@ void frmMain::loadGuarded(const QString& path)
         try {
             LoadPMF(Plomet1(), path);
         } catch (const PlometError& e) {
-            if (e.kind() == PlometError::Kind::Format && e.message() == kBadFormatMessage) {
+            if (e.kind() == PlometError::Kind::BadHeader) {
                 badHeader = true;
                 return;
             }

@@ -296,7 +296,7 @@ PmfValues decodePMF(const QByteArray& bytes)
     const bool ok1 = l1 && *l1 == h1;
     const bool ok2 = l2 && *l2 == h2;
     if (!ok1 || !ok2)
-        formatError(kBadFormatMessage);
+        throw PlometError(PlometError::Kind::BadHeader, kBadFormatMessage);
 
     if (bytes.size() > kPmfMaxBytes)
         formatError(QStringLiteral("文件有 %1 字节,超过 1 MiB 的上限,不是电子公章描述文件。").arg(bytes.size()));
@@ -368,7 +368,7 @@ PmfValues readPMF(const QString& path)
     try {
         return decodePMF(bytes);
     } catch (const PlometError& e) {
-        if (e.message() == kBadFormatMessage)
+        if (e.kind() == PlometError::Kind::BadHeader)
             throw;
         throw PlometError(e.kind(), QStringLiteral("描述文件“%1”有误:%2").arg(nativePath(path), e.message()));
     }

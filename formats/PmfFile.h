@@ -75,8 +75,8 @@ void assignPmfValues(Plomet& seal, const PmfValues& values);
 // kPmfMaxBytes; nothing is produced then.
 QByteArray encodePMF(const PmfValues& values);
 
-// Reads the bytes of a file. Throws PlometError (Kind::Format): exactly
-// kBadFormatMessage when line 1 or 2 is not the header, otherwise a message
+// Reads the bytes of a file. Throws PlometError: Kind::BadHeader with exactly
+// kBadFormatMessage when line 1 or 2 is not the header, otherwise Kind::Format with a message
 // naming the line, the value and the problem. A file that ends after its
 // header but before line 20 gives empty text, 0 or False for the rest.
 PmfValues decodePMF(const QByteArray& bytes);
@@ -109,7 +109,7 @@ void SavePMF(const PmfValues& values, const QString& path);
 
 // Reads path and assigns its values to the seal, one plain property write per
 // value in file order; does not draw. The whole file is checked first: on any
-// problem nothing is assigned and PlometError is thrown — Kind::Format with
+// problem nothing is assigned and PlometError is thrown — Kind::BadHeader with
 // exactly kBadFormatMessage for a wrong header, Kind::Format naming the path,
 // the line and the problem for a bad value, Kind::File for a file that cannot
 // be read.

@@ -9,7 +9,10 @@ namespace plomet {
 
 class PlometError : public std::runtime_error {
 public:
-    enum class Kind { TypeMismatch, Overflow, File, Format, Platform };
+    // BadHeader: a file that is not a seal description file at all (its
+    // first two lines are not the header); the one failure users know by
+    // its fixed message.
+    enum class Kind { TypeMismatch, Overflow, File, Format, Platform, BadHeader };
     PlometError(Kind kind, const QString& message)
         : std::runtime_error(message.toStdString()), kind_(kind), message_(message) {}
     Kind kind() const noexcept { return kind_; }

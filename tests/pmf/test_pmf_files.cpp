@@ -135,7 +135,7 @@ TEST(PmfFiles, RejectedFilesChangeNothing)
             LoadPMF(s, path);
             ADD_FAILURE() << r.name << ": accepted";
         } catch (const PlometError& e) {
-            EXPECT_EQ(e.kind(), PlometError::Kind::Format) << r.name;
+            EXPECT_EQ(e.kind(), r.badHeader ? PlometError::Kind::BadHeader : PlometError::Kind::Format) << r.name;
             if (r.badHeader) {
                 EXPECT_EQ(e.message(), kBadFormatMessage) << r.name;
             } else {
