@@ -2,6 +2,8 @@
 // The command line `plomet`: one small function per command. Each takes the
 // arguments after the command's name, prints a one-line error on stderr on
 // failure and returns the process exit code.
+#include "seal/SettingText.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -21,17 +23,14 @@ int cmdShow(QStringList args);
 int cmdWrite(QStringList args);
 int cmdStamp(QStringList args);
 
-// Assigns one setting as `--set NAME=VALUE` gives it: NAME is one of the
-// fourteen property names or Width / Height (twips, or millimetres with an
-// "mm" suffix), any letter case; VALUE is written as the description file
-// writes it (plain decimal numbers, True / False, text as it is; an empty
-// value is the empty text). Throws PlometError naming the setting and why.
-void applySetting(Plomet& seal, const QString& name, const QString& value);
-// The same for "NAME=VALUE" in one string.
-void applySetting(Plomet& seal, const QString& assignment);
+// applySetting and settingNames (SettingText.h) assign the seal's values by
+// name, as --set gives them.
 
-// The names applySetting knows, in property order, then Width and Height.
-QStringList settingNames();
+// Applies preset `name` (one of presetNames()) through applySetting, in its
+// order. Throws PlometError for a name that is not a preset, listing them.
+void applyPreset(Plomet& seal, const QString& name);
+// Empty when `name` is a preset; otherwise the one line saying so.
+QString presetProblem(const QString& name);
 
 // The one line printed on stderr for a failure: "plomet: <message>".
 void printError(const QString& message);

@@ -37,6 +37,10 @@ const char kRenderHelp[] =
     "  -d, --directory DIR   batch: the folder for the images (made when it\n"
     "                        does not exist)\n"
     "  --format EXT          batch: png (default), bmp, svg or pdf\n"
+    "  --preset NAME         start from a common seal: 公章 (round, 42 mm, 1.2 mm\n"
+    "                        band, star), 合同专用章 or 财务专用章 (round, 40 mm,\n"
+    "                        1 mm band), 发票专用章 (oval 40 x 30 mm); the size is\n"
+    "                        the outer edge of the band; --set applies after it\n"
     "  --set NAME=VALUE      assign a property before drawing; NAME is one of\n"
     "                        ShowStar ShowDate FontBold MidSign StarSize Degree\n"
     "                        pText pText1 ForeColor FontName FontSize Space\n"
@@ -92,13 +96,15 @@ QStringList glyphWarnings(const Plomet& seal)
 
 // Draws one seal (a new one, or the description file's) with the settings
 // applied, and writes it. Returns the glyph warnings.
-QStringList renderOne(const QString& pmf, const QStringList& settings, const QString& output,
-                      const ExportOptions& options)
+QStringList renderOne(const QString& pmf, const QString& preset, const QStringList& settings,
+                      const QString& output, const ExportOptions& options)
 {
     Plomet seal;
     seal.InitProperties();
     if (!pmf.isEmpty())
         LoadPMF(seal, pmf);
+    if (!preset.isEmpty())
+        applyPreset(seal, preset);
     for (const QString& assignment : settings)
         applySetting(seal, assignment);
     const QStringList warnings = glyphWarnings(seal);
@@ -109,7 +115,7 @@ QStringList renderOne(const QString& pmf, const QStringList& settings, const QSt
 
 // Renders every input on all cores; one line per failure, in input order.
 int renderBatch(const QStringList& inputs, const QString& dir, const QString& format,
-                const QStringList& settings, const ExportOptions& options)
+                const QString& preset, const QStringList& settings, const ExportOptions& options)
 {
     std::vector<QString> errors(static_cast<size_t>(inputs.size()));
     std::vector<QStringList> warnings(static_cast<size_t>(inputs.size()));
@@ -137,7 +143,7 @@ int renderBatch(const QStringList& inputs, const QString& dir, const QString& fo
             const QString out = QDir(dir).filePath(QFileInfo(inputs[i]).completeBaseName()
                                                    + QLatin1Char('.') + format);
             try {
-                warnings[static_cast<size_t>(i)] = renderOne(inputs[i], settings, out, options);
+                warnings[static_cast<size_t>(i)] = renderOne(inputs[i], preset, settings, out, options);
             } catch (const PlometError& e) {
                 errors[static_cast<size_t>(i)] = QDir::toNativeSeparators(inputs[i]) + QStringLiteral(": ") + e.message();
             } catch (const std::exception& e) {
@@ -184,11 +190,13 @@ int cmdRender(QStringList args)
                                        QStringLiteral("EXT"), QStringLiteral("png"));
     const QCommandLineOption setOpt(QStringLiteral("set"), QStringLiteral("property"),
                                     QStringLiteral("NAME=VALUE"));
+    const QCommandLineOption presetOpt(QStringLiteral("preset"), QStringLiteral("preset"),
+                                       QStringLiteral("NAME"));
     const QCommandLineOption dpiOpt(QStringLiteral("dpi"), QStringLiteral("resolution"),
                                     QStringLiteral("N"), QStringLiteral("96"));
     const QCommandLineOption transparentOpt(QStringLiteral("transparent"), QStringLiteral("no background"));
     const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
-    parser.addOptions({outputOpt, dirOpt, formatOpt, setOpt, dpiOpt, transparentOpt, helpOpt});
+    parser.addOptions({outputOpt, dirOpt, formatOpt, presetOpt, setOpt, dpiOpt, transparentOpt, helpOpt});
 
     args.prepend(QStringLiteral("plomet render"));
     if (!parser.parse(args)) {
@@ -228,6 +236,15 @@ int cmdRender(QStringList args)
                        .arg(exportFormats().join(QStringLiteral(", ")), parser.value(formatOpt)));
         return kExitUsage;
     }
+    if (parser.values(presetOpt).size() > 1) {
+        printError(QStringLiteral("--preset given more than once"));
+        return kExitUsage;
+    }
+    const QString preset = parser.value(presetOpt);
+    if (parser.isSet(presetOpt) && !presetProblem(preset).isEmpty()) {
+        printError(presetProblem(preset));
+        return kExitUsage;
+    }
     ExportOptions options;
     const auto dpi = parseStrictNumber(parser.value(dpiOpt));
     if (!dpi || !(*dpi > 0) || *dpi > 100000) {
@@ -244,13 +261,13 @@ int cmdRender(QStringList args)
             printError(QStringLiteral("cannot make the folder '%1'").arg(QDir::toNativeSeparators(dir)));
             return kExitFailed;
         }
-        return renderBatch(inputs, dir, format, parser.values(setOpt), options);
+        return renderBatch(inputs, dir, format, preset, parser.values(setOpt), options);
     }
     const QString output = parser.value(outputOpt);
     try {
         exportFormatOf(output);   // an unknown extension fails before any work
         const QStringList warnings =
-            renderOne(inputs.isEmpty() ? QString() : inputs.first(), parser.values(setOpt), output, options);
+            renderOne(inputs.isEmpty() ? QString() : inputs.first(), preset, parser.values(setOpt), output, options);
         for (const QString& w : warnings)
             printError(w);
     } catch (const PlometError& e) {

@@ -3,154 +3,26 @@
 #include "seal/Errors.h"
 #include "seal/NumberText.h"
 #include "seal/Plomet.h"
+#include "seal/Presets.h"
 
-#include <QTextStream>
-#include <cmath>
 #include <cstdio>
 
 namespace plomet {
 
-namespace {
-
-[[noreturn]] void bad(const QString& name, const QString& value, const QString& what)
+QString presetProblem(const QString& name)
 {
-    throw PlometError(PlometError::Kind::TypeMismatch,
-                      QStringLiteral("设置 %1 的值“%2”无效：%3").arg(name, value, what));
+    if (presetSettings(name))
+        return QString();
+    return QStringLiteral("unknown preset '%1' (known: %2)").arg(name, presetNames().join(QStringLiteral(", ")));
 }
 
-double number(const QString& name, const QString& value)
+void applyPreset(Plomet& seal, const QString& name)
 {
-    const auto d = parseStrictNumber(value);
-    if (!d)
-        bad(name, value, QStringLiteral("不是数字"));
-    return *d;
-}
-
-bool boolean(const QString& name, const QString& value)
-{
-    const QString v = value.trimmed();
-    if (v.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (v.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-        return false;
-    if (const auto d = parseStrictNumber(v))
-        return *d != 0;
-    bad(name, value, QStringLiteral("应为 True 或 False"));
-}
-
-int16_t integer(const QString& name, const QString& value)
-{
-    const auto r = toInteger16(number(name, value));
-    if (!r)
-        bad(name, value, QStringLiteral("超出整数范围 -32768 至 32767"));
-    return *r;
-}
-
-int32_t longValue(const QString& name, const QString& value)
-{
-    const auto r = toLong32(number(name, value));
-    if (!r)
-        bad(name, value, QStringLiteral("超出长整数范围"));
-    return *r;
-}
-
-float single(const QString& name, const QString& value)
-{
-    const auto r = toSingle(number(name, value));
-    if (!r)
-        bad(name, value, QStringLiteral("超出单精度数范围"));
-    return *r;
-}
-
-// Twips, or millimetres with an "mm" suffix (42mm is 2381 twips).
-float length(const QString& name, const QString& value)
-{
-    QString v = value.trimmed();
-    double factor = 1;
-    if (v.endsWith(QLatin1String("mm"), Qt::CaseInsensitive)) {
-        v.chop(2);
-        factor = 1440.0 / 25.4;
-    }
-    const auto d = parseStrictNumber(v);
-    if (!d)
-        bad(name, value, QStringLiteral("不是长度（缇，或带 mm 的毫米数）"));
-    // Millimetres go to whole twips.
-    const auto r = toSingle(factor == 1 ? *d : roundHalfEven(*d * factor));
-    if (!r)
-        bad(name, value, QStringLiteral("超出单精度数范围"));
-    return *r;
-}
-
-struct Setting {
-    const char* name;
-    void (*apply)(Plomet&, const QString& name, const QString& value);
-};
-
-const Setting kSettings[] = {
-    {"ShowStar", [](Plomet& s, const QString& n, const QString& v) { s.setShowStar(boolean(n, v)); }},
-    {"ShowDate", [](Plomet& s, const QString& n, const QString& v) { s.setShowDate(boolean(n, v)); }},
-    {"FontBold", [](Plomet& s, const QString& n, const QString& v) { s.setFontBold(boolean(n, v)); }},
-    {"MidSign", [](Plomet& s, const QString&, const QString& v) { s.setMidSign(v); }},
-    {"StarSize", [](Plomet& s, const QString& n, const QString& v) { s.setStarSize(integer(n, v)); }},
-    {"Degree", [](Plomet& s, const QString& n, const QString& v) { s.setDegree(number(n, v)); }},
-    {"pText", [](Plomet& s, const QString&, const QString& v) { s.setPText(v); }},
-    {"pText1", [](Plomet& s, const QString&, const QString& v) { s.setPText1(v); }},
-    {"ForeColor", [](Plomet& s, const QString& n, const QString& v) { s.setForeColor(longValue(n, v)); }},
-    {"FontName", [](Plomet& s, const QString&, const QString& v) { s.setFontName(v); }},
-    {"FontSize", [](Plomet& s, const QString& n, const QString& v) { s.setFontSize(single(n, v)); }},
-    {"Space", [](Plomet& s, const QString& n, const QString& v) { s.setSpace(longValue(n, v)); }},
-    {"BackColor", [](Plomet& s, const QString& n, const QString& v) { s.setBackColor(longValue(n, v)); }},
-    {"rText", [](Plomet& s, const QString&, const QString& v) { s.setRText(v); }},
-    {"Shape", [](Plomet& s, const QString& n, const QString& v) {
-         Shape shape;
-         if (!parseShape(v, shape))
-             bad(n, v, QStringLiteral("应为 Round 或 Oval"));
-         s.setShape(shape);
-     }},
-    {"RingWidth", [](Plomet& s, const QString& n, const QString& v) { s.setRingWidth(length(n, v)); }},
-    {"InnerRing", [](Plomet& s, const QString& n, const QString& v) { s.setInnerRing(length(n, v)); }},
-    {"InnerRingGap", [](Plomet& s, const QString& n, const QString& v) { s.setInnerRingGap(length(n, v)); }},
-    {"CodeText", [](Plomet& s, const QString&, const QString& v) { s.setCodeText(v); }},
-    {"CodeFontName", [](Plomet& s, const QString&, const QString& v) { s.setCodeFontName(v); }},
-    {"CodeFontSize", [](Plomet& s, const QString& n, const QString& v) { s.setCodeFontSize(single(n, v)); }},
-    {"CodeSpace", [](Plomet& s, const QString& n, const QString& v) { s.setCodeSpace(length(n, v)); }},
-    {"MidText", [](Plomet& s, const QString&, const QString& v) { s.setMidText(v); }},
-    {"MidFontSize", [](Plomet& s, const QString& n, const QString& v) { s.setMidFontSize(single(n, v)); }},
-    {"MidTextWidth", [](Plomet& s, const QString& n, const QString& v) { s.setMidTextWidth(length(n, v)); }},
-    {"Fit", [](Plomet& s, const QString& n, const QString& v) { s.setFit(boolean(n, v)); }},
-    {"Width", [](Plomet& s, const QString& n, const QString& v) { s.setWidth(length(n, v)); }},
-    {"Height", [](Plomet& s, const QString& n, const QString& v) { s.setHeight(length(n, v)); }},
-};
-
-} // namespace
-
-QStringList settingNames()
-{
-    QStringList out;
-    for (const auto& s : kSettings)
-        out << QLatin1String(s.name);
-    return out;
-}
-
-void applySetting(Plomet& seal, const QString& name, const QString& value)
-{
-    for (const auto& s : kSettings) {
-        if (name.compare(QLatin1String(s.name), Qt::CaseInsensitive) == 0) {
-            s.apply(seal, QLatin1String(s.name), value);
-            return;
-        }
-    }
-    throw PlometError(PlometError::Kind::Format,
-                      QStringLiteral("未知的设置名“%1”（可用：%2）").arg(name, settingNames().join(QStringLiteral(", "))));
-}
-
-void applySetting(Plomet& seal, const QString& assignment)
-{
-    const qsizetype eq = assignment.indexOf(QLatin1Char('='));
-    if (eq <= 0)
-        throw PlometError(PlometError::Kind::Format,
-                          QStringLiteral("设置“%1”应写作 名称=值").arg(assignment));
-    applySetting(seal, assignment.left(eq).trimmed(), assignment.mid(eq + 1));
+    const std::optional<PresetValues> settings = presetSettings(name);
+    if (!settings)
+        throw PlometError(PlometError::Kind::Format, presetProblem(name));
+    for (const PresetValue& s : *settings)
+        applySetting(seal, s.first, s.second);
 }
 
 void printError(const QString& message)

@@ -13,13 +13,15 @@ namespace plomet {
 namespace {
 
 const char kWriteHelp[] =
-    "Usage: plomet write SEAL.PMF [--from OTHER.PMF] [--set NAME=VALUE]...\n"
+    "Usage: plomet write SEAL.PMF [--from OTHER.PMF] [--preset NAME] [--set NAME=VALUE]...\n"
     "\n"
     "Writes a seal description file: a brand-new seal, or the seal of\n"
-    "OTHER.PMF, with the settings applied in order. The file is replaced\n"
+    "OTHER.PMF, then the preset, then the settings in order. The file is replaced\n"
     "whole or not at all.\n"
     "\n"
     "  --from FILE        start from the seal in this description file\n"
+    "  --preset NAME      start from a common seal: 公章, 合同专用章, 财务专用章\n"
+    "                     or 发票专用章 (see plomet render --help)\n"
     "  --set NAME=VALUE   assign a property; NAME is one of rText pText pText1\n"
     "                     BackColor ForeColor FontName FontSize ShowStar\n"
     "                     MidSign StarSize Space Degree FontBold, or Width /\n"
@@ -37,8 +39,9 @@ int cmdWrite(QStringList args)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption fromOpt(QStringLiteral("from"), QStringLiteral("source file"), QStringLiteral("FILE"));
     const QCommandLineOption setOpt(QStringLiteral("set"), QStringLiteral("property"), QStringLiteral("NAME=VALUE"));
+    const QCommandLineOption presetOpt(QStringLiteral("preset"), QStringLiteral("preset"), QStringLiteral("NAME"));
     const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
-    parser.addOptions({fromOpt, setOpt, helpOpt});
+    parser.addOptions({fromOpt, presetOpt, setOpt, helpOpt});
     args.prepend(QStringLiteral("plomet write"));
     if (!parser.parse(args)) {
         printError(parser.errorText());
@@ -58,6 +61,14 @@ int cmdWrite(QStringList args)
         printError(QStringLiteral("--from given more than once"));
         return kExitUsage;
     }
+    if (parser.values(presetOpt).size() > 1) {
+        printError(QStringLiteral("--preset given more than once"));
+        return kExitUsage;
+    }
+    if (parser.isSet(presetOpt) && !presetProblem(parser.value(presetOpt)).isEmpty()) {
+        printError(presetProblem(parser.value(presetOpt)));
+        return kExitUsage;
+    }
     for (const QString& assignment : parser.values(setOpt)) {
         const QString name = assignment.left(assignment.indexOf(QLatin1Char('='))).trimmed();
         if (name.compare(QLatin1String("ShowDate"), Qt::CaseInsensitive) == 0) {
@@ -71,6 +82,8 @@ int cmdWrite(QStringList args)
         seal.InitProperties();
         if (parser.isSet(fromOpt))
             LoadPMF(seal, parser.value(fromOpt));
+        if (parser.isSet(presetOpt))
+            applyPreset(seal, parser.value(presetOpt));
         for (const QString& assignment : parser.values(setOpt))
             applySetting(seal, assignment);
         SavePMF(seal, files.first());

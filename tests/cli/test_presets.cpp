@@ -1,0 +1,173 @@
+// Presets: the documented sizes on paper (from the drawing model and from a
+// rendered picture), scaling with the size, and their order with --set.
+#include "CliRun.h"
+#include "formats/PmfFile.h"
+#include "seal/Plomet.h"
+#include "seal/Presets.h"
+#include "seal/SettingText.h"
+
+#include <gtest/gtest.h>
+#include <QImage>
+#include <QTemporaryDir>
+#include <variant>
+
+using namespace plomet;
+using plomet::test::runPlomet;
+
+namespace {
+
+constexpr double kTwipsPerMm = 1440.0 / 25.4;
+
+struct PresetRowT {
+    const char* name;
+    double widthMm, heightMm, bandMm;
+    const char* pText1;
+};
+const PresetRowT kRows[] = {
+    {"公章", 42, 42, 1.2, ""},
+    {"合同专用章", 40, 40, 1.0, "合同专用章"},
+    {"财务专用章", 40, 40, 1.0, "财务专用章"},
+    {"发票专用章", 40, 30, 1.0, ""},
+};
+
+// The band: the widest-reaching ellipse the seal drew.
+DrawnEllipse bandOf(const DrawingModel& model)
+{
+    DrawnEllipse band;
+    for (const DrawnItem& item : model.items)
+        if (const auto* e = std::get_if<DrawnEllipse>(&item))
+            if (e->rx + e->penWidth / 2 > band.rx + band.penWidth / 2)
+                band = *e;
+    return band;
+}
+
+TEST(Presets, SizesOnPaperFromTheDrawingModel)
+{
+    ASSERT_EQ(presetNames(), (QStringList{"公章", "合同专用章", "财务专用章", "发票专用章"}));
+    for (const PresetRowT& row : kRows) {
+        for (double askMm : {0.0, 30.0, 58.0}) {
+            const double k = askMm > 0 ? askMm / row.widthMm : 1.0;
+            Plomet seal;
+            seal.InitProperties();
+            const auto values = presetSettings(QString::fromUtf8(row.name), askMm);
+            ASSERT_TRUE(values);
+            for (const PresetValue& s : *values)
+                applySetting(seal, s.first, s.second);
+            EXPECT_TRUE(seal.Fit()) << row.name;
+            seal.Draw();
+            const DrawnEllipse band = bandOf(seal.image()->model());
+            const double outerW = 2 * (band.rx + band.penWidth / 2) / kTwipsPerMm;
+            const double outerH = 2 * (band.ry + band.penWidth / 2) / kTwipsPerMm;
+            // Whole twips for the control's size: within 0.02 mm.
+            EXPECT_NEAR(outerW, row.widthMm * k, 0.02) << row.name << " at " << askMm;
+            EXPECT_NEAR(outerH, row.heightMm * k, 0.02) << row.name << " at " << askMm;
+            EXPECT_NEAR(band.penWidth / kTwipsPerMm, row.bandMm * k, 0.01) << row.name;
+            EXPECT_EQ(seal.pText1(), QString::fromUtf8(row.pText1)) << row.name;
+            // Fonts scale with the size: the name's em in millimetres.
+            const double nameEmMm = seal.FontSize() * 25.4 / 72;
+            EXPECT_NEAR(nameEmMm / (row.widthMm * k), std::string(row.name) == "发票专用章" ? 4.2 / 40 : 0.15, 0.003)
+                << row.name;
+        }
+    }
+}
+
+TEST(Presets, InvoiceSealFollowsThePublishedLayout)
+{
+    Plomet seal;
+    seal.InitProperties();
+    const auto values = presetSettings(QStringLiteral("发票专用章"));
+    ASSERT_TRUE(values);
+    for (const PresetValue& s : *values)
+        applySetting(seal, s.first, s.second);
+    EXPECT_EQ(seal.shape(), Shape::Oval);
+    EXPECT_EQ(seal.FontName(), QStringLiteral("仿宋"));
+    EXPECT_NEAR(seal.FontSize() * 25.4 / 72, 4.2, 0.03);        // the name 4.2 mm
+    EXPECT_NEAR(seal.MidTextWidth() / kTwipsPerMm, 18 * 1.3, 0.02); // 18 characters 1.3 mm wide
+    EXPECT_EQ(seal.CodeFontName(), QStringLiteral("Arial"));
+    EXPECT_EQ(seal.pText(), QStringLiteral("发票专用章"));
+    EXPECT_FALSE(seal.ShowStar());
+    EXPECT_EQ(seal.ForeColor(), 255);
+}
+
+// The extent of the non-white pixels along the middle row and column.
+QSize inkExtent(const QImage& image)
+{
+    auto inked = [&](int x, int y) { return qGray(image.pixel(x, y)) < 200; };
+    int left = -1, right = -1, top = -1, bottom = -1;
+    const int my = image.height() / 2, mx = image.width() / 2;
+    for (int x = 0; x < image.width(); ++x)
+        if (inked(x, my)) {
+            if (left < 0)
+                left = x;
+            right = x;
+        }
+    for (int y = 0; y < image.height(); ++y)
+        if (inked(mx, y)) {
+            if (top < 0)
+                top = y;
+            bottom = y;
+        }
+    return QSize(right - left + 1, bottom - top + 1);
+}
+
+TEST(Presets, RenderedAt300DpiMeasuresTheDocumentedSize)
+{
+    QTemporaryDir dir;
+    for (const PresetRowT& row : kRows) {
+        const QString out = dir.filePath(QStringLiteral("p.png"));
+        const auto r = runPlomet({QStringLiteral("render"), QStringLiteral("--preset"), QString::fromUtf8(row.name),
+                                  QStringLiteral("--set"), QStringLiteral("MidText=91110000123456789X"),
+                                  QStringLiteral("--dpi"), QStringLiteral("300"), QStringLiteral("-o"), out});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QImage image(out);
+        ASSERT_FALSE(image.isNull());
+        const QSize ink = inkExtent(image);
+        // 300 dpi: 11.81 px a millimetre; a pixel of anti-aliasing either side.
+        const double pxPerMm = 300 / 25.4;
+        EXPECT_NEAR(ink.width() / pxPerMm, row.widthMm, 0.2) << row.name;
+        EXPECT_NEAR(ink.height() / pxPerMm, row.heightMm, 0.2) << row.name;
+        QFile::remove(out);
+    }
+}
+
+TEST(Presets, SetAppliesAfterThePresetWhereverItStands)
+{
+    QTemporaryDir dir;
+    const QString pmf = dir.filePath(QStringLiteral("s.PMF"));
+    for (bool setFirst : {false, true}) {
+        QStringList args{QStringLiteral("write"), pmf};
+        const QStringList preset{QStringLiteral("--preset"), QStringLiteral("合同专用章")};
+        const QStringList sets{QStringLiteral("--set"), QStringLiteral("FontSize=20"), QStringLiteral("--set"),
+                               QStringLiteral("pText1=(1)")};
+        args << (setFirst ? sets : preset) << (setFirst ? preset : sets);
+        const auto r = runPlomet(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        Plomet seal;
+        seal.InitProperties();
+        LoadPMF(seal, pmf);
+        EXPECT_EQ(seal.FontSize(), 20.0f) << "--set after the preset";
+        EXPECT_EQ(seal.pText1(), QStringLiteral("(1)"));
+        EXPECT_EQ(seal.FontName(), QStringLiteral("宋体")) << "the preset's own value stays";
+        EXPECT_EQ(seal.Width(), 2381.0f) << "40 mm across the band: 42 mm of control";
+    }
+}
+
+TEST(Presets, BadPresetsAreRefused)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("x.png"));
+    const struct { QStringList args; const char* says; } rows[] = {
+        {{"render", "--preset", "公 章", "-o", out}, "unknown preset '公 章' (known: 公章, 合同专用章, 财务专用章, 发票专用章)"},
+        {{"render", "--preset", "公章", "--preset", "公章", "-o", out}, "--preset given more than once"},
+        {{"write", dir.filePath("x.PMF"), "--preset", ""}, "unknown preset ''"},
+    };
+    for (const auto& row : rows) {
+        const auto r = runPlomet(row.args);
+        EXPECT_EQ(r.exitCode, 2) << row.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(row.says))) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+        EXPECT_FALSE(QFile::exists(dir.filePath("x.PMF")));
+    }
+}
+
+} // namespace
