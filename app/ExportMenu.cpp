@@ -1,6 +1,7 @@
 #include "app/ExportMenu.h"
 
 #include "app/StampDialog.h"
+#include "app/frmStyle.h"
 
 #include "platform/CommDlgs.h"
 #include "seal/Errors.h"
@@ -122,6 +123,10 @@ private:
         menu.reset();
         if (action.isEmpty())
             return;
+        if (action == QLatin1String("styleDialog")) {
+            frmStyle::showFor(widget_.seal());
+            return;
+        }
         QWidget* window = widget_.window();
         if (action == QLatin1String("stampPdf")) {
             guarded(window, QStringLiteral("盖章到PDF失败。"),
@@ -270,6 +275,8 @@ QMenu* sealContextMenu(QWidget* parent)
     exportAction->setObjectName(QStringLiteral("exportPicture"));
     QAction* stampAction = menu->addAction(kStampMenuText);
     stampAction->setObjectName(QStringLiteral("stampPdf"));
+    QAction* styleAction = menu->addAction(kStyleMenuText);
+    styleAction->setObjectName(QStringLiteral("styleDialog"));
     return menu;
 }
 

@@ -22,8 +22,9 @@ namespace plomet {
 class Plomet;
 class PlometWidget;
 
-// The text of the menu entry.
+// The texts of the menu entries.
 inline const QString kExportMenuText = QStringLiteral("导出图片…");
+inline const QString kStyleMenuText = QStringLiteral("样式…");
 
 // Asks for the format and, for PNG, the resolution and the transparency.
 class ExportDialog : public QDialog {
@@ -60,7 +61,8 @@ private:
 // a file that cannot be written only leaves the URL out.
 QMimeData* sealDragMimeData(const SealPicture& picture, const QString& fileFolder = QString());
 
-// The seal's context menu, owned by parent: kExportMenuText, then kStampMenuText.
+// The seal's context menu, owned by parent: kExportMenuText, kStampMenuText,
+// then kStyleMenuText (the "样式" dialog).
 QMenu* sealContextMenu(QWidget* parent);
 
 // Asks for format and options, then for the file (starting in initialDir), and

@@ -8,6 +8,7 @@
 #include "seal/Plomet.h"
 #include "app/frmMain.h"
 #include "platform/modFont.h"
+#include "app/frmStyle.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -171,6 +172,9 @@ void frmOption::buildControls()
     label(QStringLiteral("-1为自动。"), 3840, 5400, 1050, 210);
     cmdOption_ = button("cmdOption", QStringLiteral("更 改"), 1200, 6120, 1335, 375);
     cmdRefresh_ = button("cmdRefresh", QStringLiteral("应 用"), 3240, 6120, 1335, 375);
+    // The "样式" dialog edits the newer seal forms; its button sits beside
+    // the classic ones, so no classic field moves.
+    cmdStyle_ = button("cmdStyle", QStringLiteral("样 式…"), 4800, 6120, 1215, 375);
 
     // The texts the fields hold until ReadData replaces them.
     MidSign_->setText(QStringLiteral("★"));
@@ -185,7 +189,7 @@ void frmOption::buildControls()
     // Keyboard focus order, lowest position first.
     QWidget* const order[] = {rText_,  pText_,   pText1_,     cWidth_,  cHeight_,     cboFont_,
                               cboSize_, CharSpace_, cmdOption_, cmdColor_, chkStar_,    chkDist_,
-                              cboStarSize_, MidSign_, Degree_, chkFontBold_, cmdRefresh_};
+                              cboStarSize_, MidSign_, Degree_, chkFontBold_, cmdRefresh_, cmdStyle_};
     for (size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
     rText_->setFocus();
@@ -195,6 +199,10 @@ void frmOption::buildControls()
     connect(cmdColor_, &QPushButton::clicked, this, &frmOption::cmdColor_Click);
     connect(cmdOption_, &QPushButton::clicked, this, &frmOption::cmdOption_Click);
     connect(cmdRefresh_, &QPushButton::clicked, this, &frmOption::cmdRefresh_Click);
+    connect(cmdStyle_, &QPushButton::clicked, this, [this] {
+        if (main_)
+            frmStyle::showFor(main_->Plomet1());
+    });
 }
 
 void frmOption::Form_Load()

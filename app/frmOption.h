@@ -81,6 +81,7 @@ private:
     QLineEdit* Degree_ = nullptr;
     QPushButton* cmdOption_ = nullptr;
     QPushButton* cmdRefresh_ = nullptr;
+    QPushButton* cmdStyle_ = nullptr;   // opens the "样式" dialog
 };
 
 // A colour value 0x00BBGGRR as a QColor; a value with the top bit set names a

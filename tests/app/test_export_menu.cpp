@@ -122,7 +122,7 @@ TEST_F(ExportMenuTest, RightClickOnTheSealOffersExport)
         menu->close();
     });
     rightClickSeal();
-    EXPECT_EQ(entries, (QStringList{kExportMenuText, kStampMenuText}));
+    EXPECT_EQ(entries, (QStringList{kExportMenuText, kStampMenuText, kStyleMenuText}));
     EXPECT_FALSE(*dog);
     // The window's buttons stay as they are.
     QStringList buttons;

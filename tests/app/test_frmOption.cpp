@@ -642,6 +642,8 @@ TEST_F(SettingsDialog, WindowCaptionSizeLabelsAndPlaces)
         {"CharSpace", nullptr, 1800, 4800, 615, 375},  {"cmdColor", "更改颜色", 3600, 4800, 1335, 375},
         {"Degree", nullptr, 2055, 5430, 1575, 285},    {"cmdOption", "更 改", 1200, 6120, 1335, 375},
         {"cmdRefresh", "应 用", 3240, 6120, 1335, 375},
+        // Opens the "样式" dialog, beside the classic buttons.
+        {"cmdStyle", "样 式…", 4800, 6120, 1215, 375},
     };
     for (const Place& p : places) {
         QWidget* w = dlg_->findChild<QWidget*>(QLatin1String(p.name));
@@ -662,7 +664,7 @@ TEST_F(SettingsDialog, TabFollowsTheFocusOrder)
     const QStringList expected{"rText", "pText", "pText1", "cWidth", "cHeight", "cboFont",
                                "cboSize", "CharSpace", "cmdOption", "cmdColor", "chkStar",
                                "chkDist", "cboStarSize", "MidSign", "Degree", "chkFontBold",
-                               "cmdRefresh", "rText"};
+                               "cmdRefresh", "cmdStyle", "rText"};
     QStringList seen{QStringLiteral("rText")};
     QWidget* w = edit("rText");
     while (seen.size() < expected.size()) {

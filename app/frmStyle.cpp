@@ -1,0 +1,425 @@
+#include "app/frmStyle.h"
+
+#include "seal/Errors.h"
+#include "platform/Guard.h"
+#include "seal/Plomet.h"
+#include "seal/Presets.h"
+#include "seal/Render.h"
+#include "seal/SettingText.h"
+#include "seal/SealPicture.h"
+#include "platform/modFont.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace plomet {
+
+namespace {
+
+enum class Kind { Text, Length, Number, Font, Shape, Flag };
+
+// The fields, top to bottom: each edits the property of its name, through the
+// property's own text conversions.
+struct FieldRow {
+    const char* key;
+    const char* label;
+    Kind kind;
+};
+const FieldRow kFields[] = {
+    {"Shape", "形状", Kind::Shape},
+    {"RingWidth", "边框宽度", Kind::Length},
+    {"InnerRing", "内圈宽度", Kind::Length},
+    {"InnerRingGap", "内圈间距", Kind::Length},
+    {"CodeText", "防伪码", Kind::Text},
+    {"CodeFontName", "防伪码字体", Kind::Font},
+    {"CodeFontSize", "防伪码字号", Kind::Number},
+    {"CodeSpace", "防伪码间隔", Kind::Length},
+    {"MidText", "中间行", Kind::Text},
+    {"MidFontSize", "中间行字号", Kind::Number},
+    {"MidTextWidth", "中间行宽度", Kind::Length},
+    {"Fit", "按实章排版", Kind::Flag},
+};
+
+constexpr double kTwipsPerMm = 1440.0 / 25.4;
+
+// Lengths show in millimetres ("1.2mm"); what the user types may be
+// millimetres or twips, as on the command line.
+QString lengthText(const QString& twipsText)
+{
+    bool ok = false;
+    const double twips = twipsText.toDouble(&ok);
+    if (!ok || !std::isfinite(twips))
+        return twipsText;
+    if (twips == 0)
+        return QStringLiteral("0");
+    return QString::number(std::round(twips / kTwipsPerMm * 1000.0) / 1000.0, 'g', 12) + QStringLiteral("mm");
+}
+
+// The pending seal's picture is shown at most this big, in pixels.
+constexpr int kPreviewPixels = 260;
+
+QPointer<frmStyle>& openDialog()
+{
+    static QPointer<frmStyle> dialog;
+    return dialog;
+}
+
+} // namespace
+
+frmStyle::frmStyle(Plomet& seal, QWidget* owner)
+    : QDialog(owner), seal_(&seal), preview_(new Plomet(this))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+    setWindowTitle(QStringLiteral("样式"));
+    setFont(QFont(QStringLiteral("宋体"), 9));
+    buildControls();
+    guarded(this, QStringLiteral("无法读取公章的样式。"), [this] { ReadData(); });
+}
+
+frmStyle::~frmStyle() = default;
+
+frmStyle* frmStyle::showFor(Plomet& seal, QWidget* owner)
+{
+    QPointer<frmStyle>& dialog = openDialog();
+    if (dialog && dialog->seal_ != &seal)
+        dialog->close();
+    if (!dialog)
+        dialog = new frmStyle(seal, owner);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    return dialog;
+}
+
+void frmStyle::buildControls()
+{
+    auto* form = new QFormLayout;
+    // Presets: a choice, the size of its band's outer edge, and a button.
+    cboPreset_ = new QComboBox(this);
+    cboPreset_->setObjectName(QStringLiteral("cboPreset"));
+    cboPreset_->addItems(presetNames());
+    presetSize_ = new QLineEdit(this);
+    presetSize_->setObjectName(QStringLiteral("presetSize"));
+    presetSize_->setMaximumWidth(60);
+    cmdPreset_ = new QPushButton(QStringLiteral("套 用"), this);
+    cmdPreset_->setObjectName(QStringLiteral("cmdPreset"));
+    auto* presetRow = new QHBoxLayout;
+    presetRow->addWidget(cboPreset_, 1);
+    presetRow->addWidget(new QLabel(QStringLiteral("外径(毫米):"), this));
+    presetRow->addWidget(presetSize_);
+    presetRow->addWidget(cmdPreset_);
+    form->addRow(QStringLiteral("预设:"), presetRow);
+    auto showPresetSize = [this] {
+        if (const auto size = presetSizeMm(cboPreset_->currentText()))
+            presetSize_->setText(QString::number(size->width()));
+    };
+    showPresetSize();
+    connect(cboPreset_, &QComboBox::currentTextChanged, this, showPresetSize);
+    connect(cmdPreset_, &QPushButton::clicked, this, &frmStyle::cmdPreset_Click);
+    presetNote_ = new QLabel(this);
+    presetNote_->setObjectName(QStringLiteral("presetNote"));
+    presetNote_->setWordWrap(true);
+    // Two lines kept free: a wrapped label in a form row is not given its height.
+    presetNote_->setMinimumHeight(2 * presetNote_->fontMetrics().lineSpacing() + 4);
+    form->addRow(presetNote_);
+
+    for (const FieldRow& row : kFields) {
+        const QString key = QLatin1String(row.key);
+        const QString label = QString::fromUtf8(row.label);
+        QWidget* w = nullptr;
+        switch (row.kind) {
+        case Kind::Text:
+        case Kind::Length:
+        case Kind::Number: {
+            auto* e = new QLineEdit(this);
+            e->setMaxLength(std::numeric_limits<int>::max());
+            connect(e, &QLineEdit::textChanged, this, &frmStyle::schedulePreview);
+            w = e;
+            break;
+        }
+        case Kind::Font: {
+            auto* c = new QComboBox(this);
+            c->setEditable(true);
+            c->setInsertPolicy(QComboBox::NoInsert);
+            c->setCompleter(nullptr);
+            FillFontList(*c);
+            connect(c, &QComboBox::currentTextChanged, this, &frmStyle::schedulePreview);
+            w = c;
+            break;
+        }
+        case Kind::Shape: {
+            auto* c = new QComboBox(this);
+            c->addItem(QStringLiteral("圆形"), QStringLiteral("Round"));
+            c->addItem(QStringLiteral("椭圆"), QStringLiteral("Oval"));
+            connect(c, &QComboBox::currentIndexChanged, this, &frmStyle::schedulePreview);
+            w = c;
+            break;
+        }
+        case Kind::Flag: {
+            auto* c = new QCheckBox(label, this);
+            connect(c, &QCheckBox::toggled, this, &frmStyle::schedulePreview);
+            w = c;
+            break;
+        }
+        }
+        w->setObjectName(key);
+        fields_.push_back({key, label, w});
+        if (row.kind == Kind::Flag)
+            form->addRow(w);
+        else
+            form->addRow(label + QStringLiteral(":"), w);
+    }
+    QLabel* unit = new QLabel(QStringLiteral("长度可写毫米（1.2mm）或缇；字号为磅。"), this);
+    unit->setWordWrap(true);
+    form->addRow(unit);
+
+    // Aging (做旧): its controls come with the aging of the seal's ink.
+    aging_ = new QGroupBox(QStringLiteral("做旧"), this);
+    aging_->setObjectName(QStringLiteral("aging"));
+    aging_->setLayout(new QHBoxLayout);
+    aging_->hide();
+
+    picture_ = new QLabel(this);
+    picture_->setObjectName(QStringLiteral("preview"));
+    picture_->setMinimumSize(kPreviewPixels, kPreviewPixels);
+    picture_->setAlignment(Qt::AlignCenter);
+    problem_ = new QLabel(this);
+    problem_->setObjectName(QStringLiteral("problem"));
+    problem_->setWordWrap(true);
+    problem_->setMaximumWidth(kPreviewPixels);
+    QPalette pal = problem_->palette();
+    pal.setColor(QPalette::WindowText, Qt::darkRed);
+    problem_->setPalette(pal);
+
+    cmdRefresh_ = new QPushButton(QStringLiteral("应 用"), this);
+    cmdRefresh_->setObjectName(QStringLiteral("cmdRefresh"));
+    cmdRefresh_->setDefault(true);
+    connect(cmdRefresh_, &QPushButton::clicked, this, &frmStyle::cmdRefresh_Click);
+
+    auto* left = new QVBoxLayout;
+    left->addLayout(form);
+    left->addWidget(aging_);
+    left->addStretch(1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(picture_);
+    right->addWidget(problem_);
+    right->addStretch(1);
+    right->addWidget(cmdRefresh_, 0, Qt::AlignRight);
+    auto* top = new QHBoxLayout(this);
+    top->addLayout(left, 1);
+    top->addLayout(right);
+
+    previewTimer_ = new QTimer(this);
+    previewTimer_->setSingleShot(true);
+    previewTimer_->setInterval(0);   // one preview for a burst of changes
+    connect(previewTimer_, &QTimer::timeout, this, &frmStyle::updatePreview);
+}
+
+QString frmStyle::fieldText(const Field& f) const
+{
+    if (auto* e = qobject_cast<QLineEdit*>(f.widget))
+        return e->text();
+    if (auto* c = qobject_cast<QCheckBox*>(f.widget))
+        return c->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
+    if (auto* c = qobject_cast<QComboBox*>(f.widget))
+        return c->isEditable() ? c->currentText() : c->currentData().toString();
+    return QString();
+}
+
+void frmStyle::setFieldText(const Field& f, const QString& text)
+{
+    if (auto* e = qobject_cast<QLineEdit*>(f.widget)) {
+        e->setText(text);
+    } else if (auto* c = qobject_cast<QCheckBox*>(f.widget)) {
+        c->setChecked(text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0);
+    } else if (auto* c = qobject_cast<QComboBox*>(f.widget)) {
+        if (c->isEditable()) {
+            const int i = c->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+            if (i >= 0)
+                c->setCurrentIndex(i);
+            c->setEditText(text);
+        } else {
+            const int i = c->findData(text, Qt::UserRole, Qt::MatchFixedString);
+            c->setCurrentIndex(std::max(0, i));
+        }
+    }
+}
+
+void frmStyle::ReadData()
+{
+    presetRest_.clear();
+    presetNote_->clear();
+    if (!seal_)
+        return;
+    for (const Field& f : fields_) {
+        const QString text = settingText(*seal_, f.key);
+        setFieldText(f, isLengthSetting(f.key) ? lengthText(text) : text);
+    }
+    updatePreview();
+}
+
+std::vector<std::pair<const frmStyle::Field*, std::pair<QString, QString>>> frmStyle::pendingSettings() const
+{
+    std::vector<std::pair<const Field*, std::pair<QString, QString>>> out;
+    for (const auto& kv : presetRest_)
+        out.push_back({nullptr, kv});
+    for (const Field& f : fields_)
+        out.push_back({&f, {f.key, fieldText(f)}});
+    return out;
+}
+
+void frmStyle::applyPending(Plomet& target)
+{
+    failedField_ = nullptr;
+    for (const auto& [field, kv] : pendingSettings()) {
+        failedField_ = field;
+        try {
+            applySetting(target, kv.first, kv.second);
+        } catch (const PlometError& e) {
+            // Name the field as the dialog labels it.
+            const QString name = field ? field->label : kv.first;
+            throw PlometError(e.kind(), QStringLiteral("%1：%2").arg(name, e.message()));
+        }
+    }
+    failedField_ = nullptr;
+}
+
+void frmStyle::schedulePreview()
+{
+    previewTimer_->start();
+}
+
+void frmStyle::updatePreview()
+{
+    if (!seal_)
+        return;
+    try {
+        copySettings(*seal_, *preview_);
+        applyPending(*preview_);
+        preview_->Draw();
+        problem_->clear();
+    } catch (const PlometError& e) {
+        problem_->setText(e.message());
+        return;
+    }
+    const PicturePtr image = preview_->image();
+    if (!image)
+        return;
+    // Drawn at the resolution that fills the preview's box, so that every
+    // size shows whole and sharp.
+    const DrawingModel& model = image->model();
+    const double side = std::max(model.widthTwips, model.heightTwips);
+    if (!(side > 0))
+        return;
+    const double dpi = std::clamp(kPreviewPixels * 1440.0 / side, 24.0, 600.0);
+    picture_->setPixmap(QPixmap::fromImage(rasterize(model, dpi)));
+}
+
+QString frmStyle::previewProblem() const
+{
+    return problem_->text();
+}
+
+void frmStyle::applyPreset(const QString& name, double outerWidthMm)
+{
+    const std::optional<PresetValues> settings = presetSettings(name, outerWidthMm);
+    if (!settings)
+        throw PlometError(PlometError::Kind::Format, QStringLiteral("没有名为“%1”的预设。").arg(name));
+    presetRest_.clear();
+    QStringList rest;
+    for (const PresetValue& s : *settings) {
+        bool shown = false;
+        for (const Field& f : fields_) {
+            if (f.key.compare(s.first, Qt::CaseInsensitive) == 0) {
+                setFieldText(f, s.second);   // lengths come as millimetres already
+                shown = true;
+            }
+        }
+        if (!shown) {
+            presetRest_.push_back(s);
+            rest << s.first + QLatin1Char('=') + s.second;
+        }
+    }
+    // The values without a field here, in short; all of them in the tip.
+    presetNote_->setText(QStringLiteral("预设“%1”另有 %2 项（尺寸、字体、中央标志、附名行…）随“应 用”写入。")
+                             .arg(name).arg(rest.size()));
+    presetNote_->setToolTip(rest.join(QLatin1Char('\n')));
+    {
+        const QSignalBlocker quiet(cboPreset_);
+        cboPreset_->setCurrentText(name);
+    }
+    if (outerWidthMm > 0)
+        presetSize_->setText(QString::number(outerWidthMm));
+    else if (const auto size = presetSizeMm(name))
+        presetSize_->setText(QString::number(size->width()));
+    updatePreview();
+}
+
+void frmStyle::cmdPreset_Click()
+{
+    guarded(this, QStringLiteral("无法套用预设。"), [this] {
+        const QString text = presetSize_->text().trimmed();
+        double mm = 0;
+        if (!text.isEmpty()) {
+            bool ok = false;
+            mm = text.toDouble(&ok);
+            if (!ok || !(mm >= 5 && mm <= 500))
+                throw PlometError(PlometError::Kind::TypeMismatch,
+                                  QStringLiteral("外径：值“%1”无效：应为 5 至 500 之间的毫米数").arg(text));
+        }
+        applyPreset(cboPreset_->currentText(), mm);
+    });
+}
+
+void frmStyle::WriteData()
+{
+    if (!seal_)
+        return;
+    // All or nothing: every value is tried on a copy first.
+    Plomet trial;
+    copySettings(*seal_, trial);
+    applyPending(trial);
+    applyPending(*seal_);
+    presetRest_.clear();
+    presetNote_->clear();
+    seal_->Draw();
+}
+
+void frmStyle::cmdRefresh_Click()
+{
+    const bool ok = guarded(this, QStringLiteral("样式没有应用。"), [this] { WriteData(); });
+    if (!ok && failedField_) {
+        activateWindow();
+        failedField_->widget->setFocus(Qt::OtherFocusReason);
+        if (auto* e = qobject_cast<QLineEdit*>(failedField_->widget))
+            e->selectAll();
+    }
+}
+
+void frmStyle::keyPressEvent(QKeyEvent* event)
+{
+    // No cancel button: Escape must not throw the edits away.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace plomet

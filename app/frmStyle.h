@@ -1,0 +1,97 @@
+#pragma once
+// The "样式" dialog: edits the seal's form (shape, rings, the code along the
+// lower arc, the middle line, the fitted layout) and applies presets, with a
+// live preview of the pending seal. "应 用" writes the pending values into the
+// seal and draws it; the close box throws them away. A field that does not
+// convert is named in a message and nothing is written.
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+#include <utility>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace plomet {
+
+class Plomet;
+
+class frmStyle : public QDialog {
+    Q_OBJECT
+public:
+    // Modeless, deletes itself when closed; reads the seal into the fields.
+    explicit frmStyle(Plomet& seal, QWidget* owner = nullptr);
+    ~frmStyle() override;
+
+    // Shows the one dialog of `seal`, creating it when there is none, and
+    // brings it to the front.
+    static frmStyle* showFor(Plomet& seal, QWidget* owner = nullptr);
+
+    // Fields to the seal, then Draw: all or nothing. Throws PlometError
+    // naming the first field that does not convert; the seal is unchanged.
+    void WriteData();
+    // Seal to fields; drops a pending preset.
+    void ReadData();
+
+    // Fills the fields with preset `name` at `outerWidthMm` (0: its own
+    // size); the values without a field here (size, face, lower lines…) are
+    // kept pending for "应 用". Throws PlometError for an unknown preset.
+    void applyPreset(const QString& name, double outerWidthMm = 0);
+
+    // The pending seal as last previewed (for tests); a problem with a field
+    // shows in previewProblem() instead.
+    const Plomet& preview() const { return *preview_; }
+    QString previewProblem() const;
+
+    // The group t16's aging controls (a strength slider, a seed field and a
+    // "换一个" button) go into; hidden while empty.
+    QGroupBox* agingGroup() const { return aging_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    struct Field {
+        QString key;       // the property's name
+        QString label;     // the name a message gives the field
+        QWidget* widget;
+    };
+
+    void buildControls();
+    QString fieldText(const Field& f) const;
+    void setFieldText(const Field& f, const QString& text);
+    // The pending values in the order they are written: preset values
+    // without a field first, then every field.
+    std::vector<std::pair<const Field*, std::pair<QString, QString>>> pendingSettings() const;
+    // Copies the seal into `target` and applies the pending values; throws at
+    // the first field that does not convert, with failedField_ set.
+    void applyPending(Plomet& target);
+    void schedulePreview();
+    void updatePreview();
+    void cmdPreset_Click();
+    void cmdRefresh_Click();
+
+    QPointer<Plomet> seal_;
+    Plomet* preview_ = nullptr;   // owned (a QObject child)
+    std::vector<Field> fields_;
+    std::vector<std::pair<QString, QString>> presetRest_;   // preset values with no field here
+    const Field* failedField_ = nullptr;
+
+    QComboBox* cboPreset_ = nullptr;
+    QLineEdit* presetSize_ = nullptr;
+    QPushButton* cmdPreset_ = nullptr;
+    QLabel* presetNote_ = nullptr;
+    QLabel* picture_ = nullptr;
+    QLabel* problem_ = nullptr;
+    QGroupBox* aging_ = nullptr;
+    QPushButton* cmdRefresh_ = nullptr;
+    QTimer* previewTimer_ = nullptr;
+};
+
+} // namespace plomet

@@ -1,0 +1,222 @@
+// The "样式" dialog: opened from the classic dialog and the seal's context
+// menu; "应 用" writes all fields or none, the close box throws the edits
+// away, a bad field is named; presets fill the fields; the preview follows.
+#include "app/ExportMenu.h"
+#include "ModalDriver.h"
+#include "seal/Plomet.h"
+#include "seal/PlometWidget.h"
+#include "app/frmMain.h"
+#include "app/frmOption.h"
+#include "app/frmStyle.h"
+
+#include <gtest/gtest.h>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace plomet;
+using namespace plomet::test;
+
+namespace {
+
+class StyleDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        main_ = std::make_unique<frmMain>();
+        seal().Draw();
+    }
+    void TearDown() override
+    {
+        clearDrivers();
+        QList<QPointer<QWidget>> dialogs;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<frmStyle*>(w) || qobject_cast<frmOption*>(w))
+                dialogs << w;
+        for (const QPointer<QWidget>& w : dialogs)
+            delete w.data();
+        main_.reset();
+    }
+    Plomet& seal() { return main_->Plomet1(); }
+
+    frmStyle& open()
+    {
+        dlg_ = frmStyle::showFor(seal());
+        return *dlg_;
+    }
+    template <class T> T* field(const char* name)
+    {
+        T* w = dlg_->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QLineEdit* edit(const char* name) { return field<QLineEdit>(name); }
+    // The message box that "应 用" may open, answered and kept.
+    QString pressApply()
+    {
+        QString message;
+        auto dog = watchdog();
+        whenModal([&](QWidget* w) {
+            if (auto* box = qobject_cast<QMessageBox*>(w)) {
+                message = box->text();
+                box->accept();
+            }
+        });
+        QTest::mouseClick(field<QPushButton>("cmdRefresh"), Qt::LeftButton);
+        clearDrivers();
+        EXPECT_FALSE(*dog);
+        return message;
+    }
+
+    std::unique_ptr<frmMain> main_;
+    QPointer<frmStyle> dlg_;
+};
+
+TEST_F(StyleDialog, OpensFromTheClassicDialogAndTheContextMenu)
+{
+    // The classic dialog's button, beside its own ones.
+    auto* option = new frmOption(*main_);
+    option->show();
+    auto* cmdStyle = option->findChild<QPushButton*>(QStringLiteral("cmdStyle"));
+    ASSERT_NE(cmdStyle, nullptr);
+    EXPECT_EQ(cmdStyle->text(), QStringLiteral("样 式…"));
+    QTest::mouseClick(cmdStyle, Qt::LeftButton);
+    frmStyle* fromOption = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* s = qobject_cast<frmStyle*>(w); s && s->isVisible())
+            fromOption = s;
+    ASSERT_NE(fromOption, nullptr);
+    EXPECT_EQ(fromOption->windowTitle(), QStringLiteral("样式"));
+    EXPECT_FALSE(fromOption->isModal());
+    EXPECT_EQ(frmStyle::showFor(seal()), fromOption) << "one dialog per seal";
+    delete fromOption;
+
+    // The seal's context menu.
+    auto* sealWidget = main_->findChild<PlometWidget*>();
+    ASSERT_NE(sealWidget, nullptr);
+    main_->show();
+    auto dog = watchdog();
+    QTimer picker;
+    picker.setInterval(10);
+    QObject::connect(&picker, &QTimer::timeout, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            picker.stop();
+            for (QAction* a : menu->actions())
+                if (a->objectName() == QLatin1String("styleDialog"))
+                    menu->setActiveAction(a);
+            QTest::keyClick(menu, Qt::Key_Return);
+        }
+    });
+    picker.start();
+    const QPoint at = sealWidget->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, sealWidget->mapToGlobal(at));
+    QApplication::sendEvent(sealWidget, &event);
+    frmStyle* fromMenu = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* s = qobject_cast<frmStyle*>(w); s && s->isVisible())
+            fromMenu = s;
+    EXPECT_NE(fromMenu, nullptr);
+    EXPECT_FALSE(*dog);
+}
+
+TEST_F(StyleDialog, ApplyWritesEveryFieldAndDraws)
+{
+    open();
+    field<QComboBox>("Shape")->setCurrentIndex(1);   // 椭圆
+    edit("RingWidth")->setText(QStringLiteral("2mm"));
+    edit("InnerRing")->setText(QStringLiteral("0.3mm"));
+    edit("CodeText")->setText(QStringLiteral("1234567890123"));
+    edit("MidText")->setText(QStringLiteral("91110000123456789X"));
+    edit("MidTextWidth")->setText(QStringLiteral("400"));   // twips
+    field<QCheckBox>("Fit")->setChecked(true);
+    EXPECT_EQ(seal().shape(), Shape::Round) << "typing writes nothing";
+    QSignalSpy drawn(&seal(), &Plomet::drawn);
+    EXPECT_EQ(pressApply(), QString());
+    EXPECT_EQ(seal().shape(), Shape::Oval);
+    EXPECT_EQ(seal().RingWidth(), 113);   // 2 mm in whole twips
+    EXPECT_EQ(seal().InnerRing(), 17);
+    EXPECT_EQ(seal().CodeText(), QStringLiteral("1234567890123"));
+    EXPECT_EQ(seal().MidText(), QStringLiteral("91110000123456789X"));
+    EXPECT_EQ(seal().MidTextWidth(), 400);
+    EXPECT_TRUE(seal().Fit());
+    EXPECT_EQ(drawn.count(), 1);
+    EXPECT_TRUE(dlg_ && dlg_->isVisible()) << "应 用 keeps the dialog open";
+}
+
+TEST_F(StyleDialog, CloseBoxThrowsTheEditsAway)
+{
+    const double ring = seal().RingWidth();
+    open();
+    edit("RingWidth")->setText(QStringLiteral("3mm"));
+    edit("CodeText")->setText(QStringLiteral("999"));
+    dlg_->applyPreset(QStringLiteral("发票专用章"));
+    const float width = seal().Width();
+    QSignalSpy drawn(&seal(), &Plomet::drawn);
+    dlg_->close();
+    QTRY_VERIFY(dlg_.isNull());   // closed and gone
+    EXPECT_EQ(seal().RingWidth(), ring);
+    EXPECT_EQ(seal().CodeText(), QString());
+    EXPECT_EQ(seal().shape(), Shape::Round);
+    EXPECT_EQ(seal().Width(), width);
+    EXPECT_EQ(drawn.count(), 0);
+}
+
+TEST_F(StyleDialog, BadFieldsAreNamedAndNothingIsWritten)
+{
+    const struct { const char* field; const char* text; const char* label; } rows[] = {
+        {"CodeFontSize", "abc", "防伪码字号"},
+        {"RingWidth", "1.2 cm", "边框宽度"},
+        {"MidFontSize", "", "中间行字号"},
+        {"InnerRingGap", "mm", "内圈间距"},
+    };
+    open();
+    for (const auto& row : rows) {
+        dlg_->ReadData();
+        edit("CodeText")->setText(QStringLiteral("written only with the rest"));
+        edit(row.field)->setText(QString::fromUtf8(row.text));
+        QTRY_VERIFY(dlg_->previewProblem().contains(QString::fromUtf8(row.label)));
+        const QString message = pressApply();
+        EXPECT_TRUE(message.contains(QString::fromUtf8(row.label))) << message.toStdString();
+        EXPECT_EQ(seal().CodeText(), QString()) << row.field << ": all fields or none";
+        EXPECT_EQ(edit(row.field)->text(), QString::fromUtf8(row.text)) << "the text stays to be mended";
+    }
+}
+
+TEST_F(StyleDialog, PresetFillsTheFieldsAndThePreviewFollows)
+{
+    open();
+    dlg_->applyPreset(QStringLiteral("发票专用章"));
+    EXPECT_EQ(field<QComboBox>("Shape")->currentData().toString(), QStringLiteral("Oval"));
+    EXPECT_EQ(edit("RingWidth")->text(), QStringLiteral("1mm"));
+    EXPECT_EQ(edit("MidTextWidth")->text(), QStringLiteral("23.4mm"));
+    EXPECT_TRUE(field<QCheckBox>("Fit")->isChecked());
+    // The preview shows the pending seal; the seal itself waits for 应 用.
+    QTRY_COMPARE(dlg_->preview().shape(), Shape::Oval);
+    EXPECT_EQ(dlg_->preview().FontName(), QStringLiteral("仿宋"));
+    EXPECT_EQ(seal().shape(), Shape::Round);
+    edit("MidText")->setText(QStringLiteral("91110000123456789X"));
+    QTRY_COMPARE(dlg_->preview().MidText(), QStringLiteral("91110000123456789X"));
+    EXPECT_EQ(pressApply(), QString());
+    EXPECT_EQ(seal().shape(), Shape::Oval);
+    EXPECT_EQ(seal().FontName(), QStringLiteral("仿宋"));
+    EXPECT_EQ(seal().pText(), QStringLiteral("发票专用章"));
+    EXPECT_EQ(seal().Height(), 1786.0f);   // 30 mm across the band: 31.5 mm of control
+    EXPECT_EQ(seal().Width(), 2353.0f);
+    EXPECT_EQ(seal().MidText(), QStringLiteral("91110000123456789X"));
+
+    // Another size scales the preset.
+    field<QComboBox>("cboPreset")->setCurrentText(QStringLiteral("公章"));
+    edit("presetSize")->setText(QStringLiteral("38"));
+    QTest::mouseClick(field<QPushButton>("cmdPreset"), Qt::LeftButton);
+    QTRY_COMPARE(dlg_->preview().shape(), Shape::Round);
+    EXPECT_EQ(dlg_->preview().Width(), 2262.0f);   // 1.05 x 38 mm
+    EXPECT_EQ(dlg_->preview().MidText(), QString());
+}
+
+} // namespace
