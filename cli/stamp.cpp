@@ -17,7 +17,7 @@ namespace plomet {
 namespace {
 
 const char kStampHelp[] =
-    "Usage: plomet stamp IN.pdf -o OUT.pdf [SEAL.PMF] [--set NAME=VALUE]...\n"
+    "Usage: plomet stamp IN.pdf -o OUT.pdf [SEAL.PMF] [--preset NAME] [--set NAME=VALUE]...\n"
     "                    (--at X,Y [--angle DEG] | --straddle [options]) [--page LIST]\n"
     "\n"
     "Stamps a brand-new seal, or the seal that SEAL.PMF describes, onto pages\n"
@@ -28,6 +28,8 @@ const char kStampHelp[] =
     "as a reader sees it (inside the crop box, after the page's rotation).\n"
     "\n"
     "  -o, --output FILE   the PDF to write\n"
+    "  --preset NAME       start from a common seal (as for render): 公章,\n"
+    "                      合同专用章, 财务专用章, 发票专用章; --set applies after it\n"
     "  --set NAME=VALUE    assign a seal property before drawing (as for render)\n"
     "  --page LIST         pages: 1  1,3  2-5  last  all  odd  even, or a list of\n"
     "                      these (default 1; for --straddle all)\n"
@@ -74,6 +76,7 @@ int cmdStamp(QStringList args)
     const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")},
                                        QStringLiteral("output file"), QStringLiteral("FILE"));
     const QCommandLineOption setOpt = valueOpt("set", "NAME=VALUE");
+    const QCommandLineOption presetOpt = valueOpt("preset", "NAME");
     const QCommandLineOption pageOpt = valueOpt("page", "LIST");
     const QCommandLineOption atOpt = valueOpt("at", "X,Y");
     const QCommandLineOption angleOpt = valueOpt("angle", "DEG");
@@ -85,7 +88,7 @@ int cmdStamp(QStringList args)
     const QCommandLineOption insetOpt = valueOpt("inset", "MM");
     const QCommandLineOption forceOpt(QStringLiteral("force"), QStringLiteral("break signatures"));
     const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
-    parser.addOptions({outputOpt, setOpt, pageOpt, atOpt, angleOpt, straddleOpt, atYOpt, maxOpt, edgeOpt,
+    parser.addOptions({outputOpt, presetOpt, setOpt, pageOpt, atOpt, angleOpt, straddleOpt, atYOpt, maxOpt, edgeOpt,
                        firstOpt, insetOpt, forceOpt, helpOpt});
     args.prepend(QStringLiteral("plomet stamp"));
     if (!parser.parse(args)) {
@@ -97,12 +100,16 @@ int cmdStamp(QStringList args)
         return kExitOk;
     }
     // Every option but --set once.
-    for (const QCommandLineOption* o : {&outputOpt, &pageOpt, &atOpt, &angleOpt, &atYOpt, &maxOpt, &edgeOpt,
+    for (const QCommandLineOption* o : {&outputOpt, &presetOpt, &pageOpt, &atOpt, &angleOpt, &atYOpt, &maxOpt, &edgeOpt,
                                         &firstOpt, &insetOpt}) {
         if (parser.values(*o).size() > 1) {
             printError(QStringLiteral("--%1 given more than once").arg(o->names().constLast()));
             return kExitUsage;
         }
+    }
+    if (parser.isSet(presetOpt) && !presetProblem(parser.value(presetOpt)).isEmpty()) {
+        printError(presetProblem(parser.value(presetOpt)));
+        return kExitUsage;
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
@@ -192,6 +199,8 @@ int cmdStamp(QStringList args)
         seal.InitProperties();
         if (positional.size() == 2)
             LoadPMF(seal, positional.at(1));
+        if (parser.isSet(presetOpt))
+            applyPreset(seal, parser.value(presetOpt));
         for (const QString& assignment : parser.values(setOpt))
             applySetting(seal, assignment);
         seal.Draw();

@@ -284,6 +284,39 @@ TEST_F(Stamp, OvalSeal)
     EXPECT_GT((b.height() + 1) / kPxPerMm, 27);
 }
 
+// A preset stamps its seal at the preset's size: 公章 measures 42 mm across
+// its ring on paper, and --set still applies after it; an unknown preset is
+// refused before any file is written.
+TEST_F(Stamp, Preset)
+{
+    const QString out = dir_->filePath(QStringLiteral("preset.pdf"));
+    const auto r = runPlomet({QStringLiteral("stamp"), path("qpdf-letter.pdf"), QStringLiteral("-o"), out,
+                              QStringLiteral("--at"), QStringLiteral("100,150"), QStringLiteral("--preset"),
+                              QString::fromUtf8("公章"), QStringLiteral("--set"), QStringLiteral("ForeColor=16711680")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QRect region(int(70 * kPxPerMm), int(120 * kPxPerMm), int(60 * kPxPerMm), int(60 * kPxPerMm));
+    const QImage page = renderPage(out, 1, int(kDpi), region);
+    EXPECT_FALSE(redBounds(page).isValid());   // the colour set after the preset wins: blue, no red
+    QRect blue;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            if (c.blue() > 150 && c.red() < 100 && c.green() < 100)
+                blue |= QRect(x, y, 1, 1);
+        }
+    ASSERT_TRUE(blue.isValid());
+    EXPECT_NEAR((blue.width()) / kPxPerMm, 42, 0.3);
+    EXPECT_NEAR((blue.height()) / kPxPerMm, 42, 0.3);
+
+    const QString refused = dir_->filePath(QStringLiteral("no-preset.pdf"));
+    const auto bad = runPlomet({QStringLiteral("stamp"), path("qpdf-letter.pdf"), QStringLiteral("-o"), refused,
+                                QStringLiteral("--at"), QStringLiteral("100,150"), QStringLiteral("--preset"),
+                                QStringLiteral("nope")});
+    EXPECT_NE(bad.exitCode, 0);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("unknown preset"))) << bad.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(refused));
+}
+
 // Everything but the stamped page's picture stays: the other pages pixel for
 // pixel, the text layer, the page count.
 TEST_F(Stamp, EverythingElseStays)
