@@ -101,6 +101,10 @@ TEST_F(StyleDialog, OpensFromTheClassicDialogAndTheContextMenu)
     auto* sealWidget = main_->findChild<PlometWidget*>();
     ASSERT_NE(sealWidget, nullptr);
     main_->show();
+    // The menu must open on a window that is already active: an activation
+    // that arrives while the menu runs closes it at once.
+    main_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main_.get()));
     auto dog = watchdog();
     QTimer picker;
     picker.setInterval(10);
