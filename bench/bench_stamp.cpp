@@ -55,7 +55,9 @@ QString document(int pages)
         page.replaceKey("/Contents", QPDFObjectHandle::newStream(&pdf, content));
         doc.addPage(QPDFPageObjectHelper(page), false);
     }
-    QPDFWriter w(pdf, QFile::encodeName(path).constData());
+    // The writer keeps the file name until write(): it must outlive the writer.
+    const QByteArray fileName = QFile::encodeName(path);
+    QPDFWriter w(pdf, fileName.constData());
     w.setCompressStreams(true);
     w.setObjectStreamMode(qpdf_o_generate);
     w.write();

@@ -130,7 +130,9 @@ void writeQpdfDocument(const QString& path, const std::vector<std::string>& page
         page.replaceKey("/Contents", QPDFObjectHandle::newStream(&pdf, content));
         doc.addPage(QPDFPageObjectHelper(page), false);
     }
-    QPDFWriter w(pdf, QFile::encodeName(path).constData());
+    // The writer keeps the file name until write(): it must outlive the writer.
+    const QByteArray fileName = QFile::encodeName(path);
+    QPDFWriter w(pdf, fileName.constData());
     w.write();
 }
 
