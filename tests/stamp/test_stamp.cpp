@@ -526,7 +526,8 @@ TEST_F(Stamp, Refusals)
         QPDFObjectHandle form = QPDFObjectHandle::parse("<< /Fields [] /SigFlags 3 >>");
         form.getKey("/Fields").appendItem(field);
         pdf.getRoot().replaceKey("/AcroForm", form);
-        QPDFWriter w(pdf, QFile::encodeName(signedPdf).constData());
+        const QByteArray fileName = QFile::encodeName(signedPdf);
+        QPDFWriter w(pdf, fileName.constData());
         w.write();
     }
     const QString notPdf = path("letter.pdf");
