@@ -35,8 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     try {
         v = decodePMF(bytes);
     } catch (const PlometError& e) {
-        if (e.kind() != PlometError::Kind::Format || e.message().isEmpty())
-            fail("a refused file must give a format message");
+        const bool formatKind =
+            e.kind() == PlometError::Kind::Format || e.kind() == PlometError::Kind::BadHeader;
+        if (!formatKind || e.message().isEmpty())
+            fail("a refused file must give a format or header message");
         return 0;
     }
     if (bytes.size() > kPmfMaxBytes)
