@@ -54,6 +54,58 @@ void BM_Rasterize600(benchmark::State& state)
 }
 BENCHMARK(BM_Rasterize600)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// A 300-dpi PNG of the default seal, unworn (0) and worn (50): the
+// difference is what the wear costs. The same seal every time, so the glyph
+// and ring images are cached (as for a user exporting the seal again).
+void BM_Png300DefaultSealCached(benchmark::State& state)
+{
+    plomet::Plomet seal;
+    seal.InitProperties();
+    seal.setAging(static_cast<int>(state.range(0)));
+    seal.setAgingSeed(7);
+    seal.Draw();
+    plomet::ExportOptions options;
+    options.dpi = 300;
+    const plomet::PicturePtr picture = seal.image();
+    for (auto _ : state) {
+        const QByteArray png = plomet::exportBytes(*picture, QStringLiteral("png"), options);
+        benchmark::DoNotOptimize(png.constData());
+    }
+}
+BENCHMARK(BM_Png300DefaultSealCached)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond)->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+
+// The same with a different seal every time (name, face and size change), so
+// no cached glyph or ring image is reused.
+void BM_Png300DistinctSeals(benchmark::State& state)
+{
+    const QString names[] = {QStringLiteral("甲乙丙科技有限公司"), QStringLiteral("丁戊己贸易有限公司"),
+                             QStringLiteral("庚辛壬咨询有限公司"), QStringLiteral("癸子丑物流有限公司")};
+    const QString faces[] = {QStringLiteral("黑体"), QStringLiteral("宋体")};
+    plomet::ExportOptions options;
+    options.dpi = 300;
+    int k = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        plomet::Plomet seal;
+        seal.InitProperties();
+        seal.setRText(names[k % 4]);
+        seal.setFontName(faces[(k / 4) % 2]);
+        seal.setWidth(float(2055 + k));
+        seal.setHeight(float(2055 + k));
+        seal.setAging(static_cast<int>(state.range(0)));
+        seal.setAgingSeed(k);
+        seal.Draw();
+        ++k;
+        const plomet::PicturePtr picture = seal.image();
+        state.ResumeTiming();
+        const QByteArray png = plomet::exportBytes(*picture, QStringLiteral("png"), options);
+        benchmark::DoNotOptimize(png.constData());
+    }
+}
+BENCHMARK(BM_Png300DistinctSeals)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond)->Iterations(200)
+    ->Repetitions(5)->ReportAggregatesOnly(true);
+
 void BM_DrawLongName(benchmark::State& state)
 {
     plomet::Plomet seal;

@@ -25,8 +25,11 @@ PACKAGES=(
   # asking the print queue whether it takes jobs (Qt does not tell)
   libcups2-dev
   # stamping seals onto PDF documents (qpdf's library), the PDF view of the
-  # stamp dialog, and qpdf the tool for the tests' encrypted documents
+  # stamp dialog, and qpdf the tool for the tests' encrypted documents;
+  # worn seals in PDF get their soft mask through the same library
   libqpdf-dev qpdf qt6-pdf-dev
+  # the tests render worn SVG with a real renderer
+  librsvg2-bin
 )
 
 missing=()

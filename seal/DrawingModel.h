@@ -3,6 +3,7 @@
 // (screen, BMP, PNG, SVG, PDF, printer) renders, and that geometry tests read.
 #include <QString>
 #include <QRgb>
+#include <cstdint>
 #include <variant>
 #include <vector>
 
@@ -47,6 +48,8 @@ struct DrawingModel {
     double twipsPerPixelX = 15;   // screen metrics the layout was computed with
     double twipsPerPixelY = 15;
     QRgb background = 0xffffffff; // the surface's own background (window colour)
+    int aging = 0;                // worn ink, 0 (none) .. 100; see Wear.cpp
+    int32_t agingSeed = 0;        // which wear: the same seed gives the same specks
     std::vector<DrawnItem> items; // in drawing order
 };
 

@@ -193,6 +193,8 @@ void Plomet::setDegree(double v) { degree_ = v; announce("Degree"); }
 void Plomet::setPText(const QString& v) { pText_ = v; announce("pText"); }
 void Plomet::setPText1(const QString& v) { pText1_ = v; announce("pText1"); }
 void Plomet::setForeColor(int32_t v) { foreColor_ = v; announce("ForeColor"); }
+void Plomet::setAging(int v) { aging_ = v; announce("Aging"); }
+void Plomet::setAgingSeed(int32_t v) { agingSeed_ = v; announce("AgingSeed"); }
 void Plomet::setSpace(int32_t v) { space_ = v; announce("Space"); }
 void Plomet::setBackColor(int32_t v) { backColor_ = v; announce("BackColor"); }
 void Plomet::setRText(const QString& v) { rText_ = v; announce("rText"); }
@@ -406,7 +408,8 @@ void Plomet::Draw()
             s.Circle(cx, cy, i);
     }
     drawFormRing(s, ring, form_);
-    // 14. Keep the picture.
+    // 14. Keep the picture, worn as asked.
+    s.setAging(std::clamp(aging_, 0, 100), agingSeed_);
     image_ = s.Picture();
     emit drawn();
 }

@@ -94,6 +94,14 @@ public:
     void setFit(bool v);
     const SealForm& form() const { return form_; }
 
+    // --- worn ink (see Wear.cpp) ---
+    // 0 (the exact unworn drawing) .. 100; Draw takes values beyond as 0 or 100.
+    int Aging() const { return aging_; }
+    void setAging(int v);
+    // Which wear: the same seed and level give the same specks everywhere.
+    int32_t AgingSeed() const { return agingSeed_; }
+    void setAgingSeed(int32_t v);
+
     // --- the control's size, set by its host, in twips ---
     float Width() const { return width_; }
     float Height() const { return height_; }
@@ -140,6 +148,8 @@ private:
     int32_t backColor_ = 0;
     QString midSign_;
     bool fontBold_ = false;
+    int aging_ = 0;
+    int32_t agingSeed_ = 0;
     PicturePtr image_;
 
     SealForm form_;

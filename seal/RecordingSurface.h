@@ -59,6 +59,11 @@ public:
     GdiDC& hDC() override { return dc_; }
     int32_t hDCHandle() const override { return dc_.handle(); }
 
+    void setAging(int level, int32_t seed) override
+    {
+        model_.aging = level;
+        model_.agingSeed = seed;
+    }
     PicturePtr Picture() override;
 
     // What has been drawn since the last Cls (for tests and outputs).

@@ -3,6 +3,7 @@
 #include "seal/Errors.h"
 #include "seal/Fonts.h"
 #include "seal/NumberText.h"
+#include "seal/Wear.h"
 
 #include <QFontMetricsF>
 #include <QHash>
@@ -395,7 +396,9 @@ QSize rasterSize(double widthTwips, double heightTwips, double dpi)
     return QSize(static_cast<int>(w), static_cast<int>(h));
 }
 
-void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTwip,
+namespace {
+
+void paintItems(QPainter& painter, const DrawingModel& model, double pixelsPerTwip,
                 const RenderOptions& options)
 {
     const double s = pixelsPerTwip;
@@ -455,6 +458,31 @@ void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTw
     painter.setTransform(base);
 }
 
+} // namespace
+
+void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTwip,
+                const RenderOptions& options)
+{
+    if (model.aging <= 0 || options.leaveWear) {
+        paintItems(painter, model, pixelsPerTwip, options);
+        return;
+    }
+    // Worn ink is a per-pixel scale of the ink alone, so the ink is made as
+    // an image of its own at the device's resolution, worn, and laid over
+    // the background (a printer's page has no pixels to scale).
+    const double s = pixelsPerTwip;
+    if (!options.transparent) {
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.fillRect(QRectF(0, 0, clampTwips(model.widthTwips) * s, clampTwips(model.heightTwips) * s),
+                         QColor::fromRgb(model.background));
+    }
+    RenderOptions layerOptions = options;
+    layerOptions.transparent = true;
+    const QImage layer = rasterize(model, s * 1440.0, layerOptions);
+    if (!layer.isNull())
+        painter.drawImage(QPointF(0, 0), layer);
+}
+
 QImage rasterize(const DrawingModel& model, double dpi, const RenderOptions& options)
 {
     const QSize size = rasterSize(model.widthTwips, model.heightTwips, dpi);
@@ -470,8 +498,16 @@ QImage rasterize(const DrawingModel& model, double dpi, const RenderOptions& opt
     image.setDotsPerMeterX(dpm);
     image.setDotsPerMeterY(dpm);
     QPainter painter(&image);
-    paintModel(painter, model, dpi / 1440.0, options);
+    RenderOptions unworn = options;
+    unworn.leaveWear = true;
+    paintItems(painter, model, dpi / 1440.0, unworn);
     painter.end();
+    if (model.aging > 0 && !options.leaveWear) {
+        if (options.transparent)
+            applyWearPremultiplied(image, model, dpi / 1440.0, QPointF(0, 0));
+        else
+            applyWear(image, model, dpi / 1440.0, QPointF(0, 0), model.background);
+    }
     return image;
 }
 

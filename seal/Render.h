@@ -12,13 +12,16 @@ namespace plomet {
 struct RenderOptions {
     bool transparent = false;    // leave the background out (alpha)
     bool glyphOutlines = false;  // glyphs as filled outlines instead of text runs (vector files)
+    bool leaveWear = false;      // paint the ink unworn: the caller carries the wear (a soft mask)
 };
 
 // Pixel size of a surface of w x h twips at dpi dots per inch, rounded half to even.
 QSize rasterSize(double widthTwips, double heightTwips, double dpi);
 
 // Paints the model with the painter's origin at the surface's top-left corner,
-// scaled by pixelsPerTwip device units per twip.
+// scaled by pixelsPerTwip device units per twip. A worn seal (aging above 0)
+// goes onto the device as an image at that resolution, its ink scaled by the
+// wear pixel by pixel, unless options.leaveWear.
 void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTwip,
                 const RenderOptions& options = {});
 

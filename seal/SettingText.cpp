@@ -79,6 +79,15 @@ float length(const QString& name, const QString& value)
     return *r;
 }
 
+// Worn ink: a whole level from 0 to 100.
+int agingLevel(const QString& name, const QString& value)
+{
+    const double d = number(name, value);
+    if (!(d >= 0 && d <= 100) || d != std::floor(d))
+        bad(name, value, QStringLiteral("应为 0 至 100 的整数"));
+    return static_cast<int>(d);
+}
+
 QString b(bool v)
 {
     return v ? QStringLiteral("True") : QStringLiteral("False");
@@ -151,6 +160,10 @@ const Setting kSettings[] = {
      [](Plomet& s, const QString& n, const QString& v) { s.setMidTextWidth(length(n, v)); }},
     {"Fit", false, [](const Plomet& s) { return b(s.Fit()); },
      [](Plomet& s, const QString& n, const QString& v) { s.setFit(boolean(n, v)); }},
+    {"Aging", false, [](const Plomet& s) { return numberTextLong(s.Aging()); },
+     [](Plomet& s, const QString& n, const QString& v) { s.setAging(agingLevel(n, v)); }},
+    {"AgingSeed", false, [](const Plomet& s) { return numberTextLong(s.AgingSeed()); },
+     [](Plomet& s, const QString& n, const QString& v) { s.setAgingSeed(longValue(n, v)); }},
     {"Width", true, [](const Plomet& s) { return numberTextSingle(s.Width()); },
      [](Plomet& s, const QString& n, const QString& v) { s.setWidth(length(n, v)); }},
     {"Height", true, [](const Plomet& s) { return numberTextSingle(s.Height()); },

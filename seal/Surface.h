@@ -78,6 +78,9 @@ public:
     // That context's handle: opaque and non-zero.
     virtual int32_t hDCHandle() const = 0;
 
+    // Worn ink (level 0..100, 0 none) for the picture taken next; see Wear.cpp.
+    virtual void setAging(int level, int32_t seed) { (void)level; (void)seed; }
+
     // The persistent picture: what has been drawn since the last Cls.
     virtual PicturePtr Picture() = 0;
 };

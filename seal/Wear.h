@@ -1,0 +1,64 @@
+#pragma once
+// Worn ink: how much of the seal's ink a pressed stamp leaves, as a field over
+// the seal's own coordinates (twips), so every resolution and every output
+// shows the same specks. The model is described in Wear.cpp.
+#include "seal/DrawingModel.h"
+#include <QImage>
+#include <QPointF>
+#include <cstdint>
+#include <vector>
+
+namespace plomet {
+
+class WearField {
+public:
+    // level 0..100 (0: no wear; callers leave the picture alone then), any
+    // seed. The field is centred on the surface's middle and sized by its
+    // smaller side, like the ring.
+    WearField(int level, int32_t seed, double widthTwips, double heightTwips);
+
+    // One row of mask values (0 = no ink left, 1 = all of it) for device
+    // pixels x0 .. x0 + count - 1 of the row at y, where pixel (i, j) covers
+    // twips [(i - origin.x) / s, (i + 1 - origin.x) / s) and likewise in y,
+    // s being pixelsPerTwip. Each value is the mean over the pixel's area
+    // (sampled finely enough for the finest specks). Only the pixels with
+    // needed[i] set are computed when needed is given; the others read 1.
+    void maskRow(int y, int x0, int count, double pixelsPerTwip, QPointF origin, float* out,
+                 const uint8_t* needed = nullptr) const;
+
+    // The same for the n pixels xs (in increasing order) of row y; out[k]
+    // is the mask of pixel xs[k].
+    void maskPixels(int y, const int* xs, int n, double pixelsPerTwip, QPointF origin, float* out) const;
+
+    int level() const { return level_; }
+
+private:
+    struct Octave {
+        double cell;        // lattice spacing, twips
+        double weight;
+        uint64_t key;       // from the seeded engine
+    };
+    struct Walker;
+    double value(const Octave& o, int64_t i, int64_t j) const;
+    int level_;
+    double cx_, cy_, radius_;
+    double dirX_, dirY_;      // pressure falls off towards this direction
+    double threshold_, softness_, toneDepth_, pressureDepth_;
+    std::vector<Octave> octaves_;
+    Octave tone_;             // broad, uneven inking
+};
+
+// Applies the model's wear (DrawingModel::aging) to pixels painted from the
+// model with its top-left corner at device pixel origin and pixelsPerTwip
+// pixels per twip: each pixel's ink is scaled by the mask. Opaque images
+// (RGB32) are taken as ink over the uniform colour background; premultiplied
+// ARGB32 images as ink over nothing. Pixels without ink are not touched.
+void applyWear(QImage& image, const DrawingModel& model, double pixelsPerTwip, QPointF origin,
+               QRgb background);
+void applyWearPremultiplied(QImage& image, const DrawingModel& model, double pixelsPerTwip, QPointF origin);
+
+// The wear as a grey image over the whole surface at dpi (255 keeps all the
+// ink, 0 none): the soft mask of the vector files. Null when there is no wear.
+QImage wearMask(const DrawingModel& model, double dpi);
+
+} // namespace plomet
