@@ -19,7 +19,9 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSignalBlocker>
+#include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -31,7 +33,7 @@ namespace plomet {
 
 namespace {
 
-enum class Kind { Text, Length, Number, Font, Shape, Flag };
+enum class Kind { Text, Length, Number, Font, Shape, Flag, Level, Seed };
 
 // The fields, top to bottom: each edits the property of its name, through the
 // property's own text conversions.
@@ -53,6 +55,9 @@ const FieldRow kFields[] = {
     {"MidFontSize", "中间行字号", Kind::Number},
     {"MidTextWidth", "中间行宽度", Kind::Length},
     {"Fit", "按实章排版", Kind::Flag},
+    // In the 做旧 group.
+    {"Aging", "做旧程度", Kind::Level},
+    {"AgingSeed", "随机种子", Kind::Seed},
 };
 
 constexpr double kTwipsPerMm = 1440.0 / 25.4;
@@ -110,6 +115,10 @@ frmStyle* frmStyle::showFor(Plomet& seal, QWidget* owner)
 void frmStyle::buildControls()
 {
     auto* form = new QFormLayout;
+    // Aging (做旧): how worn the ink looks and which wear.
+    aging_ = new QGroupBox(QStringLiteral("做旧"), this);
+    aging_->setObjectName(QStringLiteral("aging"));
+    auto* agingForm = new QFormLayout(aging_);
     // Presets: a choice, the size of its band's outer edge, and a button.
     cboPreset_ = new QComboBox(this);
     cboPreset_->setObjectName(QStringLiteral("cboPreset"));
@@ -177,9 +186,49 @@ void frmStyle::buildControls()
             w = c;
             break;
         }
+        case Kind::Level: {
+            auto* slider = new QSlider(Qt::Horizontal, this);
+            slider->setRange(0, 100);
+            slider->setPageStep(10);
+            auto* shown = new QLabel(QStringLiteral("0"), this);
+            shown->setObjectName(key + QStringLiteral("Value"));
+            shown->setMinimumWidth(shown->fontMetrics().horizontalAdvance(QStringLiteral("100")));
+            connect(slider, &QSlider::valueChanged, this, [this, shown](int v) {
+                shown->setText(QString::number(v));
+                schedulePreview();
+            });
+            auto* line = new QHBoxLayout;
+            line->addWidget(slider, 1);
+            line->addWidget(shown);
+            agingForm->addRow(label + QStringLiteral(":"), line);
+            w = slider;
+            break;
+        }
+        case Kind::Seed: {
+            auto* e = new QLineEdit(this);
+            connect(e, &QLineEdit::textChanged, this, &frmStyle::schedulePreview);
+            auto* another = new QPushButton(QStringLiteral("换一个"), this);
+            another->setObjectName(QStringLiteral("cmdAnotherSeed"));
+            connect(another, &QPushButton::clicked, this, [e] {
+                // Any other wear: a seed only names one, so a random one will do.
+                const QString old = e->text().trimmed();
+                QString next = old;
+                while (next == old)
+                    next = QString::number(static_cast<int32_t>(QRandomGenerator::global()->generate()));
+                e->setText(next);
+            });
+            auto* line = new QHBoxLayout;
+            line->addWidget(e, 1);
+            line->addWidget(another);
+            agingForm->addRow(label + QStringLiteral(":"), line);
+            w = e;
+            break;
+        }
         }
         w->setObjectName(key);
         fields_.push_back({key, label, w});
+        if (row.kind == Kind::Level || row.kind == Kind::Seed)
+            continue;   // in the 做旧 group
         if (row.kind == Kind::Flag)
             form->addRow(w);
         else
@@ -188,12 +237,6 @@ void frmStyle::buildControls()
     QLabel* unit = new QLabel(QStringLiteral("长度可写毫米（1.2mm）或缇；字号为磅。"), this);
     unit->setWordWrap(true);
     form->addRow(unit);
-
-    // Aging (做旧): its controls come with the aging of the seal's ink.
-    aging_ = new QGroupBox(QStringLiteral("做旧"), this);
-    aging_->setObjectName(QStringLiteral("aging"));
-    aging_->setLayout(new QHBoxLayout);
-    aging_->hide();
 
     picture_ = new QLabel(this);
     picture_->setObjectName(QStringLiteral("preview"));
@@ -237,6 +280,8 @@ QString frmStyle::fieldText(const Field& f) const
         return e->text();
     if (auto* c = qobject_cast<QCheckBox*>(f.widget))
         return c->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
+    if (auto* s = qobject_cast<QSlider*>(f.widget))
+        return QString::number(s->value());
     if (auto* c = qobject_cast<QComboBox*>(f.widget))
         return c->isEditable() ? c->currentText() : c->currentData().toString();
     return QString();
@@ -248,6 +293,8 @@ void frmStyle::setFieldText(const Field& f, const QString& text)
         e->setText(text);
     } else if (auto* c = qobject_cast<QCheckBox*>(f.widget)) {
         c->setChecked(text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0);
+    } else if (auto* s = qobject_cast<QSlider*>(f.widget)) {
+        s->setValue(text.toInt());
     } else if (auto* c = qobject_cast<QComboBox*>(f.widget)) {
         if (c->isEditable()) {
             const int i = c->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);

@@ -1,6 +1,7 @@
 #pragma once
 // The "样式" dialog: edits the seal's form (shape, rings, the code along the
-// lower arc, the middle line, the fitted layout) and applies presets, with a
+// lower arc, the middle line, the fitted layout) and its worn ink (做旧: a
+// level slider, a seed field and "换一个"), and applies presets, with a
 // live preview of the pending seal. "应 用" writes the pending values into the
 // seal and draws it; the close box throws them away. A field that does not
 // convert is named in a message and nothing is written.
@@ -49,8 +50,8 @@ public:
     const Plomet& preview() const { return *preview_; }
     QString previewProblem() const;
 
-    // The group t16's aging controls (a strength slider, a seed field and a
-    // "换一个" button) go into; hidden while empty.
+    // The worn-ink controls: "做旧程度" (a slider 0..100), "随机种子" and
+    // "换一个" (another seed).
     QGroupBox* agingGroup() const { return aging_; }
 
 protected:

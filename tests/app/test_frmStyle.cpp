@@ -1,6 +1,7 @@
 // The "样式" dialog: opened from the classic dialog and the seal's context
 // menu; "应 用" writes all fields or none, the close box throws the edits
-// away, a bad field is named; presets fill the fields; the preview follows.
+// away, a bad field is named; presets fill the fields; the preview follows;
+// the 做旧 group's level, seed and "换一个".
 #include "app/ExportMenu.h"
 #include "ModalDriver.h"
 #include "seal/Plomet.h"
@@ -13,11 +14,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTest>
 
 using namespace plomet;
@@ -221,6 +225,57 @@ TEST_F(StyleDialog, PresetFillsTheFieldsAndThePreviewFollows)
     QTRY_COMPARE(dlg_->preview().shape(), Shape::Round);
     EXPECT_EQ(dlg_->preview().Width(), 2262.0f);   // 1.05 x 38 mm
     EXPECT_EQ(dlg_->preview().MidText(), QString());
+}
+
+// The worn-ink controls: the preview wears as the slider and seed change,
+// "换一个" gives another wear, a bad seed is named, "应 用" writes both, the
+// dialog shows them again when reopened, and the close box drops them.
+TEST_F(StyleDialog, AgingLevelSeedAndAnotherWear)
+{
+    open();
+    ASSERT_TRUE(dlg_->agingGroup()->isVisible());
+    auto* level = field<QSlider>("Aging");
+    QLineEdit* seed = edit("AgingSeed");
+    ASSERT_TRUE(level && seed);
+    EXPECT_EQ(level->value(), 0);
+    EXPECT_EQ(seed->text(), QStringLiteral("0"));
+    const QImage unworn = dlg_->preview().image()->pixels();
+
+    level->setValue(50);
+    seed->setText(QStringLiteral("7"));
+    QTRY_COMPARE(dlg_->preview().AgingSeed(), 7);
+    EXPECT_EQ(dlg_->preview().Aging(), 50);
+    EXPECT_EQ(field<QLabel>("AgingValue")->text(), QStringLiteral("50"));
+    const QImage seven = dlg_->preview().image()->pixels();
+    EXPECT_NE(seven, unworn);
+    EXPECT_EQ(seal().Aging(), 0) << "moving the slider writes nothing";
+
+    QTest::mouseClick(field<QPushButton>("cmdAnotherSeed"), Qt::LeftButton);
+    EXPECT_NE(seed->text(), QStringLiteral("7"));
+    QTRY_VERIFY(dlg_->preview().AgingSeed() != 7);
+    EXPECT_EQ(QString::number(dlg_->preview().AgingSeed()), seed->text());
+    EXPECT_NE(dlg_->preview().image()->pixels(), seven);
+
+    seed->setText(QStringLiteral("seven"));
+    QTRY_VERIFY(dlg_->previewProblem().contains(QStringLiteral("随机种子")));
+    EXPECT_TRUE(pressApply().contains(QStringLiteral("随机种子")));
+    EXPECT_EQ(seal().Aging(), 0) << "all fields or none";
+
+    seed->setText(QStringLiteral("7"));
+    EXPECT_EQ(pressApply(), QString());
+    EXPECT_EQ(seal().Aging(), 50);
+    EXPECT_EQ(seal().AgingSeed(), 7);
+    EXPECT_EQ(seal().image()->pixels(), seven) << "the seal wears as the preview did";
+
+    dlg_->close();
+    QTRY_VERIFY(dlg_.isNull());
+    open();
+    EXPECT_EQ(field<QSlider>("Aging")->value(), 50);
+    EXPECT_EQ(edit("AgingSeed")->text(), QStringLiteral("7"));
+    field<QSlider>("Aging")->setValue(80);
+    dlg_->close();
+    QTRY_VERIFY(dlg_.isNull());
+    EXPECT_EQ(seal().Aging(), 50);
 }
 
 } // namespace

@@ -343,6 +343,64 @@ TEST_F(Stamp, EverythingElseStays)
     }
 }
 
+// A worn seal keeps its wear on the page: less ink than the unworn stamp, by
+// the share the same seal's picture loses (ink multiplies over the text, so
+// the text's own darkness is the same in every rendering); the same seed stamps the same
+// specks, another seed others.
+TEST_F(Stamp, WornSealKeepsItsWear)
+{
+    const QRect region(int(70 * kPxPerMm), int(70 * kPxPerMm), int(60 * kPxPerMm), int(60 * kPxPerMm));
+    auto stamped = [&](const QString& name, const QStringList& sets) {
+        const QString out = dir_->filePath(name);
+        QStringList args{QStringLiteral("stamp"), path("qpdf-letter.pdf"), QStringLiteral("-o"), out,
+                         QStringLiteral("--at"), QStringLiteral("100,100")};
+        for (const QString& s : sets)
+            args << QStringLiteral("--set") << s;
+        const auto r = runPlomet(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return renderPage(out, 1, int(kDpi), region);
+    };
+    auto rendered = [&](const QString& name, const QStringList& sets) {
+        const QString out = dir_->filePath(name);
+        QStringList args{QStringLiteral("render"), QStringLiteral("-o"), out, QStringLiteral("--dpi"),
+                         QString::number(kDpi)};
+        for (const QString& s : sets)
+            args << QStringLiteral("--set") << s;
+        const auto r = runPlomet(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return QImage(out).convertToFormat(QImage::Format_RGB32);
+    };
+    // Red ink on white takes green away.
+    auto ink = [](const QImage& img) {
+        double sum = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                sum += (255 - qGreen(img.pixel(x, y))) / 255.0;
+        return sum;
+    };
+    const QStringList worn{QStringLiteral("Aging=60"), QStringLiteral("AgingSeed=7")};
+    const QImage plain = stamped(QStringLiteral("worn-0.pdf"), {});
+    const QImage seven = stamped(QStringLiteral("worn-7.pdf"), worn);
+    const QImage again = stamped(QStringLiteral("worn-7b.pdf"), worn);
+    const QImage eight = stamped(QStringLiteral("worn-8.pdf"), {QStringLiteral("Aging=60"), QStringLiteral("AgingSeed=8")});
+    ASSERT_FALSE(plain.isNull());
+    ASSERT_FALSE(seven.isNull());
+    EXPECT_EQ(seven, again);
+    int moved = 0;
+    for (int y = 0; y < seven.height(); ++y)
+        for (int x = 0; x < seven.width(); ++x)
+            moved += std::abs(qGreen(seven.pixel(x, y)) - qGreen(eight.pixel(x, y))) > 60;
+    EXPECT_GT(moved, 200);
+
+    // The page's own text is the same under every stamp: counted out.
+    const double text = ink(renderPage(path("qpdf-letter.pdf"), 1, int(kDpi), region));
+    const double pageShare = (ink(seven) - text) / (ink(plain) - text);
+    const double pictureShare = ink(rendered(QStringLiteral("worn-7.png"), worn)) / ink(rendered(QStringLiteral("worn-0.png"), {}));
+    std::printf("ink kept: stamped %.3f, picture %.3f\n", pageShare, pictureShare);
+    EXPECT_LT(pageShare, 0.9);
+    EXPECT_NEAR(pageShare, pictureShare, 0.05);
+}
+
 // The output may be the input: it is replaced whole.
 TEST_F(Stamp, OutputMayBeTheInput)
 {
