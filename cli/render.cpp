@@ -7,6 +7,7 @@
 #include "seal/NumberText.h"
 #include "formats/PmfFile.h"
 #include "seal/Plomet.h"
+#include "seal/Properties.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -41,17 +42,11 @@ const char kRenderHelp[] =
     "                        band, star), 合同专用章 or 财务专用章 (round, 40 mm,\n"
     "                        1 mm band), 发票专用章 (oval 40 x 30 mm); the size is\n"
     "                        the outer edge of the band; --set applies after it\n"
-    "  --set NAME=VALUE      assign a property before drawing; NAME is one of\n"
-    "                        ShowStar ShowDate FontBold MidSign StarSize Degree\n"
-    "                        pText pText1 ForeColor FontName FontSize Space\n"
-    "                        BackColor rText; the seal forms Shape (Round,\n"
-    "                        Oval) RingWidth InnerRing InnerRingGap CodeText\n"
-    "                        CodeFontName CodeFontSize CodeSpace MidText\n"
-    "                        MidFontSize MidTextWidth Fit; or Width / Height.\n"
-    "                        Lengths in twips, or millimetres: 42mm, 1.2mm;\n"
-    "                        any letter case. VALUE as the\n"
-    "                        description file writes it: plain decimal numbers,\n"
-    "                        True/False; an empty VALUE is the empty text.\n"
+    "  --set NAME=VALUE      assign a property before drawing (the list below);\n"
+    "                        NAME in any letter case; VALUE as the description\n"
+    "                        file writes it: plain decimal numbers, True/False;\n"
+    "                        lengths also in millimetres (42mm, 1.2mm), colours\n"
+    "                        also as #RRGGBB; an empty VALUE is the empty text\n"
     "  --dpi N               resolution of PNG and BMP (default 96: the screen\n"
     "                        picture pixel for pixel); size = twips x N / 1440\n"
     "  --transparent         no background (PNG, SVG, PDF; BMP stays opaque)\n"
@@ -61,7 +56,9 @@ const char kRenderHelp[] =
     "warning; the image is still written).\n"
     "Nothing is written for a seal that fails; an existing file stays as it\n"
     "was. Exit codes: 0 all written, 1 a seal could not be read, drawn or\n"
-    "written (in a batch: at least one), 2 bad command line.\n";
+    "written (in a batch: at least one), 2 bad command line.\n"
+    "\n"
+    "Properties (--set NAME=VALUE; new seal: the value a brand-new seal has):\n";
 
 // One line per character of a drawn text that no installed face can draw,
 // naming the property and the character.
@@ -205,6 +202,7 @@ int cmdRender(QStringList args)
     }
     if (parser.isSet(helpOpt)) {
         std::fputs(kRenderHelp, stdout);
+        std::fputs(propertyHelp(2, 78).toUtf8().constData(), stdout);
         return kExitOk;
     }
     const QStringList inputs = parser.positionalArguments();

@@ -1,8 +1,8 @@
-// plomet show: prints the fifteen values of a seal description file.
+// plomet show: prints the values of a seal description file.
 #include "cli/cli.h"
 
 #include "seal/Errors.h"
-#include "seal/NumberText.h"
+#include "seal/Properties.h"
 #include "formats/PmfFile.h"
 
 #include <QCommandLineParser>
@@ -15,45 +15,18 @@ namespace {
 const char kShowHelp[] =
     "Usage: plomet show SEAL.PMF [--json]\n"
     "\n"
-    "Prints the fifteen values of a seal description file, one NAME=VALUE a\n"
-    "line in file order, numbers and True/False as the file writes them.\n"
+    "Prints the values of a seal description file, one NAME=VALUE a line in\n"
+    "file order, numbers and True/False as the file writes them: the fifteen\n"
+    "classic values, then the later properties the file sets and any lines of\n"
+    "keys this version does not know.\n"
     "\n"
-    "  --json    one JSON object instead: the property names and Width,\n"
-    "            Height as keys; numbers as JSON numbers, Booleans as\n"
-    "            true/false, texts as strings\n"
+    "  --json    one JSON object instead with every property the file can\n"
+    "            hold (those it does not set at a new seal's values): the\n"
+    "            property names and Width, Height as keys; numbers as JSON\n"
+    "            numbers, Booleans as true/false, texts and Shape as strings\n"
     "\n"
     "A file that cannot be read gives one line on stderr and exit code 1\n"
     "(2 for a bad command line).\n";
-
-enum class Kind { Text, Number, Boolean };
-
-struct Shown {
-    const char* name;
-    Kind kind;
-    QString text;   // the value as the file writes it
-};
-
-QList<Shown> shownValues(const PmfValues& v)
-{
-    auto boolText = [](bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); };
-    return {
-        {"rText", Kind::Text, v.rText},
-        {"pText", Kind::Text, v.pText},
-        {"pText1", Kind::Text, v.pText1},
-        {"BackColor", Kind::Number, numberTextLong(v.BackColor)},
-        {"ForeColor", Kind::Number, numberTextLong(v.ForeColor)},
-        {"FontName", Kind::Text, v.FontName},
-        {"FontSize", Kind::Number, numberTextSingle(v.FontSize)},
-        {"ShowStar", Kind::Boolean, boolText(v.ShowStar)},
-        {"MidSign", Kind::Text, v.MidSign},
-        {"StarSize", Kind::Number, numberTextLong(v.StarSize)},
-        {"Width", Kind::Number, numberTextSingle(v.Width)},
-        {"Height", Kind::Number, numberTextSingle(v.Height)},
-        {"Space", Kind::Number, numberTextLong(v.Space)},
-        {"Degree", Kind::Number, numberTextDouble(v.Degree)},
-        {"FontBold", Kind::Boolean, boolText(v.FontBold)},
-    };
-}
 
 QString jsonString(const QString& s)
 {
@@ -78,26 +51,37 @@ QString jsonString(const QString& s)
     return out;
 }
 
-// The text `plomet show` prints for these values (JSON or NAME=VALUE lines).
+// The text `plomet show` prints for these values: NAME=VALUE lines (the
+// classic lines, then the later properties a file holds and the lines of
+// unknown keys, as the file has them), or JSON with every property.
 QString showText(const PmfValues& values, bool json)
 {
     QString out;
-    const QList<Shown> shown = shownValues(values);
     if (!json) {
-        for (const Shown& s : shown)
-            out += QLatin1String(s.name) + QLatin1Char('=') + s.text + QLatin1Char('\n');
+        for (const PropertyRow* r : fileLineRows())
+            out += r->qname() + QLatin1Char('=') + valueText(*r, values.get(*r)) + QLatin1Char('\n');
+        for (const PropertyRow* r : fileKeyRows())
+            if (values.get(*r) != normalised(*r, r->newValue))
+                out += r->qname() + QLatin1Char('=') + valueText(*r, values.get(*r)) + QLatin1Char('\n');
+        for (const QString& line : values.unknownLines)
+            out += line + QLatin1Char('\n');
         return out;
     }
     // Written by hand to keep file order and the numbers exactly as the file
     // holds them (the number text is always plain decimal, valid JSON).
+    std::vector<const PropertyRow*> rows = fileLineRows();
+    for (const PropertyRow* r : fileKeyRows())
+        rows.push_back(r);
     out = QStringLiteral("{");
-    for (int i = 0; i < shown.size(); ++i) {
-        const Shown& s = shown[i];
-        out += (i ? QStringLiteral(", ") : QString()) + jsonString(QLatin1String(s.name)) + QStringLiteral(": ");
-        switch (s.kind) {
-        case Kind::Text: out += jsonString(s.text); break;
-        case Kind::Number: out += s.text; break;
-        case Kind::Boolean: out += s.text == QLatin1String("True") ? QStringLiteral("true") : QStringLiteral("false"); break;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const PropertyRow& r = *rows[i];
+        const QString text = valueText(r, values.get(r));
+        out += (i ? QStringLiteral(", ") : QString()) + jsonString(r.qname()) + QStringLiteral(": ");
+        switch (r.type) {
+        case ValueType::Text:
+        case ValueType::Choice: out += jsonString(text); break;
+        case ValueType::Boolean: out += values.get(r).toBool() ? QStringLiteral("true") : QStringLiteral("false"); break;
+        default: out += text; break;
         }
     }
     out += QStringLiteral("}\n");

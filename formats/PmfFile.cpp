@@ -10,8 +10,6 @@
 
 #include <cerrno>
 #include <cmath>
-#include <limits>
-#include <vector>
 
 namespace plomet {
 
@@ -42,66 +40,13 @@ QString lineReason(int line, const char* name, const QString& reason)
     throw PlometError(PlometError::Kind::Format, message);
 }
 
-bool isBlankOnly(const QString& s)
+// A line's text as its row's value, or the whole file refused.
+QVariant readValue(const PropertyRow& row, const QString& text, int line)
 {
-    for (QChar c : s)
-        if (c != QLatin1Char(' ') && c != QLatin1Char('\t'))
-            return false;
-    return true;
-}
-
-// A number line: blank or missing is 0, as the old reader gave.
-double readNumber(const QVariant& v, int line, const char* name)
-{
-    const QString s = v.toString();
-    if (isBlankOnly(s))
-        return 0;
-    const std::optional<double> d = parseStrictNumber(s);
-    if (!d)
-        formatError(lineReason(line, name, QStringLiteral("%1不是数字").arg(quoted(s))));
-    return *d;
-}
-
-template <class T>
-T narrowed(std::optional<T> n, const QVariant& v, int line, const char* name, const QString& range)
-{
-    if (!n)
-        formatError(lineReason(line, name, QStringLiteral("%1超出范围(%2)").arg(quoted(v.toString()), range)));
-    return *n;
-}
-
-int32_t readLong(const QVariant& v, int line, const char* name)
-{
-    return narrowed(toLong32(readNumber(v, line, name)), v, line, name,
-                    QStringLiteral("-2147483648 至 2147483647"));
-}
-
-int16_t readInteger(const QVariant& v, int line, const char* name)
-{
-    return narrowed(toInteger16(readNumber(v, line, name)), v, line, name,
-                    QStringLiteral("-32768 至 32767"));
-}
-
-float readSingle(const QVariant& v, int line, const char* name)
-{
-    return narrowed(toSingle(readNumber(v, line, name)), v, line, name,
-                    QStringLiteral("单精度数的范围"));
-}
-
-// "True"/"False" in any letter case, or a number (nonzero is True), as the
-// old reader coerced; blank or missing is False.
-bool readBoolean(const QVariant& v, int line, const char* name)
-{
-    const QString s = v.toString().trimmed();
-    if (s.isEmpty())
-        return false;
-    if (s.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (s.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-        return false;
-    if (const std::optional<double> d = parseStrictNumber(s))
-        return *d != 0;
-    formatError(lineReason(line, name, QStringLiteral("%1不是 True 或 False").arg(quoted(s))));
+    const ParsedValue v = parseValue(row, text, Reading::File);
+    if (!v.ok())
+        formatError(lineReason(line, row.name, v.problem));
+    return v.value;
 }
 
 // A text goes on one line and must come back as written.
@@ -121,10 +66,14 @@ QByteArray textLine(const QString& text, const char* name)
     }
 }
 
-QByteArray finiteLine(double v, const QString& text, const char* name)
+// A value's line as the file writes it.
+QByteArray valueLine(const PropertyRow& row, const QVariant& v)
 {
-    if (!std::isfinite(v))
-        formatError(QStringLiteral("%1 的值 %2 不是有限的数,无法写入描述文件。").arg(QLatin1String(name), text));
+    const QString text = valueText(row, v);
+    if (row.type == ValueType::Text)
+        return textLine(text, row.name);
+    if ((row.type == ValueType::Single || row.type == ValueType::Double) && !std::isfinite(v.toDouble()))
+        formatError(QStringLiteral("%1 的值 %2 不是有限的数,无法写入描述文件。").arg(row.qname(), text));
     return text.toLatin1();
 }
 
@@ -134,75 +83,43 @@ QString nativePath(const QString& path) { return QDir::toNativeSeparators(path);
 
 // ------------------------------------------------------------ values -------
 
-bool PmfValues::operator==(const PmfValues& o) const
+PmfValues::PmfValues()
 {
-    return rText == o.rText && pText == o.pText && pText1 == o.pText1 && BackColor == o.BackColor
-        && ForeColor == o.ForeColor && FontName == o.FontName && FontSize == o.FontSize
-        && ShowStar == o.ShowStar && MidSign == o.MidSign && StarSize == o.StarSize
-        && Width == o.Width && Height == o.Height && Space == o.Space && Degree == o.Degree
-        && FontBold == o.FontBold;
+    for (const PropertyRow& r : propertyRows())
+        values_.push_back(!r.inFile() ? QVariant()
+                          : r.isFileKey() ? normalised(r, r.newValue)
+                                          : parseValue(r, QString(), Reading::File).value);
 }
 
-const std::array<PmfField, 15>& pmfFields()
+QVariant PmfValues::get(const PropertyRow& row) const { return values_[size_t(propertyIndex(row))]; }
+
+void PmfValues::set(const PropertyRow& row, const QVariant& v)
 {
-    static const std::array<PmfField, 15> fields = {{
-        {6, "rText", PmfType::Text},
-        {7, "pText", PmfType::Text},
-        {8, "pText1", PmfType::Text},
-        {9, "BackColor", PmfType::Long},
-        {10, "ForeColor", PmfType::Long},
-        {11, "FontName", PmfType::Text},
-        {12, "FontSize", PmfType::Single},
-        {13, "ShowStar", PmfType::Boolean},
-        {14, "MidSign", PmfType::Text},
-        {15, "StarSize", PmfType::Integer},
-        {16, "Width", PmfType::Single},
-        {17, "Height", PmfType::Single},
-        {18, "Space", PmfType::Long},
-        {19, "Degree", PmfType::Double},
-        {20, "FontBold", PmfType::Boolean},
-    }};
-    return fields;
+    if (row.inFile())
+        values_[size_t(propertyIndex(row))] = normalised(row, v);
+}
+
+bool PmfValues::operator==(const PmfValues& o) const
+{
+    return values_ == o.values_ && unknownLines == o.unknownLines;
 }
 
 PmfValues pmfValuesOf(const Plomet& seal)
 {
     PmfValues v;
-    v.rText = seal.rText();
-    v.pText = seal.pText();
-    v.pText1 = seal.pText1();
-    v.BackColor = seal.BackColor();
-    v.ForeColor = seal.ForeColor();
-    v.FontName = seal.FontName();
-    v.FontSize = seal.FontSize();
-    v.ShowStar = seal.ShowStar();
-    v.MidSign = seal.MidSign();
-    v.StarSize = seal.StarSize();
-    v.Width = seal.Width();
-    v.Height = seal.Height();
-    v.Space = seal.Space();
-    v.Degree = seal.Degree();
-    v.FontBold = seal.FontBold();
+    for (const PropertyRow& r : propertyRows())
+        v.set(r, r.get(seal));
+    v.unknownLines = seal.unknownFileLines();
     return v;
 }
 
 void assignPmfValues(Plomet& seal, const PmfValues& v)
 {
-    seal.setRText(v.rText);
-    seal.setPText(v.pText);
-    seal.setPText1(v.pText1);
-    seal.setBackColor(v.BackColor);
-    seal.setForeColor(v.ForeColor);
-    seal.setFontName(v.FontName);
-    seal.setFontSize(v.FontSize);
-    seal.setShowStar(v.ShowStar);
-    seal.setMidSign(v.MidSign);
-    seal.setStarSize(v.StarSize);
-    seal.setWidth(v.Width);
-    seal.setHeight(v.Height);
-    seal.setSpace(v.Space);
-    seal.setDegree(v.Degree);
-    seal.setFontBold(v.FontBold);
+    for (const PropertyRow* r : fileLineRows())
+        r->set(seal, v.get(*r));
+    for (const PropertyRow* r : fileKeyRows())
+        r->set(seal, v.get(*r));
+    seal.setUnknownFileLines(v.unknownLines);
 }
 
 // ------------------------------------------------------------- reader ------
@@ -260,22 +177,28 @@ QByteArray encodePMF(const PmfValues& v)
     line("v1.0");
     line(encodeGbk(QStringLiteral("保留")));
 
-    line(textLine(v.rText, "rText"));
-    line(textLine(v.pText, "pText"));
-    line(textLine(v.pText1, "pText1"));
-    line(numberTextLong(v.BackColor).toLatin1());
-    line(numberTextLong(v.ForeColor).toLatin1());
-    line(textLine(v.FontName, "FontName"));
-    line(finiteLine(v.FontSize, numberTextSingle(v.FontSize), "FontSize"));
-    line(v.ShowStar ? "True" : "False");
-    line(textLine(v.MidSign, "MidSign"));
-    line(numberTextLong(v.StarSize).toLatin1());
-    line(finiteLine(v.Width, numberTextSingle(v.Width), "Width"));
-    line(finiteLine(v.Height, numberTextSingle(v.Height), "Height"));
-    line(numberTextLong(v.Space).toLatin1());
-    line(finiteLine(v.Degree, numberTextDouble(v.Degree), "Degree"));
-    line(v.FontBold ? "True" : "False");
+    for (const PropertyRow* r : fileLineRows())
+        line(valueLine(*r, v.get(*r)));
+    if (out.size() > kPmfMaxBytes)
+        formatError(QStringLiteral("描述文件将有 %1 字节,超过 1 MiB 的上限:文本太长,无法写入。").arg(out.size()));
 
+    // The later properties where they differ from a new seal's, then the
+    // lines of keys this version does not know, as they came.
+    QList<QByteArray> keyLines;
+    for (const PropertyRow* r : fileKeyRows())
+        if (v.get(*r) != normalised(*r, r->newValue))
+            keyLines << r->qname().toLatin1() + '=' + valueLine(*r, v.get(*r));
+    for (const QString& unknown : v.unknownLines)
+        keyLines << textLine(unknown, "?");
+    if (keyLines.size() > kPmfMaxKeyLines)
+        formatError(QStringLiteral("描述文件将有 %1 个“名称=值”行,超过 %2 行的上限。")
+                        .arg(keyLines.size()).arg(kPmfMaxKeyLines));
+    for (const QByteArray& k : keyLines) {
+        if (k.size() > kPmfMaxKeyLineBytes)
+            formatError(QStringLiteral("“%1”一行超过 %2 字节的上限,无法写入描述文件。")
+                            .arg(QString::fromLatin1(k.left(k.indexOf('=')))).arg(kPmfMaxKeyLineBytes));
+        line(k);
+    }
     if (out.size() > kPmfMaxBytes)
         formatError(QStringLiteral("描述文件将有 %1 字节,超过 1 MiB 的上限:文本太长,无法写入。").arg(out.size()));
     return out;
@@ -307,27 +230,30 @@ PmfValues decodePMF(const QByteArray& bytes)
 
     // Every value is read and converted before any is assigned.
     PmfValues v;
-    for (const PmfField& f : pmfFields()) {
-        const QVariant value = reader.GetValue(f.name);
-        switch (f.line) {
-        case 6: v.rText = value.toString(); break;
-        case 7: v.pText = value.toString(); break;
-        case 8: v.pText1 = value.toString(); break;
-        case 9: v.BackColor = readLong(value, f.line, f.name); break;
-        case 10: v.ForeColor = readLong(value, f.line, f.name); break;
-        case 11: v.FontName = value.toString(); break;
-        case 12: v.FontSize = readSingle(value, f.line, f.name); break;
-        case 13: v.ShowStar = readBoolean(value, f.line, f.name); break;
-        case 14: v.MidSign = value.toString(); break;
-        case 15: v.StarSize = readInteger(value, f.line, f.name); break;
-        case 16: v.Width = readSingle(value, f.line, f.name); break;
-        case 17: v.Height = readSingle(value, f.line, f.name); break;
-        case 18: v.Space = readLong(value, f.line, f.name); break;
-        case 19: v.Degree = readNumber(value, f.line, f.name); break;
-        case 20: v.FontBold = readBoolean(value, f.line, f.name); break;
-        }
+    for (const PropertyRow* r : fileLineRows()) {
+        const QVariant text = reader.GetValue(r->name);
+        v.set(*r, readValue(*r, text.toString(), reader.lineNumber()));
     }
-    // Lines after line 20 are never read.
+
+    // "Key=Value" lines. Older readers never read past line 20, so whatever
+    // is not such a line is passed over, and reading stops at a line that is
+    // not text or is too long: the rest of such a file is not ours to judge.
+    for (int n = 0; n < kPmfMaxKeyLines; ++n) {
+        const std::optional<QByteArray> bytesOfLine = reader.nextLine();
+        if (!bytesOfLine || bytesOfLine->size() > kPmfMaxKeyLineBytes || bytesOfLine->contains('\0'))
+            break;
+        const std::optional<QString> text = decodeGbk(*bytesOfLine);
+        if (!text)
+            break;
+        const qsizetype eq = text->indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            continue;
+        const PropertyRow* row = findProperty(text->left(eq).trimmed());
+        if (row && row->isFileKey())
+            v.set(*row, readValue(*row, text->mid(eq + 1), reader.lineNumber()));
+        else
+            v.unknownLines << *text;
+    }
     return v;
 }
 

@@ -1,7 +1,16 @@
 #pragma once
 // The seal description file (.PMF): five header lines, then fifteen values,
-// one a line, GBK, CR LF. Used by the main window, the settings dialog's host
-// and the command line. Reaches the seal only through its properties and size.
+// one a line (lines 6 to 20), GBK, CR LF; then, for the properties that came
+// later, "Key=Value" lines. Which value sits on which line or key, its type
+// and its text come from the property table (seal/Properties.h). Used by the
+// main window, the settings dialog's host and the command line. Reaches the
+// seal only through its properties and size.
+//
+// "Key=Value" lines are written only for values that differ from a new
+// seal's, so a classic seal's file stays exactly 20 lines and readers that
+// read lines 1 to 20 by number still read it. Keys match in any letter case;
+// a value that does not convert refuses the whole file; a line whose key no
+// row knows is kept and written back unchanged.
 //
 // Reading takes every line whole (a comma, a quote, leading blanks or "007"
 // in a text come back exactly as written), checks the whole file before it
@@ -9,12 +18,14 @@
 // the line, the value and the reason.
 #include "seal/Gbk.h"
 #include "seal/Plomet.h"
+#include "seal/Properties.h"
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
-#include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace plomet {
 
@@ -28,44 +39,39 @@ inline const QString kPmfWebAddress = QStringLiteral("https://plomet.example/");
 // of our own is a few hundred bytes; this bounds memory on hostile input.
 constexpr qint64 kPmfMaxBytes = qint64(1) << 20;
 
-// The fifteen values of a file, in file order (lines 6 to 20).
-struct PmfValues {
-    QString rText;          // line 6
-    QString pText;          // line 7
-    QString pText1;         // line 8
-    int32_t BackColor = 0;  // line 9, 0x00BBGGRR
-    int32_t ForeColor = 0;  // line 10
-    QString FontName;       // line 11
-    float FontSize = 0;     // line 12, points
-    bool ShowStar = false;  // line 13
-    QString MidSign;        // line 14
-    int16_t StarSize = 0;   // line 15, points
-    float Width = 0;        // line 16, twips
-    float Height = 0;       // line 17, twips
-    int32_t Space = 0;      // line 18, blanks
-    double Degree = 0;      // line 19, degrees
-    bool FontBold = false;  // line 20
+// At most this many lines after line 20 are read, each of at most
+// kPmfMaxKeyLineBytes bytes; what follows is never read.
+constexpr int kPmfMaxKeyLines = 64;
+constexpr qsizetype kPmfMaxKeyLineBytes = 4096;
+
+// The values a description file holds: one per row of the property table
+// that lives in the file (seal/Properties.h), and the "Key=Value" lines whose
+// keys no row knows.
+class PmfValues {
+public:
+    // The values of a file that ends after its header: the classic lines
+    // empty, 0 or False; the later properties at their new-instance values.
+    PmfValues();
+    QVariant get(const PropertyRow& row) const;
+    QVariant get(const char* name) const { return get(property(name)); }
+    void set(const PropertyRow& row, const QVariant& v);
+    void set(const char* name, const QVariant& v) { set(property(name), v); }
+
+    // "Key=Value" lines whose keys no row knows, as read; written back after
+    // the known ones.
+    QStringList unknownLines;
 
     bool operator==(const PmfValues& o) const;
     bool operator!=(const PmfValues& o) const { return !(*this == o); }
+private:
+    std::vector<QVariant> values_;   // by row index
 };
-
-// The type each value line is read as.
-enum class PmfType { Text, Long, Single, Boolean, Integer, Double };
-
-struct PmfField {
-    int line;           // 6..20
-    const char* name;   // the property name ("rText", …, "Width", "Height")
-    PmfType type;
-};
-
-// The fifteen value lines in file order.
-const std::array<PmfField, 15>& pmfFields();
 
 // The values of the seal as SavePMF writes them (ShowDate is not among them).
 PmfValues pmfValuesOf(const Plomet& seal);
 
-// Assigns the values, one plain property write each, in file order; no Draw.
+// Assigns the values, one plain property write each, in file order (then
+// the later properties in table order); no Draw.
 void assignPmfValues(Plomet& seal, const PmfValues& values);
 
 // The bytes of a file holding these values. Throws PlometError (Kind::Format)
@@ -78,7 +84,11 @@ QByteArray encodePMF(const PmfValues& values);
 // Reads the bytes of a file. Throws PlometError: Kind::BadHeader with exactly
 // kBadFormatMessage when line 1 or 2 is not the header, otherwise Kind::Format with a message
 // naming the line, the value and the problem. A file that ends after its
-// header but before line 20 gives empty text, 0 or False for the rest.
+// header but before line 20 gives empty text, 0 or False for the rest. After
+// line 20, a "Key=Value" line of a known key is read as its row reads it
+// (the line and the problem named when it does not convert); other lines
+// with a key are kept; reading stops at a line that is not text or longer
+// than kPmfMaxKeyLineBytes, and after kPmfMaxKeyLines lines.
 PmfValues decodePMF(const QByteArray& bytes);
 
 // Reads a file's bytes line by line. A line ends at CR LF, LF or CR; the
@@ -94,6 +104,8 @@ public:
     QVariant GetValue(const char* name = nullptr);
     // The number of the line read last (1-based; 0 before the first).
     int lineNumber() const { return line_; }
+    // The offset of the next unread byte.
+    qsizetype position() const { return pos_; }
 private:
     QByteArray bytes_;
     qsizetype pos_ = 0;

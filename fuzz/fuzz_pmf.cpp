@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstdio>
+#include <vector>
 
 using namespace plomet;
 
@@ -43,8 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (bytes.size() > kPmfMaxBytes)
         fail("a file over the size limit was accepted");
-    if (!std::isfinite(v.FontSize) || !std::isfinite(v.Width) || !std::isfinite(v.Height) || !std::isfinite(v.Degree))
-        fail("a number that is not finite was read");
+    for (const PropertyRow* r : fileLineRows())
+        if ((r->type == ValueType::Single || r->type == ValueType::Double) && !std::isfinite(v.get(*r).toDouble()))
+            fail("a number that is not finite was read");
 
     QByteArray again;
     try {
@@ -62,15 +64,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const PlometError&) {
         fail("a file we wrote cannot be read");
     }
-    if (back.rText != v.rText || back.pText != v.pText || back.pText1 != v.pText1 || back.FontName != v.FontName
-        || back.MidSign != v.MidSign)
-        fail("a text did not come back exactly");
-    if (back.BackColor != v.BackColor || back.ForeColor != v.ForeColor || back.StarSize != v.StarSize
-        || back.Space != v.Space || back.ShowStar != v.ShowStar || back.FontBold != v.FontBold)
-        fail("an integer or Boolean did not come back exactly");
-    if (!nearlyEqual(back.FontSize, v.FontSize) || !nearlyEqual(back.Width, v.Width)
-        || !nearlyEqual(back.Height, v.Height)
-        || !(back.Degree == v.Degree || std::fabs(back.Degree - v.Degree) <= std::fabs(v.Degree) * 1e-14))
-        fail("a number moved beyond its significant digits");
+    // Every value the file holds, by its row's type.
+    std::vector<const PropertyRow*> rows = fileLineRows();
+    for (const PropertyRow* r : fileKeyRows())
+        rows.push_back(r);
+    for (const PropertyRow* r : rows) {
+        const QVariant a = v.get(*r), b = back.get(*r);
+        switch (r->type) {
+        case ValueType::Single:
+            if (!nearlyEqual(b.toFloat(), a.toFloat()))
+                fail("a number moved beyond its significant digits");
+            break;
+        case ValueType::Double:
+            if (!(b.toDouble() == a.toDouble() || std::fabs(b.toDouble() - a.toDouble()) <= std::fabs(a.toDouble()) * 1e-14))
+                fail("a number moved beyond its significant digits");
+            break;
+        default:
+            if (a != b)
+                fail("a text, integer or Boolean did not come back exactly");
+        }
+    }
+    if (back.unknownLines != v.unknownLines)
+        fail("a line of an unknown key did not come back exactly");
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "seal/ArcText.h"
 #include "seal/Errors.h"
 #include "seal/NumberText.h"
+#include "seal/Properties.h"
 #include "seal/RecordingSurface.h"
 
 #include <QMetaType>
@@ -12,11 +13,6 @@
 namespace plomet {
 
 namespace {
-
-const QString kNewRText = QStringLiteral("Qorvel软件有限公司");
-const QString kNewPText1 = QStringLiteral("专用章");
-const QString kNewFontName = QStringLiteral("黑体");
-const QString kNewMidSign = QStringLiteral("★");
 
 // The longest spaced name that is set along the ring: a 16-bit character count.
 constexpr qsizetype kMaxArcChars = 32767;
@@ -182,7 +178,11 @@ Plomet::~Plomet() = default;
 
 int32_t Plomet::hDC() const { return pic1_->hDCHandle(); }
 
-void Plomet::announce(const char* name) { emit PropertyChanged(QLatin1String(name)); }
+void Plomet::announce(const char* name)
+{
+    if (!quiet_)
+        emit PropertyChanged(QLatin1String(name));
+}
 
 void Plomet::setShowStar(bool v) { showStar_ = v; announce("ShowStar"); }
 void Plomet::setShowDate(bool v) { showDate_ = v; announce("ShowDate"); }
@@ -247,58 +247,60 @@ void Plomet::Resize()
 
 void Plomet::InitProperties()
 {
-    showStar_ = true;
-    starSize_ = 24;
-    pText_.clear();
-    pText1_ = kNewPText1;
-    foreColor_ = 255;
-    fontName_ = kNewFontName;
-    fontSize_ = 12.0f;
-    backColor_ = 0;
-    rText_ = kNewRText;
-    midSign_ = kNewMidSign;
-    degree_ = -1.0;
-    space_ = 1;
+    // Every property to its new-instance value, unannounced; the control's
+    // size stays as its host placed it.
+    {
+        const Quiet quiet(*this);
+        for (const PropertyRow& r : propertyRows())
+            if (!r.isSize())
+                r.set(*this, r.newValue);
+    }
     Draw();
 }
+
+namespace {
+
+// A value from the host's store in the row's type, as the store's values convert.
+QVariant storedValue(const PropertyRow& row, const QVariant& v)
+{
+    switch (row.type) {
+    case ValueType::Boolean: return asBoolean(row.name, v);
+    case ValueType::Integer: return int(asInteger(row.name, v));
+    case ValueType::Long:
+    case ValueType::Colour: return int(asLong(row.name, v));
+    case ValueType::Single: return asSingle(row.name, v);
+    case ValueType::Double: return asDouble(row.name, v);
+    case ValueType::Text: return asText(row.name, v);
+    case ValueType::Choice: {
+        const ParsedValue p = parseValue(row, isNumeric(v) ? numberTextLong(asLong(row.name, v)) : asText(row.name, v),
+                                          Reading::Setting);
+        if (!p.ok())
+            mismatch(row.name, v, "选项");
+        return p.value;
+    }
+    }
+    return v;
+}
+
+} // namespace
 
 void Plomet::ReadProperties(const PropertyBag& store)
 {
     picture_ = store.ReadProperty(QStringLiteral("Picture"), QVariant());
-    showStar_ = asBoolean("ShowStar", store.ReadProperty(QStringLiteral("ShowStar"), true));
-    showDate_ = asBoolean("ShowDate", store.ReadProperty(QStringLiteral("ShowDate"), false));
-    setFontBold(asBoolean("FontBold", store.ReadProperty(QStringLiteral("FontBold"), true)));
-    starSize_ = asInteger("StarSize", store.ReadProperty(QStringLiteral("StarSize"), 24));
-    degree_ = asDouble("Degree", store.ReadProperty(QStringLiteral("Degree"), -1.0));
-    pText_ = asText("pText", store.ReadProperty(QStringLiteral("pText"), QString()));
-    pText1_ = asText("pText1", store.ReadProperty(QStringLiteral("pText1"), kNewPText1));
-    rText_ = asText("RText", store.ReadProperty(QStringLiteral("RText"), kNewRText));
-    foreColor_ = asLong("ForeColor", store.ReadProperty(QStringLiteral("ForeColor"), 255));
-    fontName_ = asText("FontName", store.ReadProperty(QStringLiteral("FontName"), kNewFontName));
-    fontSize_ = asSingle("FontSize", store.ReadProperty(QStringLiteral("FontSize"), 12.0f));
-    backColor_ = asLong("BackColor", store.ReadProperty(QStringLiteral("BackColor"), 0));
-    midSign_ = asText("MidSign", store.ReadProperty(QStringLiteral("MidSign"), kNewMidSign));
-    space_ = asLong("Space", store.ReadProperty(QStringLiteral("Space"), 1));
+    for (const PropertyRow* r : storeReadRows()) {
+        const char* key = r->storeReadKey ? r->storeReadKey : r->name;
+        const QVariant v = storedValue(*r, store.ReadProperty(QLatin1String(key), r->defaultInStore()));
+        const Quiet quiet(*this, !r->announcedOnRead);
+        r->set(*this, v);
+    }
     Draw();
 }
 
 void Plomet::WriteProperties(PropertyBag& store) const
 {
     store.WriteProperty(QStringLiteral("Picture"), picture_, QVariant());
-    store.WriteProperty(QStringLiteral("FontBold"), fontBold_, true);
-    store.WriteProperty(QStringLiteral("ShowStar"), showStar_, true);
-    store.WriteProperty(QStringLiteral("ShowDate"), showDate_, false);
-    store.WriteProperty(QStringLiteral("StarSize"), int(starSize_), 24);
-    store.WriteProperty(QStringLiteral("Degree"), degree_, -1.0);
-    store.WriteProperty(QStringLiteral("pText"), pText_, QString());
-    store.WriteProperty(QStringLiteral("pText1"), pText1_, kNewPText1);
-    store.WriteProperty(QStringLiteral("BackColor"), backColor_, 0);
-    store.WriteProperty(QStringLiteral("rText"), rText_, kNewRText);
-    store.WriteProperty(QStringLiteral("MidSign"), midSign_, kNewMidSign);
-    store.WriteProperty(QStringLiteral("Space"), space_, 1);
-    store.WriteProperty(QStringLiteral("ForeColor"), foreColor_, 255);
-    store.WriteProperty(QStringLiteral("FontName"), fontName_, kNewFontName);
-    store.WriteProperty(QStringLiteral("FontSize"), fontSize_, 12.0f);
+    for (const PropertyRow* r : storeWriteRows())
+        store.WriteProperty(r->qname(), r->get(*this), r->defaultInStore());
 }
 
 void Plomet::Draw()

@@ -8,6 +8,7 @@
 #include "seal/Surface.h"
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 #include <type_traits>
@@ -116,6 +117,11 @@ public:
     void ReadProperties(const PropertyBag& store);
     void WriteProperties(PropertyBag& store) const;
 
+    // Lines of a description file whose keys this version does not know,
+    // kept so that saving the seal writes them back as they came.
+    QStringList unknownFileLines() const { return unknownFileLines_; }
+    void setUnknownFileLines(const QStringList& lines) { unknownFileLines_ = lines; }
+
     // The control's own background picture ("Picture" in the store); unused by Draw.
     QVariant Picture() const { return picture_; }
 
@@ -133,6 +139,18 @@ signals:
 
 private:
     void announce(const char* name);
+    // Property writes that announce nothing while it lives (InitProperties,
+    // ReadProperties).
+    class Quiet {
+    public:
+        explicit Quiet(Plomet& p, bool on = true) : p_(p), was_(p.quiet_) { p.quiet_ = on; }
+        ~Quiet() { p_.quiet_ = was_; }
+        Quiet(const Quiet&) = delete;
+        Quiet& operator=(const Quiet&) = delete;
+    private:
+        Plomet& p_;
+        bool was_;
+    };
     void Resize();
 
     // state record, in declaration order
@@ -156,6 +174,8 @@ private:
     QVariant picture_;
     float width_ = 0, height_ = 0;
     int32_t hwnd_ = 0;
+    bool quiet_ = false;
+    QStringList unknownFileLines_;
     std::unique_ptr<Surface> pic1_;
 };
 

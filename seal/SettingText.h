@@ -1,9 +1,10 @@
 #pragma once
 // The seal's values by name, as text: what `--set NAME=VALUE`, the presets
-// and the "样式" dialog read and assign. NAME is a property name or Width /
-// Height, in any letter case; lengths are twips, or millimetres with an "mm"
-// suffix (42mm is 2381 twips); Booleans True / False; other numbers plain
-// decimal text; an empty value is the empty text.
+// and the "样式" dialog read and assign, through the property table
+// (seal/Properties.h). NAME is a property name or Width / Height, in any
+// letter case; lengths are twips, or millimetres with an "mm" suffix (42mm is
+// 2381 twips); Booleans True / False; colours decimal 0x00BBGGRR or #RRGGBB;
+// other numbers plain decimal text; an empty value is the empty text.
 #include <QString>
 #include <QStringList>
 

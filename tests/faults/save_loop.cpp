@@ -14,14 +14,15 @@ int main(int argc, char** argv)
     }
     const QString path = QString::fromLocal8Bit(argv[1]);
     plomet::PmfValues a;
-    a.rText = QStringLiteral("中山Qorvel软件有限公司");
-    a.pText1 = QStringLiteral("专用章");
-    a.FontName = QStringLiteral("黑体");
-    a.FontSize = 12;
-    a.Width = a.Height = 2055;
+    a.set("rText", QStringLiteral("中山Qorvel软件有限公司"));
+    a.set("pText1", QStringLiteral("专用章"));
+    a.set("FontName", QStringLiteral("黑体"));
+    a.set("FontSize", 12);
+    a.set("Width", 2055);
+    a.set("Height", 2055);
     plomet::PmfValues b = a;
-    b.rText = QString(3000, QChar(u'公'));   // a much longer file
-    b.Degree = 45;
+    b.set("rText", QString(3000, QChar(u'公')));   // a much longer file
+    b.set("Degree", 45);
     for (long i = 0;; ++i) {
         plomet::SavePMF(i % 2 ? b : a, path);
         std::puts("saved");

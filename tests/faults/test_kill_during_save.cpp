@@ -20,14 +20,15 @@ using namespace plomet;
 TEST(KillDuringSave, TheFileIsAlwaysTheOldOrTheNewOneWhole)
 {
     PmfValues a;
-    a.rText = QStringLiteral("中山Qorvel软件有限公司");
-    a.pText1 = QStringLiteral("专用章");
-    a.FontName = QStringLiteral("黑体");
-    a.FontSize = 12;
-    a.Width = a.Height = 2055;
+    a.set("rText", QStringLiteral("中山Qorvel软件有限公司"));
+    a.set("pText1", QStringLiteral("专用章"));
+    a.set("FontName", QStringLiteral("黑体"));
+    a.set("FontSize", 12);
+    a.set("Width", 2055);
+    a.set("Height", 2055);
     PmfValues b = a;
-    b.rText = QString(3000, QChar(u'公'));
-    b.Degree = 45;
+    b.set("rText", QString(3000, QChar(u'公')));
+    b.set("Degree", 45);
     const QByteArray bytesA = encodePMF(a), bytesB = encodePMF(b);
 
     QTemporaryDir dir;

@@ -53,21 +53,21 @@ QList<QByteArray> exampleValueLines()
 PmfValues exampleValues()
 {
     PmfValues v;
-    v.rText = QStringLiteral("中山Qorvel软件有限公司");
-    v.pText = QString();
-    v.pText1 = QStringLiteral("专用章");
-    v.BackColor = 0;
-    v.ForeColor = 255;
-    v.FontName = QStringLiteral("黑体");
-    v.FontSize = 12.0f;
-    v.ShowStar = true;
-    v.MidSign = QStringLiteral("★");
-    v.StarSize = 24;
-    v.Width = 2055.0f;
-    v.Height = 2055.0f;
-    v.Space = 1;
-    v.Degree = -1.0;
-    v.FontBold = false;
+    v.set("rText", QStringLiteral("中山Qorvel软件有限公司"));
+    v.set("pText", QString());
+    v.set("pText1", QStringLiteral("专用章"));
+    v.set("BackColor", 0);
+    v.set("ForeColor", 255);
+    v.set("FontName", QStringLiteral("黑体"));
+    v.set("FontSize", 12.0f);
+    v.set("ShowStar", true);
+    v.set("MidSign", QStringLiteral("★"));
+    v.set("StarSize", 24);
+    v.set("Width", 2055.0f);
+    v.set("Height", 2055.0f);
+    v.set("Space", 1);
+    v.set("Degree", -1.0);
+    v.set("FontBold", false);
     return v;
 }
 
@@ -127,20 +127,20 @@ struct NumberLineCase {
 TEST(PmfWrite, NumberAndBooleanLines)
 {
     const NumberLineCase cases[] = {
-        {"FontSize 10.5", [](PmfValues& v) { v.FontSize = 10.5f; }, 12, "10.5"},
-        {"FontSize 0.1 keeps 7 digits", [](PmfValues& v) { v.FontSize = 0.1f; }, 12, "0.1"},
-        {"Width 2055.0 whole", [](PmfValues& v) { v.Width = 2055.0f; }, 16, "2055"},
-        {"Height 1/3 rounded to 7 digits", [](PmfValues& v) { v.Height = 1.0f / 3.0f; }, 17, "0.3333333"},
-        {"Width negative", [](PmfValues& v) { v.Width = -15.25f; }, 16, "-15.25"},
-        {"Degree -1", [](PmfValues& v) { v.Degree = -1.0; }, 19, "-1"},
-        {"Degree 15 digits", [](PmfValues& v) { v.Degree = 1.0 / 3.0; }, 19, "0.333333333333333"},
-        {"Degree tiny, no exponent", [](PmfValues& v) { v.Degree = 1e-5; }, 19, "0.00001"},
-        {"white", [](PmfValues& v) { v.ForeColor = 16777215; }, 10, "16777215"},
-        {"system colour signed", [](PmfValues& v) { v.BackColor = int32_t(0x80000005u); }, 9, "-2147483643"},
-        {"Space max", [](PmfValues& v) { v.Space = std::numeric_limits<int32_t>::max(); }, 18, "2147483647"},
-        {"StarSize min", [](PmfValues& v) { v.StarSize = -32768; }, 15, "-32768"},
-        {"ShowStar False", [](PmfValues& v) { v.ShowStar = false; }, 13, "False"},
-        {"FontBold True", [](PmfValues& v) { v.FontBold = true; }, 20, "True"},
+        {"FontSize 10.5", [](PmfValues& v) { v.set("FontSize", 10.5f); }, 12, "10.5"},
+        {"FontSize 0.1 keeps 7 digits", [](PmfValues& v) { v.set("FontSize", 0.1f); }, 12, "0.1"},
+        {"Width 2055.0 whole", [](PmfValues& v) { v.set("Width", 2055.0f); }, 16, "2055"},
+        {"Height 1/3 rounded to 7 digits", [](PmfValues& v) { v.set("Height", 1.0f / 3.0f); }, 17, "0.3333333"},
+        {"Width negative", [](PmfValues& v) { v.set("Width", -15.25f); }, 16, "-15.25"},
+        {"Degree -1", [](PmfValues& v) { v.set("Degree", -1.0); }, 19, "-1"},
+        {"Degree 15 digits", [](PmfValues& v) { v.set("Degree", 1.0 / 3.0); }, 19, "0.333333333333333"},
+        {"Degree tiny, no exponent", [](PmfValues& v) { v.set("Degree", 1e-5); }, 19, "0.00001"},
+        {"white", [](PmfValues& v) { v.set("ForeColor", 16777215); }, 10, "16777215"},
+        {"system colour signed", [](PmfValues& v) { v.set("BackColor", int32_t(0x80000005u)); }, 9, "-2147483643"},
+        {"Space max", [](PmfValues& v) { v.set("Space", std::numeric_limits<int32_t>::max()); }, 18, "2147483647"},
+        {"StarSize min", [](PmfValues& v) { v.set("StarSize", -32768); }, 15, "-32768"},
+        {"ShowStar False", [](PmfValues& v) { v.set("ShowStar", false); }, 13, "False"},
+        {"FontBold True", [](PmfValues& v) { v.set("FontBold", true); }, 20, "True"},
     };
     for (const auto& c : cases) {
         PmfValues v = exampleValues();
@@ -160,16 +160,16 @@ struct RefusedWriteCase {
 TEST(PmfWrite, RefusesWhatCouldNotBeReadBack)
 {
     const RefusedWriteCase cases[] = {
-        {"line feed in rText", [](PmfValues& v) { v.rText = QStringLiteral("甲\n乙"); }, "rText"},
-        {"carriage return in pText", [](PmfValues& v) { v.pText = QStringLiteral("a\rb"); }, "pText"},
-        {"NUL in FontName", [](PmfValues& v) { v.FontName = QString(QChar(0)); }, "FontName"},
-        {"lone surrogate in MidSign", [](PmfValues& v) { v.MidSign = QString(QChar(0xD800)); }, "MidSign"},
-        {"character outside GB18030", [](PmfValues& v) { v.pText1 = QString(QChar(0xE78D)); }, "U+E78D"},
-        {"NaN FontSize", [](PmfValues& v) { v.FontSize = std::nanf(""); }, "FontSize"},
-        {"infinite Width", [](PmfValues& v) { v.Width = std::numeric_limits<float>::infinity(); }, "Width"},
-        {"-infinite Height", [](PmfValues& v) { v.Height = -std::numeric_limits<float>::infinity(); }, "Height"},
-        {"NaN Degree", [](PmfValues& v) { v.Degree = std::nan(""); }, "Degree"},
-        {"more than 1 MiB", [](PmfValues& v) { v.rText = QString(600000, QChar(0x4E2D)); }, "1 MiB"},
+        {"line feed in rText", [](PmfValues& v) { v.set("rText", QStringLiteral("甲\n乙")); }, "rText"},
+        {"carriage return in pText", [](PmfValues& v) { v.set("pText", QStringLiteral("a\rb")); }, "pText"},
+        {"NUL in FontName", [](PmfValues& v) { v.set("FontName", QString(QChar(0))); }, "FontName"},
+        {"lone surrogate in MidSign", [](PmfValues& v) { v.set("MidSign", QString(QChar(0xD800))); }, "MidSign"},
+        {"character outside GB18030", [](PmfValues& v) { v.set("pText1", QString(QChar(0xE78D))); }, "U+E78D"},
+        {"NaN FontSize", [](PmfValues& v) { v.set("FontSize", std::nanf("")); }, "FontSize"},
+        {"infinite Width", [](PmfValues& v) { v.set("Width", std::numeric_limits<float>::infinity()); }, "Width"},
+        {"-infinite Height", [](PmfValues& v) { v.set("Height", -std::numeric_limits<float>::infinity()); }, "Height"},
+        {"NaN Degree", [](PmfValues& v) { v.set("Degree", std::nan("")); }, "Degree"},
+        {"more than 1 MiB", [](PmfValues& v) { v.set("rText", QString(600000, QChar(0x4E2D))); }, "1 MiB"},
     };
     for (const auto& c : cases) {
         PmfValues v = exampleValues();
@@ -195,35 +195,35 @@ TEST(PmfRoundTrip, EveryValueComesBackExactly)
 {
     const RoundTripCase cases[] = {
         {"example", [](PmfValues&) {}},
-        {"comma in company name", [](PmfValues& v) { v.rText = QStringLiteral("中山,Qorvel,软件"); }},
-        {"double quotes", [](PmfValues& v) { v.pText = QStringLiteral("\"合同\"专用"); }},
-        {"quote at start only", [](PmfValues& v) { v.pText1 = QStringLiteral("\"专用章"); }},
-        {"leading and trailing blanks", [](PmfValues& v) { v.rText = QStringLiteral("  公司  "); }},
-        {"tab inside", [](PmfValues& v) { v.pText = QStringLiteral("a\tb"); }},
-        {"text that reads as a number", [](PmfValues& v) { v.pText = QStringLiteral("007"); }},
-        {"True as a text", [](PmfValues& v) { v.MidSign = QStringLiteral("True"); }},
-        {"number-like face name", [](PmfValues& v) { v.FontName = QStringLiteral("-1.5e3"); }},
+        {"comma in company name", [](PmfValues& v) { v.set("rText", QStringLiteral("中山,Qorvel,软件")); }},
+        {"double quotes", [](PmfValues& v) { v.set("pText", QStringLiteral("\"合同\"专用")); }},
+        {"quote at start only", [](PmfValues& v) { v.set("pText1", QStringLiteral("\"专用章")); }},
+        {"leading and trailing blanks", [](PmfValues& v) { v.set("rText", QStringLiteral("  公司  ")); }},
+        {"tab inside", [](PmfValues& v) { v.set("pText", QStringLiteral("a\tb")); }},
+        {"text that reads as a number", [](PmfValues& v) { v.set("pText", QStringLiteral("007")); }},
+        {"True as a text", [](PmfValues& v) { v.set("MidSign", QStringLiteral("True")); }},
+        {"number-like face name", [](PmfValues& v) { v.set("FontName", QStringLiteral("-1.5e3")); }},
         {"all texts empty", [](PmfValues& v) {
-             v.rText.clear(); v.pText.clear(); v.pText1.clear(); v.FontName.clear(); v.MidSign.clear(); }},
-        {"star sign", [](PmfValues& v) { v.MidSign = QStringLiteral("★☆"); }},
+             v.set("rText", QString()); v.set("pText", QString()); v.set("pText1", QString()); v.set("FontName", QString()); v.set("MidSign", QString()); }},
+        {"star sign", [](PmfValues& v) { v.set("MidSign", QStringLiteral("★☆")); }},
         {"GBK-less: trademark, emoji, CJK ext B", [](PmfValues& v) {
-             v.rText = QStringLiteral("Qorvel™ 😀 𠀀 有限公司"); }},
-        {"GB18030 two-byte only character", [](PmfValues& v) { v.pText = QString(QChar(0x01F9)); }},
-        {"euro and private use", [](PmfValues& v) { v.pText1 = QStringLiteral("€") + QChar(0xE000); }},
-        {"10,000 characters", [](PmfValues& v) { v.rText = QString(10000, QChar(0x516C)); }},
+             v.set("rText", QStringLiteral("Qorvel™ 😀 𠀀 有限公司")); }},
+        {"GB18030 two-byte only character", [](PmfValues& v) { v.set("pText", QString(QChar(0x01F9))); }},
+        {"euro and private use", [](PmfValues& v) { v.set("pText1", QStringLiteral("€") + QChar(0xE000)); }},
+        {"10,000 characters", [](PmfValues& v) { v.set("rText", QString(10000, QChar(0x516C))); }},
         {"extreme Longs", [](PmfValues& v) {
-             v.BackColor = std::numeric_limits<int32_t>::min();
-             v.ForeColor = std::numeric_limits<int32_t>::max();
-             v.Space = std::numeric_limits<int32_t>::min(); }},
-        {"extreme Integer", [](PmfValues& v) { v.StarSize = 32767; }},
-        {"negative StarSize", [](PmfValues& v) { v.StarSize = -32768; }},
+             v.set("BackColor", std::numeric_limits<int32_t>::min());
+             v.set("ForeColor", std::numeric_limits<int32_t>::max());
+             v.set("Space", std::numeric_limits<int32_t>::min()); }},
+        {"extreme Integer", [](PmfValues& v) { v.set("StarSize", 32767); }},
+        {"negative StarSize", [](PmfValues& v) { v.set("StarSize", -32768); }},
         {"7-digit Singles", [](PmfValues& v) {
-             v.FontSize = 1234567.0f; v.Width = 3.402823e38f; v.Height = -1.5e-30f; }},
-        {"zero sizes", [](PmfValues& v) { v.FontSize = 0; v.Width = 0; v.Height = 0; }},
-        {"15-digit Degrees", [](PmfValues& v) { v.Degree = 359.999999999999; }},
-        {"huge Degree", [](PmfValues& v) { v.Degree = -1.23456789012345e300; }},
-        {"tiny Degree", [](PmfValues& v) { v.Degree = 1e-300; }},
-        {"Booleans flipped", [](PmfValues& v) { v.ShowStar = false; v.FontBold = true; }},
+             v.set("FontSize", 1234567.0f); v.set("Width", 3.402823e38f); v.set("Height", -1.5e-30f); }},
+        {"zero sizes", [](PmfValues& v) { v.set("FontSize", 0); v.set("Width", 0); v.set("Height", 0); }},
+        {"15-digit Degrees", [](PmfValues& v) { v.set("Degree", 359.999999999999); }},
+        {"huge Degree", [](PmfValues& v) { v.set("Degree", -1.23456789012345e300); }},
+        {"tiny Degree", [](PmfValues& v) { v.set("Degree", 1e-300); }},
+        {"Booleans flipped", [](PmfValues& v) { v.set("ShowStar", false); v.set("FontBold", true); }},
     };
     for (const auto& c : cases) {
         PmfValues v = exampleValues();
@@ -237,10 +237,10 @@ TEST(PmfRoundTrip, EveryValueComesBackExactly)
             continue;
         }
         EXPECT_TRUE(back == v) << c.name;
-        EXPECT_EQ(back.rText, v.rText) << c.name;
-        EXPECT_EQ(back.pText, v.pText) << c.name;
-        EXPECT_EQ(back.pText1, v.pText1) << c.name;
-        EXPECT_EQ(back.MidSign, v.MidSign) << c.name;
+        EXPECT_EQ(back.get("rText").toString(), v.get("rText").toString()) << c.name;
+        EXPECT_EQ(back.get("pText").toString(), v.get("pText").toString()) << c.name;
+        EXPECT_EQ(back.get("pText1").toString(), v.get("pText1").toString()) << c.name;
+        EXPECT_EQ(back.get("MidSign").toString(), v.get("MidSign").toString()) << c.name;
         EXPECT_EQ(encodePMF(back), bytes) << c.name << ": second save differs";
     }
 }
@@ -254,14 +254,14 @@ TEST(PmfRoundTrip, SinglesSettleAfterOneSave)
                             0.1f + 0.2f, -123.456789f, 1e-38f};
     for (float f : values) {
         PmfValues v = exampleValues();
-        v.FontSize = f;
+        v.set("FontSize", f);
         const PmfValues once = decodePMF(encodePMF(v));
         const std::optional<double> expected = parseStrictNumber(numberTextSingle(f));
         ASSERT_TRUE(expected.has_value());
-        EXPECT_EQ(once.FontSize, static_cast<float>(*expected)) << f;
-        EXPECT_LE(std::fabs(double(once.FontSize) - double(f)), std::fabs(double(f)) * 1e-6) << f;
+        EXPECT_EQ(once.get("FontSize").toFloat(), static_cast<float>(*expected)) << f;
+        EXPECT_LE(std::fabs(double(once.get("FontSize").toFloat()) - double(f)), std::fabs(double(f)) * 1e-6) << f;
         const PmfValues twice = decodePMF(encodePMF(once));
-        EXPECT_EQ(twice.FontSize, once.FontSize) << f;
+        EXPECT_EQ(twice.get("FontSize").toFloat(), once.get("FontSize").toFloat()) << f;
     }
 }
 
@@ -300,11 +300,11 @@ TEST(PmfRead, FilesMadeByTheRules)
         {"19 lines from an older version", header() + joinCrLf(nineteen),
          [](const PmfValues& v) {
              PmfValues e = exampleValues();
-             e.FontBold = false;
+             e.set("FontBold", false);
              EXPECT_TRUE(v == e);
          }},
         {"19 lines, FontBold was True before: missing means False", header() + joinCrLf(nineteen),
-         [](const PmfValues& v) { EXPECT_FALSE(v.FontBold); EXPECT_EQ(v.Degree, -1.0); }},
+         [](const PmfValues& v) { EXPECT_FALSE(v.get("FontBold").toBool()); EXPECT_EQ(v.get("Degree").toDouble(), -1.0); }},
         {"header only: empty, 0, False", header(),
          [](const PmfValues& v) { EXPECT_TRUE(v == PmfValues()); }},
         {"header and an empty line 6", header() + "\r\n",
@@ -319,26 +319,26 @@ TEST(PmfRead, FilesMadeByTheRules)
          [](const PmfValues& v) { EXPECT_TRUE(v == exampleValues()); }},
         {"numbers in the forms the field rule takes", header() + joinCrLf(blanks),
          [](const PmfValues& v) {
-             EXPECT_EQ(v.BackColor, 16777215);
-             EXPECT_EQ(v.FontSize, 10.5f);
-             EXPECT_TRUE(v.ShowStar);
-             EXPECT_EQ(v.StarSize, 30);
-             EXPECT_EQ(v.Degree, -2.5);
-             EXPECT_TRUE(v.FontBold);
+             EXPECT_EQ(v.get("BackColor").toInt(), 16777215);
+             EXPECT_EQ(v.get("FontSize").toFloat(), 10.5f);
+             EXPECT_TRUE(v.get("ShowStar").toBool());
+             EXPECT_EQ(v.get("StarSize").toInt(), 30);
+             EXPECT_EQ(v.get("Degree").toDouble(), -2.5);
+             EXPECT_TRUE(v.get("FontBold").toBool());
          }},
         {"GB18030 sequences for characters GBK lacks", header() + joinCrLf(gb18030),
-         [](const PmfValues& v) { EXPECT_EQ(v.rText, QStringLiteral("𠀀Qorvel™ǹ")); }},
+         [](const PmfValues& v) { EXPECT_EQ(v.get("rText").toString(), QStringLiteral("𠀀Qorvel™ǹ")); }},
         {"comma and quotes read whole", header() + "a,b\r\n\"q\"\r\n 007\r\n",
          [](const PmfValues& v) {
-             EXPECT_EQ(v.rText, QStringLiteral("a,b"));
-             EXPECT_EQ(v.pText, QStringLiteral("\"q\""));
-             EXPECT_EQ(v.pText1, QStringLiteral(" 007"));
-             EXPECT_EQ(v.BackColor, 0);
+             EXPECT_EQ(v.get("rText").toString(), QStringLiteral("a,b"));
+             EXPECT_EQ(v.get("pText").toString(), QStringLiteral("\"q\""));
+             EXPECT_EQ(v.get("pText1").toString(), QStringLiteral(" 007"));
+             EXPECT_EQ(v.get("BackColor").toInt(), 0);
          }},
         {"Longs round half to even", header() + "\r\n\r\n\r\n2.5\r\n3.5\r\n",
-         [](const PmfValues& v) { EXPECT_EQ(v.BackColor, 2); EXPECT_EQ(v.ForeColor, 4); }},
+         [](const PmfValues& v) { EXPECT_EQ(v.get("BackColor").toInt(), 2); EXPECT_EQ(v.get("ForeColor").toInt(), 4); }},
         {"blank number line is 0", header() + "\r\n\r\n\r\n   \r\n",
-         [](const PmfValues& v) { EXPECT_EQ(v.BackColor, 0); }},
+         [](const PmfValues& v) { EXPECT_EQ(v.get("BackColor").toInt(), 0); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,0 +1,455 @@
+#include "seal/Properties.h"
+
+#include "seal/NumberText.h"
+#include "seal/Plomet.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+
+namespace plomet {
+
+namespace {
+
+// The rows (see the header for the fields). The fourteen classic properties
+// first, in interface order; then the seal forms; Width and Height last.
+std::vector<PropertyRow> makeRows()
+{
+    std::vector<PropertyRow> rows = {
+        {"ShowStar", ValueType::Boolean, true, 13, Unit::None,
+         "whether the centre sign (MidSign) is drawn", "True or False", "",
+         [](const Plomet& s) -> QVariant { return s.ShowStar(); },
+         [](Plomet& s, const QVariant& v) { s.setShowStar(v.toBool()); }},
+        {"ShowDate", ValueType::Boolean, false, kNotInFile, Unit::None,
+         "a flag that is stored and kept; nothing draws it", "True or False", "",
+         [](const Plomet& s) -> QVariant { return s.ShowDate(); },
+         [](Plomet& s, const QVariant& v) { s.setShowDate(v.toBool()); }},
+        {"FontBold", ValueType::Boolean, false, 20, Unit::None,
+         "bold face for the company name and the centre sign", "True or False", "",
+         [](const Plomet& s) -> QVariant { return s.FontBold(); },
+         [](Plomet& s, const QVariant& v) { s.setFontBold(v.toBool()); }},
+        {"MidSign", ValueType::Text, QStringLiteral("★"), 14, Unit::None,
+         "the centre sign; only its first character is drawn", "any text", "",
+         [](const Plomet& s) -> QVariant { return s.MidSign(); },
+         [](Plomet& s, const QVariant& v) { s.setMidSign(v.toString()); }},
+        {"StarSize", ValueType::Integer, 24, 15, Unit::Points,
+         "size of the centre sign; the lower lines move down with it", "-32768 to 32767",
+         "0: 24, chosen when drawn; below 0: no sign",
+         [](const Plomet& s) -> QVariant { return int(s.StarSize()); },
+         [](Plomet& s, const QVariant& v) { s.setStarSize(int16_t(v.toInt())); }},
+        {"Degree", ValueType::Double, -1.0, 19, Unit::Degrees,
+         "where the company name starts along the ring, clockwise from 12 o'clock", "any number",
+         "-1: centred on 12 o'clock; -2: once around the full circle",
+         [](const Plomet& s) -> QVariant { return s.Degree(); },
+         [](Plomet& s, const QVariant& v) { s.setDegree(v.toDouble()); }},
+        {"pText", ValueType::Text, QString(), 7, Unit::None,
+         "the upper of the two lines below the centre (0.85 of FontSize, never bold)", "any text",
+         "empty: not drawn",
+         [](const Plomet& s) -> QVariant { return s.pText(); },
+         [](Plomet& s, const QVariant& v) { s.setPText(v.toString()); }},
+        {"pText1", ValueType::Text, QStringLiteral("专用章"), 8, Unit::None,
+         "the lower of the two lines below the centre", "any text", "empty: not drawn",
+         [](const Plomet& s) -> QVariant { return s.pText1(); },
+         [](Plomet& s, const QVariant& v) { s.setPText1(v.toString()); }},
+        {"ForeColor", ValueType::Colour, 255, 10, Unit::None,
+         "colour of the ring, the texts and the sign",
+         "0x00BBGGRR in decimal (255 red, 12582912 dark blue, 0 black); on the command line also #RRGGBB",
+         "negative: a system colour (0x80000000 + its index)",
+         [](const Plomet& s) -> QVariant { return int(s.ForeColor()); },
+         [](Plomet& s, const QVariant& v) { s.setForeColor(v.toInt()); }},
+        {"FontName", ValueType::Text, QStringLiteral("黑体"), 11, Unit::None,
+         "face of the company name, the sign and the lower lines", "a face name (黑体, 宋体, 楷体, 仿宋, Arial, ...)",
+         "",
+         [](const Plomet& s) -> QVariant { return s.FontName(); },
+         [](Plomet& s, const QVariant& v) { s.setFontName(v.toString()); }},
+        {"FontSize", ValueType::Single, 12.0f, 12, Unit::Points,
+         "size of the company name; the lower lines are 0.85 of it", "",
+         "0: 16 for a name of under 6 characters, else 12, chosen when drawn",
+         [](const Plomet& s) -> QVariant { return s.FontSize(); },
+         [](Plomet& s, const QVariant& v) { s.setFontSize(v.toFloat()); }},
+        {"Space", ValueType::Long, 1, 18, Unit::Blanks,
+         "blanks put after every character of the company name but the last", "",
+         "below 0: none",
+         [](const Plomet& s) -> QVariant { return int(s.Space()); },
+         [](Plomet& s, const QVariant& v) { s.setSpace(v.toInt()); }},
+        {"BackColor", ValueType::Colour, 0, 9, Unit::None,
+         "a colour that is stored and kept; never drawn (the background is the window's)",
+         "0x00BBGGRR in decimal", "",
+         [](const Plomet& s) -> QVariant { return int(s.BackColor()); },
+         [](Plomet& s, const QVariant& v) { s.setBackColor(v.toInt()); }},
+        {"rText", ValueType::Text, QStringLiteral("Qorvel软件有限公司"), 6, Unit::None,
+         "the company name, set along the upper arc", "any text", "",
+         [](const Plomet& s) -> QVariant { return s.rText(); },
+         [](Plomet& s, const QVariant& v) { s.setRText(v.toString()); }},
+
+        {"Shape", ValueType::Choice, 0, kFileKey, Unit::None,
+         "Round, or Oval: the band follows the ellipse inscribed in Width x Height", "Round or Oval", "",
+         [](const Plomet& s) -> QVariant { return int(s.shape()); },
+         [](Plomet& s, const QVariant& v) { s.setShape(Shape(v.toInt())); }, "Round|Oval"},
+        {"RingWidth", ValueType::Double, 0.0, kFileKey, Unit::Twips,
+         "width of the band", "0 or more", "0: the classic band (about 50 twips)",
+         [](const Plomet& s) -> QVariant { return s.RingWidth(); },
+         [](Plomet& s, const QVariant& v) { s.setRingWidth(v.toDouble()); }},
+        {"InnerRing", ValueType::Double, 0.0, kFileKey, Unit::Twips,
+         "width of a thin ring inside the band", "0 or more", "0: none",
+         [](const Plomet& s) -> QVariant { return s.InnerRing(); },
+         [](Plomet& s, const QVariant& v) { s.setInnerRing(v.toDouble()); }},
+        {"InnerRingGap", ValueType::Double, 57.0, kFileKey, Unit::Twips,
+         "gap between the band and the inner ring (57 twips = 1 mm)", "0 or more", "",
+         [](const Plomet& s) -> QVariant { return s.InnerRingGap(); },
+         [](Plomet& s, const QVariant& v) { s.setInnerRingGap(v.toDouble()); }},
+        {"CodeText", ValueType::Text, QString(), kFileKey, Unit::None,
+         "a code along the lower arc, centred on 6 o'clock, read left to right", "any text",
+         "empty: none",
+         [](const Plomet& s) -> QVariant { return s.CodeText(); },
+         [](Plomet& s, const QVariant& v) { s.setCodeText(v.toString()); }},
+        {"CodeFontName", ValueType::Text, QStringLiteral("Arial"), kFileKey, Unit::None,
+         "face of the code", "a face name", "",
+         [](const Plomet& s) -> QVariant { return s.CodeFontName(); },
+         [](Plomet& s, const QVariant& v) { s.setCodeFontName(v.toString()); }},
+        {"CodeFontSize", ValueType::Single, 8.0f, kFileKey, Unit::Points,
+         "size of the code", "more than 0", "",
+         [](const Plomet& s) -> QVariant { return s.CodeFontSize(); },
+         [](Plomet& s, const QVariant& v) { s.setCodeFontSize(v.toFloat()); }},
+        {"CodeSpace", ValueType::Double, 0.0, kFileKey, Unit::Twips,
+         "space added between the code's characters", "", "",
+         [](const Plomet& s) -> QVariant { return s.CodeSpace(); },
+         [](Plomet& s, const QVariant& v) { s.setCodeSpace(v.toDouble()); }},
+        {"MidText", ValueType::Text, QString(), kFileKey, Unit::None,
+         "a line across the centre (an invoice seal's tax number), drawn in place of the sign",
+         "any text", "empty: none",
+         [](const Plomet& s) -> QVariant { return s.MidText(); },
+         [](Plomet& s, const QVariant& v) { s.setMidText(v.toString()); }},
+        {"MidFontSize", ValueType::Single, 10.0f, kFileKey, Unit::Points,
+         "size of the middle line", "more than 0", "",
+         [](const Plomet& s) -> QVariant { return s.MidFontSize(); },
+         [](Plomet& s, const QVariant& v) { s.setMidFontSize(v.toFloat()); }},
+        {"MidTextWidth", ValueType::Double, 0.0, kFileKey, Unit::Twips,
+         "width the middle line is condensed to fit in", "0 or more",
+         "0: as wide as the band allows",
+         [](const Plomet& s) -> QVariant { return s.MidTextWidth(); },
+         [](Plomet& s, const QVariant& v) { s.setMidTextWidth(v.toDouble()); }},
+        {"Fit", ValueType::Boolean, false, kFileKey, Unit::None,
+         "the layout of a real seal: the name fills the upper arc by measured widths, condensed "
+         "where needed; the lower lines are centred and kept inside the band; the sign scales",
+         "True or False", "False: the classic layout",
+         [](const Plomet& s) -> QVariant { return s.Fit(); },
+         [](Plomet& s, const QVariant& v) { s.setFit(v.toBool()); }},
+        {"Aging", ValueType::Integer, 0, kFileKey, Unit::None,
+         "worn ink: how much of the ink a worn seal loses, in specks, a pressure gradient and an uneven tone",
+         "0 to 100, whole", "0: the exact unworn drawing",
+         [](const Plomet& s) -> QVariant { return s.Aging(); },
+         [](Plomet& s, const QVariant& v) { s.setAging(v.toInt()); }, nullptr, 0, 100, true},
+        {"AgingSeed", ValueType::Long, 0, kFileKey, Unit::None,
+         "which wear: the same seed and level give the same specks everywhere", "", "",
+         [](const Plomet& s) -> QVariant { return int(s.AgingSeed()); },
+         [](Plomet& s, const QVariant& v) { s.setAgingSeed(v.toInt()); }},
+
+        {"Width", ValueType::Single, 2055.0f, 16, Unit::Twips,
+         "width of the seal's area (1440 twips an inch)", "0 or more", "",
+         [](const Plomet& s) -> QVariant { return s.Width(); },
+         [](Plomet& s, const QVariant& v) { s.setWidth(v.toFloat()); }},
+        {"Height", ValueType::Single, 2055.0f, 17, Unit::Twips,
+         "height of the seal's area; a round seal follows the smaller side", "0 or more", "",
+         [](const Plomet& s) -> QVariant { return s.Height(); },
+         [](Plomet& s, const QVariant& v) { s.setHeight(v.toFloat()); }},
+    };
+    auto row = [&rows](const char* name) -> PropertyRow& {
+        for (PropertyRow& r : rows)
+            if (qstrcmp(r.name, name) == 0)
+                return r;
+        std::abort();
+    };
+    // The classic store's own ways.
+    row("FontBold").storeDefault = true;
+    row("FontBold").announcedOnRead = true;
+    row("rText").storeReadKey = "RText";
+    row("Width").kept = false;
+    row("Height").kept = false;
+    return rows;
+}
+
+// The classic store's orders; later rows follow in table order.
+const char* const kClassicReadOrder[] = {"ShowStar", "ShowDate", "FontBold", "StarSize", "Degree", "pText",
+                                         "pText1", "rText", "ForeColor", "FontName", "FontSize", "BackColor",
+                                         "MidSign", "Space"};
+const char* const kClassicWriteOrder[] = {"FontBold", "ShowStar", "ShowDate", "StarSize", "Degree", "pText",
+                                          "pText1", "BackColor", "rText", "MidSign", "Space", "ForeColor",
+                                          "FontName", "FontSize"};
+
+template <std::size_t N>
+std::vector<const PropertyRow*> storeRows(const char* const (&classic)[N])
+{
+    std::vector<const PropertyRow*> out;
+    for (const char* name : classic)
+        out.push_back(&property(name));
+    for (const PropertyRow& r : propertyRows()) {
+        bool listed = false;
+        for (const char* name : classic)
+            listed = listed || qstrcmp(name, r.name) == 0;
+        if (r.kept && !listed)
+            out.push_back(&r);
+    }
+    return out;
+}
+
+QString quoted(const QString& text)
+{
+    // Long values are cut in messages: the reason matters, not 10,000 blanks.
+    constexpr int kShown = 32;
+    const QString shown = text.size() > kShown ? text.left(kShown) + QStringLiteral("…") : text;
+    return QStringLiteral("“%1”").arg(shown);
+}
+
+bool isBlankOnly(const QString& s)
+{
+    for (QChar c : s)
+        if (c != QLatin1Char(' ') && c != QLatin1Char('\t'))
+            return false;
+    return true;
+}
+
+QString rangeWords(ValueType type)
+{
+    switch (type) {
+    case ValueType::Integer: return QStringLiteral("-32768 至 32767");
+    case ValueType::Long:
+    case ValueType::Colour: return QStringLiteral("-2147483648 至 2147483647");
+    case ValueType::Single: return QStringLiteral("单精度数的范围");
+    default: return QString();
+    }
+}
+
+ParsedValue value(QVariant v) { return {std::move(v), QString()}; }
+ParsedValue problem(QString why) { return {QVariant(), std::move(why)}; }
+
+// "#RRGGBB" as 0x00BBGGRR.
+std::optional<int> hashColour(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.size() != 7 || t[0] != QLatin1Char('#'))
+        return std::nullopt;
+    uint rgb = 0;
+    for (QChar c : t.mid(1)) {
+        const int d = QStringLiteral("0123456789abcdef").indexOf(c.toLower());
+        if (d < 0)
+            return std::nullopt;
+        rgb = rgb * 16 + uint(d);
+    }
+    return int(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF));
+}
+
+ParsedValue parseNumber(const PropertyRow& row, const QString& text, Reading reading)
+{
+    QString t = text;
+    double factor = 1;
+    if (reading == Reading::Setting) {
+        if (row.type == ValueType::Colour)
+            if (const std::optional<int> c = hashColour(t))
+                return value(*c);
+        if (row.isLength() && t.trimmed().endsWith(QLatin1String("mm"), Qt::CaseInsensitive)) {
+            t = t.trimmed();
+            t.chop(2);
+            factor = 1440.0 / 25.4;
+        }
+    }
+    std::optional<double> d;
+    if (reading == Reading::File && isBlankOnly(t))
+        d = 0.0;
+    else
+        d = parseStrictNumber(t);
+    if (!d)
+        return problem(row.isLength() && reading == Reading::Setting
+                           ? QStringLiteral("%1不是长度(缇,或带 mm 的毫米数)").arg(quoted(text))
+                           : QStringLiteral("%1不是数字").arg(quoted(text)));
+    // Millimetres go to whole twips.
+    const double n = factor == 1 ? *d : roundHalfEven(*d * factor);
+    if (n < row.low || n > row.high || (row.whole && n != std::floor(n)))
+        return problem(QStringLiteral("%1超出范围(%2)").arg(quoted(text), QString::fromUtf8(row.range)));
+    const QString outOfRange = QStringLiteral("%1超出范围(%2)").arg(quoted(text), rangeWords(row.type));
+    switch (row.type) {
+    case ValueType::Integer:
+        if (const auto r = toInteger16(n))
+            return value(int(*r));
+        return problem(outOfRange);
+    case ValueType::Long:
+    case ValueType::Colour:
+        if (const auto r = toLong32(n))
+            return value(int(*r));
+        return problem(outOfRange);
+    case ValueType::Single:
+        if (const auto r = toSingle(n))
+            return value(*r);
+        return problem(outOfRange);
+    default:
+        return value(n);
+    }
+}
+
+} // namespace
+
+const std::vector<PropertyRow>& propertyRows()
+{
+    static const std::vector<PropertyRow> rows = makeRows();
+    return rows;
+}
+
+const PropertyRow* findProperty(const QString& name)
+{
+    for (const PropertyRow& r : propertyRows())
+        if (name.compare(QLatin1String(r.name), Qt::CaseInsensitive) == 0)
+            return &r;
+    return nullptr;
+}
+
+const PropertyRow& property(const char* name)
+{
+    for (const PropertyRow& r : propertyRows())
+        if (qstrcmp(r.name, name) == 0)
+            return r;
+    std::abort();   // a name the code itself spells: a typo is a fault of the build
+}
+
+int propertyIndex(const PropertyRow& row) { return int(&row - propertyRows().data()); }
+
+std::vector<const PropertyRow*> fileLineRows()
+{
+    std::vector<const PropertyRow*> out;
+    for (int line = 6; line <= 20; ++line)
+        for (const PropertyRow& r : propertyRows())
+            if (r.fileLine == line)
+                out.push_back(&r);
+    return out;
+}
+
+std::vector<const PropertyRow*> fileKeyRows()
+{
+    std::vector<const PropertyRow*> out;
+    for (const PropertyRow& r : propertyRows())
+        if (r.isFileKey())
+            out.push_back(&r);
+    return out;
+}
+
+std::vector<const PropertyRow*> storeReadRows() { return storeRows(kClassicReadOrder); }
+std::vector<const PropertyRow*> storeWriteRows() { return storeRows(kClassicWriteOrder); }
+
+ParsedValue parseValue(const PropertyRow& row, const QString& text, Reading reading)
+{
+    switch (row.type) {
+    case ValueType::Text:
+        return value(text);
+    case ValueType::Boolean: {
+        // True / False in any letter case, or a number (nonzero is True).
+        const QString s = text.trimmed();
+        if (s.isEmpty() && reading == Reading::File)
+            return value(false);
+        if (s.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+            return value(true);
+        if (s.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+            return value(false);
+        if (const std::optional<double> d = parseStrictNumber(s))
+            return value(*d != 0);
+        return problem(QStringLiteral("%1不是 True 或 False").arg(quoted(text)));
+    }
+    case ValueType::Choice: {
+        // A choice by its name in any letter case, or by its index.
+        const QStringList names = QString::fromLatin1(row.choices).split(QLatin1Char('|'));
+        const QString s = text.trimmed();
+        for (int i = 0; i < names.size(); ++i)
+            if (s.compare(names[i], Qt::CaseInsensitive) == 0 || s == QString::number(i))
+                return value(i);
+        return problem(QStringLiteral("%1不是 %2 之一").arg(quoted(text), names.join(QStringLiteral("、"))));
+    }
+    default:
+        return parseNumber(row, text, reading);
+    }
+}
+
+QVariant normalised(const PropertyRow& row, const QVariant& v)
+{
+    switch (row.type) {
+    case ValueType::Boolean: return v.toBool();
+    case ValueType::Integer:
+    case ValueType::Long:
+    case ValueType::Colour:
+    case ValueType::Choice: return v.toInt();
+    case ValueType::Single: return v.toFloat();
+    case ValueType::Double: return v.toDouble();
+    case ValueType::Text: return v.toString();
+    }
+    return v;
+}
+
+QString valueText(const PropertyRow& row, const QVariant& v)
+{
+    switch (row.type) {
+    case ValueType::Boolean: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case ValueType::Integer:
+    case ValueType::Long:
+    case ValueType::Colour: return numberTextLong(v.toLongLong());
+    case ValueType::Single: return numberTextSingle(v.toFloat());
+    case ValueType::Double: return numberTextDouble(v.toDouble());
+    case ValueType::Text: return v.toString();
+    case ValueType::Choice: {
+        const QStringList names = QString::fromLatin1(row.choices).split(QLatin1Char('|'));
+        const int i = v.toInt();
+        return i >= 0 && i < names.size() ? names[i] : QString::number(i);
+    }
+    }
+    return QString();
+}
+
+QString propertyHelp(int indent, int width)
+{
+    auto unitWords = [](Unit u) -> QString {
+        switch (u) {
+        case Unit::Twips: return QStringLiteral("twips (1440 an inch), or millimetres: 1.2mm");
+        case Unit::Points: return QStringLiteral("points");
+        case Unit::Degrees: return QStringLiteral("degrees");
+        case Unit::Blanks: return QStringLiteral("blanks");
+        case Unit::None: break;
+        }
+        return QString();
+    };
+    auto typeRange = [](ValueType t) -> QString {
+        switch (t) {
+        case ValueType::Integer: return QStringLiteral("-32768 to 32767");
+        case ValueType::Long: return QStringLiteral("-2147483648 to 2147483647");
+        case ValueType::Single: return QStringLiteral("a number (7 digits)");
+        case ValueType::Double: return QStringLiteral("a number");
+        default: return QString();
+        }
+    };
+    const QString pad(indent, QLatin1Char(' '));
+    QString out;
+    for (const PropertyRow& r : propertyRows()) {
+        QStringList parts{QLatin1String(r.meaning)};
+        if (const QString u = unitWords(r.unit); !u.isEmpty())
+            parts << u;
+        parts << (*r.range ? QString::fromUtf8(r.range) : typeRange(r.type));
+        if (*r.special)
+            parts << QString::fromUtf8(r.special);
+        if (r.type != ValueType::Text || !r.newValue.toString().isEmpty())
+            parts << QStringLiteral("new seal: %1").arg(valueText(r, r.newValue));
+        if (!r.inFile())
+            parts << QStringLiteral("not kept in description files");
+        // Words wrapped at `width`, the name on the first line.
+        QString line = pad + QLatin1String(r.name);
+        const QString cont = pad + QStringLiteral("    ");
+        const QStringList words = parts.join(QStringLiteral("; ")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        line += QLatin1Char(':');
+        for (const QString& w : words) {
+            if (line.size() + 1 + w.size() > width && line.size() > cont.size()) {
+                out += line + QLatin1Char('\n');
+                line = cont + w;
+            } else {
+                line += QLatin1Char(' ') + w;
+            }
+        }
+        out += line + QLatin1Char('\n');
+    }
+    return out;
+}
+
+} // namespace plomet

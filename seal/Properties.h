@@ -1,0 +1,135 @@
+#pragma once
+// The property table: one row per seal value. The host's property store
+// (InitProperties, ReadProperties, WriteProperties), the description file,
+// the values by name (--set, the presets, the "样式" dialog), `plomet show`
+// and the help texts all go through these rows. No Widgets.
+//
+// ADDING A PROPERTY: a getter and a setter on Plomet (the setter announces
+// the name), one row in kRows (seal/Properties.cpp), and what it draws.
+// Nothing else names it. A row, field by field:
+//
+//   {"InnerRing",               the name everywhere: store key, --set NAME,
+//                               show, the description file's key; read in
+//                               any letter case
+//    ValueType::Double,         Boolean, Integer (16 bit), Long (32 bit),
+//                               Single, Double, Text, Colour (0x00BBGGRR),
+//                               Choice (one of `choices`, kept as its index)
+//    0.0,                       new-instance value (InitProperties); also the
+//                               store's default and, for a file key, the value
+//                               a file without the key gives: it is never
+//                               written. Use the row type's C++ type (see below)
+//    kFileKey,                  kFileKey: an "InnerRing=57" line after line 20
+//                               of the description file; 6..20 are the classic
+//                               lines; kNotInFile
+//    Unit::Twips,               Twips (the command line also takes "1.2mm"),
+//                               Points, Degrees, Blanks or None
+//    "width of a thin ring …",  meaning, for the help
+//    "0 or more",               range in words ("" for the type's own)
+//    "0: none",                 special values in words ("" for none)
+//    get, set},                 [](const Plomet& s) -> QVariant { ... },
+//                               [](Plomet& s, const QVariant& v) { ... }
+//
+// and, when needed, after `set`: choices ("Round|Oval"), then bounds low and
+// high, then whole (true: 2.5 is refused rather than rounded); see Aging.
+//
+// Values travel as QVariant holding: bool (Boolean), int (Integer, Long,
+// Colour, Choice), float (Single), double (Double), QString (Text).
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <cmath>
+#include <vector>
+
+namespace plomet {
+
+class Plomet;
+
+enum class ValueType { Boolean, Integer, Long, Single, Double, Text, Colour, Choice };
+enum class Unit { None, Twips, Points, Degrees, Blanks };
+
+// Where the description file keeps a value: a classic line (6 to 20), a
+// "Key=Value" line after line 20, or nowhere.
+constexpr int kFileKey = 0;
+constexpr int kNotInFile = -1;
+
+struct PropertyRow {
+    const char* name;
+    ValueType type;
+    QVariant newValue;
+    int fileLine;
+    Unit unit;
+    const char* meaning;
+    const char* range;
+    const char* special;
+    QVariant (*get)(const Plomet&);
+    void (*set)(Plomet&, const QVariant&);   // the public setter: announces
+
+    // Rarely needed; a new row usually leaves them out (or gives the first
+    // few, in this order).
+    const char* choices = nullptr;       // Choice: "Round|Oval"
+    double low = -HUGE_VAL;              // numbers: the least value taken
+    double high = HUGE_VAL;              // numbers: the greatest value taken
+    bool whole = false;                  // numbers: whole ones only (no rounding)
+    bool kept = true;                    // in the host's store (not Width, Height)
+    QVariant storeDefault = {};          // when the store's differs (FontBold)
+    const char* storeReadKey = nullptr;  // when ReadProperties asks another key ("RText")
+    bool announcedOnRead = false;        // ReadProperties assigns it announced (FontBold)
+
+    QString qname() const { return QLatin1String(name); }
+    QVariant defaultInStore() const { return storeDefault.isValid() ? storeDefault : newValue; }
+    bool inFile() const { return fileLine != kNotInFile; }
+    bool isFileKey() const { return fileLine == kFileKey; }
+    bool isLength() const { return unit == Unit::Twips; }
+    // The control's size rather than a property (the host places it).
+    bool isSize() const { return !kept; }
+};
+
+// Every row: the fourteen classic properties in interface order, the later
+// ones, then Width and Height.
+const std::vector<PropertyRow>& propertyRows();
+// The row named so, in any letter case; nullptr when there is none.
+const PropertyRow* findProperty(const QString& name);
+// The row named so exactly (a name the code itself uses); aborts on a typo.
+const PropertyRow& property(const char* name);
+// The row's position in propertyRows().
+int propertyIndex(const PropertyRow& row);
+
+// The description file's classic lines 6 to 20, in line order.
+std::vector<const PropertyRow*> fileLineRows();
+// The rows kept as "Key=Value" lines after line 20, in table order.
+std::vector<const PropertyRow*> fileKeyRows();
+// The host's store: the classic rows in their classic read or write order,
+// then the later ones in table order.
+std::vector<const PropertyRow*> storeReadRows();
+std::vector<const PropertyRow*> storeWriteRows();
+
+// ---- values and their text ------------------------------------------------
+
+// How a text is read.
+//   File:    the description file: plain decimal numbers; a blank number is 0,
+//            a blank Boolean False.
+//   Setting: a value given by name (command line, presets, the "样式" dialog):
+//            plain decimal, a blank number refused; lengths also in
+//            millimetres ("1.2mm"), colours also as #RRGGBB.
+enum class Reading { File, Setting };
+
+// A value, or the reason in words when the text is none ("“abc”不是数字").
+struct ParsedValue {
+    QVariant value;
+    QString problem;
+    bool ok() const { return problem.isEmpty(); }
+};
+ParsedValue parseValue(const PropertyRow& row, const QString& text, Reading reading);
+
+// The value as the description file writes it: plain decimal numbers,
+// True / False, colours in signed decimal, a choice by its name.
+QString valueText(const PropertyRow& row, const QVariant& value);
+
+// The value in the row type's C++ type (bool, int, float, double, QString).
+QVariant normalised(const PropertyRow& row, const QVariant& value);
+
+// Help: one paragraph per row ("  NAME  meaning; unit; range; special"),
+// lines at most `width` characters, each indented by `indent` blanks.
+QString propertyHelp(int indent, int width);
+
+} // namespace plomet

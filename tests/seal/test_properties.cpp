@@ -1,0 +1,159 @@
+// The property table: every row through the host's store and through its
+// text; the text readings' answers; the help names every row.
+#include "seal/Errors.h"
+#include "seal/Plomet.h"
+#include "seal/Properties.h"
+#include "seal/PropertyBag.h"
+#include "seal/SettingText.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+using namespace plomet;
+
+namespace {
+
+// A value other than a new seal's for every row, as text. A row added to
+// the table without one fails EveryRowHasATestValue.
+const std::map<std::string, const char*> kOtherValues = {
+    {"ShowStar", "False"}, {"ShowDate", "True"}, {"FontBold", "True"}, {"MidSign", "☆"},
+    {"StarSize", "30"}, {"Degree", "12.75"}, {"pText", "合同"}, {"pText1", ""},
+    {"ForeColor", "12582912"}, {"FontName", "宋体"}, {"FontSize", "10.5"}, {"Space", "0"},
+    {"BackColor", "-2147483643"}, {"rText", "Tervin有限公司"},
+    {"Shape", "Oval"}, {"RingWidth", "68"}, {"InnerRing", "11.5"}, {"InnerRingGap", "40"},
+    {"CodeText", "1234567890123"}, {"CodeFontName", "宋体"}, {"CodeFontSize", "7.5"},
+    {"CodeSpace", "-3"}, {"MidText", "91440300MA5ABCDE1X"}, {"MidFontSize", "14.7"},
+    {"MidTextWidth", "1327"}, {"Fit", "True"}, {"Aging", "60"}, {"AgingSeed", "7"},
+    {"Width", "3000"}, {"Height", "1500"},
+};
+
+} // namespace
+
+TEST(PropertyTable, EveryRowHasATestValue)
+{
+    for (const PropertyRow& r : propertyRows())
+        EXPECT_EQ(kOtherValues.count(r.name), 1u) << r.name;
+    EXPECT_EQ(kOtherValues.size(), propertyRows().size());
+}
+
+TEST(PropertyTable, NamesAreUniqueAndFileLinesAreTheClassicFifteen)
+{
+    for (const PropertyRow& r : propertyRows())
+        EXPECT_EQ(findProperty(r.qname().toUpper()), &r) << r.name;
+    std::vector<int> lines;
+    for (const PropertyRow* r : fileLineRows())
+        lines.push_back(r->fileLine);
+    EXPECT_EQ(lines, (std::vector<int>{6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}));
+}
+
+TEST(PropertyTable, EveryRowByNameAndBackAsText)
+{
+    for (const PropertyRow& r : propertyRows()) {
+        SCOPED_TRACE(r.name);
+        Plomet seal;
+        seal.InitProperties();
+        const QString before = settingText(seal, r.qname());
+        QStringList changed;
+        QObject::connect(&seal, &Plomet::PropertyChanged, [&changed](const QString& n) { changed << n; });
+        applySetting(seal, r.qname().toLower(), QString::fromUtf8(kOtherValues.at(r.name)));
+        EXPECT_EQ(settingText(seal, r.qname()), QString::fromUtf8(kOtherValues.at(r.name)));
+        EXPECT_NE(settingText(seal, r.qname()), before);
+        // A property announces its own name; the control's size announces none.
+        EXPECT_EQ(changed.size(), r.isSize() ? 0 : 1);
+        if (!r.isSize() && !changed.isEmpty())
+            EXPECT_EQ(changed.at(0), r.qname());
+    }
+}
+
+TEST(PropertyTable, EveryKeptRowThroughTheHostStore)
+{
+    Plomet a;
+    a.InitProperties();
+    for (const PropertyRow& r : propertyRows())
+        applySetting(a, r.qname(), QString::fromUtf8(kOtherValues.at(r.name)));
+    PropertyBag store;
+    a.WriteProperties(store);
+    Plomet b;
+    b.ReadProperties(store);
+    for (const PropertyRow& r : propertyRows()) {
+        if (r.isSize())
+            EXPECT_FALSE(store.contains(r.qname())) << r.name;
+        else
+            EXPECT_EQ(r.get(b), r.get(a)) << r.name;
+    }
+    // The later properties are only stored away from their defaults.
+    Plomet fresh;
+    fresh.InitProperties();
+    PropertyBag classic;
+    fresh.WriteProperties(classic);
+    EXPECT_EQ(classic.keys(), QStringList{QStringLiteral("FontBold")});
+}
+
+TEST(PropertyTable, AStoredShapeThatIsNoShapeIsRefused)
+{
+    PropertyBag store;
+    store.WriteProperty(QStringLiteral("Shape"), QStringLiteral("Square"));
+    Plomet p;
+    EXPECT_THROW(p.ReadProperties(store), PlometError);
+    store.WriteProperty(QStringLiteral("Shape"), 1);
+    p.ReadProperties(store);
+    EXPECT_EQ(p.shape(), Shape::Oval);
+}
+
+TEST(PropertyTable, SettingTexts)
+{
+    struct Row { const char* name; const char* text; const char* value; const char* problem; };
+    const Row rows[] = {
+        {"ForeColor", "#0000C0", "12582912", nullptr},
+        {"ForeColor", " #ff0000 ", "255", nullptr},
+        {"ForeColor", "#ff00", nullptr, "不是数字"},
+        {"ForeColor", "2147483648", nullptr, "超出范围"},
+        {"BackColor", "#123456", "5649426", nullptr},
+        {"RingWidth", "1.2mm", "68", nullptr},
+        {"Width", "42MM", "2381", nullptr},
+        {"StarSize", "1mm", nullptr, "不是数字"},
+        {"RingWidth", "abc", nullptr, "不是长度"},
+        {"StarSize", "99999", nullptr, "-32768 至 32767"},
+        {"Degree", "", nullptr, "不是数字"},
+        {"FontBold", "2", "True", nullptr},
+        {"FontBold", "maybe", nullptr, "True 或 False"},
+        {"Shape", "oval", "Oval", nullptr},
+        {"Shape", "0", "Round", nullptr},
+        {"Shape", "2", nullptr, "Round、Oval"},
+        {"pText", "", "", nullptr},
+        {"Aging", "100", "100", nullptr},
+        {"Aging", "2.5", nullptr, "0 to 100"},
+        {"Aging", "-1", nullptr, "超出范围"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + "=" + row.text);
+        const ParsedValue v = parseValue(property(row.name), QString::fromUtf8(row.text), Reading::Setting);
+        if (row.value) {
+            ASSERT_TRUE(v.ok()) << v.problem.toStdString();
+            EXPECT_EQ(valueText(property(row.name), v.value), QString::fromUtf8(row.value));
+        } else {
+            EXPECT_TRUE(v.problem.contains(QString::fromUtf8(row.problem))) << v.problem.toStdString();
+        }
+    }
+    // The file reads a blank number as 0 and no millimetres.
+    EXPECT_EQ(parseValue(property("Degree"), QStringLiteral(" "), Reading::File).value, QVariant(0.0));
+    EXPECT_FALSE(parseValue(property("RingWidth"), QStringLiteral("1mm"), Reading::File).ok());
+    EXPECT_FALSE(parseValue(property("ForeColor"), QStringLiteral("#0000C0"), Reading::File).ok());
+}
+
+TEST(PropertyTable, HelpNamesEveryRowWithItsMeaning)
+{
+    const QString help = propertyHelp(2, 78);
+    const QString flat = help.simplified();
+    for (const PropertyRow& r : propertyRows()) {
+        EXPECT_TRUE(help.contains(QStringLiteral("  %1: ").arg(r.qname()))) << r.name;
+        const QString firstWords = QString::fromUtf8(r.meaning).section(QLatin1Char(' '), 0, 1);
+        EXPECT_TRUE(flat.contains(firstWords)) << r.name;
+    }
+    for (const QString& line : help.split(QLatin1Char('\n')))
+        EXPECT_LE(line.size(), 78) << line.toStdString();
+    EXPECT_TRUE(flat.contains(QStringLiteral("-1: centred on 12 o'clock")));
+    EXPECT_TRUE(flat.contains(QStringLiteral("12582912")));
+}
