@@ -249,6 +249,7 @@ void Plomet::InitProperties()
 {
     // Every property to its new-instance value, unannounced; the control's
     // size stays as its host placed it.
+    unknownFileLines_.clear();
     {
         const Quiet quiet(*this);
         for (const PropertyRow& r : propertyRows())
