@@ -11,6 +11,14 @@
 #include "platform/modMain.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeySequence>
+#include <QMimeData>
+#include <QShortcut>
+#include <QUndoCommand>
+#include <QUndoStack>
+#include <QUrl>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QDir>
@@ -31,6 +39,69 @@ constexpr int px(int twips) { return twips / kTwipsPerPixel; }
 
 const QString kPmfFilter = QStringLiteral("电子公章描述文件 (*.PMF)") + QChar(u'\0') + QStringLiteral("*.PMF");
 
+// Everything the seal holds: its stored properties and its size.
+struct SealState {
+    PropertyBag bag;
+    float width = 0, height = 0;
+
+    static SealState of(const Plomet& seal)
+    {
+        SealState s;
+        seal.WriteProperties(s.bag);
+        s.width = seal.Width();
+        s.height = seal.Height();
+        return s;
+    }
+    void applyTo(Plomet& seal) const
+    {
+        seal.setWidth(width);
+        seal.setHeight(height);
+        seal.ReadProperties(bag);   // draws
+    }
+    bool operator==(const SealState& o) const
+    {
+        if (width != o.width || height != o.height)
+            return false;
+        QStringList a = bag.keys(), b = o.bag.keys();
+        if (a.size() != b.size())
+            return false;
+        for (const QString& key : a)
+            if (!o.bag.contains(key) || bag.ReadProperty(key) != o.bag.ReadProperty(key))
+                return false;
+        return true;
+    }
+};
+
+// One applied change: the seal before and after it.
+class SealStep : public QUndoCommand {
+public:
+    SealStep(const QString& text, Plomet& seal, SealState before, SealState after,
+             std::function<void()> changed)
+        : QUndoCommand(text), seal_(seal), before_(std::move(before)), after_(std::move(after)),
+          changed_(std::move(changed)) {}
+    void undo() override { put(before_); }
+    void redo() override
+    {
+        // Pushing runs redo once: the change has already happened.
+        if (pushed_) {
+            pushed_ = false;
+            return;
+        }
+        put(after_);
+    }
+
+private:
+    void put(const SealState& state)
+    {
+        guarded(nullptr, QStringLiteral("无法恢复印章。"), [&] { state.applyTo(seal_); });
+        changed_();
+    }
+    Plomet& seal_;
+    SealState before_, after_;
+    std::function<void()> changed_;
+    bool pushed_ = true;
+};
+
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QWidget(parent)
@@ -48,6 +119,19 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     QPushButton* cmdSave = addButton("cmdSave", QStringLiteral("保 存"), 5400, 1800);
     QPushButton* cmdInit = addButton("cmdInit", QStringLiteral("还 原"), 4080, 2280);
     QPushButton* cmd = addButton("cmd", QStringLiteral("保 留"), 5400, 2280);
+
+    undo_ = new QUndoStack(this);
+    undo_->setUndoLimit(kUndoSteps);
+    // Ctrl+Z takes back the last applied change, Ctrl+Shift+Z (or Ctrl+Y)
+    // brings it again.
+    auto* undoKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
+    connect(undoKey, &QShortcut::activated, this, &frmMain::undo);
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                     QKeySequence(Qt::CTRL | Qt::Key_Y)}) {
+        auto* redoKey = new QShortcut(keys, this);
+        connect(redoKey, &QShortcut::activated, this, &frmMain::redo);
+    }
+    setAcceptDrops(true);
 
     plomet1_ = new PlometWidget(this);
     installExportMenu(*plomet1_);
@@ -136,13 +220,132 @@ void frmMain::init()
     const QFileInfo info(DefaultFile);
     if (DefaultFile.isEmpty() || !info.exists() || !info.isFile() || info.isHidden())
         return;
-    loadGuarded(DefaultFile);
+    if (!loadGuarded(DefaultFile))
+        keepUnreadableDefault();
 }
 
-void frmMain::loadGuarded(const QString& path)
+void frmMain::keepUnreadableDefault()
+{
+    const QString native = QDir::toNativeSeparators(DefaultFile);
+    for (int n = 1; n <= 1000; ++n) {
+        const QString candidate = DefaultFile + QStringLiteral(".unreadable")
+                                  + (n == 1 ? QString() : QStringLiteral("-%1").arg(n));
+        if (QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink())
+            continue;
+        if (QFile::rename(DefaultFile, candidate)) {
+            keptDefault_ = candidate;
+            showMessage(isVisible() ? this : nullptr,
+                        QStringLiteral("默认文件“%1”无法读取，已原样保留为“%2”。\n关闭时当前的印章将写入新的默认文件。")
+                            .arg(native, QDir::toNativeSeparators(candidate)));
+            return;
+        }
+        break;
+    }
+    protectDefault_ = true;
+    showMessage(isVisible() ? this : nullptr,
+                QStringLiteral("默认文件“%1”无法读取，也无法改名保留。\n关闭时不会覆盖它，印章可以另存到其他位置。")
+                    .arg(native));
+}
+
+void frmMain::sealChangedOutsideDialog()
+{
+    if (option_)
+        guarded(option_, QStringLiteral("无法读取公章的设置。"), [this] { option_->ReadData(); });
+}
+
+void frmMain::recordChange(const QString& what, const std::function<void()>& change)
+{
+    Plomet& seal = Plomet1();
+    SealState before = SealState::of(seal);
+    auto record = [&] {
+        SealState after = SealState::of(seal);
+        if (after == before)
+            return;
+        undo_->push(new SealStep(what, seal, std::move(before), std::move(after),
+                                 [this] { sealChangedOutsideDialog(); }));
+    };
+    try {
+        change();
+    } catch (...) {
+        record();
+        throw;
+    }
+    record();
+}
+
+void frmMain::undo()
+{
+    undo_->undo();
+}
+
+void frmMain::redo()
+{
+    undo_->redo();
+}
+
+bool frmMain::openFile(const QString& path)
+{
+    bool taken = false;
+    guarded(isVisible() ? this : nullptr, QString(), [&] {
+        recordChange(QStringLiteral("打开"), [&] {
+            taken = loadGuarded(path);
+            // Drawn also after a refused file: then it shows the unchanged seal.
+            drawGuarded();
+        });
+    });
+    sealChangedOutsideDialog();
+    return taken;
+}
+
+QString frmMain::dropRefusal(const QString& what)
+{
+    return QStringLiteral("这里只能打开电子公章描述文件(*.PMF)，一次一个。\n拖来的是：%1").arg(what);
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    // Anything is taken in, so that a drop of the wrong thing can say what
+    // the window takes instead of silently bouncing back.
+    const QMimeData* data = event->mimeData();
+    if (data->hasUrls() || data->hasText() || data->hasImage())
+        event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event)
+{
+    const QMimeData* data = event->mimeData();
+    const QList<QUrl> urls = data->urls();
+    QString path;
+    if (urls.size() == 1 && urls.first().isLocalFile())
+        path = urls.first().toLocalFile();
+    const QFileInfo info(path);
+    const bool isPmf = !path.isEmpty() && info.isFile()
+                       && info.suffix().compare(QLatin1String("PMF"), Qt::CaseInsensitive) == 0;
+    QString what;
+    if (!isPmf) {
+        QStringList names;
+        for (const QUrl& url : urls)
+            names << (url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString());
+        if (names.isEmpty())
+            what = data->hasImage() ? QStringLiteral("一张图片") : QStringLiteral("一段文字");
+        else
+            what = names.mid(0, 3).join(QStringLiteral("、")) + (names.size() > 3 ? QStringLiteral("…") : QString());
+    }
+    event->acceptProposedAction();
+    // After the drop has finished: the sender waits for its answer, and a
+    // message box would keep it waiting.
+    QTimer::singleShot(0, this, [this, path, isPmf, what] {
+        if (isPmf)
+            openFile(path);
+        else
+            showMessage(this, dropRefusal(what));
+    });
+}
+
+bool frmMain::loadGuarded(const QString& path)
 {
     bool badHeader = false;
-    guarded(isVisible() ? this : nullptr, QString(), [&] {
+    const bool ok = guarded(isVisible() ? this : nullptr, QString(), [&] {
         try {
             LoadPMF(Plomet1(), path);
         } catch (const PlometError& e) {
@@ -155,6 +358,7 @@ void frmMain::loadGuarded(const QString& path)
     });
     if (badHeader)
         showMessage(isVisible() ? this : nullptr, kBadFormatMessage);
+    return ok && !badHeader;
 }
 
 void frmMain::drawGuarded()
@@ -176,6 +380,7 @@ void frmMain::cmdOption_Click()
 void frmMain::cmdInit_Click()
 {
     guarded(this, QStringLiteral("还原默认值失败。"), [&] {
+      recordChange(QStringLiteral("还原"), [&] {
         Plomet& seal = Plomet1();
         seal.setRText(QStringLiteral("中山Qorvel软件有限公司"));
         seal.setPText1(QStringLiteral("专用章"));
@@ -188,7 +393,9 @@ void frmMain::cmdInit_Click()
         seal.setFontSize(12.0f);
         // Shown at once, so the button visibly does what it says.
         seal.Draw();
+      });
     });
+    sealChangedOutsideDialog();
 }
 
 void frmMain::cmdOpen_Click()
@@ -201,9 +408,7 @@ void frmMain::cmdOpen_Click()
         return;
     if (path.isEmpty())
         return;
-    loadGuarded(path);
-    // Drawn also after a refused file: then it shows the unchanged seal.
-    drawGuarded();
+    openFile(path);
 }
 
 void frmMain::cmdSave_Click()
@@ -234,6 +439,20 @@ void frmMain::cmdSaveAs_Click()
 
 void frmMain::saveDefaultFile()
 {
+    if (protectDefault_) {
+        // One more try to move the unreadable file aside before writing.
+        protectDefault_ = false;
+        keptDefault_.clear();
+        if (QFileInfo::exists(DefaultFile)) {
+            const QString candidate = DefaultFile + QStringLiteral(".unreadable");
+            if (QFileInfo::exists(candidate) || !QFile::rename(DefaultFile, candidate)) {
+                protectDefault_ = true;
+                throw PlometError(PlometError::Kind::File,
+                                  QStringLiteral("默认文件无法读取，也无法改名保留，所以没有覆盖它。"));
+            }
+            keptDefault_ = candidate;
+        }
+    }
     SavePMF(Plomet1(), DefaultFile);
 }
 

@@ -5,7 +5,10 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 class QPushButton;
+class QUndoStack;
 
 namespace plomet {
 
@@ -57,8 +60,33 @@ public:
     // The settings dialog while it is open, else null.
     frmOption* optionDialog() const;
 
+    // Opens a description file as "打 开" does after its dialog: the same
+    // reading and checks, then Draw; one undoable step. Returns whether the
+    // file was taken.
+    bool openFile(const QString& path);
+
+    // Runs change on the seal as one step that Ctrl+Z takes back and
+    // Ctrl+Shift+Z brings again; a change that changed nothing adds no step.
+    // An exception from change still records what changed before it, then
+    // goes on to the caller.
+    void recordChange(const QString& what, const std::function<void()>& change);
+    QUndoStack& undoStack() { return *undo_; }
+    void undo();
+    void redo();
+    // Steps the undo history keeps, at least.
+    static constexpr int kUndoSteps = 100;
+
+    // Where the default file went when it could not be read at start (kept
+    // beside itself under another name), else empty.
+    QString keptDefaultFile() const { return keptDefault_; }
+
+    // Message given when something that is not a description file is dropped.
+    static QString dropRefusal(const QString& what);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -66,12 +94,21 @@ private:
     void Form_Load();
     // Runs a load of a description file and tells the user about a failure;
     // the wrong-header case shows exactly the one message users know.
-    void loadGuarded(const QString& path);
+    bool loadGuarded(const QString& path);
     void drawGuarded();
+    // The default file could not be read: moves it aside (never over another
+    // file) before anything can write over it, and says where it went.
+    void keepUnreadableDefault();
+    // The open settings dialog, if any, reads the seal again.
+    void sealChangedOutsideDialog();
 
     PlometWidget* plomet1_ = nullptr;
     QPointer<frmOption> option_;
     bool unloaded_ = false;
+    QUndoStack* undo_ = nullptr;
+    QString keptDefault_;
+    // The unreadable default file could not be moved aside: do not write over it.
+    bool protectDefault_ = false;
     bool firstPaintMarked_ = false;
 };
 

@@ -9,6 +9,7 @@
 #include "app/frmMain.h"
 #include "platform/modFont.h"
 #include "app/frmStyle.h"
+#include "app/SealPreview.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,6 +20,7 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 #include <iterator>
 #include <limits>
@@ -92,7 +94,8 @@ frmOption::frmOption(frmMain& main)
     setWindowTitle(QStringLiteral("设置"));
     // The forms' usual face: 宋体 at 9 points (resolved to an installed CJK face).
     setFont(QFont(QStringLiteral("宋体"), 9));
-    setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
+    setFixedSize((kClientWidthTwips + kPreviewWidthTwips) / kTwipsPerPixel,
+                 kClientHeightTwips / kTwipsPerPixel);
     buildControls();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -176,6 +179,14 @@ void frmOption::buildControls()
     // the classic ones, so no classic field moves.
     cmdStyle_ = button("cmdStyle", QStringLiteral("样 式…"), 4800, 6120, 1215, 375);
 
+    // The preview pane, right of the classic fields.
+    label(QStringLiteral("预览:"), kClientWidthTwips, 480, 1215, 210);
+    preview_ = new SealPreview(this);
+    preview_->setGeometry(twipsRect(kClientWidthTwips, 780, kPreviewWidthTwips - 240, 4200));
+    previewNote_ = label(QString(), kClientWidthTwips, 5100, kPreviewWidthTwips - 240, 1000);
+    previewNote_->setObjectName(QStringLiteral("previewNote"));
+    previewNote_->setWordWrap(true);
+
     // The texts the fields hold until ReadData replaces them.
     MidSign_->setText(QStringLiteral("★"));
     CharSpace_->setText(QStringLiteral("1"));
@@ -203,6 +214,48 @@ void frmOption::buildControls()
         if (main_)
             frmStyle::showFor(main_->Plomet1());
     });
+
+    // Every edit redraws the preview.
+    for (QLineEdit* e : {rText_, pText_, pText1_, cWidth_, cHeight_, MidSign_, CharSpace_, Degree_})
+        connect(e, &QLineEdit::textChanged, this, &frmOption::schedulePreview);
+    for (QComboBox* c : {cboStarSize_, cboFont_, cboSize_})
+        connect(c, &QComboBox::currentTextChanged, this, &frmOption::schedulePreview);
+    for (QCheckBox* c : {chkStar_, chkFontBold_})
+        connect(c, &QCheckBox::toggled, this, &frmOption::schedulePreview);
+}
+
+void frmOption::schedulePreview()
+{
+    // One redraw for a burst of changes (ReadData sets fourteen fields).
+    if (previewPending_)
+        return;
+    previewPending_ = true;
+    QTimer::singleShot(0, this, &frmOption::updatePreview);
+}
+
+void frmOption::updatePreview()
+{
+    previewPending_ = false;
+    if (!main_)
+        return;
+    QWidget* const failedBefore = failedField_;
+    QString note;
+    try {
+        preview_->copyFrom(main_->Plomet1());
+        try {
+            writeFields(preview_->seal());
+        } catch (const PlometError& e) {
+            // What "应 用" would refuse; the fields before it show already.
+            note = e.message();
+        }
+        preview_->seal().Draw();
+    } catch (const PlometError& e) {
+        note = e.message();
+    } catch (const std::exception& e) {
+        note = QString::fromLocal8Bit(e.what());
+    }
+    failedField_ = failedBefore;
+    previewNote_->setText(note);
 }
 
 void frmOption::Form_Load()
@@ -240,6 +293,12 @@ void frmOption::WriteData()
     if (!main_)
         return;
     Plomet& seal = main_->Plomet1();
+    writeFields(seal);
+    seal.Draw();
+}
+
+void frmOption::writeFields(Plomet& seal)
+{
     // Each conversion remembers its field, so that a failure can point at it.
     auto from = [this](QWidget* field, auto convert) {
         failedField_ = field;
@@ -266,7 +325,6 @@ void frmOption::WriteData()
     seal.setFontBold(chkFontBold_->isChecked());
     seal.setSpace(from(CharSpace_, [&] { return lenientToLong(CharSpace_->text(), kSpaceField); }));
     seal.setDegree(from(Degree_, [&] { return lenientToDouble(Degree_->text(), kDegreeField); }));
-    seal.Draw();
 }
 
 // The size coupling: each change is copied once; setting the other box to the
@@ -299,7 +357,10 @@ void frmOption::setFaceColor(int32_t color)
 bool frmOption::writeOrExplain()
 {
     failedField_ = nullptr;
-    const bool ok = guarded(this, QStringLiteral("设置没有全部应用。"), [this] { WriteData(); });
+    const bool ok = guarded(this, QStringLiteral("设置没有全部应用。"), [this] {
+        if (main_)
+            main_->recordChange(QStringLiteral("设置"), [this] { WriteData(); });
+    });
     if (!ok && failedField_) {
         // Back to the field that needs mending, its text kept and selected.
         activateWindow();
@@ -315,15 +376,19 @@ bool frmOption::writeOrExplain()
 void frmOption::cmdColor_Click()
 {
     guarded(this, QStringLiteral("无法更改颜色。"), [this] {
-        const std::optional<int32_t> chosen = ShowColorDialog(this);
+        // Opens at the seal's colour, as the button shows it.
+        const std::optional<int32_t> chosen = ShowColorDialog(this, colorFromRef(faceColor_));
         if (!chosen)
             return;   // cancelled: the colour stays as it is
         setFaceColor(*chosen);
         if (!main_)
             return;
-        Plomet& seal = main_->Plomet1();
-        seal.setForeColor(faceColor_);
-        seal.Draw();
+        main_->recordChange(QStringLiteral("颜色"), [this] {
+            Plomet& seal = main_->Plomet1();
+            seal.setForeColor(faceColor_);
+            seal.Draw();
+        });
+        schedulePreview();
     });
 }
 

@@ -18,6 +18,8 @@ class QPushButton;
 
 namespace plomet {
 
+class Plomet;
+class SealPreview;
 class frmMain;
 
 class frmOption : public QDialog {
@@ -39,9 +41,17 @@ public:
     // or chosen here).
     int32_t faceColor() const { return faceColor_; }
 
-    // The client area in twips, as laid out.
+    // The classic client area in twips, as laid out; the preview pane
+    // stands to the right of it.
     static constexpr int kClientWidthTwips = 6570;
     static constexpr int kClientHeightTwips = 6825;
+    static constexpr int kPreviewWidthTwips = 3600;
+
+    // The preview: the seal as the fields would make it, redrawn as the user
+    // types; the main window's seal changes only on "应 用"/"更 改".
+    SealPreview& preview() { return *preview_; }
+    // Redraws the preview from the fields now (typing schedules it).
+    void updatePreview();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -55,6 +65,9 @@ private:
     void cmdRefresh_Click();
 
     void buildControls();
+    // The thirteen writes of WriteData into any seal, without Draw.
+    void writeFields(Plomet& seal);
+    void schedulePreview();
     void setFaceColor(int32_t color);
     // WriteData behind a message: false (with the message shown and the
     // focus on the failing field) when it failed.
@@ -82,6 +95,9 @@ private:
     QPushButton* cmdOption_ = nullptr;
     QPushButton* cmdRefresh_ = nullptr;
     QPushButton* cmdStyle_ = nullptr;   // opens the "样式" dialog
+    SealPreview* preview_ = nullptr;
+    QLabel* previewNote_ = nullptr;
+    bool previewPending_ = false;
 };
 
 // A colour value 0x00BBGGRR as a QColor; a value with the top bit set names a

@@ -119,7 +119,7 @@ QString ShowFileDialog(QWidget* owner, int mode, const QString& title,
     return open ? files.first() : dialog.withDefaultSuffix(files.first());
 }
 
-std::optional<int32_t> ShowColorDialog(QWidget* owner)
+std::optional<int32_t> ShowColorDialog(QWidget* owner, const QColor& initial)
 {
     // The custom colours are not remembered from one call to the next.
     for (int i = 0; i < QColorDialog::customCount(); ++i)
@@ -127,6 +127,8 @@ std::optional<int32_t> ShowColorDialog(QWidget* owner)
     QColorDialog dialog(owner);
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     dialog.setWindowModality(Qt::ApplicationModal);
+    if (initial.isValid())
+        dialog.setCurrentColor(initial);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return colorRef(dialog.selectedColor());

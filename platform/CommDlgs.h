@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <QColor>
 #include <optional>
 
 class QColor;
@@ -35,9 +36,9 @@ QString ShowFileDialog(QWidget* owner, int mode, const QString& title,
 
 // Asks for a colour. Returns it as 0x00BBGGRR (red in the low byte), or
 // nullopt when the user cancels, so that pure black (0) can be chosen. The
-// dialog preselects no colour of the caller's, and its 16 custom colours
-// start black on every call.
-std::optional<int32_t> ShowColorDialog(QWidget* owner);
+// dialog opens at initial (when valid), and its 16 custom colours start
+// black on every call.
+std::optional<int32_t> ShowColorDialog(QWidget* owner, const QColor& initial = QColor());
 
 // The filter text of ShowFileDialog as Qt name filters, one per pair:
 // "desc (pattern)" ("desc" alone when it already ends in "(pattern)");

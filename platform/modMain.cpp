@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -44,6 +47,13 @@ bool isFolderWritable(const QString& dir)
     return probe.open();
 }
 
+bool isInstalledLayout(const QString& appFolder)
+{
+    const QDir bin(appFolder);
+    return bin.dirName() == QLatin1String("bin")
+           && QFileInfo::exists(bin.filePath(QStringLiteral("../share/applications/org.plomet.Plomet.desktop")));
+}
+
 QString defaultFileFolder(const QString& appFolder, bool appFolderWritable,
                           const QString& userFolder)
 {
@@ -53,11 +63,24 @@ QString defaultFileFolder(const QString& appFolder, bool appFolderWritable,
     return withTrailingSeparator(userFolder);
 }
 
+bool loadQtTranslations()
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    // "qt" pulls in qtbase and the other modules' files of the locale.
+    if (!translator->load(QLocale(), QStringLiteral("qt"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
+}
+
 void Main(const std::function<QWidget*()>& createMainWindow)
 {
     AppFolder = GetAppFolder();
     const QString folder = defaultFileFolder(
-        AppFolder, isFolderWritable(AppFolder),
+        AppFolder, isFolderWritable(AppFolder) && !isInstalledLayout(AppFolder),
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     DefaultFile = folder + QStringLiteral("Plomet.PMF");
     if (QWidget* window = createMainWindow())

@@ -21,6 +21,12 @@ QString withTrailingSeparator(const QString& dir);
 // The folder the file dialogs open in: the executable's folder, no trailing "/".
 QString appDirForDialogs();
 
+// Whether the program in appFolder is an installed one: the desktop entry
+// lies in the data folder beside its bin folder. An installed program keeps
+// the default file per user even when it runs with write access to its folder
+// (as root, or from a scratch install tree), never among the system's programs.
+bool isInstalledLayout(const QString& appFolder);
+
 // Whether a file can be created in dir (tried for real: permissions alone do
 // not tell, e.g. for root or on a read-only mount).
 bool isFolderWritable(const QString& dir);
@@ -28,6 +34,12 @@ bool isFolderWritable(const QString& dir);
 // writable, else userFolder (created when missing).
 QString defaultFileFolder(const QString& appFolder, bool appFolderWritable,
                           const QString& userFolder);
+
+// Loads Qt's own translations for the user's locale (the standard dialogs
+// and buttons: "确定", "取消", …) from Qt's translations folder. Returns
+// whether a translation for the locale was found. Call once, after the
+// QApplication exists.
+bool loadQtTranslations();
 
 // Sets AppFolder and DefaultFile, then creates and shows the main window.
 // createMainWindow runs after the globals are set.

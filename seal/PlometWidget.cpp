@@ -45,7 +45,19 @@ void PlometWidget::paintEvent(QPaintEvent* event)
         return;
     QPainter painter(this);
     painter.setClipRegion(event->region());
-    painter.drawImage(QPoint(0, 0), picture->pixels());
+    const qreal ratio = devicePixelRatioF();
+    if (ratio == 1.0) {
+        painter.drawImage(QPoint(0, 0), picture->pixels());
+        return;
+    }
+    // Once per picture and ratio: the same model at 96 dpi times the ratio.
+    if (sharpFor_ != picture || sharpRatio_ != ratio) {
+        sharp_ = rasterize(picture->model(), 96.0 * ratio);
+        sharp_.setDevicePixelRatio(ratio);
+        sharpFor_ = picture;
+        sharpRatio_ = ratio;
+    }
+    painter.drawImage(QPoint(0, 0), sharp_);
 }
 
 } // namespace plomet

@@ -1,8 +1,11 @@
 #pragma once
 // The seal control on screen: a thin widget that owns one seal and shows the
-// picture of its last Draw, unscaled, at its top-left corner. It repaints when
+// picture of its last Draw, unscaled, at its top-left corner. On a screen
+// with more device pixels than logical ones (HiDPI), the picture is drawn
+// again from the same twips at the device's resolution, not enlarged. It repaints when
 // the seal draws and takes the seal's size (twips) in pixels when it resizes.
 #include "seal/Plomet.h"
+#include <QImage>
 #include <QWidget>
 
 namespace plomet {
@@ -28,6 +31,10 @@ private:
     void followSize();
 
     Plomet* seal_;
+    // The last picture drawn at a device pixel ratio other than 1, and for which.
+    PicturePtr sharpFor_;
+    qreal sharpRatio_ = 0;
+    QImage sharp_;
 };
 
 } // namespace plomet

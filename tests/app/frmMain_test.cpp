@@ -11,7 +11,15 @@
 #include "app/frmOption.h"
 #include "platform/modMain.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QSet>
+#include <QTimer>
+#include <QUndoStack>
+#include <QUrl>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -178,8 +186,12 @@ TEST_F(MainWindow, WrongHeaderAtStartShowsTheFixedMessageAndTheStoredSeal)
         buttons = box->buttons();
         EXPECT_NE(box->button(QMessageBox::Ok), nullptr);
         box->accept();
+        // Then where the unreadable file was kept.
+        whenModal([](QWidget* next) { qobject_cast<QDialog*>(next)->accept(); }, m);
     });
+    auto dog = watchdog(5000);
     frmMain w;
+    EXPECT_FALSE(*dog);
     EXPECT_EQ(text, QStringLiteral("文件格式不正确!"));
     EXPECT_EQ(title, appTitle());
     EXPECT_EQ(icon, QMessageBox::NoIcon);
@@ -309,4 +321,235 @@ TEST_F(MainWindow, SettingsDialogOnceAndClosedWithTheWindow)
     LoadPMF(back, DefaultFile);
     EXPECT_EQ(back.rText(), QStringLiteral("窗口关闭时"));
     delete w;
+}
+
+// --- an unreadable default file is kept --------------------------------------
+
+namespace {
+// Answers every message box with OK and keeps the texts.
+struct Messages {
+    QStringList texts;
+    QTimer timer;
+    Messages()
+    {
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                if (box->isVisible()) {
+                    texts << box->text();
+                    box->accept();
+                }
+            }
+        });
+        timer.start();
+    }
+};
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+TEST_F(MainWindow, UnreadableDefaultFileIsKeptBesideItselfBeforeAnythingWritesOverIt)
+{
+    // A default file converted to UTF-8 (its header no longer GBK), one cut
+    // off after a few lines, and one whose numbers are damaged.
+    Plomet good;
+    good.InitProperties();
+    good.setRText(QStringLiteral("用户自己的公司"));
+    SavePMF(good, DefaultFile);
+    const QByteArray gbk = readAll(DefaultFile);
+    QByteArray utf8 = QString::fromUtf8("电子公章描述文件\r\n").toUtf8() + gbk.mid(gbk.indexOf('\n') + 1);
+    QByteArray damaged = gbk;
+    damaged.replace("\r\n2055\r\n", "\r\n20x55\r\n");
+    ASSERT_NE(damaged, gbk);
+    struct Row { const char* name; QByteArray bytes; const char* keptAs; } rows[] = {
+        {"converted to UTF-8", utf8, "Plomet.PMF.unreadable"},
+        {"damaged number", damaged, "Plomet.PMF.unreadable-2"},   // the first name is taken now
+    };
+    for (const Row& r : rows) {
+        ASSERT_TRUE(plomet::test::writeAll(DefaultFile, r.bytes)) << r.name;
+        Messages messages;
+        auto dog = watchdog(5000);
+        {
+            frmMain w;
+            const QString kept = path(QString::fromLatin1(r.keptAs));
+            EXPECT_EQ(w.keptDefaultFile(), kept) << r.name;
+            EXPECT_EQ(readAll(kept), r.bytes) << r.name << ": not kept byte for byte";
+            EXPECT_FALSE(QFileInfo::exists(DefaultFile)) << r.name;
+            ASSERT_GE(messages.texts.size(), 1) << r.name;
+            EXPECT_TRUE(messages.texts.last().contains(QDir::toNativeSeparators(kept)))
+                << r.name << ": the message does not say where: " << messages.texts.last().toStdString();
+            EXPECT_EQ(w.Plomet1().rText(), QStringLiteral("Qorvel软件有限公司")) << r.name;
+            w.unload();
+            EXPECT_EQ(readAll(kept), r.bytes) << r.name << ": the kept file was written over";
+        }
+        EXPECT_FALSE(*dog) << r.name;
+        // The close wrote a fresh default file, readable again.
+        Plomet back;
+        LoadPMF(back, DefaultFile);
+        EXPECT_EQ(back.rText(), QStringLiteral("Qorvel软件有限公司")) << r.name;
+    }
+}
+
+TEST_F(MainWindow, UnreadableDefaultThatCannotBeMovedIsNotWrittenOver)
+{
+    // Every name it could be moved to is taken.
+    const QByteArray bytes("not a seal at all\r\n");
+    ASSERT_TRUE(plomet::test::writeAll(DefaultFile, bytes));
+    for (int n = 1; n <= 1000; ++n)
+        ASSERT_TRUE(plomet::test::writeAll(DefaultFile + QStringLiteral(".unreadable")
+                                               + (n == 1 ? QString() : QStringLiteral("-%1").arg(n)),
+                                           "taken"));
+    Messages messages;
+    {
+        frmMain w;
+        EXPECT_TRUE(w.keptDefaultFile().isEmpty());
+        ASSERT_FALSE(messages.texts.isEmpty());
+        EXPECT_TRUE(messages.texts.last().contains(QStringLiteral("不会覆盖"))) << messages.texts.last().toStdString();
+        EXPECT_THROW(w.saveDefaultFile(), PlometError);
+    }
+    EXPECT_EQ(readAll(DefaultFile), bytes);
+}
+
+// --- undo and redo ------------------------------------------------------------
+
+TEST_F(MainWindow, UndoAndRedoEveryAppliedChange)
+{
+    const QString other = path(QStringLiteral("other.PMF"));
+    writeOtherSeal(other);
+    frmMain w;
+    Plomet& s = w.Plomet1();
+    auto state = [&] {
+        return QStringLiteral("%1|%2|%3|%4|%5").arg(s.rText()).arg(s.Degree()).arg(s.Width()).arg(s.ForeColor())
+            .arg(s.FontName());
+    };
+    QStringList states{state()};
+    QList<QImage> pictures{pixelsOf(s)};
+    auto step = [&] { states << state(); pictures << pixelsOf(s); };
+
+    w.cmdInit_Click();                 // restore
+    step();
+    ASSERT_TRUE(w.openFile(other));    // open
+    step();
+    w.cmdOption_Click();               // settings, applied
+    auto* dlg = w.optionDialog();
+    ASSERT_NE(dlg, nullptr);
+    dlg->findChild<QLineEdit*>(QStringLiteral("rText"))->setText(QStringLiteral("设置改的名字"));
+    dlg->findChild<QPushButton*>(QStringLiteral("cmdRefresh"))->click();
+    step();
+    w.recordChange(QStringLiteral("颜色"), [&] { s.setForeColor(0xFF0000); s.Draw(); });   // colour
+    step();
+    ASSERT_EQ(states.size(), 5);
+    EXPECT_EQ(QSet<QString>(states.begin(), states.end()).size(), 5) << "a step changed nothing";
+
+    // Nothing new for a change that changes nothing.
+    w.recordChange(QStringLiteral("无"), [&] { s.Draw(); });
+    EXPECT_EQ(w.undoStack().count(), 4);
+
+    for (int i = 3; i >= 0; --i) {
+        w.undo();
+        EXPECT_EQ(state(), states[i]) << "undo to " << i;
+        EXPECT_EQ(pixelsOf(s), pictures[i]) << "undo to " << i << ": not drawn";
+    }
+    w.undo();   // nothing left: no change
+    EXPECT_EQ(state(), states[0]);
+    for (int i = 1; i <= 4; ++i) {
+        w.redo();
+        EXPECT_EQ(state(), states[i]) << "redo to " << i;
+        EXPECT_EQ(pixelsOf(s), pictures[i]) << "redo to " << i;
+    }
+    // A new change after an undo drops what could be redone.
+    w.undo();
+    w.cmdInit_Click();
+    w.redo();
+    EXPECT_EQ(s.rText(), QStringLiteral("中山Qorvel软件有限公司"));
+    if (dlg)
+        delete dlg;
+}
+
+TEST_F(MainWindow, UndoKeepsAtLeastFiftySteps)
+{
+    frmMain w;
+    Plomet& s = w.Plomet1();
+    const double first = s.Degree();
+    for (int i = 1; i <= 60; ++i)
+        w.recordChange(QStringLiteral("角度"), [&] { s.setDegree(i); s.Draw(); });
+    for (int i = 59; i >= 0; --i) {
+        w.undo();
+        ASSERT_EQ(s.Degree(), i == 0 ? first : double(i)) << i;
+    }
+}
+
+TEST_F(MainWindow, FailedApplyIsOneStepWithWhatItWrote)
+{
+    frmMain w;
+    Plomet& s = w.Plomet1();
+    w.recordChange(QStringLiteral("设置"), [] {});
+    EXPECT_EQ(w.undoStack().count(), 0);
+    EXPECT_THROW(w.recordChange(QStringLiteral("设置"), [&] {
+        s.setRText(QStringLiteral("写了一半"));
+        throw PlometError(PlometError::Kind::TypeMismatch, QStringLiteral("x"));
+    }), PlometError);
+    EXPECT_EQ(w.undoStack().count(), 1);
+    w.undo();
+    EXPECT_EQ(s.rText(), QStringLiteral("Qorvel软件有限公司"));
+}
+
+// --- open by argument, drop -------------------------------------------------
+
+TEST_F(MainWindow, OpenFileReadsAsTheOpenButtonDoes)
+{
+    const QString bad = path(QStringLiteral("bad.PMF"));
+    ASSERT_TRUE(plomet::test::writeAll(bad, "GIF89a\r\n"));
+    frmMain w;
+    Messages messages;
+    EXPECT_FALSE(w.openFile(bad));
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("文件格式不正确!")});
+    EXPECT_EQ(w.Plomet1().rText(), QStringLiteral("Qorvel软件有限公司"));
+    EXPECT_EQ(w.undoStack().count(), 0);
+    EXPECT_TRUE(QFileInfo::exists(bad)) << "an opened file is never moved aside";
+}
+
+TEST_F(MainWindow, DropOfAnythingButOneSealFileSaysWhatItTakes)
+{
+    const QString seal = path(QStringLiteral("dropped.pmf"));
+    writeOtherSeal(seal);
+    const QString picture = path(QStringLiteral("picture.png"));
+    ASSERT_TRUE(plomet::test::writeAll(picture, "\x89PNG"));
+    frmMain w;
+    w.show();
+    struct Row { const char* name; QList<QUrl> urls; QString text; bool opens; } rows[] = {
+        {"a picture", {QUrl::fromLocalFile(picture)}, {}, false},
+        {"two seal files", {QUrl::fromLocalFile(seal), QUrl::fromLocalFile(seal)}, {}, false},
+        {"text", {}, QStringLiteral("印章"), false},
+        {"a web address", {QUrl(QStringLiteral("https://example.org/a.PMF"))}, {}, false},
+        {"one seal file, lower-case extension", {QUrl::fromLocalFile(seal)}, {}, true},
+    };
+    for (const Row& r : rows) {
+        QMimeData data;
+        if (!r.urls.isEmpty())
+            data.setUrls(r.urls);
+        if (!r.text.isEmpty())
+            data.setText(r.text);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &enter);
+        EXPECT_TRUE(enter.isAccepted()) << r.name;
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        Messages messages;
+        QApplication::sendEvent(&w, &drop);
+        if (r.opens) {
+            for (int i = 0; i < 200 && w.Plomet1().rText() != QStringLiteral("测试印章有限公司"); ++i)
+                QTest::qWait(5);
+            EXPECT_EQ(w.Plomet1().rText(), QStringLiteral("测试印章有限公司")) << r.name;
+            EXPECT_TRUE(messages.texts.isEmpty()) << r.name;
+        } else {
+            for (int i = 0; i < 200 && messages.texts.isEmpty(); ++i)
+                QTest::qWait(5);
+            ASSERT_EQ(messages.texts.size(), 1) << r.name;
+            EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("这里只能打开电子公章描述文件(*.PMF)"))) << r.name;
+            EXPECT_EQ(w.Plomet1().rText(), QStringLiteral("Qorvel软件有限公司")) << r.name;
+        }
+    }
 }

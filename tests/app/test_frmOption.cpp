@@ -2,6 +2,9 @@
 // reading the seal into the fields, the size coupling, the writes and their
 // order, failed conversions, the colour button, Enter and the close box.
 #include "seal/Plomet.h"
+#include "formats/PmfFile.h"
+#include "seal/PropertyBag.h"
+#include "app/SealPreview.h"
 #include "app/frmMain.h"
 #include "app/frmOption.h"
 
@@ -9,6 +12,8 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -620,14 +625,16 @@ TEST_F(SettingsDialog, WindowCaptionSizeLabelsAndPlaces)
 {
     open();
     EXPECT_EQ(dlg_->windowTitle(), QStringLiteral("设置"));
-    EXPECT_EQ(dlg_->size(), QSize(6570 / 15, 6825 / 15));
+    // The classic area and the preview pane right of it.
+    EXPECT_EQ(dlg_->size(), QSize((6570 + frmOption::kPreviewWidthTwips) / 15, 6825 / 15));
     EXPECT_EQ(dlg_->parentWidget(), nullptr);
     EXPECT_FALSE(dlg_->isModal());
     EXPECT_TRUE(dlg_->testAttribute(Qt::WA_DeleteOnClose));
 
     QStringList labels;
     for (QLabel* l : dlg_->findChildren<QLabel*>())
-        labels << l->text();
+        if (l->geometry().left() < 6570 / 15)
+            labels << l->text();
     const QStringList expectedLabels{"公司名称:", "章附名行1:", "章附名行2:", "公章宽度:", "公章高度:",
                                      "尺寸:", "字体:", "尺寸:", "字符间隔：", "个字符",
                                      "方向(角度):", "-1为自动。"};
@@ -678,3 +685,130 @@ TEST_F(SettingsDialog, TabFollowsTheFocusOrder)
 }
 
 } // namespace
+
+// --- the preview ----------------------------------------------------------
+
+namespace {
+bool waitFor(const std::function<bool()>& condition, int ms = 3000)
+{
+    for (int waited = 0; !condition(); waited += 5) {
+        if (waited > ms)
+            return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+} // namespace
+
+TEST_F(SettingsDialog, PreviewFollowsTypingWhileTheSealWaitsForApply)
+{
+    seal().setRText(QStringLiteral("原来的公司"));
+    seal().Draw();
+    open();
+    ASSERT_TRUE(waitFor([&] { return dlg_->preview().seal().rText() == QStringLiteral("原来的公司"); }));
+    const QImage mainBefore = seal().image()->pixels();
+    QSignalSpy mainDrawn(&seal(), &Plomet::drawn);
+
+    struct Step { const char* field; QString text; std::function<bool(const Plomet&)> shows; };
+    const Step steps[] = {
+        {"rText", QStringLiteral("预览公司"), [](const Plomet& p) { return p.rText() == QStringLiteral("预览公司"); }},
+        {"Degree", QStringLiteral("45"), [](const Plomet& p) { return p.Degree() == 45.0; }},
+        {"cWidth", QStringLiteral("3000"), [](const Plomet& p) { return p.Width() == 3000.0f && p.Height() == 3000.0f; }},
+        {"cboSize", QStringLiteral("20"), [](const Plomet& p) { return p.FontSize() == 20.0f; }},
+    };
+    for (const Step& st : steps) {
+        QWidget* w = dlg_->findChild<QWidget*>(QLatin1String(st.field));
+        ASSERT_NE(w, nullptr) << st.field;
+        retype(w, st.text);
+        EXPECT_TRUE(waitFor([&] { return st.shows(dlg_->preview().seal()); })) << st.field;
+    }
+    check("chkFontBold")->click();
+    const bool bold = check("chkFontBold")->isChecked();
+    EXPECT_TRUE(waitFor([&] { return dlg_->preview().seal().FontBold() == bold; }));
+
+    // The preview's picture is the typed seal; the main window's is unchanged.
+    Plomet expected;
+    expected.InitProperties();
+    PropertyBag bag;
+    dlg_->preview().seal().WriteProperties(bag);
+    expected.setWidth(3000.0f);
+    expected.setHeight(3000.0f);
+    expected.ReadProperties(bag);
+    EXPECT_EQ(dlg_->preview().seal().image()->pixels(), expected.image()->pixels());
+    EXPECT_EQ(mainDrawn.count(), 0);
+    EXPECT_EQ(seal().rText(), QStringLiteral("原来的公司"));
+    EXPECT_EQ(seal().image()->pixels(), mainBefore);
+
+    // "应 用" brings the seal to what the preview showed.
+    button("cmdRefresh")->click();
+    EXPECT_EQ(seal().rText(), QStringLiteral("预览公司"));
+    EXPECT_EQ(seal().image()->pixels(), expected.image()->pixels());
+}
+
+TEST_F(SettingsDialog, PreviewSaysWhatApplyWouldRefuse)
+{
+    open();
+    retype(edit("rText"), QStringLiteral("半途公司"));
+    retype(edit("cWidth"), QStringLiteral("abc"));
+    auto* note = dlg_->findChild<QLabel*>(QStringLiteral("previewNote"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(waitFor([&] { return note->text().contains(QStringLiteral("公章宽度")); })) << note->text().toStdString();
+    // The fields before the bad one show, as "应 用" would write them.
+    EXPECT_EQ(dlg_->preview().seal().rText(), QStringLiteral("半途公司"));
+    EXPECT_NE(seal().rText(), QStringLiteral("半途公司"));
+    retype(edit("cWidth"), QStringLiteral("2000"));
+    EXPECT_TRUE(waitFor([&] { return note->text().isEmpty(); }));
+}
+
+TEST_F(SettingsDialog, ColourDialogOpensAtTheSealsColour)
+{
+    seal().setForeColor(0x00563412);
+    open();
+    QColor shown;
+    ModalAnswerer answer([&](QWidget* w) {
+        if (auto* d = qobject_cast<QColorDialog*>(w)) {
+            shown = d->currentColor();
+            d->reject();
+        } else {
+            w->close();
+        }
+    });
+    button("cmdColor")->click();
+    EXPECT_EQ(shown, QColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(seal().ForeColor(), 0x00563412) << "cancel changed the colour";
+}
+
+TEST_F(SettingsDialog, OpenDialogReadsTheSealAgainWhenItChangesOutside)
+{
+    QTemporaryDir dir;
+    const QString file = QDir(dir.path()).filePath(QStringLiteral("other.PMF"));
+    {
+        Plomet other;
+        other.InitProperties();
+        other.setRText(QStringLiteral("另一个公司"));
+        other.setDegree(30.0);
+        SavePMF(other, file);
+    }
+    main_->cmdOption_Click();   // as "设 置" opens it
+    dlg_ = main_->optionDialog();
+    ASSERT_NE(dlg_, nullptr);
+    retype(edit("rText"), QStringLiteral("没应用的名字"));
+    retype(edit("Degree"), QStringLiteral("77"));
+
+    main_->openFile(file);
+    EXPECT_EQ(edit("rText")->text(), QStringLiteral("另一个公司"));
+    EXPECT_EQ(edit("Degree")->text(), QStringLiteral("30"));
+    // "应 用" now keeps the seal just opened.
+    button("cmdRefresh")->click();
+    EXPECT_EQ(seal().rText(), QStringLiteral("另一个公司"));
+    EXPECT_EQ(seal().Degree(), 30.0);
+
+    main_->cmdInit_Click();
+    EXPECT_EQ(edit("rText")->text(), QStringLiteral("中山Qorvel软件有限公司"));
+    EXPECT_EQ(edit("Degree")->text(), QStringLiteral("-1"));
+    button("cmdRefresh")->click();
+    EXPECT_EQ(seal().rText(), QStringLiteral("中山Qorvel软件有限公司"));
+
+    main_->undo();
+    EXPECT_EQ(edit("rText")->text(), QStringLiteral("另一个公司"));
+}

@@ -64,11 +64,12 @@ gui_make_appdir() {
   echo "$dir"
 }
 
-# gui_start <appdir> [VAR=value...]: starts the program and waits for its main
-# window; sets GUI_PID and GUI_WIN. Its stderr goes to <appdir>/stderr.log.
+# gui_start <appdir> [VAR=value...]: starts the program (with the arguments in
+# the array GUI_ARGS, if set) and waits for its main window; sets GUI_PID and
+# GUI_WIN. Its stderr goes to <appdir>/stderr.log.
 gui_start() {
   local dir=$1; shift
-  env PLOMET_MARK_FIRST_PAINT=1 "$@" "$dir/PlometSample" >"$dir/stdout.log" 2>"$dir/stderr.log" &
+  env PLOMET_MARK_FIRST_PAINT=1 "$@" "$dir/PlometSample" ${GUI_ARGS[@]+"${GUI_ARGS[@]}"} >"$dir/stdout.log" 2>"$dir/stderr.log" &
   GUI_PID=$!
   GUI_WIN=""
   gui_wait_for 15 gui__find_main || { cat "$dir/stderr.log" >&2; gui_fail "main window did not appear"; }
