@@ -21,10 +21,14 @@ click_field() { gui_click_twips "$dlg" $(( $2 + $4 / 2 )) $(( $3 + $5 / 2 )); }
 gui_click_button cmdOption
 dlg=$(gui_find_window '^设置$' 10) || gui_fail "the settings dialog did not open"
 read -r w h < <(xwininfo -id "$dlg" | awk '/^  Width:/ {w=$2} /^  Height:/ {h=$2} END {print w, h}')
-gui_expect_eq "dialog client size" "438 455" "$w $h"
+# The classic 6570 x 6825 twips and the preview pane (3600 twips) right of them.
+gui_expect_eq "dialog client size" "678 455" "$w $h"
 # Both windows open centred; the dialog goes to the top-left corner so that it
 # does not hide the seal.
 xdotool windowmove --sync "$dlg" 0 0 || true
+# The dialog with its preview pane is wider than the space left of the main
+# window's seal: the main window moves right, clear of it.
+xdotool windowmove --sync "$GUI_WIN" 760 0 || true
 sleep 0.3
 gui_screenshot "$shots/settings-dialog.png" "$dlg"
 
