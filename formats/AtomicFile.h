@@ -8,6 +8,7 @@
 // ignores a failing fdatasync. Here the bytes go out unbuffered (so the count
 // is ours to check) and are synced by us before the rename.
 #include "seal/Errors.h"
+#include "seal/SystemReason.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -31,11 +32,13 @@ inline void writeFileAtomically(const QString& path, const QByteArray& bytes, co
                           QString(messageTemplate).arg(QDir::toNativeSeparators(path), reason));
     };
     QSaveFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        fail(file.errorString());
+        fail(systemReason(errno, file.errorString()));
+    errno = 0;
     const qint64 written = file.write(bytes);
     if (written != bytes.size()) {
-        const QString reason = written < 0 ? file.errorString()
+        const QString reason = written < 0 ? systemReason(errno, file.errorString())
                                            : QStringLiteral("只写入了 %1 字节(共 %2 字节),磁盘可能已满")
                                                  .arg(written)
                                                  .arg(bytes.size());
@@ -43,12 +46,13 @@ inline void writeFileAtomically(const QString& path, const QByteArray& bytes, co
         fail(reason);
     }
     if (::fdatasync(file.handle()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        const QString reason = systemReason(errno);
         file.cancelWriting();
         fail(reason);
     }
+    errno = 0;
     if (!file.commit())
-        fail(file.errorString());
+        fail(systemReason(errno, file.errorString()));
 }
 
 } // namespace plomet

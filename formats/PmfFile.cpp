@@ -3,6 +3,7 @@
 #include "formats/AtomicFile.h"
 #include "seal/Errors.h"
 #include "seal/NumberText.h"
+#include "seal/SystemReason.h"
 
 #include <QDir>
 #include <QFile>
@@ -284,12 +285,14 @@ PmfValues readPMF(const QString& path)
     if (info.isDir())
         fail(QStringLiteral("这是一个文件夹"));
     QFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly))
-        fail(file.errorString());
+        fail(systemReason(errno, file.errorString()));
     // One byte past the limit tells a file that is too large.
+    errno = 0;
     const QByteArray bytes = file.read(kPmfMaxBytes + 1);
     if (file.error() != QFileDevice::NoError)
-        fail(file.errorString());
+        fail(systemReason(errno, file.errorString()));
     file.close();
     try {
         return decodePMF(bytes);
