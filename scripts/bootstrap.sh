@@ -30,6 +30,12 @@ PACKAGES=(
   libqpdf-dev qpdf qt6-pdf-dev
   # the tests render worn SVG with a real renderer
   librsvg2-bin
+  # packaging and desktop integration: the .deb (CPack, dpkg-shlibdeps), manual
+  # pages from --help, and the tools that check the desktop files and file type
+  dpkg-dev file help2man man-db bsdextrautils desktop-file-utils appstream
+  shared-mime-info xdg-utils libglib2.0-bin
+  # Qt's own translations: standard dialogs and buttons in Chinese
+  qt6-translations-l10n
 )
 
 missing=()
