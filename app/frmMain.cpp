@@ -8,6 +8,7 @@
 #include "formats/PmfFile.h"
 #include "seal/PropertyBag.h"
 #include "app/frmOption.h"
+#include "app/frmStyle.h"
 #include "platform/modMain.h"
 
 #include <QCloseEvent>
@@ -43,6 +44,7 @@ const QString kPmfFilter = QStringLiteral("电子公章描述文件 (*.PMF)") + 
 struct SealState {
     PropertyBag bag;
     float width = 0, height = 0;
+    SealForm form;   // shape, rings, code, middle line: not in the bag
 
     static SealState of(const Plomet& seal)
     {
@@ -50,17 +52,19 @@ struct SealState {
         seal.WriteProperties(s.bag);
         s.width = seal.Width();
         s.height = seal.Height();
+        s.form = seal.form();
         return s;
     }
     void applyTo(Plomet& seal) const
     {
         seal.setWidth(width);
         seal.setHeight(height);
+        seal.setForm(form);
         seal.ReadProperties(bag);   // draws
     }
     bool operator==(const SealState& o) const
     {
-        if (width != o.width || height != o.height)
+        if (width != o.width || height != o.height || form != o.form)
             return false;
         QStringList a = bag.keys(), b = o.bag.keys();
         if (a.size() != b.size())
@@ -137,6 +141,13 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     installExportMenu(*plomet1_);
     plomet1_->setObjectName(QStringLiteral("Plomet1"));
     plomet1_->move(px(720), px(480));
+    // What the "样式" dialog applies is a step of the same history; a preset
+    // also sets classic fields, which the settings dialog then shows.
+    frmStyle::setChangeRecorder(Plomet1(), [this](const QString& what, const std::function<void()>& change) {
+        recordChange(what, change);
+        if (option_)
+            guarded(option_, QStringLiteral("无法读取公章的设置。"), [this] { option_->ReadData(); });
+    });
 
     connect(cmdOption, &QPushButton::clicked, this, &frmMain::cmdOption_Click);
     connect(cmdInit, &QPushButton::clicked, this, &frmMain::cmdInit_Click);
@@ -170,7 +181,10 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     Form_Load();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    frmStyle::setChangeRecorder(Plomet1(), {});
+}
 
 Plomet& frmMain::Plomet1()
 {
@@ -251,6 +265,7 @@ void frmMain::sealChangedOutsideDialog()
 {
     if (option_)
         guarded(option_, QStringLiteral("无法读取公章的设置。"), [this] { option_->ReadData(); });
+    frmStyle::sealChanged(Plomet1());
 }
 
 void frmMain::recordChange(const QString& what, const std::function<void()>& change)

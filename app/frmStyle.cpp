@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QHash>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -84,6 +85,12 @@ QPointer<frmStyle>& openDialog()
     return dialog;
 }
 
+QHash<const Plomet*, frmStyle::ChangeRecorder>& recorders()
+{
+    static QHash<const Plomet*, frmStyle::ChangeRecorder> bySeal;
+    return bySeal;
+}
+
 } // namespace
 
 frmStyle::frmStyle(Plomet& seal, QWidget* owner)
@@ -110,6 +117,21 @@ frmStyle* frmStyle::showFor(Plomet& seal, QWidget* owner)
     dialog->raise();
     dialog->activateWindow();
     return dialog;
+}
+
+void frmStyle::setChangeRecorder(const Plomet& seal, ChangeRecorder recorder)
+{
+    if (recorder)
+        recorders().insert(&seal, std::move(recorder));
+    else
+        recorders().remove(&seal);
+}
+
+void frmStyle::sealChanged(const Plomet& seal)
+{
+    frmStyle* dialog = openDialog();
+    if (dialog && dialog->seal_ == &seal)
+        guarded(dialog, QStringLiteral("无法读取公章的样式。"), [dialog] { dialog->ReadData(); });
 }
 
 void frmStyle::buildControls()
@@ -450,7 +472,13 @@ void frmStyle::WriteData()
 
 void frmStyle::cmdRefresh_Click()
 {
-    const bool ok = guarded(this, QStringLiteral("样式没有应用。"), [this] { WriteData(); });
+    const bool ok = guarded(this, QStringLiteral("样式没有应用。"), [this] {
+        const ChangeRecorder recorder = recorders().value(seal_.data());
+        if (recorder)
+            recorder(QStringLiteral("样式"), [this] { WriteData(); });
+        else
+            WriteData();
+    });
     if (!ok && failedField_) {
         activateWindow();
         failedField_->widget->setFocus(Qt::OtherFocusReason);

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -33,6 +34,15 @@ public:
     // Shows the one dialog of `seal`, creating it when there is none, and
     // brings it to the front.
     static frmStyle* showFor(Plomet& seal, QWidget* owner = nullptr);
+
+    // How "应 用" runs on `seal`: a host that keeps an undo history registers
+    // its recorder, so that what this dialog writes becomes one step it can
+    // take back. An empty recorder removes it.
+    using ChangeRecorder = std::function<void(const QString& what, const std::function<void()>& change)>;
+    static void setChangeRecorder(const Plomet& seal, ChangeRecorder recorder);
+    // `seal` changed from elsewhere (opened, restored, undone): its open
+    // dialog reads it again, so that "应 用" cannot write stale fields over it.
+    static void sealChanged(const Plomet& seal);
 
     // Fields to the seal, then Draw: all or nothing. Throws PlometError
     // naming the first field that does not convert; the seal is unchanged.

@@ -1,7 +1,8 @@
 // The "样式" dialog: opened from the classic dialog and the seal's context
 // menu; "应 用" writes all fields or none, the close box throws the edits
 // away, a bad field is named; presets fill the fields; the preview follows;
-// the 做旧 group's level, seed and "换一个".
+// the 做旧 group's level, seed and "换一个"; what it applies is one undo
+// step, and it reads the seal again after one.
 #include "app/ExportMenu.h"
 #include "ModalDriver.h"
 #include "seal/Plomet.h"
@@ -23,6 +24,7 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
+#include <QUndoStack>
 
 using namespace plomet;
 using namespace plomet::test;
@@ -276,6 +278,48 @@ TEST_F(StyleDialog, AgingLevelSeedAndAnotherWear)
     dlg_->close();
     QTRY_VERIFY(dlg_.isNull());
     EXPECT_EQ(seal().Aging(), 50);
+}
+
+TEST_F(StyleDialog, ApplyIsOneUndoStepAndTheOpenDialogsFollow)
+{
+    auto pixels = [&] { return seal().image() ? seal().image()->pixels() : QImage(); };
+    const QImage before = pixels();
+    const float width = seal().Width();
+    main_->cmdOption_Click();   // the classic dialog, open beside it
+    frmOption* classic = main_->optionDialog();
+    ASSERT_NE(classic, nullptr);
+    QLineEdit* classicWidth = classic->findChild<QLineEdit*>(QStringLiteral("cWidth"));
+    ASSERT_NE(classicWidth, nullptr);
+    const QString widthText = classicWidth->text();
+
+    open();
+    dlg_->applyPreset(QStringLiteral("发票专用章"));
+    edit("CodeText")->setText(QStringLiteral("1234567890123"));
+    EXPECT_EQ(pressApply(), QString());
+    ASSERT_EQ(seal().shape(), Shape::Oval);
+    const QImage after = pixels();
+    EXPECT_NE(after, before);
+    EXPECT_EQ(main_->undoStack().count(), 1) << "the preset and the fields are one step";
+    EXPECT_NE(classicWidth->text(), widthText) << "the classic dialog shows the preset's size";
+
+    main_->undo();
+    EXPECT_EQ(seal().shape(), Shape::Round);
+    EXPECT_EQ(seal().CodeText(), QString());
+    EXPECT_EQ(seal().Width(), width);
+    EXPECT_EQ(pixels(), before);
+    // Both dialogs read the seal again: 应 用 now writes nothing stale.
+    EXPECT_EQ(field<QComboBox>("Shape")->currentData().toString(), QStringLiteral("Round"));
+    EXPECT_EQ(edit("CodeText")->text(), QString());
+    EXPECT_EQ(classicWidth->text(), widthText);
+    EXPECT_EQ(pressApply(), QString());
+    EXPECT_EQ(seal().shape(), Shape::Round);
+    EXPECT_EQ(main_->undoStack().count(), 1) << "applying unchanged fields adds no step";
+
+    main_->redo();
+    EXPECT_EQ(seal().shape(), Shape::Oval);
+    EXPECT_EQ(seal().CodeText(), QStringLiteral("1234567890123"));
+    EXPECT_EQ(pixels(), after);
+    EXPECT_EQ(edit("CodeText")->text(), QStringLiteral("1234567890123"));
 }
 
 } // namespace
