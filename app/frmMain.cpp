@@ -394,8 +394,7 @@ void frmMain::cmdOption_Click()
 
 void frmMain::cmdInit_Click()
 {
-    guarded(this, QStringLiteral("还原默认值失败。"), [&] {
-      recordChange(QStringLiteral("还原"), [&] {
+    auto restore = [this] {
         Plomet& seal = Plomet1();
         seal.setRText(QStringLiteral("中山Qorvel软件有限公司"));
         seal.setPText1(QStringLiteral("专用章"));
@@ -408,8 +407,8 @@ void frmMain::cmdInit_Click()
         seal.setFontSize(12.0f);
         // Shown at once, so the button visibly does what it says.
         seal.Draw();
-      });
-    });
+    };
+    guarded(this, QStringLiteral("还原默认值失败。"), [&] { recordChange(QStringLiteral("还原"), restore); });
     sealChangedOutsideDialog();
 }
 

@@ -19,7 +19,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The X platform plugin is loaded, not linked; the CJK faces draw the names;
 # Qt's translations make its own dialogs Chinese.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-noto-cjk | fonts-wqy-zenhei")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-arphic-ukai")
+# The other weights of the Noto faces, a Kai face and the metric twins of
+# Arial draw each style with its own face.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "qt6-translations-l10n, fonts-noto-cjk-extra, fonts-arphic-ukai, fonts-urw-base35")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)

@@ -14,6 +14,8 @@ root=$(mktemp -d /tmp/plomet-dpkg-root.XXXXXX)
 trap 'rm -rf "$root"' EXIT
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/var/lib/dpkg/triggers"
 touch "$root/var/lib/dpkg/status"
+# The scratch root has none of the dependencies: dpkg names each of them,
+# which is shown only when the install fails.
 dpkg --root="$root" --log=/dev/null --force-not-root --force-depends --force-script-chrootless \
-     --no-triggers -i "$deb" >/dev/null
+     --no-triggers -i "$deb" >"$root/dpkg.log" 2>&1 || { cat "$root/dpkg.log" >&2; exit 1; }
 bash tests/install/check_installed.sh "$root" /usr

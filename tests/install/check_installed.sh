@@ -91,7 +91,9 @@ complete_words() {   # complete_words word... : what completing the last word of
   _plomet
   printf '%s\n' "${COMPREPLY[@]}" | sort -u
 }
-commands=$("$bin/plomet" --help | awk '/^Commands:/ {f=1; next} f && /^[[:space:]]*$/ {exit} f {print $1}' | sort -u)
+# From a file: awk stops reading early, which would leave plomet writing into a closed pipe.
+"$bin/plomet" --help >"$tmp/commands.help" 2>/dev/null
+commands=$(awk '/^Commands:/ {f=1; next} f && /^[[:space:]]*$/ {exit} f {print $1}' "$tmp/commands.help" | sort -u)
 [ -n "$commands" ] || fail "plomet --help lists no commands"
 [ "$(complete_words '' | grep -v '^--help$')" = "$commands" ] || fail "completion of commands differs from --help"
 for c in $commands; do
