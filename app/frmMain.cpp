@@ -45,6 +45,8 @@ struct SealState {
     PropertyBag bag;
     float width = 0, height = 0;
     SealForm form;   // shape, rings, code, middle line: not in the bag
+    int aging = 0;   // worn ink, not in the bag either
+    int32_t agingSeed = 0;
 
     static SealState of(const Plomet& seal)
     {
@@ -53,6 +55,8 @@ struct SealState {
         s.width = seal.Width();
         s.height = seal.Height();
         s.form = seal.form();
+        s.aging = seal.Aging();
+        s.agingSeed = seal.AgingSeed();
         return s;
     }
     void applyTo(Plomet& seal) const
@@ -60,11 +64,14 @@ struct SealState {
         seal.setWidth(width);
         seal.setHeight(height);
         seal.setForm(form);
+        seal.setAging(aging);
+        seal.setAgingSeed(agingSeed);
         seal.ReadProperties(bag);   // draws
     }
     bool operator==(const SealState& o) const
     {
-        if (width != o.width || height != o.height || form != o.form)
+        if (width != o.width || height != o.height || form != o.form || aging != o.aging
+            || agingSeed != o.agingSeed)
             return false;
         QStringList a = bag.keys(), b = o.bag.keys();
         if (a.size() != b.size())

@@ -295,8 +295,11 @@ TEST_F(StyleDialog, ApplyIsOneUndoStepAndTheOpenDialogsFollow)
     open();
     dlg_->applyPreset(QStringLiteral("发票专用章"));
     edit("CodeText")->setText(QStringLiteral("1234567890123"));
+    field<QSlider>("Aging")->setValue(40);
+    edit("AgingSeed")->setText(QStringLiteral("9"));
     EXPECT_EQ(pressApply(), QString());
     ASSERT_EQ(seal().shape(), Shape::Oval);
+    ASSERT_EQ(seal().Aging(), 40);
     const QImage after = pixels();
     EXPECT_NE(after, before);
     EXPECT_EQ(main_->undoStack().count(), 1) << "the preset and the fields are one step";
@@ -305,11 +308,14 @@ TEST_F(StyleDialog, ApplyIsOneUndoStepAndTheOpenDialogsFollow)
     main_->undo();
     EXPECT_EQ(seal().shape(), Shape::Round);
     EXPECT_EQ(seal().CodeText(), QString());
+    EXPECT_EQ(seal().Aging(), 0);
+    EXPECT_EQ(seal().AgingSeed(), 0);
     EXPECT_EQ(seal().Width(), width);
     EXPECT_EQ(pixels(), before);
     // Both dialogs read the seal again: 应 用 now writes nothing stale.
     EXPECT_EQ(field<QComboBox>("Shape")->currentData().toString(), QStringLiteral("Round"));
     EXPECT_EQ(edit("CodeText")->text(), QString());
+    EXPECT_EQ(field<QSlider>("Aging")->value(), 0);
     EXPECT_EQ(classicWidth->text(), widthText);
     EXPECT_EQ(pressApply(), QString());
     EXPECT_EQ(seal().shape(), Shape::Round);
@@ -318,6 +324,8 @@ TEST_F(StyleDialog, ApplyIsOneUndoStepAndTheOpenDialogsFollow)
     main_->redo();
     EXPECT_EQ(seal().shape(), Shape::Oval);
     EXPECT_EQ(seal().CodeText(), QStringLiteral("1234567890123"));
+    EXPECT_EQ(seal().Aging(), 40);
+    EXPECT_EQ(seal().AgingSeed(), 9);
     EXPECT_EQ(pixels(), after);
     EXPECT_EQ(edit("CodeText")->text(), QStringLiteral("1234567890123"));
 }
