@@ -40,13 +40,13 @@ constexpr int px(int twips) { return twips / kTwipsPerPixel; }
 
 const QString kPmfFilter = QStringLiteral("电子公章描述文件 (*.PMF)") + QChar(u'\0') + QStringLiteral("*.PMF");
 
-// Everything the seal holds: its stored properties and its size.
+// The seal's whole state: every row of the property table the host's store
+// keeps (and the picture), the size, and the description file's lines this
+// version does not know, so that a later save writes back the right ones.
 struct SealState {
     PropertyBag bag;
     float width = 0, height = 0;
-    SealForm form;   // shape, rings, code, middle line: not in the bag
-    int aging = 0;   // worn ink, not in the bag either
-    int32_t agingSeed = 0;
+    QStringList unknownFileLines;
 
     static SealState of(const Plomet& seal)
     {
@@ -54,24 +54,19 @@ struct SealState {
         seal.WriteProperties(s.bag);
         s.width = seal.Width();
         s.height = seal.Height();
-        s.form = seal.form();
-        s.aging = seal.Aging();
-        s.agingSeed = seal.AgingSeed();
+        s.unknownFileLines = seal.unknownFileLines();
         return s;
     }
     void applyTo(Plomet& seal) const
     {
         seal.setWidth(width);
         seal.setHeight(height);
-        seal.setForm(form);
-        seal.setAging(aging);
-        seal.setAgingSeed(agingSeed);
+        seal.setUnknownFileLines(unknownFileLines);
         seal.ReadProperties(bag);   // draws
     }
     bool operator==(const SealState& o) const
     {
-        if (width != o.width || height != o.height || form != o.form || aging != o.aging
-            || agingSeed != o.agingSeed)
+        if (width != o.width || height != o.height || unknownFileLines != o.unknownFileLines)
             return false;
         QStringList a = bag.keys(), b = o.bag.keys();
         if (a.size() != b.size())

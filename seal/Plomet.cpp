@@ -211,7 +211,6 @@ void Plomet::setMidText(const QString& v) { form_.midText = v; announce("MidText
 void Plomet::setMidFontSize(float v) { form_.midFontSize = v; announce("MidFontSize"); }
 void Plomet::setMidTextWidth(double v) { form_.midTextWidth = v; announce("MidTextWidth"); }
 void Plomet::setFit(bool v) { form_.fit = v; announce("Fit"); }
-void Plomet::setForm(const SealForm& v) { form_ = v; announce("Form"); }
 
 void Plomet::setFontName(const QString& v)
 {

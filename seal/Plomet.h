@@ -94,8 +94,6 @@ public:
     bool Fit() const { return form_.fit; }
     void setFit(bool v);
     const SealForm& form() const { return form_; }
-    // The whole form at once (an undo step puts a kept one back).
-    void setForm(const SealForm& form);
 
     // --- worn ink (see Wear.cpp) ---
     // 0 (the exact unworn drawing) .. 100; Draw takes values beyond as 0 or 100.

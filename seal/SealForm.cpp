@@ -173,14 +173,6 @@ bool SealForm::isClassic() const
         && midText.isEmpty() && !fit;
 }
 
-bool operator==(const SealForm& a, const SealForm& b)
-{
-    return a.shape == b.shape && a.ringWidth == b.ringWidth && a.innerRing == b.innerRing
-        && a.innerRingGap == b.innerRingGap && a.codeText == b.codeText && a.codeFontName == b.codeFontName
-        && a.codeFontSize == b.codeFontSize && a.codeSpace == b.codeSpace && a.midText == b.midText
-        && a.midFontSize == b.midFontSize && a.midTextWidth == b.midTextWidth && a.fit == b.fit;
-}
-
 RingGeometry ringGeometry(const SealForm& form, double width, double height, double cx, double cy,
                           double twipsPerPixelX)
 {

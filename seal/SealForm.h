@@ -33,8 +33,6 @@ struct SealForm {
 
     bool isClassic() const;
 };
-bool operator==(const SealForm& a, const SealForm& b);
-inline bool operator!=(const SealForm& a, const SealForm& b) { return !(a == b); }
 
 // One glyph's em box as placed on the surface: four corners in twips, in
 // order around the box.

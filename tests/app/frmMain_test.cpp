@@ -512,6 +512,35 @@ TEST_F(MainWindow, OpenFileReadsAsTheOpenButtonDoes)
     EXPECT_TRUE(QFileInfo::exists(bad)) << "an opened file is never moved aside";
 }
 
+// Undoing an open takes back the opened file's whole seal: its later
+// properties and the lines this version does not know, which a save would
+// otherwise write into the seal before it.
+TEST_F(MainWindow, UndoOfAnOpenTakesBackLaterPropertiesAndUnknownLines)
+{
+    const QString other = path(QStringLiteral("future.PMF"));
+    {
+        Plomet seal;
+        seal.InitProperties();
+        seal.setShape(Shape::Oval);
+        seal.setAging(30);
+        seal.setUnknownFileLines({QStringLiteral("FutureKey=1")});
+        SavePMF(seal, other);
+    }
+    frmMain w;
+    Plomet& s = w.Plomet1();
+    ASSERT_TRUE(w.openFile(other));
+    ASSERT_EQ(s.shape(), Shape::Oval);
+    ASSERT_EQ(s.unknownFileLines(), QStringList{QStringLiteral("FutureKey=1")});
+    w.undo();
+    EXPECT_EQ(s.shape(), Shape::Round);
+    EXPECT_EQ(s.Aging(), 0);
+    EXPECT_EQ(s.unknownFileLines(), QStringList());
+    w.redo();
+    EXPECT_EQ(s.shape(), Shape::Oval);
+    EXPECT_EQ(s.Aging(), 30);
+    EXPECT_EQ(s.unknownFileLines(), QStringList{QStringLiteral("FutureKey=1")});
+}
+
 TEST_F(MainWindow, DropOfAnythingButOneSealFileSaysWhatItTakes)
 {
     const QString seal = path(QStringLiteral("dropped.pmf"));
