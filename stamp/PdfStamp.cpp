@@ -2,6 +2,7 @@
 
 #include "formats/AtomicFile.h"
 #include "seal/Errors.h"
+#include "seal/SystemReason.h"
 #include "formats/Export.h"
 
 #include <qpdf/Buffer.hh>
@@ -74,9 +75,13 @@ void openDocument(QPDF& pdf, const QString& name, const QByteArray& head,
 QString openFile(QPDF& pdf, const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw PlometError(PlometError::Kind::File,
-                          QStringLiteral("无法打开文件“%1”：%2").arg(native(path), file.errorString()));
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        const int err = errno;
+        // Qt refuses a folder itself, without a C library error.
+        const QString reason = QFileInfo(path).isDir() ? systemReason(EISDIR) : systemReason(err, file.errorString());
+        throw PlometError(PlometError::Kind::File, QStringLiteral("无法打开文件“%1”：%2").arg(native(path), reason));
+    }
     const QByteArray head = file.read(1024);
     file.close();
     const QString name = native(path);

@@ -601,6 +601,8 @@ TEST_F(Stamp, Refusals)
     }
 
     const struct { const char* name; QString in; QStringList options; const char* message; } rows[] = {
+        {"no such document", path("missing.pdf"), {}, "文件或文件夹不存在"},
+        {"a folder", dir_->path(), {}, "这是一个文件夹"},
         {"not a PDF", notPdf, {}, "不是 PDF"},
         {"unrepairable", broken, {}, "无法修复"},
         {"password", password, {}, "需要密码"},
