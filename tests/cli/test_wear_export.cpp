@@ -1,8 +1,9 @@
 // Worn ink in the files: PDF and SVG carry it as a soft mask and real
 // renderers (pdftoppm, rsvg-convert) show the PNG's wear; the command line
-// takes both values.
+// takes both values, and the description file keeps them.
 #include "CliRun.h"
 #include "formats/Export.h"
+#include "formats/PmfFile.h"
 #include "seal/Plomet.h"
 #include "seal/Render.h"
 #include "TestUtil.h"
@@ -138,4 +139,39 @@ TEST(WearExport, CommandLineSetsLevelAndSeed)
         EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << bad << ": " << r.err.toStdString();
         EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("bad.png")))) << bad;
     }
+}
+
+// The wear travels through the description file: `plomet write --set` keeps
+// both values as key lines after line 20, the file draws the same worn
+// pixels as the settings given directly, and a seal loaded from it saves the
+// same bytes.
+TEST(WearExport, DescriptionFileKeepsLevelAndSeed)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("worn.PMF"));
+    const QStringList sets{QStringLiteral("--set"), QStringLiteral("Aging=40"), QStringLiteral("--set"),
+                           QStringLiteral("AgingSeed=7")};
+    auto r = runPlomet(QStringList{QStringLiteral("write"), file} + sets);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QByteArray bytes = plomet::test::readAll(file);
+    EXPECT_EQ(bytes.count("\r\n"), 22);
+    EXPECT_TRUE(bytes.endsWith("\r\nAging=40\r\nAgingSeed=7\r\n")) << bytes.right(60).toStdString();
+
+    const QString fromFile = dir.filePath(QStringLiteral("file.png")), direct = dir.filePath(QStringLiteral("set.png"));
+    r = runPlomet({QStringLiteral("render"), file, QStringLiteral("-o"), fromFile});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    r = runPlomet(QStringList{QStringLiteral("render"), QStringLiteral("-o"), direct} + sets);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(plomet::test::readAll(fromFile), plomet::test::readAll(direct));
+    EXPECT_EQ(QImage(fromFile).convertToFormat(QImage::Format_RGB32),
+              seal(40, 7)->pixels().convertToFormat(QImage::Format_RGB32));
+
+    Plomet loaded;
+    loaded.InitProperties();
+    LoadPMF(loaded, file);
+    EXPECT_EQ(loaded.Aging(), 40);
+    EXPECT_EQ(loaded.AgingSeed(), 7);
+    const QString again = dir.filePath(QStringLiteral("again.PMF"));
+    SavePMF(loaded, again);
+    EXPECT_EQ(plomet::test::readAll(again), bytes);
 }
