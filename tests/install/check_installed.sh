@@ -12,6 +12,8 @@
 #     the live --help
 #   - the installed plomet renders a seal; the installed PlometSample starts
 #     under X, keeps its default file per user and opens a file by argument
+#   - a double click: xdg-open of a .PMF starts the installed PlometSample
+#     through the desktop entry, and it opens that file
 set -euo pipefail
 root=$(cd "$1" && pwd)
 prefix=${2:-/usr}
@@ -132,4 +134,19 @@ per_user="$XDG_DATA_HOME/PlometSample/Plomet.PMF"
 [ ! -e "$bin/Plomet.PMF" ] || fail "the installed program wrote its default file among the programs"
 line6=$(iconv -f GBK -t UTF-8 "$per_user" | tr -d '\r' | sed -n 6p)
 [ "$line6" = 按参数打开有限公司 ] || fail "the file given as argument was not opened (rText '$line6')"
+
+# --- a double click in a file manager: xdg-open asks for the type's default
+# application and runs its desktop entry's Exec line, found on the PATH
+"$bin/plomet" write "$tmp/clicked.PMF" --set rText=双击打开有限公司 2>/dev/null
+PATH="$bin:$PATH" xdg-open "$tmp/clicked.PMF" >"$tmp/xdg-open.log" 2>&1 \
+  || { cat "$tmp/xdg-open.log" >&2; fail "xdg-open of a seal file failed"; }
+any_main_window() { xdotool search --all --onlyvisible --name '^Qorvel公章生成 v2.5$' | sed -n 1p | grep .; }
+wait_for 20 any_main_window || { cat "$tmp/xdg-open.log" >&2; fail "xdg-open of a seal file showed no Plomet window"; }
+app_pid=$(xdotool getwindowpid "$(any_main_window)")
+[ "$(readlink "/proc/$app_pid/exe")" = "$(readlink -f "$bin/PlometSample")" ] || fail "xdg-open did not start the installed PlometSample"
+kill -TERM "$app_pid"
+wait_for 10 bash -c "! kill -0 $app_pid" || fail "PlometSample started by xdg-open did not end on SIGTERM"
+app_pid=""
+line6=$(iconv -f GBK -t UTF-8 "$per_user" | tr -d '\r' | sed -n 6p)
+[ "$line6" = 双击打开有限公司 ] || fail "the double-clicked file was not opened (rText '$line6')"
 echo PASS
