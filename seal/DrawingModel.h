@@ -11,6 +11,8 @@ namespace plomet {
 
 // A text drawn with the top-left corner of its first character cell at (x, y),
 // turned clockwise by angleDeg about that corner (0 for the unrotated texts).
+// A cell is the character's em box, the square of its size: the renderer puts
+// the baseline where the face has it below the em box's top.
 struct DrawnText {
     double x = 0, y = 0;         // twips
     double angleDeg = 0;         // clockwise degrees

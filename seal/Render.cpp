@@ -6,6 +6,10 @@
 #include "seal/Wear.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QRawFont>
+#include <QTextLayout>
+#include <QtEndian>
 #include <QHash>
 #include <QHashFunctions>
 #include <QPaintDevice>
@@ -26,10 +30,70 @@ constexpr double kStackBleed = 0.25;   // device pixels
 
 struct FontEntry {
     QFont font;
-    double ascent = 0;
+    // The baseline's depth below the top of the em box, by the first
+    // character drawn (see emTop), in pixels of the font.
+    mutable QHash<char32_t, double> emTops;
 };
 
-// Fonts with their ascent, reused across paints: the same few faces and
+qint16 tableInt16(const QByteArray& table, int offset)
+{
+    return table.size() >= offset + 2 ? qFromBigEndian<qint16>(table.constData() + offset) : 0;
+}
+
+quint32 tableUInt32(const QByteArray& table, int offset)
+{
+    return table.size() >= offset + 4 ? qFromBigEndian<quint32>(table.constData() + offset) : 0;
+}
+
+// How far the baseline lies below the top of the face's em box, in pixels.
+// A character's cell is the square of its size, so that the sign centres
+// and the name's glyphs stand on the text circle whatever face stands in:
+// the line box of the CJK faces is half an em taller than the em.
+// CJK faces define their ideographic em box by their typographic ascender
+// and descender (scaled to one em); other faces get the em box centred
+// between their ascent and descent.
+double emTopOf(const QRawFont& raw)
+{
+    const double em = raw.pixelSize();
+    const QByteArray os2 = raw.fontTable("OS/2");
+    if (os2.size() >= 78) {
+        const double ascender = tableInt16(os2, 68);
+        const double descender = tableInt16(os2, 70);
+        // CJK Unified Ideographs (Unicode range bit 59), or a Chinese,
+        // Japanese or Korean code page (bits 17 to 21).
+        const bool ideographs = (tableUInt32(os2, 46) & (1u << 27)) != 0;
+        const bool cjkCodePage = os2.size() >= 86 && (tableUInt32(os2, 78) & (0x1fu << 17)) != 0;
+        if ((ideographs || cjkCodePage) && ascender > 0 && ascender - descender > 0)
+            return em * ascender / (ascender - descender);
+    }
+    return (raw.ascent() - raw.descent() + em) / 2.0;
+}
+
+// The em top of the face that draws text's first visible character (a
+// fallback face when the named one lacks it: the star of a Latin face).
+double emTop(const FontEntry& fe, const QString& text)
+{
+    char32_t first = U' ';
+    for (char32_t cp : text.toUcs4())
+        if (cp != U' ') {
+            first = cp;
+            break;
+        }
+    if (const auto it = fe.emTops.constFind(first); it != fe.emTops.constEnd())
+        return *it;
+    QTextLayout layout(QString::fromUcs4(&first, 1), fe.font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    const double top = runs.isEmpty() ? QFontMetricsF(fe.font).ascent() : emTopOf(runs.first().rawFont());
+    if (fe.emTops.size() >= 256)
+        fe.emTops.clear();
+    fe.emTops.insert(first, top);
+    return top;
+}
+
+// Fonts with their em tops, reused across paints: the same few faces and
 // sizes come back on every Draw, and a run of glyphs shares one.
 const FontEntry& fontFor(const QString& face, double pixelHeight, int weight)
 {
@@ -56,7 +120,6 @@ const FontEntry& fontFor(const QString& face, double pixelHeight, int weight)
         cache.clear();
     FontEntry e;
     e.font = makeFont(face, pixelHeight, weight);
-    e.ascent = QFontMetricsF(e.font).ascent();
     cache.emplace_back(key, e);
     last = cache.size() - 1;
     return cache[last].second;
@@ -117,8 +180,9 @@ const GlyphImage* glyphImage(const GlyphKey& key, const FontEntry& fe)
     // Everything the text can cover in its own coordinates: the ink, and the
     // cell, with a margin for anti-aliasing.
     const QFontMetricsF fm(fe.font);
-    QRectF local = fm.boundingRect(key.text).translated(0, fe.ascent);
-    local = local.united(QRectF(0, 0, fm.horizontalAdvance(key.text), fm.ascent() + fm.descent()));
+    const double baseline = emTop(fe, key.text);
+    QRectF local = fm.boundingRect(key.text).translated(0, baseline);
+    local = local.united(QRectF(0, baseline - fm.ascent(), fm.horizontalAdvance(key.text), fm.ascent() + fm.descent()));
     local.adjust(-2, -2, 2, 2);
     QTransform turn;
     turn.rotate(key.angle);
@@ -143,7 +207,7 @@ const GlyphImage* glyphImage(const GlyphKey& key, const FontEntry& fe)
     p.setTransform(turn * QTransform::fromTranslate(key.fx / 4.0 - left, key.fy / 4.0 - top));
     p.setFont(fe.font);
     p.setPen(QColor::fromRgb(key.color));
-    p.drawText(QPointF(0, fe.ascent), key.text);
+    p.drawText(QPointF(0, baseline), key.text);
     p.end();
     bytes += g.image.sizeInBytes();
     return &*cache.insert(key, g);
@@ -284,14 +348,14 @@ void paintText(QPainter& painter, const QTransform& base, const DrawnText& t, do
     const QColor color = QColor::fromRgb(t.color);
     if (options.glyphOutlines) {
         QPainterPath path;
-        path.addText(QPointF(0, fe.ascent), fe.font, t.text);
+        path.addText(QPointF(0, emTop(fe, t.text)), fe.font, t.text);
         painter.fillPath(path, color);
     } else {
         if (painter.font() != fe.font)
             painter.setFont(fe.font);
         if (painter.pen().color() != color || painter.pen().widthF() != 0)
             painter.setPen(QPen(color, 0));
-        painter.drawText(QPointF(0, fe.ascent), t.text);
+        painter.drawText(QPointF(0, emTop(fe, t.text)), t.text);
     }
 }
 
