@@ -13,6 +13,7 @@
 #include "formats/PmfFile.h"
 #include "seal/Fonts.h"
 #include "seal/Plomet.h"
+#include "seal/RecordingSurface.h"
 #include "seal/Render.h"
 #include "SealSets.h"
 
@@ -179,6 +180,22 @@ void BM_RasterForm600(benchmark::State& state)
 }
 BENCHMARK(BM_RasterForm600)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Repetitions(5)
     ->ReportAggregatesOnly(true);
+
+// Every prefix's width of a name of mixed scripts (one shaping pass): the
+// time should grow with the length, not with its square.
+void BM_PrefixWidths(benchmark::State& state)
+{
+    plomet::RecordingSurface surface;
+    surface.setFontName(QStringLiteral("宋体"));
+    surface.setFontSize(11);
+    QString text;
+    while (text.size() < state.range(0))
+        text += QStringLiteral("Ａ1,2.3(深圳)科技");
+    text.truncate(static_cast<qsizetype>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(surface.PrefixWidths(text).back());
+}
+BENCHMARK(BM_PrefixWidths)->Arg(1024)->Arg(4096)->Arg(32767)->Unit(benchmark::kMillisecond);
 
 void BM_RenderCommand(benchmark::State& state)
 {

@@ -5,12 +5,12 @@
 #include "seal/Render.h"
 
 #include <QFontMetrics>
-#include <QFontMetricsF>
 #include <QHash>
+#include <QTextLayout>
+#include <QTextOption>
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <optional>
 
 namespace plomet {
 
@@ -190,29 +190,46 @@ std::vector<double> RecordingSurface::PrefixWidths(const QString& text) const
     std::vector<double> out(static_cast<size_t>(text.size()) + 1, 0.0);
     if (pixelHeight_ <= 0 || text.isEmpty())
         return out;
-    // One pass: the running sum of each character's advance (exact in 1/64
-    // pixels, as the text engine adds them), rounded to whole pixels like a
-    // separate measurement of that prefix. Measuring each prefix afresh would
-    // be quadratic in the length of the name.
-    std::optional<QFontMetricsF> exact;   // made only when a character is new
-    thread_local QHash<WidthKey, double> advances;
-    double sum = 0;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-        const qsizetype len = pair ? 2 : 1;
-        const QString ch = text.mid(i, len);
-        sum += cachedWidth<double>(advances, WidthKey{fontName_, pixelHeight_, fontBold_, ch}, [&] {
-            if (!exact)
-                exact.emplace(makeFont(fontName_, pixelHeight_, fontBold_ ? 700 : 400));
-            return exact->horizontalAdvance(ch);
-        });
-        if (pair)
-            out[static_cast<size_t>(i + 1)] = out[static_cast<size_t>(i)];   // inside the pair
-        i += len;
-        out[static_cast<size_t>(i)] = double(qRound(sum)) * tppX_;
-    }
-    return out;
+    thread_local QHash<WidthKey, std::vector<double>> kept;
+    return cachedWidth<std::vector<double>>(kept, WidthKey{fontName_, pixelHeight_, fontBold_, text}, [&] {
+        // One shaping pass of the whole text: each prefix's advance is a
+        // cursor position in it, so pairs that a face kerns or shapes
+        // together count as they do in the whole text, not as single
+        // characters added up. The left-to-right override keeps a prefix
+        // what comes before in the text, also in right-to-left scripts.
+        QTextLayout layout(QChar(0x202D) + text, makeFont(fontName_, pixelHeight_, fontBold_ ? 700 : 400));
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAnywhere);
+        option.setTextDirection(Qt::LeftToRight);
+        layout.setTextOption(option);
+        // A cursor position costs the glyphs from its line's start: lines of
+        // a few hundred characters keep the whole pass linear in the length
+        // (one line made it quadratic: 2.8 s for 32767 characters). The
+        // shaping is the text's, whatever the lines.
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+            line.setNumColumns(256);
+        layout.endLayout();
+        double offset = 0;   // the width of the lines before, in pixels
+        for (int k = 0; k < layout.lineCount(); ++k) {
+            const QTextLine line = layout.lineAt(k);
+            const int from = std::max(line.textStart(), 1);   // after the override
+            const int to = line.textStart() + line.textLength();
+            const qreal start = line.cursorToX(from);
+            for (int p = from + 1; p <= to; ++p) {
+                const auto i = static_cast<size_t>(p - 1);   // characters of text before p
+                if (text[qsizetype(i) - 1].isHighSurrogate() && qsizetype(i) < text.size()
+                    && text[qsizetype(i)].isLowSurrogate()) {
+                    out[i] = out[i - 1];   // inside the pair
+                    continue;
+                }
+                // Whole pixels, as the screen measures a text.
+                out[i] = double(qRound(offset + line.cursorToX(p) - start)) * tppX_;
+            }
+            offset += line.cursorToX(to) - start;
+        }
+        return out;
+    });
 }
 
 void RecordingSurface::Print(const QString& text)
@@ -225,7 +242,7 @@ void RecordingSurface::Print(const QString& text)
     item.text = text;
     item.color = foreColor_;
     if (const LogFont* lf = dc_.selectedFont()) {
-        item.face = faceName(*lf);
+        item.face = dc_.selectedFace();
         item.pixelHeight = std::min(std::abs(double(lf->lfHeight)), double(maxPixelHeight(tppY_)));
         item.weight = lf->lfWeight;
         // Escapement is counterclockwise in tenths; the model turns clockwise.

@@ -172,20 +172,51 @@ TEST(ArcText, FaceNameOutsideGbkIsAnError)
 
 TEST(ArcText, PrefixWidthsMatchSeparateMeasurement)
 {
-    // The linear prefix widths must give what measuring each prefix gives.
+    // One pass over the whole text gives what measuring each prefix gives,
+    // also where the face shapes pairs differently from single characters
+    // (full-width letters, digits and punctuation beside ideographs).
+    const struct { const char* face; const char* text; } rows[] = {
+        {"黑体", "Qorvel 软 件 有 限 公 司 ABC,.iW"},
+        {"宋体", "Ａ 1 , 2 . 3 ( 深 圳 ) 科 技 有 限 公 司"},
+        {"宋体", "Ａ1,2.3(深圳)科技有限公司Ａ1,2.3(深圳)科技有限公司"},
+        {"黑体", "AVAWAY TeTo «Ａ»，。（１２３）"},
+    };
     RecordingSurface s;
-    s.setFontName(QStringLiteral("黑体"));
-    for (float size : {12.0f, 10.5f, 16.0f}) {
-        for (bool bold : {false, true}) {
-            s.setFontSize(size);
-            s.setFontBold(bold);
-            const QString text = QStringLiteral("Qorvel 软 件 有 限 公 司 ABC,.iW");
-            const auto widths = s.PrefixWidths(text);
-            ASSERT_EQ(widths.size(), size_t(text.size()) + 1);
-            for (qsizetype i = 0; i <= text.size(); ++i)
-                EXPECT_EQ(widths[size_t(i)], s.TextWidth(text.left(i))) << size << ' ' << i;
+    for (const auto& row : rows) {
+        s.setFontName(QString::fromUtf8(row.face));
+        for (float size : {12.0f, 11.0f, 10.5f, 16.0f}) {
+            for (bool bold : {false, true}) {
+                s.setFontSize(size);
+                s.setFontBold(bold);
+                const QString text = QString::fromUtf8(row.text);
+                const auto widths = s.PrefixWidths(text);
+                ASSERT_EQ(widths.size(), size_t(text.size()) + 1);
+                for (qsizetype i = 0; i <= text.size(); ++i)
+                    EXPECT_EQ(widths[size_t(i)], s.TextWidth(text.left(i)))
+                        << row.face << ' ' << size << ' ' << bold << ' ' << i;
+            }
         }
     }
+}
+
+TEST(ArcText, PrefixWidthsOfALongNameAreWholeTextCursorPositions)
+{
+    // The longest name the ring sets: every prefix is measured, the last
+    // one is the whole text, and the widths never fall.
+    RecordingSurface s;
+    s.setFontName(QStringLiteral("宋体"));
+    s.setFontSize(11);
+    QString text;
+    while (text.size() < 32767)
+        text += QStringLiteral("Ａ1,2.3(深圳)");
+    text.truncate(32767);
+    const auto widths = s.PrefixWidths(text);
+    ASSERT_EQ(widths.size(), size_t(text.size()) + 1);
+    EXPECT_EQ(widths.back(), s.TextWidth(text));
+    for (size_t i = 1; i < widths.size(); ++i)
+        ASSERT_GE(widths[i], widths[i - 1]) << i;
+    for (qsizetype i : {1, 7, 1000, 4097, 20001})
+        EXPECT_EQ(widths[size_t(i)], s.TextWidth(text.left(i))) << i;
 }
 
 } // namespace
