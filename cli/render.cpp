@@ -4,6 +4,7 @@
 #include "seal/Errors.h"
 #include "formats/Export.h"
 #include "seal/Fonts.h"
+#include "seal/Gdi.h"
 #include "seal/NumberText.h"
 #include "formats/PmfFile.h"
 #include "seal/Plomet.h"
@@ -81,6 +82,13 @@ QStringList glyphWarnings(const Plomet& seal)
         if (!style.isEmpty())
             out << QStringLiteral("warning: FontName: ") + style;
     }
+    // The name's glyphs are made from a font record that holds the face name
+    // in GBK; a name GBK cannot hold draws with the nearest installed face.
+    LogFont record;
+    if (!seal.rText().isEmpty() && !setFaceName(record, seal.FontName()))
+        out << QStringLiteral("warning: FontName: '%1' cannot be written in GBK; "
+                              "the company name is drawn with the nearest installed face")
+                   .arg(seal.FontName());
     for (const auto& t : texts)
         for (char32_t cp : missingGlyphs(seal.FontName(), t.text))
             out << QStringLiteral("warning: %1: no glyph for '%2' (U+%3) in %4 or any fallback face; "

@@ -81,12 +81,14 @@ void DrawRotatedChar(int16_t angle, Surface& surface, const QString& faceName, f
     lf.lfHeight = static_cast<int32_t>(std::clamp(std::isnan(h) ? 0.0 : h, -maxPx, maxPx));
     lf.lfEscapement = static_cast<int16_t>(angle * 10);
     lf.lfWeight = surface.FontBold() ? 800 : 400;
-    if (!setFaceName(lf, faceName))
-        throw PlometError(PlometError::Kind::Platform,
-                          QStringLiteral("字体名称“%1”含有 GBK 编码无法表示的字符，无法创建字体").arg(faceName));
+    // The record holds the face name in GBK. A name GBK cannot hold (a
+    // Korean face, say) is a detail of the record, not a reason to draw
+    // nothing: the glyph draws with the installed face nearest the name,
+    // and the command line warns about it as about a missing glyph.
+    const bool inGbk = setFaceName(lf, faceName);
 
     GdiDC& dc = surface.hDC();
-    const HFONT font = dc.CreateFontIndirectA(lf);
+    const HFONT font = dc.CreateFontIndirectA(lf, inGbk ? QString() : faceName);
     if (font == 0)
         throw PlometError(PlometError::Kind::Platform,
                           QStringLiteral("无法创建字体“%1”").arg(faceName));

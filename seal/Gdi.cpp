@@ -62,14 +62,14 @@ QString faceName(const LogFont& lf)
 
 GdiDC::GdiDC() : handle_(nextDcHandle.fetch_add(4)) {}
 
-HFONT GdiDC::CreateFontIndirectA(const LogFont& lf)
+HFONT GdiDC::CreateFontIndirectA(const LogFont& lf, const QString& face)
 {
     if (next_ == 0)
         next_ = 1;   // after a wrap: 0 means "no font"
     while (fonts_.count(next_) != 0)
         ++next_;
     const HFONT h = next_++;
-    fonts_.emplace(h, lf);
+    fonts_.emplace(h, Font{lf, face.isEmpty() ? faceName(lf) : face});
     return h;
 }
 
@@ -92,7 +92,13 @@ bool GdiDC::DeleteObject(HFONT font)
 const LogFont* GdiDC::selectedFont() const
 {
     const auto it = fonts_.find(selected_);
-    return it == fonts_.end() ? nullptr : &it->second;
+    return it == fonts_.end() ? nullptr : &it->second.lf;
+}
+
+QString GdiDC::selectedFace() const
+{
+    const auto it = fonts_.find(selected_);
+    return it == fonts_.end() ? QString() : it->second.face;
 }
 
 } // namespace plomet

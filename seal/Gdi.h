@@ -37,8 +37,10 @@ public:
     // The context's own handle: opaque, non-zero, distinct per context.
     int32_t handle() const noexcept { return handle_; }
 
-    // Creates a font from the record; 0 when the record is unusable.
-    HFONT CreateFontIndirectA(const LogFont& lf);
+    // Creates a font from the record; 0 when the record is unusable. A face
+    // name that the record's GBK field cannot hold is passed as face: the
+    // font then draws with the installed face nearest that name.
+    HFONT CreateFontIndirectA(const LogFont& lf, const QString& face = QString());
     // Selects font into the context; returns the font selected before (0 for
     // the surface's own font).
     HFONT SelectObject(HFONT font);
@@ -47,9 +49,15 @@ public:
 
     HFONT selected() const noexcept { return selected_; }
     const LogFont* selectedFont() const;   // nullptr when none is selected
+    // The face the selected font draws with (empty when none is selected).
+    QString selectedFace() const;
     size_t liveFonts() const noexcept { return fonts_.size(); }
 private:
-    std::map<HFONT, LogFont> fonts_;
+    struct Font {
+        LogFont lf;
+        QString face;
+    };
+    std::map<HFONT, Font> fonts_;
     HFONT selected_ = 0;
     HFONT next_ = 1;
     int32_t handle_ = 0;

@@ -4,6 +4,7 @@
 #include "FakeSurface.h"
 #include "seal/Errors.h"
 #include "seal/Gdi.h"
+#include "seal/Plomet.h"
 #include <gtest/gtest.h>
 
 using namespace plomet;
@@ -161,13 +162,28 @@ TEST(ArcText, BlanksTakeTheirPlaceButDrawNothing)
     EXPECT_EQ(s.calls[2].x, 1405);           // the third place, as in the zero row
 }
 
-TEST(ArcText, FaceNameOutsideGbkIsAnError)
+TEST(ArcText, FaceNameOutsideGbkDrawsWithTheNearestFace)
 {
-    FakeSurface s;
-    s.Resize(2055, 2055);
-    EXPECT_THROW(DrawRotatedChar(0, s, QStringLiteral("Font™"), 12, 0, 0, QStringLiteral("A")),
-                 PlometError);
-    EXPECT_EQ(s.hDC().liveFonts(), 0u);
+    // The record's GBK field cannot hold these names; the glyph is drawn
+    // all the same, with the name as given for the face to resolve.
+    for (const char* face : {"맑은 고딕", "Font™"}) {
+        FakeSurface s;
+        s.Resize(2055, 2055);
+        ASSERT_NO_THROW(DrawRotatedChar(0, s, QString::fromUtf8(face), 12, 0, 0, QStringLiteral("A")));
+        ASSERT_EQ(s.model().items.size(), 1u);
+        EXPECT_EQ(std::get<DrawnText>(s.model().items[0]).face, QString::fromUtf8(face));
+        EXPECT_EQ(s.hDC().liveFonts(), 0u);
+    }
+    // A whole seal in such a face: every glyph of the name is there.
+    Plomet p;
+    p.InitProperties();
+    p.setFontName(QStringLiteral("맑은 고딕"));
+    ASSERT_NO_THROW(p.Draw());
+    int glyphs = 0;
+    for (const auto& item : p.image()->model().items)
+        if (const auto* t = std::get_if<DrawnText>(&item); t && t->text.size() == 1 && t->text != QStringLiteral("★"))
+            ++glyphs;
+    EXPECT_EQ(glyphs, 12);
 }
 
 TEST(ArcText, PrefixWidthsMatchSeparateMeasurement)

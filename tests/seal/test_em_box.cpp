@@ -2,8 +2,8 @@
 // em box (the square of its size), so the sign's ink is centred on the seal,
 // the name's glyph tops reach the text circle and the lower lines keep clear
 // of the sign, whatever face stands in for the named one.
-#include "Plomet.h"
-#include "Render.h"
+#include "seal/Plomet.h"
+#include "seal/Render.h"
 #include <gtest/gtest.h>
 #include <QImage>
 #include <cmath>
