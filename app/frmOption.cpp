@@ -22,6 +22,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <cmath>
 #include <iterator>
 #include <limits>
 #include <optional>
@@ -58,6 +59,15 @@ void setListText(QComboBox& list, const QString& text)
 }
 
 } // namespace
+
+QColor captionColorOn(const QColor& face)
+{
+    // Black or white, whichever contrasts more with the face (contrast of
+    // relative luminances, as accessibility guidelines measure it).
+    const auto linear = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    const double l = 0.2126 * linear(face.redF()) + 0.7152 * linear(face.greenF()) + 0.0722 * linear(face.blueF());
+    return (l + 0.05) / 0.05 >= 1.05 / (l + 0.05) ? QColor(Qt::black) : QColor(Qt::white);
+}
 
 QColor colorFromRef(int32_t ref)
 {
@@ -345,13 +355,20 @@ void frmOption::setFaceColor(int32_t color)
 {
     faceColor_ = color;
     const QColor face = colorFromRef(color);
+    const QColor caption = captionColorOn(face);
     QPalette pal = cmdColor_->palette();
     pal.setColor(QPalette::Button, face);
-    // The caption must stay readable on any colour, black included.
-    pal.setColor(QPalette::ButtonText, face.lightnessF() < 0.5 ? Qt::white : Qt::black);
+    pal.setColor(QPalette::ButtonText, caption);
     cmdColor_->setPalette(pal);
-    cmdColor_->setAutoFillBackground(true);
-    cmdColor_->update();
+    // The style's own button is shaded (the default red showed as pink and
+    // near colours looked alike): the face is one flat field of exactly the
+    // seal's colour, framed in the caption's colour; a thicker frame shows
+    // the focus, and the caption moves down a pixel while pressed.
+    cmdColor_->setStyleSheet(
+        QStringLiteral("QPushButton { background-color: %1; color: %2; border: 1px solid %2; padding: 2px; }"
+                       "QPushButton:focus { border-width: 2px; padding: 1px; }"
+                       "QPushButton:pressed { padding-top: 3px; padding-bottom: 1px; }")
+            .arg(face.name(QColor::HexRgb), caption.name(QColor::HexRgb)));
 }
 
 bool frmOption::writeOrExplain()

@@ -104,4 +104,7 @@ private:
 // system colour (0x80000000 + index) and takes the matching palette colour.
 QColor colorFromRef(int32_t ref);
 
+// The caption colour that reads best on a field of colour face: black or white.
+QColor captionColorOn(const QColor& face);
+
 } // namespace plomet

@@ -24,6 +24,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -605,6 +607,54 @@ TEST_F(SettingsDialog, ColourButtonAppliesAtOnceAndCancelKeepsTheColour)
     // The close box afterwards keeps the colour.
     dlg_->close();
     EXPECT_EQ(seal().ForeColor(), 0x00563412);
+}
+
+// WCAG contrast ratio of two colours.
+double contrast(const QColor& a, const QColor& b)
+{
+    const auto lum = [](const QColor& c) {
+        const auto lin = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+    };
+    const double x = lum(a), y = lum(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+TEST_F(SettingsDialog, ColourButtonFaceIsExactlyTheSealColour)
+{
+    // The default red, near reds that must be told apart, dark, light and
+    // middle colours: the face is one flat field of exactly that colour and
+    // the caption reads on it.
+    const int32_t colours[] = {0x000000FF, 0x000000F0, 0x001010FF, 0x00000000, 0x00FFFFFF,
+                               0x0000FFFF, 0x00808080, 0x00563412, 0x00FF0000};
+    for (int32_t ref : colours) {
+        SCOPED_TRACE(ref);
+        seal().setForeColor(ref);
+        open();
+        const QColor face = colorFromRef(ref);
+        const QImage img = button("cmdColor")->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(img.isNull());
+        // Inside the frame (3 pixels in), every pixel is the face colour or
+        // belongs to the caption.
+        int faceCount = 0, inner = 0;
+        double best = 1;
+        for (int y = 3; y < img.height() - 3; ++y)
+            for (int x = 3; x < img.width() - 3; ++x) {
+                const QColor px = img.pixelColor(x, y);
+                ++inner;
+                if (px == face)
+                    ++faceCount;
+                else
+                    best = std::max(best, contrast(px, face));
+            }
+        // Rows above the caption are the field alone: exactly the colour.
+        for (int x = 3; x < img.width() - 3; ++x)
+            EXPECT_EQ(img.pixelColor(x, 3), face) << "row 3, x " << x;
+        EXPECT_GT(faceCount, inner * 6 / 10) << "a flat field of the colour";
+        EXPECT_LT(faceCount, inner) << "the caption is drawn";
+        EXPECT_GE(best, 4.5) << "the caption's ink contrasts with the face";
+        delete dlg_.data();
+    }
 }
 
 TEST(ColorFromRef, LowByteIsRed)
