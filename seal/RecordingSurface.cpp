@@ -313,17 +313,6 @@ void RecordingSurface::PrintTurned(const QString& text, double x, double y, doub
     model_.items.emplace_back(std::move(item));
 }
 
-double RecordingSurface::Ascent() const
-{
-    if (pixelHeight_ <= 0)
-        return 0;
-    // The ascent the renderer puts the baseline at (QFontMetricsF of the same font).
-    thread_local QHash<WidthKey, double> cache;
-    return cachedWidth<double>(cache, WidthKey{fontName_, pixelHeight_, fontBold_, QString()}, [&] {
-               return QFontMetricsF(makeFont(fontName_, pixelHeight_, fontBold_ ? 700 : 400)).ascent();
-           }) * tppY_;
-}
-
 PicturePtr RecordingSurface::Picture()
 {
     return std::make_shared<const SealPicture>(model_, rasterize(model_, 1440.0 / tppX_));

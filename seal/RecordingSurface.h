@@ -49,7 +49,6 @@ public:
     void Circle(double cx, double cy, double r) override;
     void Ellipse(double cx, double cy, double rx, double ry, double penWidth) override;
     void PrintTurned(const QString& text, double x, double y, double angleDeg, double stretch) override;
-    double Ascent() const override;
     double TextWidth(const QString& text) const override;
     std::vector<double> PrefixWidths(const QString& text) const override;
 

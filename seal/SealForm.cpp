@@ -66,13 +66,15 @@ QPointF turn(const QPointF& v, double c, double sn)
 }
 
 // Prints text so that the centre of its em box lies at centre, its top
-// towards up (a unit vector), condensed by stretch in its own frame.
+// towards up (a unit vector), condensed by stretch in its own frame. A
+// cell's top is the top of its em box whatever the face, so the centre lies
+// half an em below the corner.
 GlyphBox placeText(Surface& s, const QString& text, double advance, QPointF centre, QPointF up, double stretch)
 {
     const double em = emOf(s);
     const double phi = std::atan2(up.x(), -up.y());
     const double c = std::cos(phi), sn = std::sin(phi);
-    const QPointF local(stretch * advance / 2.0, s.Ascent() - (kEmAboveBaseline - 0.5) * em);
+    const QPointF local(stretch * advance / 2.0, em / 2.0);
     const QPointF corner = centre - turn(local, c, sn);
     s.PrintTurned(text, corner.x(), corner.y(), phi * kDegPerRad, stretch);
     const double hw = stretch * advance / 2.0, hh = em / 2.0;

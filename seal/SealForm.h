@@ -38,11 +38,6 @@ struct SealForm {
 // order around the box.
 using GlyphBox = std::array<QPointF, 4>;
 
-// Where the em box sits in a glyph's cell: its top lies this many ems above
-// the baseline, its bottom the rest of the em below it (the ideographic em
-// box of CJK faces).
-inline constexpr double kEmAboveBaseline = 0.88;
-
 // The ring of a seal of w x h twips with its centre at (cx, cy).
 struct RingGeometry {
     double cx = 0, cy = 0;

@@ -49,13 +49,11 @@ public:
     // twips wide centred on the ellipse with radii rx, ry.
     virtual void Ellipse(double cx, double cy, double rx, double ry, double penWidth) = 0;
     // Prints text in the current font (not a selected GDI font) with the
-    // top-left corner of its cell at (x, y), condensed horizontally by
+    // top-left corner of its cell (whose top is the top of the em box) at (x, y), condensed horizontally by
     // stretch in its own frame, then turned clockwise by angleDeg about that
     // corner. Positions and angles are kept exactly, not rounded.
     virtual void PrintTurned(const QString& text, double x, double y, double angleDeg,
                              double stretch) = 0;
-    // The current font's ascent in twips: from the top of its cell to the baseline.
-    virtual double Ascent() const = 0;
     // Width in twips of text set unrotated in the current font.
     virtual double TextWidth(const QString& text) const = 0;
     // TextWidth of every prefix of text: element i is the width of the first

@@ -9,7 +9,6 @@
 #include "seal/Render.h"
 #include <gtest/gtest.h>
 #include <QFontMetrics>
-#include <QFontMetricsF>
 #include <cmath>
 #include <optional>
 
@@ -26,14 +25,14 @@ struct Box {
 };
 
 // The em box of a drawn text, worked out from the model alone: the cell's
-// corner (x, y), the turn, the condensing, and the face's own metrics.
+// corner (x, y), which is the em box's top-left corner, the turn, the
+// condensing, and the face's advance.
 Box emBox(const DrawnText& t, const DrawingModel& m)
 {
     const QFont f = makeFont(t.face, t.pixelHeight, t.weight);
     const double adv = QFontMetrics(f).horizontalAdvance(t.text) * m.twipsPerPixelX * t.stretch;
-    const double ascent = QFontMetricsF(f).ascent() * m.twipsPerPixelY;
     const double em = t.pixelHeight * m.twipsPerPixelY;
-    const double top = ascent - kEmAboveBaseline * em;
+    const double top = 0;
     const double a = t.angleDeg * kPiD / 180;
     auto map = [&](double x, double y) {
         return QPointF(t.x + x * std::cos(a) - y * std::sin(a), t.y + x * std::sin(a) + y * std::cos(a));
