@@ -102,6 +102,9 @@ frmStyle::frmStyle(Plomet& seal, QWidget* owner)
     setFont(QFont(QStringLiteral("宋体"), 9));
     buildControls();
     guarded(this, QStringLiteral("无法读取公章的样式。"), [this] { ReadData(); });
+    // The preview is the seal with the pending fields: when the seal is drawn
+    // anew (the settings dialog applied, the colour changed), so is the preview.
+    connect(seal_.data(), &Plomet::drawn, this, &frmStyle::schedulePreview);
 }
 
 frmStyle::~frmStyle() = default;

@@ -29,6 +29,11 @@
 using namespace plomet;
 using namespace plomet::test;
 
+// QtTest's QTRY_ macros report to QtTest, which a gtest run does not hear (a
+// timed-out QTRY_COMPARE passed): this waits the same way and fails the test.
+#define EXPECT_EVENTUALLY(condition) \
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bool(condition); }, 5000)) << #condition
+
 namespace {
 
 class StyleDialog : public ::testing::Test {
@@ -169,7 +174,7 @@ TEST_F(StyleDialog, CloseBoxThrowsTheEditsAway)
     const float width = seal().Width();
     QSignalSpy drawn(&seal(), &Plomet::drawn);
     dlg_->close();
-    QTRY_VERIFY(dlg_.isNull());   // closed and gone
+    EXPECT_EVENTUALLY(dlg_.isNull());   // closed and gone
     EXPECT_EQ(seal().RingWidth(), ring);
     EXPECT_EQ(seal().CodeText(), QString());
     EXPECT_EQ(seal().shape(), Shape::Round);
@@ -190,7 +195,7 @@ TEST_F(StyleDialog, BadFieldsAreNamedAndNothingIsWritten)
         dlg_->ReadData();
         edit("CodeText")->setText(QStringLiteral("written only with the rest"));
         edit(row.field)->setText(QString::fromUtf8(row.text));
-        QTRY_VERIFY(dlg_->previewProblem().contains(QString::fromUtf8(row.label)));
+        EXPECT_EVENTUALLY(dlg_->previewProblem().contains(QString::fromUtf8(row.label)));
         const QString message = pressApply();
         EXPECT_TRUE(message.contains(QString::fromUtf8(row.label))) << message.toStdString();
         EXPECT_EQ(seal().CodeText(), QString()) << row.field << ": all fields or none";
@@ -207,11 +212,11 @@ TEST_F(StyleDialog, PresetFillsTheFieldsAndThePreviewFollows)
     EXPECT_EQ(edit("MidTextWidth")->text(), QStringLiteral("23.4mm"));
     EXPECT_TRUE(field<QCheckBox>("Fit")->isChecked());
     // The preview shows the pending seal; the seal itself waits for 应 用.
-    QTRY_COMPARE(dlg_->preview().shape(), Shape::Oval);
+    EXPECT_EVENTUALLY(dlg_->preview().shape() == Shape::Oval);
     EXPECT_EQ(dlg_->preview().FontName(), QStringLiteral("仿宋"));
     EXPECT_EQ(seal().shape(), Shape::Round);
     edit("MidText")->setText(QStringLiteral("91110000123456789X"));
-    QTRY_COMPARE(dlg_->preview().MidText(), QStringLiteral("91110000123456789X"));
+    EXPECT_EVENTUALLY(dlg_->preview().MidText() == QStringLiteral("91110000123456789X"));
     EXPECT_EQ(pressApply(), QString());
     EXPECT_EQ(seal().shape(), Shape::Oval);
     EXPECT_EQ(seal().FontName(), QStringLiteral("仿宋"));
@@ -224,7 +229,7 @@ TEST_F(StyleDialog, PresetFillsTheFieldsAndThePreviewFollows)
     field<QComboBox>("cboPreset")->setCurrentText(QStringLiteral("公章"));
     edit("presetSize")->setText(QStringLiteral("38"));
     QTest::mouseClick(field<QPushButton>("cmdPreset"), Qt::LeftButton);
-    QTRY_COMPARE(dlg_->preview().shape(), Shape::Round);
+    EXPECT_EVENTUALLY(dlg_->preview().shape() == Shape::Round);
     EXPECT_EQ(dlg_->preview().Width(), 2262.0f);   // 1.05 x 38 mm
     EXPECT_EQ(dlg_->preview().MidText(), QString());
 }
@@ -245,7 +250,7 @@ TEST_F(StyleDialog, AgingLevelSeedAndAnotherWear)
 
     level->setValue(50);
     seed->setText(QStringLiteral("7"));
-    QTRY_COMPARE(dlg_->preview().AgingSeed(), 7);
+    EXPECT_EVENTUALLY(dlg_->preview().AgingSeed() == 7);
     EXPECT_EQ(dlg_->preview().Aging(), 50);
     EXPECT_EQ(field<QLabel>("AgingValue")->text(), QStringLiteral("50"));
     const QImage seven = dlg_->preview().image()->pixels();
@@ -254,12 +259,12 @@ TEST_F(StyleDialog, AgingLevelSeedAndAnotherWear)
 
     QTest::mouseClick(field<QPushButton>("cmdAnotherSeed"), Qt::LeftButton);
     EXPECT_NE(seed->text(), QStringLiteral("7"));
-    QTRY_VERIFY(dlg_->preview().AgingSeed() != 7);
+    EXPECT_EVENTUALLY(dlg_->preview().AgingSeed() != 7);
     EXPECT_EQ(QString::number(dlg_->preview().AgingSeed()), seed->text());
     EXPECT_NE(dlg_->preview().image()->pixels(), seven);
 
     seed->setText(QStringLiteral("seven"));
-    QTRY_VERIFY(dlg_->previewProblem().contains(QStringLiteral("随机种子")));
+    EXPECT_EVENTUALLY(dlg_->previewProblem().contains(QStringLiteral("随机种子")));
     EXPECT_TRUE(pressApply().contains(QStringLiteral("随机种子")));
     EXPECT_EQ(seal().Aging(), 0) << "all fields or none";
 
@@ -270,13 +275,13 @@ TEST_F(StyleDialog, AgingLevelSeedAndAnotherWear)
     EXPECT_EQ(seal().image()->pixels(), seven) << "the seal wears as the preview did";
 
     dlg_->close();
-    QTRY_VERIFY(dlg_.isNull());
+    EXPECT_EVENTUALLY(dlg_.isNull());
     open();
     EXPECT_EQ(field<QSlider>("Aging")->value(), 50);
     EXPECT_EQ(edit("AgingSeed")->text(), QStringLiteral("7"));
     field<QSlider>("Aging")->setValue(80);
     dlg_->close();
-    QTRY_VERIFY(dlg_.isNull());
+    EXPECT_EVENTUALLY(dlg_.isNull());
     EXPECT_EQ(seal().Aging(), 50);
 }
 
@@ -328,6 +333,21 @@ TEST_F(StyleDialog, ApplyIsOneUndoStepAndTheOpenDialogsFollow)
     EXPECT_EQ(seal().AgingSeed(), 9);
     EXPECT_EQ(pixels(), after);
     EXPECT_EQ(edit("CodeText")->text(), QStringLiteral("1234567890123"));
+}
+
+TEST_F(StyleDialog, PreviewFollowsTheSealWhenItChangesElsewhere)
+{
+    open();
+    edit("CodeText")->setText(QStringLiteral("1234567890123"));
+    EXPECT_EVENTUALLY(dlg_->preview().CodeText() == QStringLiteral("1234567890123"));
+    // The settings dialog applies a new name while this one holds an edit.
+    main_->recordChange(QStringLiteral("设置"), [&] {
+        seal().setRText(QStringLiteral("别处改的名字有限公司"));
+        seal().Draw();
+    });
+    EXPECT_EVENTUALLY(dlg_->preview().rText() == QStringLiteral("别处改的名字有限公司"));
+    EXPECT_EQ(dlg_->preview().CodeText(), QStringLiteral("1234567890123")) << "the pending edit stays";
+    EXPECT_EQ(seal().CodeText(), QString());
 }
 
 } // namespace

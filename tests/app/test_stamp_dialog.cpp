@@ -81,7 +81,8 @@ TEST_F(StampDialogTest, DragTurnAndSaveWhereShown)
     // The page at its true proportions, for both sizes.
     for (int page : {0, 1}) {
         dialog_->showPage(page);
-        QTRY_VERIFY(dialog_->previewScale() > 0);
+        // QTRY_VERIFY would report to QtTest, which gtest does not hear.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog_->previewScale() > 0; }, 5000));
         dialog_->preview()->repaint();
         const QSizeF mm = dialog_->shownPageSizeMm();
         EXPECT_NEAR(mm.width(), 210, 0.5);
