@@ -55,6 +55,8 @@ const FieldRow kFields[] = {
     {"MidText", "中间行", Kind::Text},
     {"MidFontSize", "中间行字号", Kind::Number},
     {"MidTextWidth", "中间行宽度", Kind::Length},
+    {"LowerFontSize", "附名行字号", Kind::Number},
+    {"LowerCharWidth", "附名行字宽", Kind::Length},
     {"Fit", "按实章排版", Kind::Flag},
     // In the 做旧 group.
     {"Aging", "做旧程度", Kind::Level},

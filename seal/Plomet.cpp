@@ -210,6 +210,8 @@ void Plomet::setCodeSpace(double v) { form_.codeSpace = v; announce("CodeSpace")
 void Plomet::setMidText(const QString& v) { form_.midText = v; announce("MidText"); }
 void Plomet::setMidFontSize(float v) { form_.midFontSize = v; announce("MidFontSize"); }
 void Plomet::setMidTextWidth(double v) { form_.midTextWidth = v; announce("MidTextWidth"); }
+void Plomet::setLowerFontSize(float v) { form_.lowerFontSize = v; announce("LowerFontSize"); }
+void Plomet::setLowerCharWidth(double v) { form_.lowerCharWidth = v; announce("LowerCharWidth"); }
 void Plomet::setFit(bool v) { form_.fit = v; announce("Fit"); }
 
 void Plomet::setFontName(const QString& v)
@@ -383,7 +385,7 @@ void Plomet::Draw()
     // 11-12. The lower lines: bold off, 0.85 of the name's size, centred by
     // the cell estimate (twips per pixel + 4 per point); in the fitted
     // layout centred by their measured width and kept inside the band.
-    const float lowerSize = fontSize_ * 0.85f;
+    const float lowerSize = form_.fit && form_.lowerFontSize > 0 ? form_.lowerFontSize : fontSize_ * 0.85f;
     auto lowerLine = [&](const QString& text, double top) {
         if (text.isEmpty() || !usableSize(lowerSize))
             return;
@@ -396,7 +398,7 @@ void Plomet::Draw()
     };
     if (form_.fit) {
         if (usableSize(lowerSize))
-            drawFittedLowerLines(s, ring, texts, centre, obstacles);
+            drawFittedLowerLines(s, ring, form_, texts, centre, obstacles);
     } else {
         lowerLine(pText_, double(cy) + starSize_ + 150);
         lowerLine(pText1_, double(cy) + 2.0 * starSize_ + 350);

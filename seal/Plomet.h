@@ -91,6 +91,10 @@ public:
     void setMidFontSize(float points);
     double MidTextWidth() const { return form_.midTextWidth; }
     void setMidTextWidth(double twips);
+    float LowerFontSize() const { return form_.lowerFontSize; }
+    void setLowerFontSize(float points);
+    double LowerCharWidth() const { return form_.lowerCharWidth; }
+    void setLowerCharWidth(double twips);
     bool Fit() const { return form_.fit; }
     void setFit(bool v);
     const SealForm& form() const { return form_; }

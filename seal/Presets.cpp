@@ -22,7 +22,9 @@ struct PresetRow {
     double bandMm;
     const char* face;
     bool bold;
-    double nameEmMm;            // the lower lines are drawn at 0.85 of it
+    double nameEmMm;
+    double lowerEmMm;           // 0: the lower lines at 0.85 of the name's size
+    double lowerCharMm;         // 0: the face's own widths
     bool star;
     int starSize;
     const char* pText;
@@ -37,15 +39,14 @@ struct PresetRow {
 // Administration notice 2011 No. 7): oval 40 x 30 mm, 1 mm band, the name in
 // 仿宋 4.2 mm high, the 18-character taxpayer number in Arial 3.7 mm high and
 // 1.3 mm wide per character (its digits stand 0.716 em high, so a 5.17 mm
-// em; 18 x 1.3 = 23.4 mm wide), "发票专用章" below. The lower lines come
-// out at 0.85 of the name's size (3.6 mm), not the notice's 4.6 mm: the
-// seal has one size for the name and the lower lines. A serial such as
-// "(1)" goes into the second lower line.
+// em; 18 x 1.3 = 23.4 mm wide), "发票专用章" below, 4.6 mm high and 3 mm
+// wide a character. A serial such as "(1)" goes into the second lower line.
 const PresetRow kPresets[] = {
-    {"公章", false, 42, 42, 1.2, "宋体", true, 6.3, true, 36, "", "", 2.5, 4.5, 0, true},
-    {"合同专用章", false, 40, 40, 1.0, "宋体", true, 6.0, true, 34, "", "合同专用章", 2.4, 4.3, 0, true},
-    {"财务专用章", false, 40, 40, 1.0, "宋体", true, 6.0, true, 34, "", "财务专用章", 2.4, 4.3, 0, true},
-    {"发票专用章", true, 40, 30, 1.0, "仿宋", false, 4.2, false, 24, "发票专用章", "", 2.4, 5.17, 23.4, false},
+    {"公章", false, 42, 42, 1.2, "宋体", true, 6.3, 0, 0, true, 36, "", "", 2.5, 4.5, 0, true},
+    {"合同专用章", false, 40, 40, 1.0, "宋体", true, 6.0, 0, 0, true, 34, "", "合同专用章", 2.4, 4.3, 0, true},
+    {"财务专用章", false, 40, 40, 1.0, "宋体", true, 6.0, 0, 0, true, 34, "", "财务专用章", 2.4, 4.3, 0, true},
+    {"发票专用章", true, 40, 30, 1.0, "仿宋", false, 4.2, 4.6, 3.0, false, 24, "发票专用章", "", 2.4, 5.17, 23.4,
+     false},
 };
 
 const PresetRow* rowOf(const QString& name)
@@ -138,6 +139,8 @@ std::optional<PresetValues> presetSettings(const QString& name, double outerWidt
         {QStringLiteral("CodeFontSize"), points(row->codeEmMm * k)},
         {QStringLiteral("MidFontSize"), points(row->midEmMm * k)},
         {QStringLiteral("MidTextWidth"), row->midWidthMm > 0 ? mm(row->midWidthMm * k) : QStringLiteral("0")},
+        {QStringLiteral("LowerFontSize"), row->lowerEmMm > 0 ? points(row->lowerEmMm * k) : QStringLiteral("0")},
+        {QStringLiteral("LowerCharWidth"), row->lowerCharMm > 0 ? mm(row->lowerCharMm * k) : QStringLiteral("0")},
     };
     if (row->clearMidText)
         s.append({QStringLiteral("MidText"), QString()});

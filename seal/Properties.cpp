@@ -129,6 +129,16 @@ std::vector<PropertyRow> makeRows()
          "0: as wide as the band allows",
          [](const Plomet& s) -> QVariant { return s.MidTextWidth(); },
          [](Plomet& s, const QVariant& v) { s.setMidTextWidth(v.toDouble()); }},
+        {"LowerFontSize", ValueType::Single, 0.0f, kFileKey, Unit::Points,
+         "size of the lower lines (pText, pText1) in the fitted layout", "0 or more",
+         "0: 0.85 of the name's size",
+         [](const Plomet& s) -> QVariant { return s.LowerFontSize(); },
+         [](Plomet& s, const QVariant& v) { s.setLowerFontSize(v.toFloat()); }},
+        {"LowerCharWidth", ValueType::Double, 0.0, kFileKey, Unit::Twips,
+         "width of each character of the lower lines in the fitted layout; they are condensed to it, "
+         "never widened", "0 or more", "0: the face's own widths",
+         [](const Plomet& s) -> QVariant { return s.LowerCharWidth(); },
+         [](Plomet& s, const QVariant& v) { s.setLowerCharWidth(v.toDouble()); }},
         {"Fit", ValueType::Boolean, false, kFileKey, Unit::None,
          "the layout of a real seal: the name fills the upper arc by measured widths, condensed "
          "where needed; the lower lines are centred and kept inside the band; the sign scales",

@@ -401,7 +401,8 @@ std::vector<GlyphBox> drawFittedSign(Surface& s, const RingGeometry& g, const Se
     return {placeText(s, sign, s.TextWidth(sign), QPointF(g.cx, g.cy), QPointF(0, -1), 1.0)};
 }
 
-std::vector<GlyphBox> drawFittedLowerLines(Surface& s, const RingGeometry& g, const SealTexts& t,
+std::vector<GlyphBox> drawFittedLowerLines(Surface& s, const RingGeometry& g, const SealForm& form,
+                                           const SealTexts& t,
                                            const std::vector<GlyphBox>& above,
                                            const std::vector<GlyphBox>& obstacles)
 {
@@ -414,7 +415,7 @@ std::vector<GlyphBox> drawFittedLowerLines(Surface& s, const RingGeometry& g, co
         return boxes;
     KeepFont keep(s);
     s.setFontBold(false);
-    s.setFontSize(t.fontSize * 0.85f);
+    s.setFontSize(form.lowerFontSize > 0 ? form.lowerFontSize : t.fontSize * 0.85f);
     if (!(emOf(s) > 0))
         return boxes;
     const auto innerP = OffsetCurve::shared(g.cx, g.cy, g.ax, g.ay, g.rim + kFitMargin);
@@ -457,7 +458,11 @@ std::vector<GlyphBox> drawFittedLowerLines(Surface& s, const RingGeometry& g, co
                     half = 0;   // a glyph across the middle: no room at this height
             }
             const double w = s.TextWidth(lines[i]);
-            sigmas[size_t(i)] = half > 0 && w > 0 ? std::min(1.0, 2 * half / w) : 0.0;
+            double sigma = half > 0 && w > 0 ? std::min(1.0, 2 * half / w) : 0.0;
+            // Narrower characters when the form asks for them, never wider.
+            if (form.lowerCharWidth > 0 && w > 0)
+                sigma = std::min(sigma, form.lowerCharWidth * double(lines[i].toUcs4().size()) / w);
+            sigmas[size_t(i)] = sigma;
             worst = std::min(worst, sigmas[size_t(i)]);
             y1 = y0 - 0.3 * em;
         }

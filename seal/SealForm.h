@@ -29,6 +29,10 @@ struct SealForm {
     QString midText;             // across the centre in place of the sign; empty: none
     float midFontSize = 10;      // points
     double midTextWidth = 0;     // twips; 0: as wide as the band allows
+    // The lower lines in the fitted layout (an invoice seal's "发票专用章" is
+    // cut 4.6 mm high and 3 mm wide a character, larger than its name).
+    float lowerFontSize = 0;     // points; 0: 0.85 of the name's size
+    double lowerCharWidth = 0;   // twips a character; 0: the face's own widths
     bool fit = false;            // the fitted layout
 
     bool isClassic() const;
@@ -84,8 +88,10 @@ std::vector<GlyphBox> drawFittedSign(Surface& s, const RingGeometry& g, const Se
 
 // The lower lines of the fitted layout: centred by measured width, below
 // `above` (the sign or middle line), condensed so that they stay inside the
-// band and clear of every box in `obstacles`.
-std::vector<GlyphBox> drawFittedLowerLines(Surface& s, const RingGeometry& g, const SealTexts& t,
+// band and clear of every box in `obstacles`, and to the form's width a
+// character when it has one.
+std::vector<GlyphBox> drawFittedLowerLines(Surface& s, const RingGeometry& g, const SealForm& form,
+                                           const SealTexts& t,
                                            const std::vector<GlyphBox>& above,
                                            const std::vector<GlyphBox>& obstacles);
 

@@ -2,11 +2,13 @@
 // rendered picture), scaling with the size, and their order with --set.
 #include "CliRun.h"
 #include "formats/PmfFile.h"
+#include "seal/Fonts.h"
 #include "seal/Plomet.h"
 #include "seal/Presets.h"
 #include "seal/SettingText.h"
 
 #include <gtest/gtest.h>
+#include <QFontMetrics>
 #include <QImage>
 #include <QTemporaryDir>
 #include <variant>
@@ -87,6 +89,24 @@ TEST(Presets, InvoiceSealFollowsThePublishedLayout)
     EXPECT_EQ(seal.pText(), QStringLiteral("发票专用章"));
     EXPECT_FALSE(seal.ShowStar());
     EXPECT_EQ(seal.ForeColor(), 255);
+
+    // "发票专用章" as drawn, with a long name and the tax number above it:
+    // 4.6 mm high (an em of whole pixels at 96 dpi: within half a pixel) and
+    // 3 mm wide a character, centred.
+    applySetting(seal, QStringLiteral("rText"), QStringLiteral("Tervin科技股份有限公司"));
+    applySetting(seal, QStringLiteral("MidText"), QStringLiteral("91110108MA01ABCD2X"));
+    seal.Draw();
+    const DrawingModel& m = seal.image()->model();
+    const DrawnText* lower = nullptr;
+    for (const auto& item : m.items)
+        if (const auto* t = std::get_if<DrawnText>(&item); t && t->text == QStringLiteral("发票专用章"))
+            lower = t;
+    ASSERT_NE(lower, nullptr);
+    EXPECT_NEAR(lower->pixelHeight * m.twipsPerPixelY / kTwipsPerMm, 4.6, 0.5 * 25.4 / 96);
+    const double advance = QFontMetrics(makeFont(lower->face, lower->pixelHeight, lower->weight))
+                               .horizontalAdvance(lower->text) * m.twipsPerPixelX;
+    EXPECT_NEAR(advance * lower->stretch / kTwipsPerMm, 5 * 3.0, 0.05);
+    EXPECT_NEAR(lower->x + advance * lower->stretch / 2, m.widthTwips / 2, 0.5 * kTwipsPerMm);
 }
 
 // The extent of the non-white pixels along the middle row and column.

@@ -33,6 +33,8 @@ const std::map<std::string, QByteArray> kKeyValues = {
     {"MidText", "123456789012345678"},
     {"MidFontSize", "14.7"},
     {"MidTextWidth", "1327"},
+    {"LowerFontSize", "13"},
+    {"LowerCharWidth", "170.1"},
     {"Fit", "True"},
     {"Aging", "35"},
     {"AgingSeed", "-7"},

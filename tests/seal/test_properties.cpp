@@ -25,7 +25,7 @@ const std::map<std::string, const char*> kOtherValues = {
     {"Shape", "Oval"}, {"RingWidth", "68"}, {"InnerRing", "11.5"}, {"InnerRingGap", "40"},
     {"CodeText", "1234567890123"}, {"CodeFontName", "宋体"}, {"CodeFontSize", "7.5"},
     {"CodeSpace", "-3"}, {"MidText", "91440300MA5ABCDE1X"}, {"MidFontSize", "14.7"},
-    {"MidTextWidth", "1327"}, {"Fit", "True"}, {"Aging", "60"}, {"AgingSeed", "7"},
+    {"MidTextWidth", "1327"}, {"LowerFontSize", "13"}, {"LowerCharWidth", "170.1"}, {"Fit", "True"}, {"Aging", "60"}, {"AgingSeed", "7"},
     {"Width", "3000"}, {"Height", "1500"},
 };
 
