@@ -159,9 +159,12 @@ int renderBatch(const QStringList& inputs, const QString& dir, const QString& fo
     };
     // More workers than cores: every image is synced to the disk before it
     // is put in place, and while one worker waits for its disk the others
-    // draw and compress.
+    // draw and compress. But each worker opens every font face it draws
+    // with on its own (the font engines are per thread), about 60 MB a
+    // worker in a batch of many faces at 600 dpi, so their number is bounded
+    // whatever the number of cores: four keep two cores busy.
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const unsigned threads = static_cast<unsigned>(std::min<qsizetype>(std::min(4 * cores, 16u), inputs.size()));
+    const unsigned threads = static_cast<unsigned>(std::min<qsizetype>(std::min(2 * cores, 4u), inputs.size()));
     std::vector<std::thread> pool;
     for (unsigned t = 1; t < threads; ++t)
         pool.emplace_back(work);

@@ -16,7 +16,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <mutex>
+#include <optional>
 
 namespace plomet {
 
@@ -138,9 +141,10 @@ struct GlyphKey {
     int weight;
     QRgb color;
     int fx, fy;   // quarter pixels
+    quint64 painter;   // the thread that renders it (see paintingThread)
     bool operator==(const GlyphKey& o) const
     {
-        return pixelHeight == o.pixelHeight && angle == o.angle && scale == o.scale
+        return painter == o.painter && pixelHeight == o.pixelHeight && angle == o.angle && scale == o.scale
             && stretch == o.stretch && weight == o.weight
             && color == o.color && fx == o.fx && fy == o.fy && text == o.text && face == o.face;
     }
@@ -149,7 +153,19 @@ struct GlyphKey {
 size_t qHash(const GlyphKey& k, size_t seed = 0)
 {
     return qHashMulti(seed, k.face, k.text, k.pixelHeight, k.angle, k.scale, k.stretch, k.weight, k.color,
-                      k.fx, k.fy);
+                      k.fx, k.fy, k.painter);
+}
+
+// A number for the calling thread, never given to another one. The font
+// engines are per thread and remember what they have rendered, which can
+// move a glyph rendered later by 1/64 pixel; so each thread composites
+// only glyphs it rendered itself, the same pixels it would draw without
+// the cache, while the bytes of all threads share one limit.
+quint64 paintingThread()
+{
+    static std::atomic<quint64> next{1};
+    thread_local const quint64 id = next++;
+    return id;
 }
 
 struct GlyphImage {
@@ -157,26 +173,93 @@ struct GlyphImage {
     QPoint offset;   // of the image's corner from the glyph's whole-pixel origin
 };
 
-constexpr qsizetype kMaxGlyphImages = 8192;
-constexpr qint64 kMaxGlyphBytes = qint64(64) << 20;
+// Rendered glyph, ring and ellipse images, kept for every thread that
+// paints under one limit: a batch on sixteen workers holds no more than one
+// on a single worker. The map is cut into shards, each with its own lock, so workers
+// seldom wait for each other; the counts and bytes are kept for the whole.
+// When a kind is full it is emptied at once, as a single painter's cache
+// was, so one thread meets the same hits and misses in the same order.
+// Images go out by value (QImage shares its pixels through an atomic
+// count), so one that another thread drops stays valid for its painter.
+template <typename Key>
+class SharedImages {
+public:
+    // ahead: whether the new image's bytes count before it is kept (a large
+    // ring must not go over), or only once (glyphs are small).
+    SharedImages(qsizetype maxEntries, qint64 maxBytes, bool ahead)
+        : maxEntries_(maxEntries), maxBytes_(maxBytes), ahead_(ahead)
+    {
+    }
+
+    std::optional<GlyphImage> find(const Key& key, size_t hash)
+    {
+        Shard& s = shards_[hash % kShards];
+        std::lock_guard<std::mutex> lock(s.mutex);
+        const auto it = s.map.constFind(key);
+        if (it == s.map.constEnd())
+            return std::nullopt;
+        return *it;
+    }
+
+    // Keeps the image; when the kind holds its most images, or the new one
+    // would take it over its bytes, everything kept of the kind goes first.
+    void insert(const Key& key, size_t hash, const GlyphImage& g)
+    {
+        const qint64 size = g.image.sizeInBytes();
+        if (entries_.load() >= maxEntries_ || bytes_.load() + (ahead_ ? size : 0) > maxBytes_)
+            clear();
+        Shard& s = shards_[hash % kShards];
+        std::lock_guard<std::mutex> lock(s.mutex);
+        if (s.map.contains(key))
+            return;   // another thread made it meanwhile
+        s.map.insert(key, g);
+        s.bytes += size;
+        bytes_ += size;
+        ++entries_;
+    }
+
+private:
+    static constexpr size_t kShards = 16;
+    struct Shard {
+        std::mutex mutex;
+        QHash<Key, GlyphImage> map;
+        qint64 bytes = 0;
+    };
+    void clear()
+    {
+        for (Shard& s : shards_) {
+            std::lock_guard<std::mutex> lock(s.mutex);
+            bytes_ -= s.bytes;
+            entries_ -= s.map.size();
+            s.map.clear();
+            s.bytes = 0;
+        }
+    }
+    Shard shards_[kShards];
+    std::atomic<qint64> bytes_{0};
+    std::atomic<qsizetype> entries_{0};
+    const qsizetype maxEntries_;
+    const qint64 maxBytes_;
+    const bool ahead_;
+};
+
+SharedImages<GlyphKey>& glyphImages()
+{
+    static SharedImages<GlyphKey> images(8192, qint64(64) << 20, false);
+    return images;
+}
 
 // Larger glyph images than this are not made: such a text (a huge size or a
 // long lower line) is painted directly instead.
 constexpr double kMaxGlyphImagePixels = 4e6;
 constexpr int kMaxGlyphImageSide = 8192;
 
-// The cached image of a glyph, or nullptr when it would be too large.
-const GlyphImage* glyphImage(const GlyphKey& key, const FontEntry& fe)
+// The image of a glyph, or nothing when it would be too large.
+std::optional<GlyphImage> glyphImage(const GlyphKey& key, const FontEntry& fe)
 {
-    thread_local QHash<GlyphKey, GlyphImage> cache;
-    thread_local qint64 bytes = 0;
-    auto it = cache.constFind(key);
-    if (it != cache.constEnd())
-        return &*it;
-    if (cache.size() >= kMaxGlyphImages || bytes > kMaxGlyphBytes) {
-        cache.clear();
-        bytes = 0;
-    }
+    const size_t hash = qHash(key);
+    if (auto kept = glyphImages().find(key, hash))
+        return kept;
     // Everything the text can cover in its own coordinates: the ink, and the
     // cell, with a margin for anti-aliasing.
     const QFontMetricsF fm(fe.font);
@@ -194,12 +277,12 @@ const GlyphImage* glyphImage(const GlyphKey& key, const FontEntry& fe)
     const int bottom = static_cast<int>(std::ceil(dev.bottom())) + 2;
     if (!(dev.width() < kMaxGlyphImageSide && dev.height() < kMaxGlyphImageSide
           && dev.width() * dev.height() < kMaxGlyphImagePixels))
-        return nullptr;
+        return std::nullopt;
     GlyphImage g;
     g.offset = QPoint(left, top);
     g.image = QImage(right - left, bottom - top, QImage::Format_ARGB32_Premultiplied);
     if (g.image.isNull())
-        return nullptr;
+        return std::nullopt;
     g.image.fill(Qt::transparent);
     QPainter p(&g.image);
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -209,8 +292,8 @@ const GlyphImage* glyphImage(const GlyphKey& key, const FontEntry& fe)
     p.setPen(QColor::fromRgb(key.color));
     p.drawText(QPointF(0, baseline), key.text);
     p.end();
-    bytes += g.image.sizeInBytes();
-    return &*cache.insert(key, g);
+    glyphImages().insert(key, hash, g);
+    return g;
 }
 
 struct RingKey {
@@ -228,25 +311,27 @@ size_t qHash(const RingKey& k, size_t seed = 0)
     return qHashMulti(seed, k.inner, k.outer, k.color, k.fx, k.fy);
 }
 
-const GlyphImage& ringImage(const RingKey& key)
+// A few rings (a seal seen at a few sizes), and never more than about
+// two of the largest at once: eight of those would hold half a gigabyte.
+SharedImages<RingKey>& ringImages()
 {
-    // A few rings (a seal seen at a few sizes), and never more than about
-    // two of the largest at once: eight of those would hold half a gigabyte.
-    constexpr qint64 kMaxRingBytes = qint64(128) << 20;
-    thread_local QHash<RingKey, GlyphImage> cache;
-    thread_local qint64 bytes = 0;
-    auto it = cache.constFind(key);
-    if (it != cache.constEnd())
-        return *it;
+    static SharedImages<RingKey> images(8, qint64(128) << 20, true);
+    return images;
+}
+
+GlyphImage ringImage(const RingKey& key)
+{
+    const size_t hash = qHash(key);
+    if (auto kept = ringImages().find(key, hash))
+        return *kept;
     const int half = static_cast<int>(std::ceil(key.outer)) + 2;
-    const qint64 newBytes = qint64(2 * half + 1) * (2 * half + 1) * 4;
-    if (cache.size() >= 8 || bytes + newBytes > kMaxRingBytes) {
-        cache.clear();
-        bytes = 0;
-    }
     GlyphImage g;
     g.offset = QPoint(-half, -half);
     g.image = QImage(2 * half + 1, 2 * half + 1, QImage::Format_ARGB32_Premultiplied);
+    if (g.image.isNull()) {
+        ringImages().insert(key, hash, g);
+        return g;
+    }
     g.image.fill(Qt::transparent);
     QPainter p(&g.image);
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -257,8 +342,8 @@ const GlyphImage& ringImage(const RingKey& key)
     const double mid = (key.inner + key.outer) / 2.0;
     p.drawEllipse(QPointF(half + key.fx / 4.0, half + key.fy / 4.0), mid, mid);
     p.end();
-    bytes += g.image.sizeInBytes();
-    return *cache.insert(key, g);
+    ringImages().insert(key, hash, g);
+    return g;
 }
 
 bool sameRing(const DrawnCircle& a, const DrawnCircle& b)
@@ -296,7 +381,7 @@ void paintRing(QPainter& painter, const QTransform& base, const DrawnCircle& fir
         // Cached up to 4096 pixels across (64 MB); a larger ring is stroked directly.
         if (outerPx < 2048 && std::fabs(ox) < 1e6 && std::fabs(oy) < 1e6) {
             const RingKey key{inner * s, outerPx, first.color, fx, fy};
-            const GlyphImage& g = ringImage(key);
+            const GlyphImage g = ringImage(key);
             if (!g.image.isNull()) {
                 painter.setTransform(QTransform());
                 painter.drawImage(QPoint(static_cast<int>(ox) + g.offset.x(), static_cast<int>(oy) + g.offset.y()),
@@ -326,8 +411,9 @@ void paintText(QPainter& painter, const QTransform& base, const DrawnText& t, do
         if (fx == 4) { fx = 0; ox += 1; }
         if (fy == 4) { fy = 0; oy += 1; }
         if (std::fabs(ox) < 1e6 && std::fabs(oy) < 1e6) {
-            const GlyphKey key{t.face, t.text, t.pixelHeight, t.angleDeg, k, t.stretch, t.weight, t.color, fx, fy};
-            if (const GlyphImage* g = glyphImage(key, fe)) {
+            const GlyphKey key{t.face, t.text, t.pixelHeight, t.angleDeg, k, t.stretch, t.weight, t.color, fx, fy,
+                               paintingThread()};
+            if (const auto g = glyphImage(key, fe)) {
                 painter.setTransform(QTransform());
                 painter.drawImage(QPoint(static_cast<int>(ox) + g->offset.x(), static_cast<int>(oy) + g->offset.y()),
                                   g->image);
@@ -374,21 +460,20 @@ size_t qHash(const EllipseKey& k, size_t seed = 0)
     return qHashMulti(seed, k.rx, k.ry, k.pen, k.color, k.fx, k.fy);
 }
 
-// An ellipse band rendered once, as the classic ring is (see ringImage).
-const GlyphImage& ellipseImage(const EllipseKey& key)
+SharedImages<EllipseKey>& ellipseImages()
 {
-    constexpr qint64 kMaxEllipseBytes = qint64(128) << 20;
-    thread_local QHash<EllipseKey, GlyphImage> cache;
-    thread_local qint64 bytes = 0;
-    if (auto it = cache.constFind(key); it != cache.constEnd())
-        return *it;
+    static SharedImages<EllipseKey> images(8, qint64(128) << 20, true);
+    return images;
+}
+
+// An ellipse band rendered once, as the classic ring is (see ringImage).
+GlyphImage ellipseImage(const EllipseKey& key)
+{
+    const size_t hash = qHash(key);
+    if (auto kept = ellipseImages().find(key, hash))
+        return *kept;
     const int hx = static_cast<int>(std::ceil(key.rx + key.pen / 2)) + 2;
     const int hy = static_cast<int>(std::ceil(key.ry + key.pen / 2)) + 2;
-    const qint64 newBytes = qint64(2 * hx + 1) * (2 * hy + 1) * 4;
-    if (cache.size() >= 8 || bytes + newBytes > kMaxEllipseBytes) {
-        cache.clear();
-        bytes = 0;
-    }
     GlyphImage g;
     g.offset = QPoint(-hx, -hy);
     g.image = QImage(2 * hx + 1, 2 * hy + 1, QImage::Format_ARGB32_Premultiplied);
@@ -402,9 +487,9 @@ const GlyphImage& ellipseImage(const EllipseKey& key)
         p.setBrush(Qt::NoBrush);
         p.drawEllipse(QPointF(hx + key.fx / 4.0, hy + key.fy / 4.0), key.rx, key.ry);
         p.end();
-        bytes += g.image.sizeInBytes();
     }
-    return *cache.insert(key, g);
+    ellipseImages().insert(key, hash, g);
+    return g;
 }
 
 void paintEllipse(QPainter& painter, const QTransform& base, const DrawnEllipse& e, double s, bool vector)
@@ -420,7 +505,7 @@ void paintEllipse(QPainter& painter, const QTransform& base, const DrawnEllipse&
         if (fx == 4) { fx = 0; ox += 1; }
         if (fy == 4) { fy = 0; oy += 1; }
         if (std::fabs(ox) < 1e6 && std::fabs(oy) < 1e6) {
-            const GlyphImage& g = ellipseImage(EllipseKey{e.rx * s, e.ry * s, e.penWidth * s, e.color, fx, fy});
+            const GlyphImage g = ellipseImage(EllipseKey{e.rx * s, e.ry * s, e.penWidth * s, e.color, fx, fy});
             if (!g.image.isNull()) {
                 painter.setTransform(QTransform());
                 painter.drawImage(QPoint(static_cast<int>(ox) + g.offset.x(), static_cast<int>(oy) + g.offset.y()),
