@@ -78,6 +78,26 @@ QByteArray valueLine(const PropertyRow& row, const QVariant& v)
     return text.toLatin1();
 }
 
+// A header line as the field rule takes it: blanks before it skipped; a
+// field that begins with a double quote runs to the next one; any other
+// runs to the next comma or the end of the line, blanks after it dropped.
+// On bytes: GBK's trail bytes are never a blank, a tab, a quote or a comma.
+QByteArray headerField(const QByteArray& line)
+{
+    qsizetype i = 0;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+        ++i;
+    if (i < line.size() && line[i] == '"') {
+        const qsizetype end = line.indexOf('"', i + 1);
+        return line.mid(i + 1, end < 0 ? -1 : end - i - 1);
+    }
+    const qsizetype comma = line.indexOf(',', i);
+    qsizetype end = comma < 0 ? line.size() : comma;
+    while (end > i && (line[end - 1] == ' ' || line[end - 1] == '\t'))
+        --end;
+    return line.mid(i, end - i);
+}
+
 QString nativePath(const QString& path) { return QDir::toNativeSeparators(path); }
 
 } // namespace
@@ -200,8 +220,6 @@ QByteArray encodePMF(const PmfValues& v)
                             .arg(QString::fromLatin1(k.left(k.indexOf('=')))).arg(kPmfMaxKeyLineBytes));
         line(k);
     }
-    if (out.size() > kPmfMaxBytes)
-        formatError(QStringLiteral("描述文件将有 %1 字节,超过 1 MiB 的上限:文本太长,无法写入。").arg(out.size()));
     return out;
 }
 
@@ -211,19 +229,17 @@ PmfValues decodePMF(const QByteArray& bytes)
         formatError(QStringLiteral("文件是空的,不是电子公章描述文件。"));
 
     PmfReader reader(bytes);
-    // Both header lines are compared, byte for byte: GBK is exact, so equal
-    // bytes are equal texts, and a binary file fails here without decoding.
+    // Both header lines are compared as the field rule reads them, byte for
+    // byte: GBK is exact, so equal bytes are equal texts, and a binary file
+    // fails here without decoding.
     static const QByteArray h1 = encodeGbk(kHeader1);
     static const QByteArray h2 = encodeGbk(kHeader2);
     const std::optional<QByteArray> l1 = reader.nextLine();
     const std::optional<QByteArray> l2 = reader.nextLine();
-    const bool ok1 = l1 && *l1 == h1;
-    const bool ok2 = l2 && *l2 == h2;
+    const bool ok1 = l1 && headerField(*l1) == h1;
+    const bool ok2 = l2 && headerField(*l2) == h2;
     if (!ok1 || !ok2)
         throw PlometError(PlometError::Kind::BadHeader, kBadFormatMessage);
-
-    if (bytes.size() > kPmfMaxBytes)
-        formatError(QStringLiteral("文件有 %1 字节,超过 1 MiB 的上限,不是电子公章描述文件。").arg(bytes.size()));
 
     for (int i = 3; i <= 5; ++i)
         if (!reader.nextLine())
@@ -233,6 +249,8 @@ PmfValues decodePMF(const QByteArray& bytes)
     PmfValues v;
     for (const PropertyRow* r : fileLineRows()) {
         const QVariant text = reader.GetValue(r->name);
+        if (reader.position() > kPmfMaxBytes)
+            formatError(QStringLiteral("前 %1 行超过 1 MiB 的上限,不是电子公章描述文件。").arg(reader.lineNumber()));
         v.set(*r, readValue(*r, text.toString(), reader.lineNumber()));
     }
 
@@ -288,9 +306,9 @@ PmfValues readPMF(const QString& path)
     errno = 0;
     if (!file.open(QIODevice::ReadOnly))
         fail(systemReason(errno, file.errorString()));
-    // One byte past the limit tells a file that is too large.
+    // What the format reads, and no more: the rest of a file is never read.
     errno = 0;
-    const QByteArray bytes = file.read(kPmfMaxBytes + 1);
+    const QByteArray bytes = file.read(kPmfMaxReadBytes);
     if (file.error() != QFileDevice::NoError)
         fail(systemReason(errno, file.errorString()));
     file.close();

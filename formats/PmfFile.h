@@ -35,14 +35,18 @@ inline const QString kBadFormatMessage = QStringLiteral("文件格式不正确!"
 // Line 3 of every file we write: "网站:" and this address. Readers ignore it.
 inline const QString kPmfWebAddress = QStringLiteral("https://plomet.example/");
 
-// The largest file LoadPMF reads, and SavePMF writes, in bytes (1 MiB). A file
-// of our own is a few hundred bytes; this bounds memory on hostile input.
+// The most lines 1 to 20 of a file may take, in bytes (1 MiB), reading and
+// writing. A file of our own is a few hundred bytes; this bounds memory on
+// hostile input.
 constexpr qint64 kPmfMaxBytes = qint64(1) << 20;
 
 // At most this many lines after line 20 are read, each of at most
 // kPmfMaxKeyLineBytes bytes; what follows is never read.
 constexpr int kPmfMaxKeyLines = 64;
 constexpr qsizetype kPmfMaxKeyLineBytes = 4096;
+// The most readPMF takes from a file: lines 1 to 20 within kPmfMaxBytes and
+// the lines after them; a file may be longer, the rest is never read.
+constexpr qint64 kPmfMaxReadBytes = kPmfMaxBytes + kPmfMaxKeyLines * (kPmfMaxKeyLineBytes + 2);
 
 // The values a description file holds: one per row of the property table
 // that lives in the file (seal/Properties.h), and the "Key=Value" lines whose
@@ -77,12 +81,13 @@ void assignPmfValues(Plomet& seal, const PmfValues& values);
 // The bytes of a file holding these values. Throws PlometError (Kind::Format)
 // naming the value when a text cannot be written so that it reads back
 // (a line break or NUL in it, a character that neither GBK nor GB18030
-// holds), when a number is not finite, or when the file would exceed
-// kPmfMaxBytes; nothing is produced then.
+// holds), when a number is not finite, or when lines 1 to 20 would exceed
+// kPmfMaxBytes or the "Key=Value" lines their bounds; nothing is produced then.
 QByteArray encodePMF(const PmfValues& values);
 
 // Reads the bytes of a file. Throws PlometError: Kind::BadHeader with exactly
-// kBadFormatMessage when line 1 or 2 is not the header, otherwise Kind::Format with a message
+// kBadFormatMessage when line 1 or 2 is not the header as the field rule
+// reads it (blanks around it, or quotes, are fine), otherwise Kind::Format with a message
 // naming the line, the value and the problem. A file that ends after its
 // header but before line 20 gives empty text, 0 or False for the rest. After
 // line 20, a "Key=Value" line of a known key is read as its row reads it

@@ -186,3 +186,56 @@ TEST(PmfKeys, WhatIsReadAfterLineTwentyIsBounded)
     v.set("CodeText", QString(kPmfMaxKeyLineBytes, QLatin1Char('A')));
     EXPECT_THROW(encodePMF(v), PlometError);
 }
+
+TEST(PmfRead, HeaderLinesAsTheFieldRuleReadsThem)
+{
+    const QByteArray classic = classicFile();
+    const qsizetype afterTwo = classic.indexOf("\r\n", classic.indexOf("\r\n") + 2) + 2;
+    const QByteArray h1 = classic.left(classic.indexOf("\r\n"));
+    const QByteArray h2 = classic.mid(h1.size() + 2, afterTwo - h1.size() - 4);
+    const QByteArray rest = classic.mid(afterTwo);
+    struct Row { const char* name; QByteArray line1, line2; bool accepted; };
+    const Row rows[] = {
+        {"as written", h1, h2, true},
+        {"blanks around", "  " + h1 + " \t", "\t" + h2 + "   ", true},
+        {"quoted", "\"" + h1 + "\"", " \"" + h2 + "\",whatever", true},
+        {"a comma ends the field", h1 + ",more", h2 + " , \"x\"", true},
+        {"quoted, blanks inside the quotes", "\" " + h1 + "\"", h2, false},
+        {"more text", h1 + "x", h2, false},
+        {"line 2 lower case", h1, h2.toLower(), false},
+        {"blank line 1", "   ", h2, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QByteArray file = row.line1 + "\r\n" + row.line2 + "\r\n" + rest;
+        if (row.accepted) {
+            EXPECT_EQ(encodePMF(decodePMF(file)), classic);
+        } else {
+            try {
+                decodePMF(file);
+                ADD_FAILURE() << "accepted";
+            } catch (const PlometError& e) {
+                EXPECT_EQ(e.kind(), PlometError::Kind::BadHeader);
+            }
+        }
+    }
+}
+
+TEST(PmfRead, WhatFollowsTheReadPartNeverRefusesAFile)
+{
+    // A good file followed by more than 1 MiB of anything loads; the first
+    // twenty lines are what is bounded.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tail.PMF"));
+    QByteArray file = classicFile() + "Fit=True\r\n";
+    file += QByteArray(kPmfMaxBytes + 4096, 'x');
+    ASSERT_TRUE(writeAll(path, file));
+    Plomet seal;
+    seal.InitProperties();
+    LoadPMF(seal, path);
+    EXPECT_TRUE(seal.Fit());
+
+    QByteArray longFirst = classicFile();
+    longFirst.replace("Qorvel", QByteArray(kPmfMaxBytes, 'Q'));
+    EXPECT_TRUE(decodeError(longFirst).contains(QLatin1String("1 MiB")));
+}
