@@ -282,7 +282,10 @@ QMenu* sealContextMenu(QWidget* parent)
 
 QString exportSealPicture(QWidget* owner, const Plomet& seal, const QString& initialDir)
 {
-    const SealPicture& picture = lastPicture(seal);
+    // Held across the two modal dialogs: a redraw while they run replaces
+    // the seal's picture, not this one.
+    const PicturePtr held = lastPicture(seal);
+    const SealPicture& picture = *held;
     ExportDialog ask(owner, picture.widthTwips(), picture.heightTwips());
     if (ask.exec() != QDialog::Accepted)
         return QString();

@@ -96,12 +96,12 @@ bool queueTakesJobs(const CupsQueue& queue)
 
 } // namespace
 
-const SealPicture& lastPicture(const Plomet& seal)
+PicturePtr lastPicture(const Plomet& seal)
 {
-    const PicturePtr picture = seal.image();
+    PicturePtr picture = seal.image();
     if (!picture)
         throw PlometError(PlometError::Kind::Platform, QStringLiteral("印章还没有画出来，没有可输出的图片。"));
-    return *picture;
+    return picture;
 }
 
 // ---------------------------------------------------------------- clipboard
@@ -195,12 +195,12 @@ void writeBitmap(const SealPicture& picture, const QString& path)
 
 void cmdCopy(const Plomet& seal)
 {
-    copyPicture(lastPicture(seal));
+    copyPicture(*lastPicture(seal));
 }
 
 void cmdPrint(const Plomet& seal)
 {
-    printPicture(lastPicture(seal));
+    printPicture(*lastPicture(seal));
 }
 
 void cmdSaveAs(QWidget* owner, const Plomet& seal)
@@ -210,7 +210,7 @@ void cmdSaveAs(QWidget* owner, const Plomet& seal)
                                         appDirForDialogs(), QStringLiteral("BMP"));
     if (path.isEmpty())
         return;
-    writeBitmap(lastPicture(seal), path);
+    writeBitmap(*lastPicture(seal), path);
 }
 
 } // namespace plomet

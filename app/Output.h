@@ -15,7 +15,8 @@ namespace plomet {
 class Plomet;
 
 // The picture of the seal's last Draw; throws PlometError when there is none.
-const SealPicture& lastPicture(const Plomet& seal);
+// Hold the pointer while the picture is used: a redraw replaces the seal's.
+PicturePtr lastPicture(const Plomet& seal);
 
 // --- clipboard
 // The picture as clipboard data: a bitmap (Qt's image), and "image/png" with

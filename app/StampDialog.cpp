@@ -285,8 +285,7 @@ void StampDialog::save()
 
 void stampSealOntoPdf(QWidget* owner, const Plomet& seal, const QString& initialDir)
 {
-    const PicturePtr picture = seal.image();
-    lastPicture(seal);   // no picture yet: says so
+    const PicturePtr picture = lastPicture(seal);   // no picture yet: says so
     const QString path = ShowFileDialog(owner, kOpenDialog, QStringLiteral("选择要盖章的PDF"), QString(),
                                         QStringLiteral("PDF 文档 (*.pdf)") + QChar(u'\0') + QStringLiteral("*.pdf"),
                                         initialDir, QStringLiteral("pdf"));

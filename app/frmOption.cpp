@@ -6,6 +6,7 @@
 #include "platform/Guard.h"
 #include "seal/NumberText.h"
 #include "seal/Plomet.h"
+#include "seal/RecordingSurface.h"
 #include "app/frmMain.h"
 #include "platform/modFont.h"
 #include "app/frmStyle.h"
@@ -71,29 +72,8 @@ QColor captionColorOn(const QColor& face)
 
 QColor colorFromRef(int32_t ref)
 {
-    const uint32_t u = static_cast<uint32_t>(ref);
-    if (u & 0x80000000u) {
-        // System colours by their index, to the palette roles that play the
-        // same part here.
-        const QPalette pal = QApplication::palette();
-        switch (u & 0xFFu) {
-        case 4: case 15: return pal.color(QPalette::Button);          // menu, button face
-        case 5: return pal.color(QPalette::Base);                      // window background
-        case 7: case 8: return pal.color(QPalette::WindowText);        // menu / window text
-        case 13: return pal.color(QPalette::Highlight);
-        case 14: return pal.color(QPalette::HighlightedText);
-        case 16: return pal.color(QPalette::Dark);                     // button shadow
-        case 17: return pal.color(QPalette::Disabled, QPalette::Text); // grey text
-        case 18: return pal.color(QPalette::ButtonText);
-        case 20: return pal.color(QPalette::Light);                    // button highlight
-        case 21: return pal.color(QPalette::Shadow);
-        case 22: return pal.color(QPalette::Midlight);
-        case 23: return pal.color(QPalette::ToolTipText);
-        case 24: return pal.color(QPalette::ToolTipBase);
-        default: return pal.color(QPalette::Window);
-        }
-    }
-    return QColor(int(u & 0xFFu), int((u >> 8) & 0xFFu), int((u >> 16) & 0xFFu));
+    // The seal's own colour model: a system colour shows as the seal draws it.
+    return QColor::fromRgb(colorToRgb(ref));
 }
 
 frmOption::frmOption(frmMain& main)

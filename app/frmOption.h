@@ -101,7 +101,7 @@ private:
 };
 
 // A colour value 0x00BBGGRR as a QColor; a value with the top bit set names a
-// system colour (0x80000000 + index) and takes the matching palette colour.
+// system colour (0x80000000 + index), shown as the seal draws it (colorToRgb).
 QColor colorFromRef(int32_t ref);
 
 // The caption colour that reads best on a field of colour face: black or white.

@@ -119,14 +119,14 @@ TEST_F(Output, NoneOfThemDrawsFirst)
                  .convertToFormat(QImage::Format_RGB32);
          }},
         {"bitmap", [&] {
-             writeBitmap(lastPicture(seal), path(QStringLiteral("x.bmp")));
+             writeBitmap(*lastPicture(seal), path(QStringLiteral("x.bmp")));
              return QImage(path(QStringLiteral("x.bmp"))).convertToFormat(QImage::Format_RGB32);
          }},
         {"print", [&] {
              QImage page(400, 400, QImage::Format_RGB32);
              page.fill(Qt::white);
              QPainter p(&page);
-             paintAtOneTwip(p, lastPicture(seal), 96.0 * 1.0);
+             paintAtOneTwip(p, *lastPicture(seal), 96.0 * 1.0);
              p.end();
              return page.copy(0, 0, 137, 137);
          }},

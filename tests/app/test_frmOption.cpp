@@ -669,6 +669,33 @@ TEST(ColorFromRef, LowByteIsRed)
         EXPECT_EQ(colorFromRef(r.ref), r.colour) << std::hex << r.ref;
 }
 
+TEST(ColorFromRef, SystemColoursShowAsTheSealDrawsThem)
+{
+    // The button's face and the seal's ink agree for every system colour:
+    // drawn with that ForeColor, the ring is the button's colour.
+    for (uint32_t index : {0u, 5u, 8u, 13u, 15u, 18u, 24u, 99u}) {
+        const int32_t ref = int32_t(0x80000000u | index);
+        Plomet seal;
+        seal.InitProperties();
+        seal.setForeColor(ref);
+        seal.Draw();
+        const QImage pixels = seal.image()->pixels();
+        // The middle of the ring's band on the middle row (its edges are
+        // blended with the background).
+        const int y = pixels.height() / 2;
+        const QColor background = pixels.pixelColor(0, y);
+        int from = 0;
+        while (from < pixels.width() / 2 && pixels.pixelColor(from, y) == background)
+            ++from;
+        int to = from;
+        while (to < pixels.width() / 2 && pixels.pixelColor(to, y) != background)
+            ++to;
+        // No band at all: the ink is the background's colour.
+        const QColor ink = to > from ? pixels.pixelColor((from + to) / 2, y) : background;
+        EXPECT_EQ(colorFromRef(ref).rgb(), ink.rgb()) << index;
+    }
+}
+
 // --- the window ---------------------------------------------------------
 
 TEST_F(SettingsDialog, WindowCaptionSizeLabelsAndPlaces)
