@@ -314,8 +314,8 @@ TEST_F(MainWindow, SettingsDialogOnceAndClosedWithTheWindow)
     EXPECT_EQ(w->optionDialog(), first.data()) << "a second dialog was made";
     w->Plomet1().setRText(QStringLiteral("窗口关闭时"));
     w->close();
-    QTest::qWait(50);
-    EXPECT_TRUE(!first || !first->isVisible()) << "the settings dialog outlived the main window";
+    EXPECT_TRUE(QTest::qWaitFor([&first] { return !first || !first->isVisible(); }, 5000))
+        << "the settings dialog outlived the main window";
     Plomet back;
     back.InitProperties();
     LoadPMF(back, DefaultFile);

@@ -100,6 +100,14 @@ gui_find_window() {
   gui__find
 }
 
+# gui_wait_gone <title regex> [seconds]: waits until no visible window of the
+# program has that title (a dialog closed, its answer handled).
+gui_wait_gone() {
+  local title=$1 limit=${2:-10}
+  gui__none() { ! xdotool search --all --onlyvisible --pid "$GUI_PID" --name "$title" >/dev/null 2>&1; }
+  gui_wait_for "$limit" gui__none
+}
+
 # gui_window_origin <win>: absolute "x y" of the window's client area.
 gui_window_origin() {
   xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}'

@@ -28,7 +28,7 @@ gui_expect_eq "pixels differing between clipboard bitmap and screen" 0 "$diff"
 before=$(ls -A "$app" | LC_ALL=C sort | tr '\n' ' ')
 gui_click_button cmdSaveAs
 gui_dialog_key '^另存为$' Escape
-sleep 0.3
+gui_wait_gone '^另存为$' || gui_fail "the cancelled export dialog stayed"
 gui_expect_eq "files after a cancelled export" "$before" "$(ls -A "$app" | LC_ALL=C sort | tr '\n' ' ')"
 gui_click_button cmdSaveAs
 gui_dialog_type '^另存为$' "$app/seal"
@@ -38,12 +38,16 @@ gui_expect_eq "bitmap format, size, depth" "BMP3 137x137 8" \
 gui_expect_eq "bits per pixel in the header" "24" "$(od -An -tu2 -j28 -N2 "$app/seal.BMP" | tr -d ' ')"
 diff=$(compare -metric AE "$app/seal.BMP" "$GUI_TMP/screen-seal.png" null: 2>&1 || true)
 gui_expect_eq "pixels differing between bitmap file and screen" 0 "$diff"
-# Exporting again over it asks first; yes replaces it whole.
+# Exporting again over it asks first; yes replaces it whole. The file is made
+# different first, so that only a real replacement passes.
+convert -size 3x2 xc:white BMP3:"$app/seal.BMP"
 gui_click_button cmdSaveAs
 gui_dialog_type '^另存为$' "$app/seal.BMP"
 gui_dialog_key '^另存为$' y   # the confirmation box carries the dialog's title
-sleep 0.5
-gui_expect_eq "re-exported size" "137x137" "$(identify -format '%wx%h' "$app/seal.BMP")"
+gui_wait_for 10 bash -c "[ \"\$(identify -format '%wx%h' '$app/seal.BMP' 2>/dev/null)\" = 137x137 ]" \
+  || gui_fail "re-export did not replace seal.BMP: $(identify -format '%wx%h' "$app/seal.BMP")"
+diff=$(compare -metric AE "$app/seal.BMP" "$GUI_TMP/screen-seal.png" null: 2>&1 || true)
+gui_expect_eq "pixels differing between the re-exported file and screen" 0 "$diff"
 [ -z "$(ls "$app" | grep -v '^seal.BMP$\|^PlometSample$\|\.log$' || true)" ] || gui_fail "stray files: $(ls "$app")"
 
 # --- "打 印": the default CUPS queue turns the page into a PDF
@@ -95,7 +99,7 @@ box=$(gui_find_window '^PlometSample$' 10) || gui_fail "no message without a pri
 gui_screenshot "$GUI_TMP/no-printer.png" "$box"
 if [ -n "${PLOMET_SCREENSHOT_DIR:-}" ]; then cp "$GUI_TMP/no-printer.png" "$PLOMET_SCREENSHOT_DIR/"; fi
 gui_dialog_key '^PlometSample$' Return
-sleep 0.3
+gui_wait_gone '^PlometSample$' || gui_fail "the printer message stayed"
 kill -0 "$GUI_PID" || gui_fail "the program ended after the printer message"
 gui_close
 gui_wait_exit 10
@@ -110,7 +114,7 @@ gui_click_button cmdPrint
 box=$(gui_find_window '^PlometSample$' 10) || gui_fail "no message when the queue refuses jobs"
 gui_screenshot "$GUI_TMP/refused.png" "$box"
 gui_dialog_key '^PlometSample$' Return
-sleep 0.3
+gui_wait_gone '^PlometSample$' || gui_fail "the refused-job message stayed"
 kill -0 "$GUI_PID" || gui_fail "the program ended after the refused job"
 gui_close
 gui_wait_exit 10

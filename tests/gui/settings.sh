@@ -37,9 +37,9 @@ gui_screenshot "$shots/settings-dialog.png" "$dlg"
 # is would wait for a motion that never comes.)
 gui__pointer_into "$dlg"
 gui_click_button cmdOption
-sleep 0.3
-count=$(xdotool search --all --onlyvisible --pid "$GUI_PID" --name '^设置$' | wc -l)
-gui_expect_eq "settings dialogs open" 1 "$count"
+# A second dialog would appear within moments: watch for one for 2 s.
+two_dialogs() { [ "$(xdotool search --all --onlyvisible --pid "$GUI_PID" --name '^设置$' | wc -l)" -gt 1 ]; }
+if gui_wait_for 2 two_dialogs; then gui_fail "a second settings dialog opened"; fi
 
 # The company name: select what is there, type the new one.
 click_field rText 2040 480 2895 375
@@ -53,11 +53,13 @@ sleep 0.2
 gui_screenshot "$shots/settings-typed.png" "$dlg"
 # "应 用"
 click_field cmdRefresh 3240 6120 1335 375
-sleep 0.5
 
-gui_screenshot "$GUI_TMP/after.png" "$GUI_WIN"
-diff=$(compare -metric AE "$GUI_TMP/before.png" "$GUI_TMP/after.png" null: 2>&1 || true)
-[ "$diff" -gt 200 ] || gui_fail "the seal did not change on screen after 应 用 ($diff pixels differ)"
+seal_changed() {
+  gui_screenshot "$GUI_TMP/after.png" "$GUI_WIN"
+  diff=$(compare -metric AE "$GUI_TMP/before.png" "$GUI_TMP/after.png" null: 2>&1 || true)
+  [ "$diff" -gt 200 ]
+}
+gui_wait_for 10 seal_changed || gui_fail "the seal did not change on screen after 应 用 ($diff pixels differ)"
 # 2500 twips is 167 px from (48, 32): the seal now reaches past its old 137 px.
 reds=$(convert "$GUI_TMP/after.png" -crop 30x167+185+32 +repage txt:- | grep -c '#FF0000\|#FE0000' || true)
 [ "$reds" -gt 20 ] || gui_fail "the seal did not grow to 2500 twips: $reds red pixels beyond 137 px"
@@ -88,7 +90,8 @@ diff=$(compare -metric AE "$GUI_TMP/after-seal.png" "$GUI_TMP/after-failure-seal
 gui_expect_eq "pixels changed by a failed apply" 0 "$diff"
 gui__pointer_into "$msg"
 xdotool key Return
-sleep 0.3
+gui_wait_for 10 bash -c "! xdotool search --all --onlyvisible --pid $GUI_PID --name . | grep -qx $msg" \
+  || gui_fail "the message stayed after Return"
 xdotool search --all --onlyvisible --pid "$GUI_PID" --name '^设置$' >/dev/null \
   || gui_fail "the failed apply closed the dialog"
 
