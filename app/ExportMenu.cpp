@@ -26,6 +26,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include "formats/AtomicFile.h"
+#include "seal/Units.h"
 #include <QSaveFile>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -38,8 +39,6 @@ namespace plomet {
 
 namespace {
 
-constexpr double kTwipsPerInch = 1440.0;
-constexpr double kMillimetresPerInch = 25.4;
 
 struct FormatRow {
     const char* format;      // as the export writers name it

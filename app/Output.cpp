@@ -6,6 +6,7 @@
 #include "seal/Plomet.h"
 #include "seal/Render.h"
 #include "platform/modMain.h"
+#include "seal/Units.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -27,7 +28,6 @@ namespace plomet {
 
 namespace {
 
-constexpr double kTwipsPerInch = 1440.0;
 
 QByteArray encode(const QImage& image, const char* format)
 {
@@ -57,7 +57,7 @@ QImage opaquePixels(const SealPicture& picture)
     } else {
         image = image.convertToFormat(QImage::Format_RGB32);
     }
-    const int dotsPerMeter = qRound(96.0 / 0.0254);
+    const int dotsPerMeter = dotsPerMetre(kScreenDpi);
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
     return image;

@@ -8,6 +8,7 @@
 #include "seal/SettingText.h"
 #include "seal/SealPicture.h"
 #include "platform/modFont.h"
+#include "seal/Units.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -63,7 +64,6 @@ const FieldRow kFields[] = {
     {"AgingSeed", "随机种子", Kind::Seed},
 };
 
-constexpr double kTwipsPerMm = 1440.0 / 25.4;
 
 // Lengths show in millimetres ("1.2mm"); what the user types may be
 // millimetres or twips, as on the command line.

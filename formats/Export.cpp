@@ -23,6 +23,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include "formats/AtomicFile.h"
+#include "seal/Units.h"
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <QtMath>
@@ -137,7 +138,7 @@ QByteArray palettePng(const DrawingModel& model, QRgb color, double dpi, bool tr
         palette.alpha[i] = static_cast<png_byte>(i);
     }
     QByteArray bytes;
-    if (!encodePng(coverage, static_cast<int>(std::lround(dpi / 0.0254)), &palette, &bytes))
+    if (!encodePng(coverage, dotsPerMetre(dpi), &palette, &bytes))
         throw PlometError(PlometError::Kind::Format, QStringLiteral("无法生成 PNG 图像"));
     return bytes;
 }
@@ -210,7 +211,7 @@ QByteArray rasterBytes(const SealPicture& picture, const char* format, const Exp
     QByteArray bytes;
     if (qstrcmp(format, "png") == 0) {
         image = image.convertToFormat(transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-        const int dpm = static_cast<int>(std::lround(options.dpi / 0.0254));
+        const int dpm = dotsPerMetre(options.dpi);
         if (!transparent)
             if (auto indexed = exactPalettePng(image, dpm))
                 return *indexed;

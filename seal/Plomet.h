@@ -1,7 +1,8 @@
 #pragma once
-// The seal control: fourteen typed properties, persistence through the host's
-// property store, and Draw, which renders the seal into the drawing surface
-// and keeps the picture. Builds without Qt Widgets.
+// The seal control: fourteen classic properties and the later ones (one row
+// each in the property table, seal/Properties.h), persistence through the
+// host's property store, and Draw, which renders the seal into the drawing
+// surface and keeps the picture. Builds without Qt Widgets.
 #include "seal/PropertyBag.h"
 #include "seal/SealForm.h"
 #include "seal/SealPicture.h"
@@ -39,44 +40,83 @@ public:
     void setWindowHandle(int32_t h) { hwnd_ = h; }
 
     // --- the fourteen properties, in interface order ---
+    // Every setter stores the value as given (no range is enforced here: the
+    // readers of files and command lines check theirs) and announces its own
+    // name with PropertyChanged; none draws. The table in seal/Properties.cpp
+    // holds the same facts for the help, the files and --set.
+    //
+    // Lengths are twips (1440 an inch, 567 a centimetre); sizes of type are
+    // points. Colours are 0x00BBGGRR (255 red, 12582912 dark blue); a value
+    // with the top bit set, 0x80000000 + index, is a system colour.
+
+    // Whether the centre sign is drawn (only MidSign's first character).
+    // New seal: True.
     bool ShowStar() const { return showStar_; }
     void setShowStar(bool v);
+    // Stored and kept, never drawn, not in description files. New seal: False.
     bool ShowDate() const { return showDate_; }
     void setShowDate(bool v);
+    // Bold for the company name and the sign (the lower lines never are).
+    // New seal: False; the host's store defaults to True.
     bool FontBold() const { return fontBold_; }
     void setFontBold(bool v);
+    // The centre sign; only its first character (a surrogate pair whole) is
+    // drawn. New seal: "★".
     QString MidSign() const { return midSign_; }
     void setMidSign(const QString& v);
+    // Points, -32768..32767. 0: Draw sets 24 and keeps it; below 0: no sign.
+    // The lower lines sit StarSize + 150 and 2 StarSize + 350 twips below the
+    // centre. New seal: 24.
     int16_t StarSize() const { return starSize_; }
     void setStarSize(int16_t v);
+    // Degrees clockwise from 12 o'clock where the name starts. -1: centred on
+    // 12 o'clock; -2: once around the full circle (the radius fitted to it).
+    // New seal: -1.
     double Degree() const { return degree_; }
     void setDegree(double v);
+    // The two lines below the centre, at 0.85 of FontSize; empty: not drawn.
+    // New seal: "" and "专用章".
     QString pText() const { return pText_; }
     void setPText(const QString& v);
     QString pText1() const { return pText1_; }
     void setPText1(const QString& v);
+    // Ring, texts and sign. New seal: 255 (red).
     int32_t ForeColor() const { return foreColor_; }
     void setForeColor(int32_t v);
+    // A face name; Windows CJK names (黑体, 宋体, 楷体, 仿宋, SimSun, ...) resolve
+    // to installed faces of that style. New seal: "黑体".
     QString FontName() const { return fontName_; }
     void setFontName(const QString& v);
+    // Points, a Single. 0: Draw sets 16 for a name of under 6 characters,
+    // else 12, and keeps it. New seal: 12.
     float FontSize() const { return fontSize_; }
     void setFontSize(float v);
+    // Blanks put after every character of the name but the last (cut so the
+    // spaced name stays within 32767 characters); below 0: none. New seal: 1.
     int32_t Space() const { return space_; }
     void setSpace(int32_t v);
+    // Stored and kept, never drawn (the background is the window's). New seal: 0.
     int32_t BackColor() const { return backColor_; }
     void setBackColor(int32_t v);
+    // The company name along the upper arc. The store reads it as "RText" and
+    // writes "rText". New seal: "Qorvel软件有限公司".
     QString rText() const { return rText_; }
     void setRText(const QString& v);
 
     // --- the seal forms beyond the classic seal (all at their defaults: classic) ---
+    // Round, or Oval: the band follows the ellipse inscribed in Width x Height.
     Shape shape() const { return form_.shape; }
     void setShape(Shape v);
+    // Twips; 0: the classic band of 51 one-pixel circles.
     double RingWidth() const { return form_.ringWidth; }
     void setRingWidth(double twips);
+    // Twips; 0: no inner ring. Gap: twips between band and inner ring (57 = 1 mm).
     double InnerRing() const { return form_.innerRing; }
     void setInnerRing(double twips);
     double InnerRingGap() const { return form_.innerRingGap; }
     void setInnerRingGap(double twips);
+    // Along the lower arc, centred on 6 o'clock, left to right; empty: none.
+    // Face (new seal "Arial"), points (8), twips added between characters (0).
     QString CodeText() const { return form_.codeText; }
     void setCodeText(const QString& v);
     QString CodeFontName() const { return form_.codeFontName; }
@@ -85,16 +125,22 @@ public:
     void setCodeFontSize(float points);
     double CodeSpace() const { return form_.codeSpace; }
     void setCodeSpace(double twips);
+    // A line across the centre in place of the sign; empty: none. Points
+    // (new seal 10); the width in twips it is condensed to fit (0: as wide as
+    // the band allows).
     QString MidText() const { return form_.midText; }
     void setMidText(const QString& v);
     float MidFontSize() const { return form_.midFontSize; }
     void setMidFontSize(float points);
     double MidTextWidth() const { return form_.midTextWidth; }
     void setMidTextWidth(double twips);
+    // The fitted layout's lower lines: points (0: 0.85 of FontSize) and the
+    // width in twips each character is condensed to (0: the face's own).
     float LowerFontSize() const { return form_.lowerFontSize; }
     void setLowerFontSize(float points);
     double LowerCharWidth() const { return form_.lowerCharWidth; }
     void setLowerCharWidth(double twips);
+    // The layout of a real seal (False: the classic layout).
     bool Fit() const { return form_.fit; }
     void setFit(bool v);
     const SealForm& form() const { return form_; }

@@ -1,6 +1,7 @@
 #include "seal/Presets.h"
 
 #include "seal/NumberText.h"
+#include "seal/Units.h"
 
 #include <cmath>
 #include <iterator>
@@ -9,8 +10,6 @@ namespace plomet {
 
 namespace {
 
-constexpr double kTwipsPerMm = 1440.0 / 25.4;
-constexpr double kPointsPerMm = 72.0 / 25.4;
 
 // One common seal, at its own size. Lengths are millimetres on paper; a font
 // size is the em height. The sign's size is for the 2055-twip control: the

@@ -2,6 +2,7 @@
 
 #include "seal/NumberText.h"
 #include "seal/Plomet.h"
+#include "seal/Units.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -260,7 +261,7 @@ ParsedValue parseNumber(const PropertyRow& row, const QString& text, Reading rea
         if (row.isLength() && t.trimmed().endsWith(QLatin1String("mm"), Qt::CaseInsensitive)) {
             t = t.trimmed();
             t.chop(2);
-            factor = 1440.0 / 25.4;
+            factor = kTwipsPerMm;
         }
     }
     std::optional<double> d;

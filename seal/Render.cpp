@@ -4,6 +4,7 @@
 #include "seal/Fonts.h"
 #include "seal/NumberText.h"
 #include "seal/Wear.h"
+#include "seal/Units.h"
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -643,7 +644,7 @@ QImage rasterize(const DrawingModel& model, double dpi, const RenderOptions& opt
                           QStringLiteral("内存不足，无法生成 %1 × %2 像素的图像").arg(size.width()).arg(size.height()));
     // Every pixel starts defined: the surface's edge may end inside a pixel.
     image.fill(options.transparent ? QColor(Qt::transparent) : QColor::fromRgb(model.background));
-    const int dpm = static_cast<int>(roundHalfEven(dpi / 0.0254));
+    const int dpm = dotsPerMetre(dpi);
     image.setDotsPerMeterX(dpm);
     image.setDotsPerMeterY(dpm);
     QPainter painter(&image);

@@ -4,6 +4,7 @@
 #include "seal/Errors.h"
 #include "seal/SystemReason.h"
 #include "formats/Export.h"
+#include "seal/Units.h"
 
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
@@ -28,7 +29,6 @@ namespace plomet {
 
 namespace {
 
-constexpr double kPtPerMm = 72.0 / 25.4;
 
 [[noreturn]] void refuse(const QString& message)
 {
@@ -395,11 +395,11 @@ QByteArray stampDocument(QPDF& pdf, const QString& name, const StampSeal& seal, 
         std::vector<QSizeF> seen(pages.size());
         for (int index : chosen) {
             geom[static_cast<size_t>(index)] = geometryOf(pages[static_cast<size_t>(index)]);
-            seen[static_cast<size_t>(index)] = QSizeF(geom[static_cast<size_t>(index)].seenW() / kPtPerMm,
-                                                      geom[static_cast<size_t>(index)].seenH() / kPtPerMm);
+            seen[static_cast<size_t>(index)] = QSizeF(geom[static_cast<size_t>(index)].seenW() / kPointsPerMm,
+                                                      geom[static_cast<size_t>(index)].seenH() / kPointsPerMm);
         }
         const std::vector<SealImpression> impressions =
-            planChosen(chosen, seen, QSizeF(seal.widthPt / kPtPerMm, seal.heightPt / kPtPerMm), placement);
+            planChosen(chosen, seen, QSizeF(seal.widthPt / kPointsPerMm, seal.heightPt / kPointsPerMm), placement);
 
         QPDF sealPdf;
         const SealForm sealForm = importSeal(pdf, sealPdf, seal);
@@ -427,14 +427,14 @@ QByteArray stampDocument(QPDF& pdf, const QString& name, const StampSeal& seal, 
 
             const QTransform seenToUser = g.seenToUser();
             QByteArray content = "\nQ\nq\n" + QByteArray::fromStdString(inkName) + " gs\n";
-            const QTransform mmToUser = QTransform::fromScale(kPtPerMm, kPtPerMm) * seenToUser;
+            const QTransform mmToUser = QTransform::fromScale(kPointsPerMm, kPointsPerMm) * seenToUser;
             if (imp.clipMm) {
                 const QRectF clip = mmToUser.mapRect(*imp.clipMm);
                 content += pdfNumber(clip.x()) + ' ' + pdfNumber(clip.y()) + ' ' + pdfNumber(clip.width()) + ' '
                          + pdfNumber(clip.height()) + " re W n\n";
             }
-            const QTransform sealToSeen = placeArea(sealForm.area, imp.centreMm.x() * kPtPerMm,
-                                                    imp.centreMm.y() * kPtPerMm, imp.angleDeg);
+            const QTransform sealToSeen = placeArea(sealForm.area, imp.centreMm.x() * kPointsPerMm,
+                                                    imp.centreMm.y() * kPointsPerMm, imp.angleDeg);
             content += matrixOperands(sealToSeen * seenToUser) + " cm\n" + QByteArray::fromStdString(sealName)
                      + " Do\nQ\n";
             page.addPageContents(open, true);
@@ -541,7 +541,7 @@ PdfInfo inspectPdf(const QString& path)
     try {
         for (auto& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
             const PageGeom g = geometryOf(page);
-            info.pages.push_back({QSizeF(g.seenW() / kPtPerMm, g.seenH() / kPtPerMm), g.rotate});
+            info.pages.push_back({QSizeF(g.seenW() / kPointsPerMm, g.seenH() / kPointsPerMm), g.rotate});
         }
     } catch (const std::exception& e) {
         refuse(QStringLiteral("“%1”已损坏，无法修复：%2").arg(name, qpdfMessage(e)));
