@@ -13,14 +13,11 @@
 // as the user sees it, for example "公章宽度") and what the field expects:
 // Kind::TypeMismatch for a text that is not a number, Kind::Overflow for a
 // number outside the target type.
+#include "seal/NumberText.h"   // lenientNumber, parseStrictNumber
 #include <QString>
 #include <cstdint>
 
 namespace plomet {
-
-// The number a lenient reading finds in text; never fails on text. Returns
-// +/-infinity when the digits name a number beyond the range of a Double.
-double lenientNumber(const QString& text);
 
 // Strict, then rounded half to even; must lie within -32768...32767.
 int16_t strictToInteger(const QString& text, const QString& field);

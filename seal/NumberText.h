@@ -18,11 +18,22 @@ QString numberTextSingle(float v);
 QString numberTextDouble(double v);
 QString numberTextLong(int64_t v);
 
+// The two readings of numbers, strict and lenient, on which every reader
+// builds (the property table's parseValue for files and settings, the host's
+// store, the settings dialog's fields).
+//
 // Parses a plain decimal number as the description file and the strict
 // dialog fields accept it: blanks before and after, optional sign, digits,
 // optional "." and fraction, optional exponent (E or e). Empty or anything
 // else gives nullopt.
 std::optional<double> parseStrictNumber(const QString& text);
+
+// The number the settings dialog's lenient fields read in text; never fails
+// on text: blanks, tabs and line feeds are ignored wherever they stand; a
+// number is read as far as it goes ("3x" is 3, "abc" is 0); E or D introduces
+// an exponent; a leading &H / &O reads a hexadecimal / octal whole number.
+// Returns +/-infinity when the digits name a number beyond a Double's range.
+double lenientNumber(const QString& text);
 
 // Range-checked narrowing after rounding half to even; nullopt on overflow
 // (or NaN).
