@@ -9,7 +9,10 @@ plomet_start_xvfb() {
   local n
   for n in $(seq 90 130); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/tmp/plomet-xvfb-$n.log 2>&1 &
+    # -noreset: by default the server resets itself whenever its last client
+    # leaves, and a program connecting during that reset is refused ("could
+    # not connect to display"). Tests start and stop programs back to back.
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/tmp/plomet-xvfb-$n.log 2>&1 &
     PLOMET_XVFB_PID=$!
     local i
     for i in $(seq 1 50); do

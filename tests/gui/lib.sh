@@ -21,7 +21,7 @@ if [ -z "${DISPLAY:-}" ]; then
   # The server picks a free display number itself, so tests started side by
   # side never race for the same one.
   gui_dpy_file=$(mktemp /tmp/plomet-gui-dpy.XXXXXX)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$gui_dpy_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$gui_dpy_file" >/dev/null 2>&1 &
   PLOMET_XVFB_PID=$!
   for _ in $(seq 1 100); do [ -s "$gui_dpy_file" ] && break; sleep 0.05; done
   [ -s "$gui_dpy_file" ] || { echo "FAIL: Xvfb did not start" >&2; exit 1; }

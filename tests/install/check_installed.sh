@@ -114,7 +114,7 @@ got=$(complete_words render --format '')
 # --- the installed program under X: per-user default file, open by argument
 if [ -z "${DISPLAY:-}" ]; then
   dpy_file="$tmp/dpy"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dpy_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$dpy_file" >/dev/null 2>&1 &
   own_xvfb=$!
   for _ in $(seq 1 100); do [ -s "$dpy_file" ] && break; sleep 0.05; done
   export DISPLAY=":$(head -1 "$dpy_file")"
