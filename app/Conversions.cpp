@@ -1,10 +1,6 @@
 #include "app/Conversions.h"
 
 #include "seal/Errors.h"
-#include "seal/NumberText.h"
-
-#include <cmath>
-#include <limits>
 
 namespace plomet {
 
@@ -35,63 +31,33 @@ QString quoted(const QString& text)
                           .arg(field, range, quoted(text)));
 }
 
-const QString kIntegerRange = QStringLiteral(" -32768 到 32767 之间");
-const QString kSingleRange = QStringLiteral("绝对值不超过 3.4E+38 ");
-
-// A strict reading failed: either the text is no number at all, or it is one
-// in plain digits whose size no Double holds ("1e400"). Tell the two apart so
-// that the message says the right thing.
-[[noreturn]] void notAStrictNumber(const QString& text, const QString& field, const QString& range)
+// The range of a type, as the dialog's messages say it.
+QString rangeWords(const PropertyRow& row)
 {
-    const QString t = text.trimmed();
-    bool plainDigits = !t.isEmpty();
-    for (QChar c : t)
-        if (!(c.isDigit() && c.unicode() < 128) && !QStringLiteral("+-.eE").contains(c))
-            plainDigits = false;
-    if (plainDigits && std::isinf(lenientNumber(t)))
-        outOfRange(text, field, range);
-    notANumber(text, field);
+    switch (row.type) {
+    case ValueType::Integer: return QStringLiteral(" -32768 到 32767 之间");
+    case ValueType::Long:
+    case ValueType::Colour: return QStringLiteral(" -2147483648 到 2147483647 之间");
+    case ValueType::Single: return QStringLiteral("绝对值不超过 3.4E+38 ");
+    default: return QStringLiteral("绝对值不超过 1.79E+308 ");
+    }
 }
 
 } // namespace
 
-int16_t strictToInteger(const QString& text, const QString& field)
+QVariant fieldValue(const PropertyRow& row, const QString& text, Reading reading, const QString& field)
 {
-    const std::optional<double> v = parseStrictNumber(text);
-    if (!v)
-        notAStrictNumber(text, field, kIntegerRange);
-    const std::optional<int16_t> r = std::isfinite(*v) ? toInteger16(*v) : std::nullopt;
-    if (!r)
-        outOfRange(text, field, kIntegerRange);
-    return *r;
-}
-
-float strictToSingle(const QString& text, const QString& field)
-{
-    const std::optional<double> v = parseStrictNumber(text);
-    if (!v)
-        notAStrictNumber(text, field, kSingleRange);
-    const std::optional<float> r = std::isfinite(*v) ? toSingle(*v) : std::nullopt;
-    if (!r || !std::isfinite(*r))
-        outOfRange(text, field, kSingleRange);
-    return *r;
-}
-
-int32_t lenientToLong(const QString& text, const QString& field)
-{
-    const double v = lenientNumber(text);
-    const std::optional<int32_t> r = std::isfinite(v) ? toLong32(v) : std::nullopt;
-    if (!r)
-        outOfRange(text, field, QStringLiteral(" -2147483648 到 2147483647 之间"));
-    return *r;
-}
-
-double lenientToDouble(const QString& text, const QString& field)
-{
-    const double v = lenientNumber(text);
-    if (!std::isfinite(v))
-        outOfRange(text, field, QStringLiteral("绝对值不超过 1.79E+308 "));
-    return v;
+    const ParsedValue v = parseValue(row, text, reading);
+    switch (v.kind) {
+    case ValueProblem::None:
+        return v.value;
+    case ValueProblem::OutOfRange:
+        outOfRange(text, field, rangeWords(row));
+    case ValueProblem::OutOfBounds:
+        outOfRange(text, field, QStringLiteral(" %1 ").arg(QString::fromUtf8(row.range)));
+    default:
+        notANumber(text, field);
+    }
 }
 
 } // namespace plomet

@@ -4,7 +4,6 @@
 #include "app/Conversions.h"
 #include "seal/Errors.h"
 #include "platform/Guard.h"
-#include "seal/NumberText.h"
 #include "seal/Plomet.h"
 #include "seal/RecordingSurface.h"
 #include "app/frmMain.h"
@@ -24,6 +23,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <cstdlib>
 #include <iterator>
 #include <limits>
 #include <optional>
@@ -40,14 +40,13 @@ QRect twipsRect(int left, int top, int width, int height)
                  height / kTwipsPerPixel);
 }
 
-// The names the error messages give the fields: the labels without their
-// colons, with the two "尺寸" told apart.
-const QString kStarSizeField = QStringLiteral("中央标志尺寸");
-const QString kWidthField = QStringLiteral("公章宽度");
-const QString kHeightField = QStringLiteral("公章高度");
-const QString kFontSizeField = QStringLiteral("字体尺寸");
-const QString kSpaceField = QStringLiteral("字符间隔");
-const QString kDegreeField = QStringLiteral("方向(角度)");
+// ReadData's fourteen steps and WriteData's thirteen writes, by row: each
+// runs in its own classic order. ForeColor is read, never written (the colour
+// button applies it at once).
+const char* const kReadOrder[] = {"rText",    "pText",    "pText1", "ShowStar", "Width",  "Height",    "FontName",
+                                  "FontSize", "FontBold", "MidSign", "StarSize", "Space", "ForeColor", "Degree"};
+const char* const kWriteOrder[] = {"rText",   "pText",   "StarSize", "pText1",   "Width", "Height", "ShowStar",
+                                   "MidSign", "FontName", "FontSize", "FontBold", "Space", "Degree"};
 
 // Sets a drop-down list's text, selecting the matching entry when there is one
 // (so the open list shows it) and showing the text as it is when there is not.
@@ -205,13 +204,76 @@ void frmOption::buildControls()
             frmStyle::showFor(main_->Plomet1());
     });
 
-    // Every edit redraws the preview.
-    for (QLineEdit* e : {rText_, pText_, pText1_, cWidth_, cHeight_, MidSign_, CharSpace_, Degree_})
-        connect(e, &QLineEdit::textChanged, this, &frmOption::schedulePreview);
-    for (QComboBox* c : {cboStarSize_, cboFont_, cboSize_})
-        connect(c, &QComboBox::currentTextChanged, this, &frmOption::schedulePreview);
-    for (QCheckBox* c : {chkStar_, chkFontBold_})
-        connect(c, &QCheckBox::toggled, this, &frmOption::schedulePreview);
+    // The fields and the rows they edit; the names are the labels without
+    // their colons, the two "尺寸" told apart.
+    fields_ = {
+        {"rText", rText_, Reading::Strict, QStringLiteral("公司名称")},
+        {"pText", pText_, Reading::Strict, QStringLiteral("章附名行1")},
+        {"pText1", pText1_, Reading::Strict, QStringLiteral("章附名行2")},
+        {"Width", cWidth_, Reading::Strict, QStringLiteral("公章宽度")},
+        {"Height", cHeight_, Reading::Strict, QStringLiteral("公章高度")},
+        {"ShowStar", chkStar_, Reading::Strict, QStringLiteral("显示中央标志")},
+        {"MidSign", MidSign_, Reading::Strict, QStringLiteral("中央标志")},
+        {"StarSize", cboStarSize_, Reading::Strict, QStringLiteral("中央标志尺寸")},
+        {"FontName", cboFont_, Reading::Strict, QStringLiteral("字体")},
+        {"FontSize", cboSize_, Reading::Strict, QStringLiteral("字体尺寸")},
+        {"FontBold", chkFontBold_, Reading::Strict, QStringLiteral("粗体")},
+        {"Space", CharSpace_, Reading::Lenient, QStringLiteral("字符间隔")},
+        {"ForeColor", cmdColor_, Reading::Strict, QStringLiteral("颜色")},
+        {"Degree", Degree_, Reading::Lenient, QStringLiteral("方向(角度)")},
+    };
+
+    // Every edit of a field redraws the preview (the colour button applies
+    // its colour and schedules it itself).
+    for (const Field& f : fields_) {
+        if (auto* e = qobject_cast<QLineEdit*>(f.control))
+            connect(e, &QLineEdit::textChanged, this, &frmOption::schedulePreview);
+        else if (auto* c = qobject_cast<QComboBox*>(f.control))
+            connect(c, &QComboBox::currentTextChanged, this, &frmOption::schedulePreview);
+        else if (auto* c = qobject_cast<QCheckBox*>(f.control))
+            connect(c, &QCheckBox::toggled, this, &frmOption::schedulePreview);
+    }
+}
+
+const frmOption::Field& frmOption::field(const char* property) const
+{
+    for (const Field& f : fields_)
+        if (qstrcmp(f.property, property) == 0)
+            return f;
+    std::abort();   // an order above names a row without a field: a fault of the build
+}
+
+void frmOption::readField(const Field& f, const Plomet& seal)
+{
+    const PropertyRow& row = plomet::property(f.property);
+    const QVariant v = row.get(seal);
+    if (auto* check = qobject_cast<QCheckBox*>(f.control))
+        check->setChecked(v.toBool());
+    else if (f.control == cmdColor_)
+        setFaceColor(v.toInt());
+    else if (auto* edit = qobject_cast<QLineEdit*>(f.control))
+        edit->setText(valueText(row, v));
+    else if (auto* list = qobject_cast<QComboBox*>(f.control))
+        setListText(*list, valueText(row, v));
+}
+
+void frmOption::writeField(const Field& f, Plomet& seal)
+{
+    const PropertyRow& row = plomet::property(f.property);
+    if (auto* check = qobject_cast<QCheckBox*>(f.control)) {
+        row.set(seal, check->isChecked());
+        return;
+    }
+    QString text;
+    if (auto* edit = qobject_cast<QLineEdit*>(f.control))
+        text = edit->text();
+    else if (auto* list = qobject_cast<QComboBox*>(f.control))
+        text = list->currentText();
+    // The conversion remembers its field, so that a failure can point at it.
+    failedField_ = f.control;
+    const QVariant v = fieldValue(row, text, f.reading, f.name);
+    failedField_ = nullptr;
+    row.set(seal, v);
 }
 
 void frmOption::schedulePreview()
@@ -260,22 +322,10 @@ void frmOption::ReadData()
 {
     if (!main_)
         return;
+    // The size boxes through their texts, so that the size coupling runs.
     const Plomet& seal = main_->Plomet1();
-    rText_->setText(seal.rText());
-    pText_->setText(seal.pText());
-    pText1_->setText(seal.pText1());
-    chkStar_->setChecked(seal.ShowStar());
-    // Through the texts, so that the size coupling runs.
-    cWidth_->setText(numberTextSingle(seal.Width()));
-    cHeight_->setText(numberTextSingle(seal.Height()));
-    setListText(*cboFont_, seal.FontName());
-    setListText(*cboSize_, numberTextSingle(seal.FontSize()));
-    chkFontBold_->setChecked(seal.FontBold());
-    MidSign_->setText(seal.MidSign());
-    setListText(*cboStarSize_, numberTextLong(seal.StarSize()));
-    CharSpace_->setText(numberTextLong(seal.Space()));
-    setFaceColor(seal.ForeColor());
-    Degree_->setText(numberTextDouble(seal.Degree()));
+    for (const char* name : kReadOrder)
+        readField(field(name), seal);
 }
 
 void frmOption::WriteData()
@@ -289,32 +339,9 @@ void frmOption::WriteData()
 
 void frmOption::writeFields(Plomet& seal)
 {
-    // Each conversion remembers its field, so that a failure can point at it.
-    auto from = [this](QWidget* field, auto convert) {
-        failedField_ = field;
-        const auto value = convert();
-        failedField_ = nullptr;
-        return value;
-    };
     failedField_ = nullptr;
-
-    seal.setRText(rText_->text());
-    seal.setPText(pText_->text());
-    seal.setStarSize(from(cboStarSize_, [&] {
-        return strictToInteger(cboStarSize_->currentText(), kStarSizeField);
-    }));
-    seal.setPText1(pText1_->text());
-    seal.setWidth(from(cWidth_, [&] { return strictToSingle(cWidth_->text(), kWidthField); }));
-    seal.setHeight(from(cHeight_, [&] { return strictToSingle(cHeight_->text(), kHeightField); }));
-    seal.setShowStar(chkStar_->isChecked());
-    seal.setMidSign(MidSign_->text());
-    seal.setFontName(cboFont_->currentText());
-    seal.setFontSize(from(cboSize_, [&] {
-        return strictToSingle(cboSize_->currentText(), kFontSizeField);
-    }));
-    seal.setFontBold(chkFontBold_->isChecked());
-    seal.setSpace(from(CharSpace_, [&] { return lenientToLong(CharSpace_->text(), kSpaceField); }));
-    seal.setDegree(from(Degree_, [&] { return lenientToDouble(Degree_->text(), kDegreeField); }));
+    for (const char* name : kWriteOrder)
+        writeField(field(name), seal);
 }
 
 // The size coupling: each change is copied once; setting the other box to the

@@ -8,7 +8,11 @@
 #include <QColor>
 #include <QDialog>
 #include <QPointer>
+#include <QString>
 #include <cstdint>
+#include <vector>
+
+#include "seal/Properties.h"
 
 class QCheckBox;
 class QComboBox;
@@ -64,7 +68,21 @@ private:
     void cmdOption_Click();
     void cmdRefresh_Click();
 
+    // A field of the dialog and the row of the property table it edits. How
+    // it shows the value follows from the control: a check box is checked
+    // when True, the colour button shows it as its face, a text box or
+    // drop-down list holds the value's text (number text for a number).
+    struct Field {
+        const char* property;   // the row's name
+        QWidget* control;
+        Reading reading;        // for a number: Strict or Lenient
+        QString name;           // the field as messages name it
+    };
+
     void buildControls();
+    const Field& field(const char* property) const;
+    void readField(const Field& f, const Plomet& seal);
+    void writeField(const Field& f, Plomet& seal);
     // The thirteen writes of WriteData into any seal, without Draw.
     void writeFields(Plomet& seal);
     void schedulePreview();
@@ -73,6 +91,7 @@ private:
     // focus on the failing field) when it failed.
     bool writeOrExplain();
 
+    std::vector<Field> fields_;
     QPointer<frmMain> main_;
     int32_t faceColor_ = 0;
     QWidget* failedField_ = nullptr;   // the field WriteData stopped at

@@ -72,8 +72,11 @@ QString numberTextSingle(float v) { return plainDecimal(static_cast<double>(v), 
 QString numberTextDouble(double v) { return plainDecimal(v, 15); }
 QString numberTextLong(int64_t v) { return QString::number(static_cast<qlonglong>(v)); }
 
-std::optional<double> parseStrictNumber(const QString& text)
+namespace {
+
+NumberRead strictNumber(const QString& text)
 {
+    constexpr auto notANumber = NumberRead{0, NumberRead::Problem::NotANumber};
     int b = 0, e = text.size();
     while (b < e && isBlank(text[b]))
         ++b;
@@ -89,7 +92,7 @@ std::optional<double> parseStrictNumber(const QString& text)
         while (i < e && isDigit(text[i])) { ++i; ++digits; }
     }
     if (digits == 0)
-        return std::nullopt;
+        return notANumber;
     if (i < e && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
         ++i;
         if (i < e && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
@@ -97,10 +100,10 @@ std::optional<double> parseStrictNumber(const QString& text)
         int expDigits = 0;
         while (i < e && isDigit(text[i])) { ++i; ++expDigits; }
         if (expDigits == 0)
-            return std::nullopt;
+            return notANumber;
     }
     if (i != e)
-        return std::nullopt;
+        return notANumber;
     // The text is plain ASCII now. strtod in the "C" locale: the user's
     // locale must not turn "." into something else. Underflow gives 0 or a
     // subnormal, which is the nearest Double and fine.
@@ -108,8 +111,26 @@ std::optional<double> parseStrictNumber(const QString& text)
     const QByteArray ascii = text.mid(b, e - b).toLatin1();
     const double v = strtod_l(ascii.constData(), nullptr, cLocale);
     if (!std::isfinite(v))
-        return std::nullopt;   // beyond the range of a Double
-    return v;
+        return {0, NumberRead::Problem::TooLarge};   // beyond the range of a Double
+    return {v, NumberRead::Problem::None};
+}
+
+} // namespace
+
+NumberRead readNumber(const QString& text, NumberSyntax syntax)
+{
+    if (syntax == NumberSyntax::Strict)
+        return strictNumber(text);
+    const double v = lenientNumber(text);
+    if (!std::isfinite(v))
+        return {0, NumberRead::Problem::TooLarge};
+    return {v, NumberRead::Problem::None};
+}
+
+std::optional<double> parseStrictNumber(const QString& text)
+{
+    const NumberRead r = strictNumber(text);
+    return r.ok() ? std::optional<double>(r.value) : std::nullopt;
 }
 
 std::optional<int16_t> toInteger16(double v)

@@ -18,21 +18,36 @@ QString numberTextSingle(float v);
 QString numberTextDouble(double v);
 QString numberTextLong(int64_t v);
 
-// The two readings of numbers, strict and lenient, on which every reader
-// builds (the property table's parseValue for files and settings, the host's
-// store, the settings dialog's fields).
+// The one reading of a number's text, strict or lenient, on which every
+// reader builds (the property table's parseValue for files, settings, the
+// settings dialog's fields and the host's store). It gives the number, or the
+// reason there is none; each place words the reason in its own way.
 //
-// Parses a plain decimal number as the description file and the strict
-// dialog fields accept it: blanks before and after, optional sign, digits,
-// optional "." and fraction, optional exponent (E or e). Empty or anything
-// else gives nullopt.
-std::optional<double> parseStrictNumber(const QString& text);
-
-// The number the settings dialog's lenient fields read in text; never fails
-// on text: blanks, tabs and line feeds are ignored wherever they stand; a
+// Strict: the whole text, blanks before and after aside, is a plain decimal
+// number as the description file and the dialog's strict fields accept it:
+// optional sign, digits, optional "." and fraction, optional exponent (E or
+// e). Empty or anything else is NotANumber.
+// Lenient: as the settings dialog's lenient fields read a text; never
+// NotANumber: blanks, tabs and line feeds are ignored wherever they stand; a
 // number is read as far as it goes ("3x" is 3, "abc" is 0); E or D introduces
 // an exponent; a leading &H / &O reads a hexadecimal / octal whole number.
-// Returns +/-infinity when the digits name a number beyond a Double's range.
+// Either way, digits that name a number beyond a Double's range ("1e400") are
+// TooLarge.
+enum class NumberSyntax { Strict, Lenient };
+struct NumberRead {
+    enum class Problem { None, NotANumber, TooLarge };
+    double value = 0;
+    Problem problem = Problem::None;
+    bool ok() const { return problem == Problem::None; }
+};
+NumberRead readNumber(const QString& text, NumberSyntax syntax);
+
+// readNumber(text, Strict) as a value or nothing (for a reader with one
+// message for both reasons).
+std::optional<double> parseStrictNumber(const QString& text);
+
+// The lenient scan itself: the number, +/-infinity when the digits name one
+// beyond a Double's range.
 double lenientNumber(const QString& text);
 
 // Range-checked narrowing after rounding half to even; nullopt on overflow

@@ -46,63 +46,6 @@ bool isNumeric(const QVariant& v)
     }
 }
 
-// A stored value as a Double, the way the store's values convert: numbers as
-// they are, True -1 and False 0, texts as plain decimal numbers; an empty
-// slot is 0. Anything else does not convert.
-double asNumber(const char* key, const QVariant& v, const char* typeName)
-{
-    if (!v.isValid())
-        return 0;
-    if (v.metaType().id() == QMetaType::Bool)
-        return v.toBool() ? -1 : 0;
-    if (isNumeric(v))
-        return v.toDouble();
-    if (v.metaType().id() == QMetaType::QString) {
-        const QString s = v.toString();
-        if (s.trimmed().compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-            return -1;
-        if (s.trimmed().compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-            return 0;
-        if (const auto d = parseStrictNumber(s))
-            return *d;
-    }
-    mismatch(key, v, typeName);
-}
-
-bool asBoolean(const char* key, const QVariant& v)
-{
-    const double d = asNumber(key, v, "布尔值");
-    if (std::isnan(d))
-        mismatch(key, v, "布尔值");
-    return d != 0;
-}
-
-int16_t asInteger(const char* key, const QVariant& v)
-{
-    const auto r = toInteger16(asNumber(key, v, "整数"));
-    if (!r)
-        overflow(key, v, "整数（-32768 至 32767）");
-    return *r;
-}
-
-int32_t asLong(const char* key, const QVariant& v)
-{
-    const auto r = toLong32(asNumber(key, v, "长整数"));
-    if (!r)
-        overflow(key, v, "长整数");
-    return *r;
-}
-
-float asSingle(const char* key, const QVariant& v)
-{
-    const auto r = toSingle(asNumber(key, v, "单精度数"));
-    if (!r)
-        overflow(key, v, "单精度数");
-    return *r;
-}
-
-double asDouble(const char* key, const QVariant& v) { return asNumber(key, v, "双精度数"); }
-
 QString asText(const char* key, const QVariant& v)
 {
     if (!v.isValid())
@@ -263,26 +206,51 @@ void Plomet::InitProperties()
 
 namespace {
 
-// A value from the host's store in the row's type, as the store's values convert.
+// The store's words for a row's type in its messages.
+const char* storeTypeName(ValueType type)
+{
+    switch (type) {
+    case ValueType::Boolean: return "布尔值";
+    case ValueType::Integer: return "整数";
+    case ValueType::Long:
+    case ValueType::Colour: return "长整数";
+    case ValueType::Single: return "单精度数";
+    case ValueType::Double: return "双精度数";
+    case ValueType::Choice: return "选项";
+    case ValueType::Text: break;
+    }
+    return "文本";
+}
+
+// A value from the host's store in the row's type, as the store's values
+// convert: numbers as they are, True -1 and False 0, texts read by the
+// property table's parser (Reading::Store); an empty slot is 0. A value that
+// does not convert throws, in the store's words.
 QVariant storedValue(const PropertyRow& row, const QVariant& v)
 {
-    switch (row.type) {
-    case ValueType::Boolean: return asBoolean(row.name, v);
-    case ValueType::Integer: return int(asInteger(row.name, v));
-    case ValueType::Long:
-    case ValueType::Colour: return int(asLong(row.name, v));
-    case ValueType::Single: return asSingle(row.name, v);
-    case ValueType::Double: return asDouble(row.name, v);
-    case ValueType::Text: return asText(row.name, v);
-    case ValueType::Choice: {
-        const ParsedValue p = parseValue(row, isNumeric(v) ? numberTextLong(asLong(row.name, v)) : asText(row.name, v),
-                                          Reading::Setting);
-        if (!p.ok())
-            mismatch(row.name, v, "选项");
+    if (row.type == ValueType::Text)
+        return asText(row.name, v);
+    ParsedValue p;
+    if (!v.isValid())
+        p = numberValue(row, 0, Reading::Store, QString());
+    else if (v.metaType().id() == QMetaType::Bool)
+        p = row.type == ValueType::Boolean ? ParsedValue{v.toBool()}
+                                           : numberValue(row, v.toBool() ? -1 : 0, Reading::Store, v.toString());
+    else if (isNumeric(v))
+        p = numberValue(row, v.toDouble(), Reading::Store, v.toString());
+    else if (v.metaType().id() == QMetaType::QString)
+        p = parseValue(row, v.toString(), Reading::Store);
+    else
+        mismatch(row.name, v, storeTypeName(row.type));
+    switch (p.kind) {
+    case ValueProblem::None:
         return p.value;
+    case ValueProblem::OutOfRange:
+    case ValueProblem::OutOfBounds:
+        overflow(row.name, v, row.type == ValueType::Integer ? "整数（-32768 至 32767）" : storeTypeName(row.type));
+    default:
+        mismatch(row.name, v, storeTypeName(row.type));
     }
-    }
-    return v;
 }
 
 } // namespace

@@ -227,12 +227,24 @@ QString rangeWords(ValueType type)
     case ValueType::Long:
     case ValueType::Colour: return QStringLiteral("-2147483648 至 2147483647");
     case ValueType::Single: return QStringLiteral("单精度数的范围");
+    case ValueType::Double: return QStringLiteral("双精度数的范围");
     default: return QString();
     }
 }
 
-ParsedValue value(QVariant v) { return {std::move(v), QString()}; }
-ParsedValue problem(QString why) { return {QVariant(), std::move(why)}; }
+ParsedValue value(QVariant v) { return {std::move(v), ValueProblem::None, QString()}; }
+ParsedValue problem(ValueProblem kind, QString why) { return {QVariant(), kind, std::move(why)}; }
+
+QStringList choiceNames(const PropertyRow& row)
+{
+    return QString::fromLatin1(row.choices).split(QLatin1Char('|'));
+}
+
+ParsedValue notAChoice(const PropertyRow& row, const QString& shown)
+{
+    return problem(ValueProblem::NotAChoice,
+                   QStringLiteral("%1不是 %2 之一").arg(quoted(shown), choiceNames(row).join(QStringLiteral("、"))));
+}
 
 // "#RRGGBB" as 0x00BBGGRR.
 std::optional<int> hashColour(const QString& text)
@@ -250,6 +262,43 @@ std::optional<int> hashColour(const QString& text)
     return int(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF));
 }
 
+// A number in the row's type: whole-number types rounded half to even and
+// within the type; within the row's bounds unless the store reads it.
+ParsedValue fitNumber(const PropertyRow& row, double n, Reading reading, const QString& shown)
+{
+    if (row.type == ValueType::Boolean) {
+        if (std::isnan(n))
+            return problem(ValueProblem::NotABoolean, QStringLiteral("%1不是 True 或 False").arg(quoted(shown)));
+        return value(n != 0);
+    }
+    if (reading != Reading::Store && (n < row.low || n > row.high || (row.whole && n != std::floor(n))))
+        return problem(ValueProblem::OutOfBounds,
+                       QStringLiteral("%1超出范围(%2)").arg(quoted(shown), QString::fromUtf8(row.range)));
+    const ParsedValue outOfRange = problem(ValueProblem::OutOfRange,
+                                           QStringLiteral("%1超出范围(%2)").arg(quoted(shown), rangeWords(row.type)));
+    switch (row.type) {
+    case ValueType::Integer:
+        if (const auto r = toInteger16(n))
+            return value(int(*r));
+        return outOfRange;
+    case ValueType::Long:
+    case ValueType::Colour:
+        if (const auto r = toLong32(n))
+            return value(int(*r));
+        return outOfRange;
+    case ValueType::Choice:
+        if (const auto r = toLong32(n); r && *r >= 0 && *r < choiceNames(row).size())
+            return value(int(*r));
+        return notAChoice(row, shown);
+    case ValueType::Single:
+        if (const auto r = toSingle(n))
+            return value(*r);
+        return outOfRange;
+    default:
+        return value(n);
+    }
+}
+
 ParsedValue parseNumber(const PropertyRow& row, const QString& text, Reading reading)
 {
     QString t = text;
@@ -264,37 +313,27 @@ ParsedValue parseNumber(const PropertyRow& row, const QString& text, Reading rea
             factor = kTwipsPerMm;
         }
     }
-    std::optional<double> d;
+    NumberRead d;
+    const QString word = t.trimmed();
     if (reading == Reading::File && isBlankOnly(t))
-        d = 0.0;
+        d = NumberRead{};   // 0
+    else if (reading == Reading::Store && word.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        d.value = -1;
+    else if (reading == Reading::Store && word.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        d.value = 0;
     else
-        d = parseStrictNumber(t);
-    if (!d)
-        return problem(row.isLength() && reading == Reading::Setting
+        d = readNumber(t, reading == Reading::Lenient ? NumberSyntax::Lenient : NumberSyntax::Strict);
+    if (d.problem == NumberRead::Problem::NotANumber)
+        return problem(ValueProblem::NotANumber,
+                       row.isLength() && reading == Reading::Setting
                            ? QStringLiteral("%1不是长度(缇,或带 mm 的毫米数)").arg(quoted(text))
                            : QStringLiteral("%1不是数字").arg(quoted(text)));
     // Millimetres go to whole twips.
-    const double n = factor == 1 ? *d : roundHalfEven(*d * factor);
-    if (n < row.low || n > row.high || (row.whole && n != std::floor(n)))
-        return problem(QStringLiteral("%1超出范围(%2)").arg(quoted(text), QString::fromUtf8(row.range)));
-    const QString outOfRange = QStringLiteral("%1超出范围(%2)").arg(quoted(text), rangeWords(row.type));
-    switch (row.type) {
-    case ValueType::Integer:
-        if (const auto r = toInteger16(n))
-            return value(int(*r));
-        return problem(outOfRange);
-    case ValueType::Long:
-    case ValueType::Colour:
-        if (const auto r = toLong32(n))
-            return value(int(*r));
-        return problem(outOfRange);
-    case ValueType::Single:
-        if (const auto r = toSingle(n))
-            return value(*r);
-        return problem(outOfRange);
-    default:
-        return value(n);
-    }
+    const double n = factor == 1 ? d.value : roundHalfEven(d.value * factor);
+    if (d.problem == NumberRead::Problem::TooLarge || !std::isfinite(n))
+        return problem(ValueProblem::OutOfRange,
+                       QStringLiteral("%1超出范围(%2)").arg(quoted(text), rangeWords(row.type)));
+    return fitNumber(row, n, reading, text);
 }
 
 } // namespace
@@ -359,22 +398,28 @@ ParsedValue parseValue(const PropertyRow& row, const QString& text, Reading read
             return value(true);
         if (s.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
             return value(false);
-        if (const std::optional<double> d = parseStrictNumber(s))
-            return value(*d != 0);
-        return problem(QStringLiteral("%1不是 True 或 False").arg(quoted(text)));
+        const NumberRead d = readNumber(s, NumberSyntax::Strict);
+        if (!d.ok())
+            return problem(ValueProblem::NotABoolean, QStringLiteral("%1不是 True 或 False").arg(quoted(text)));
+        return value(d.value != 0);
     }
     case ValueType::Choice: {
         // A choice by its name in any letter case, or by its index.
-        const QStringList names = QString::fromLatin1(row.choices).split(QLatin1Char('|'));
+        const QStringList names = choiceNames(row);
         const QString s = text.trimmed();
         for (int i = 0; i < names.size(); ++i)
             if (s.compare(names[i], Qt::CaseInsensitive) == 0 || s == QString::number(i))
                 return value(i);
-        return problem(QStringLiteral("%1不是 %2 之一").arg(quoted(text), names.join(QStringLiteral("、"))));
+        return notAChoice(row, text);
     }
     default:
         return parseNumber(row, text, reading);
     }
+}
+
+ParsedValue numberValue(const PropertyRow& row, double number, Reading reading, const QString& shown)
+{
+    return fitNumber(row, number, reading, shown);
 }
 
 QVariant normalised(const PropertyRow& row, const QVariant& v)

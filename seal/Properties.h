@@ -105,21 +105,41 @@ std::vector<const PropertyRow*> storeWriteRows();
 
 // ---- values and their text ------------------------------------------------
 
-// How a text is read.
+// How a text is read. One parser, parseValue, reads every value of every
+// place; the places differ only in these readings and in how they word the
+// reason (the file and the command line use `problem` as it stands, the
+// settings dialog and the host's store put it in their own messages).
 //   File:    the description file: plain decimal numbers; a blank number is 0,
 //            a blank Boolean False.
 //   Setting: a value given by name (command line, presets, the "样式" dialog):
 //            plain decimal, a blank number refused; lengths also in
 //            millimetres ("1.2mm"), colours also as #RRGGBB.
-enum class Reading { File, Setting };
+//   Strict:  the settings dialog's size fields: plain decimal, a blank refused.
+//   Lenient: the settings dialog's spacing and angle: read as far as the text
+//            forms a number, never refused for its text ("3x" 3, "abc" 0).
+//   Store:   a text in the host's property store: plain decimal, and for a
+//            number True and False too (-1 and 0), as the store's values
+//            convert.
+// Every reading rounds a whole-number type half to even and refuses a number
+// beyond the type (OutOfRange); all but Store also refuse one outside the
+// row's own bounds (OutOfBounds): the classic store converts by type only.
+enum class Reading { File, Setting, Strict, Lenient, Store };
 
-// A value, or the reason in words when the text is none ("“abc”不是数字").
+// Why a text gives no value.
+enum class ValueProblem { None, NotANumber, OutOfRange, OutOfBounds, NotABoolean, NotAChoice };
+
+// A value, or the reason: its kind and in words ("“abc”不是数字").
 struct ParsedValue {
     QVariant value;
+    ValueProblem kind = ValueProblem::None;
     QString problem;
-    bool ok() const { return problem.isEmpty(); }
+    bool ok() const { return kind == ValueProblem::None; }
 };
 ParsedValue parseValue(const PropertyRow& row, const QString& text, Reading reading);
+// A number already read (a value of the host's store) in the row's type, as
+// parseValue would give it; a Boolean is True when nonzero. `shown` is the
+// value as a reason quotes it.
+ParsedValue numberValue(const PropertyRow& row, double number, Reading reading, const QString& shown);
 
 // The value as the description file writes it: plain decimal numbers,
 // True / False, colours in signed decimal, a choice by its name.

@@ -2,6 +2,7 @@
 // and the angle, strict for the sizes.
 #include "app/Conversions.h"
 #include "seal/Errors.h"
+#include "seal/NumberText.h"
 #include <gtest/gtest.h>
 #include <cmath>
 #include <functional>
@@ -41,11 +42,17 @@ template <class F>
 Outcome outcomeOf(F&& f, double* value)
 {
     try {
-        *value = static_cast<double>(f());
+        *value = f().toDouble();
         return Outcome::Value;
     } catch (const PlometError& e) {
         return e.kind() == PlometError::Kind::Overflow ? Outcome::Overflow : Outcome::TypeMismatch;
     }
+}
+
+// The dialog's reading of a field's text for the row named so.
+QVariant field(const char* row, const QString& text, Reading reading, const char* label)
+{
+    return fieldValue(property(row), text, reading, QString::fromUtf8(label));
 }
 
 struct ConvRow { const char* text; Outcome outcome; double value; };
@@ -63,11 +70,11 @@ const ConvRow kSpace[] = {
     {"&HFFFFFFFF", Outcome::Overflow, 0},     // a whole number, not a bit pattern
 };
 
-TEST(LenientToLong, SpacingTable)
+TEST(DialogReading, SpacingIsLenientLong)
 {
     for (const auto& row : kSpace) {
         double v = -999;
-        const Outcome o = outcomeOf([&] { return lenientToLong(QString::fromUtf8(row.text), "字符间隔"); }, &v);
+        const Outcome o = outcomeOf([&] { return field("Space", QString::fromUtf8(row.text), Reading::Lenient, "字符间隔"); }, &v);
         EXPECT_EQ(o, row.outcome) << '"' << row.text << '"';
         if (row.outcome == Outcome::Value)
             EXPECT_EQ(v, row.value) << '"' << row.text << '"';
@@ -81,11 +88,11 @@ const ConvRow kDegree[] = {
     {" 2 7 0 ", Outcome::Value, 270},
 };
 
-TEST(LenientToDouble, AngleTable)
+TEST(DialogReading, AngleIsLenientDouble)
 {
     for (const auto& row : kDegree) {
         double v = -999;
-        const Outcome o = outcomeOf([&] { return lenientToDouble(QString::fromUtf8(row.text), "方向(角度)"); }, &v);
+        const Outcome o = outcomeOf([&] { return field("Degree", QString::fromUtf8(row.text), Reading::Lenient, "方向(角度)"); }, &v);
         EXPECT_EQ(o, row.outcome) << '"' << row.text << '"';
         if (row.outcome == Outcome::Value)
             EXPECT_EQ(v, row.value) << '"' << row.text << '"';
@@ -104,11 +111,11 @@ const ConvRow kStarSize[] = {
     {"1 2", Outcome::TypeMismatch, 0},       {"&H10", Outcome::TypeMismatch, 0},
 };
 
-TEST(StrictToInteger, StarSizeTable)
+TEST(DialogReading, StarSizeIsStrictInteger)
 {
     for (const auto& row : kStarSize) {
         double v = -999;
-        const Outcome o = outcomeOf([&] { return strictToInteger(QString::fromUtf8(row.text), "中央标志尺寸"); }, &v);
+        const Outcome o = outcomeOf([&] { return field("StarSize", QString::fromUtf8(row.text), Reading::Strict, "中央标志尺寸"); }, &v);
         EXPECT_EQ(o, row.outcome) << '"' << row.text << '"';
         if (row.outcome == Outcome::Value)
             EXPECT_EQ(v, row.value) << '"' << row.text << '"';
@@ -124,11 +131,11 @@ const ConvRow kSizes[] = {
     {"12pt", Outcome::TypeMismatch, 0}, {"1e400x", Outcome::TypeMismatch, 0},
 };
 
-TEST(StrictToSingle, SizeTable)
+TEST(DialogReading, SizeIsStrictSingle)
 {
     for (const auto& row : kSizes) {
         double v = -999;
-        const Outcome o = outcomeOf([&] { return strictToSingle(QString::fromUtf8(row.text), "公章宽度"); }, &v);
+        const Outcome o = outcomeOf([&] { return field("Width", QString::fromUtf8(row.text), Reading::Strict, "公章宽度"); }, &v);
         EXPECT_EQ(o, row.outcome) << '"' << row.text << '"';
         if (row.outcome == Outcome::Value)
             EXPECT_EQ(v, row.value) << '"' << row.text << '"';
@@ -146,13 +153,13 @@ struct MessageRow {
 TEST(Conversions, MessagesNameFieldTextAndExpectation)
 {
     const MessageRow rows[] = {
-        {"abc", [](const QString& t) { strictToSingle(t, "公章宽度"); }, {"公章宽度", "“abc”", "数字"}},
-        {"", [](const QString& t) { strictToSingle(t, "公章高度"); }, {"公章高度", "空", "数字"}},
-        {"40000", [](const QString& t) { strictToInteger(t, "中央标志尺寸"); },
+        {"abc", [](const QString& t) { field("Width", t, Reading::Strict, "公章宽度"); }, {"公章宽度", "“abc”", "数字"}},
+        {"", [](const QString& t) { field("Height", t, Reading::Strict, "公章高度"); }, {"公章高度", "空", "数字"}},
+        {"40000", [](const QString& t) { field("StarSize", t, Reading::Strict, "中央标志尺寸"); },
          {"中央标志尺寸", "“40000”", "-32768 到 32767"}},
-        {"3000000000", [](const QString& t) { lenientToLong(t, "字符间隔"); },
+        {"3000000000", [](const QString& t) { field("Space", t, Reading::Lenient, "字符间隔"); },
          {"字符间隔", "“3000000000”", "2147483647"}},
-        {"1e400", [](const QString& t) { strictToSingle(t, "字体尺寸"); }, {"字体尺寸", "“1e400”", "超出"}},
+        {"1e400", [](const QString& t) { field("FontSize", t, Reading::Strict, "字体尺寸"); }, {"字体尺寸", "“1e400”", "超出"}},
     };
     for (const auto& row : rows) {
         try {
@@ -170,7 +177,7 @@ TEST(Conversions, LongTextIsCutInTheMessage)
 {
     const QString text = QString(500, QLatin1Char('x'));
     try {
-        strictToSingle(text, "公章宽度");
+        field("Width", text, Reading::Strict, "公章宽度");
         ADD_FAILURE() << "no error";
     } catch (const PlometError& e) {
         EXPECT_LT(e.message().size(), 120);

@@ -246,6 +246,8 @@ TEST(PlometProperties, UnconvertibleStoreValueStopsRestoring)
         {"StarSize", QStringLiteral("abc"), PlometError::Kind::TypeMismatch, true},
         {"StarSize", 40000, PlometError::Kind::Overflow, true},
         {"Degree", QStringLiteral("1,5"), PlometError::Kind::TypeMismatch, true},
+        {"Degree", QStringLiteral("1e400"), PlometError::Kind::Overflow, true},
+        {"FontBold", QStringLiteral("yes"), PlometError::Kind::TypeMismatch, true},
         {"FontSize", 1e300, PlometError::Kind::Overflow, true},
         {"Space", 1e12, PlometError::Kind::Overflow, false},
     };
@@ -283,6 +285,9 @@ TEST(PlometProperties, StoreValuesConvertToTheItemType)
     store.WriteProperty(QStringLiteral("ForeColor"), QStringLiteral("16711680"));
     store.WriteProperty(QStringLiteral("pText"), 42);
     store.WriteProperty(QStringLiteral("FontBold"), 0);
+    store.WriteProperty(QStringLiteral("Space"), QStringLiteral(" true "));   // True is -1
+    store.WriteProperty(QStringLiteral("Degree"), true);
+    store.WriteProperty(QStringLiteral("Aging"), 150);   // by type only: drawing clamps it
     Plomet p;
     p.ReadProperties(store);
     EXPECT_FALSE(p.ShowStar());
@@ -290,6 +295,9 @@ TEST(PlometProperties, StoreValuesConvertToTheItemType)
     EXPECT_EQ(p.ForeColor(), 16711680);
     EXPECT_EQ(p.pText(), QStringLiteral("42"));
     EXPECT_FALSE(p.FontBold());
+    EXPECT_EQ(p.Space(), -1);
+    EXPECT_EQ(p.Degree(), -1.0);
+    EXPECT_EQ(p.Aging(), 150);
 }
 
 TEST(PlometProperties, MinPicksTheFirstOnlyWhenSmaller)

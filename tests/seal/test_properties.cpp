@@ -126,6 +126,7 @@ TEST(PropertyTable, SettingTexts)
         {"Aging", "100", "100", nullptr},
         {"Aging", "2.5", nullptr, "0 to 100"},
         {"Aging", "-1", nullptr, "超出范围"},
+        {"RingWidth", "1e308mm", nullptr, "超出范围"},   // millimetres beyond a Double
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.name) + "=" + row.text);
@@ -141,6 +142,60 @@ TEST(PropertyTable, SettingTexts)
     EXPECT_EQ(parseValue(property("Degree"), QStringLiteral(" "), Reading::File).value, QVariant(0.0));
     EXPECT_FALSE(parseValue(property("RingWidth"), QStringLiteral("1mm"), Reading::File).ok());
     EXPECT_FALSE(parseValue(property("ForeColor"), QStringLiteral("#0000C0"), Reading::File).ok());
+}
+
+// One parser, five readings: the same text read for the file, a setting, the
+// dialog's strict and lenient fields and the host's store. "-" marks a value
+// the reading refuses; the letter says why (N not a number, R beyond the
+// type, B outside the row's bounds, T not True or False).
+TEST(PropertyTable, OneParserFiveReadings)
+{
+    struct Row { const char* name; const char* text; const char* answers[5]; };
+    // File, Setting, Strict, Lenient, Store
+    const Row rows[] = {
+        {"Space", "3", {"3", "3", "3", "3", "3"}},
+        {"Space", " 2.5 ", {"2", "2", "2", "2", "2"}},           // half to even
+        {"Space", "3x", {"-N", "-N", "-N", "3", "-N"}},
+        {"Space", "abc", {"-N", "-N", "-N", "0", "-N"}},
+        {"Space", "", {"0", "-N", "-N", "0", "-N"}},
+        {"Space", "1 2", {"-N", "-N", "-N", "12", "-N"}},
+        {"Space", "&H10", {"-N", "-N", "-N", "16", "-N"}},
+        {"Space", "True", {"-N", "-N", "-N", "0", "-1"}},
+        {"Space", "3000000000", {"-R", "-R", "-R", "-R", "-R"}},
+        {"Degree", "1e400", {"-R", "-R", "-R", "-R", "-R"}},
+        {"Degree", "1e400x", {"-N", "-N", "-N", "-R", "-N"}},
+        {"Degree", "1D2", {"-N", "-N", "-N", "100", "-N"}},
+        {"StarSize", "32767.5", {"-R", "-R", "-R", "-R", "-R"}},
+        {"FontSize", "1e39", {"-R", "-R", "-R", "-R", "-R"}},
+        {"RingWidth", "1mm", {"-N", "57", "-N", "1", "-N"}},
+        {"ForeColor", "#0000C0", {"-N", "12582912", "-N", "0", "-N"}},
+        {"Aging", "101", {"-B", "-B", "-B", "-B", "101"}},      // the store converts by type only
+        {"Aging", "2.5", {"-B", "-B", "-B", "-B", "2"}},
+        {"FontBold", "", {"False", "-T", "-T", "-T", "-T"}},
+        {"FontBold", "-1", {"True", "True", "True", "True", "True"}},
+        {"FontBold", "1e400", {"-T", "-T", "-T", "-T", "-T"}},
+    };
+    const Reading readings[] = {Reading::File, Reading::Setting, Reading::Strict, Reading::Lenient, Reading::Store};
+    const auto why = [](ValueProblem k) {
+        switch (k) {
+        case ValueProblem::NotANumber: return "-N";
+        case ValueProblem::OutOfRange: return "-R";
+        case ValueProblem::OutOfBounds: return "-B";
+        case ValueProblem::NotABoolean: return "-T";
+        case ValueProblem::NotAChoice: return "-C";
+        case ValueProblem::None: break;
+        }
+        return "";
+    };
+    for (const Row& row : rows) {
+        for (int i = 0; i < 5; ++i) {
+            SCOPED_TRACE(std::string(row.name) + "=\"" + row.text + "\" reading " + std::to_string(i));
+            const ParsedValue v = parseValue(property(row.name), QString::fromUtf8(row.text), readings[i]);
+            const QString got = v.ok() ? valueText(property(row.name), v.value) : QString::fromLatin1(why(v.kind));
+            EXPECT_EQ(got.toStdString(), row.answers[i]);
+            EXPECT_EQ(v.ok(), v.problem.isEmpty()) << "a reason has words, a value none";
+        }
+    }
 }
 
 TEST(PropertyTable, HelpNamesEveryRowWithItsMeaning)
