@@ -232,6 +232,45 @@ TEST_F(ExportMenuTest, CancelInEitherDialogWritesNothing)
     EXPECT_TRUE(QDir(dir_.path()).entryList(QDir::Files).isEmpty());
 }
 
+// The seal is drawn again while the two dialogs are open (the settings
+// dialog is modeless, a timer may fire): the export writes the picture the
+// menu was opened on, of its size, and the seal keeps its new one.
+TEST_F(ExportMenuTest, ARedrawWhileTheDialogsAreOpenExportsThePictureAsItWas)
+{
+    const QImage before = picture().pixels().convertToFormat(QImage::Format_RGB32);
+    const QString path = QDir(dir_.path()).filePath(QStringLiteral("held.png"));
+    auto redraw = [this](const char* name, float width) {
+        Plomet& seal = main_->Plomet1();
+        seal.setRText(QString::fromUtf8(name));
+        seal.setWidth(width);
+        seal.setHeight(width);
+        seal.Draw();
+    };
+    auto dog = watchdog(10000);
+    whenPopup(chooseExport);
+    whenModal([&](QWidget* modal) {
+        auto* ask = qobject_cast<ExportDialog*>(modal);
+        ASSERT_NE(ask, nullptr) << "not the export dialog";
+        auto* format = ask->findChild<QComboBox*>(QStringLiteral("format"));
+        format->setCurrentIndex(format->findData(QStringLiteral("png")));
+        ask->findChild<QSpinBox*>(QStringLiteral("dpi"))->setValue(96);
+        ask->findChild<QCheckBox*>(QStringLiteral("transparent"))->setChecked(false);
+        redraw("第一次重画有限公司", 3000);
+        whenModal([&](QWidget* fileDialog) {
+            redraw("第二次重画有限公司", 1500);
+            answerFile(fileDialog, path);
+        }, ask);
+        ask->accept();
+    });
+    rightClickSeal();
+    EXPECT_FALSE(*dog) << "a dialog had to be closed by force";
+    QImage written;
+    ASSERT_TRUE(written.load(path, "PNG"));
+    EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32), before);
+    EXPECT_EQ(main_->Plomet1().rText(), QStringLiteral("第二次重画有限公司"));
+    EXPECT_LT(picture().pixels().width(), before.width());
+}
+
 TEST_F(ExportMenuTest, AFailedWriteIsReportedAndTheProgramGoesOn)
 {
     QString message;
