@@ -16,6 +16,10 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
 #include <thread>
 #include <vector>
 #include <cstdio>
@@ -99,10 +103,15 @@ QStringList glyphWarnings(const Plomet& seal)
     return out;
 }
 
+// Writes an image's bytes to its file (the batch hands them to the threads
+// that wait for the disk).
+using ImageWriter = std::function<void(const QString& path, const QByteArray& bytes)>;
+
 // Draws one seal (a new one, or the description file's) with the settings
 // applied, and writes it. Returns the glyph warnings.
 QStringList renderOne(const QString& pmf, const QString& preset, const QStringList& settings,
-                      const QString& output, const ExportOptions& options)
+                      const QString& output, const ExportOptions& options,
+                      const ImageWriter& write = writeExportedFile)
 {
     Plomet seal;
     seal.InitProperties();
@@ -114,7 +123,7 @@ QStringList renderOne(const QString& pmf, const QString& preset, const QStringLi
         applySetting(seal, assignment);
     const QStringList warnings = glyphWarnings(seal);
     seal.Draw();
-    exportPicture(*seal.image(), output, options);
+    write(output, exportBytes(*seal.image(), exportFormatOf(output), options));
     return warnings;
 }
 
@@ -140,15 +149,34 @@ int renderBatch(const QStringList& inputs, const QString& dir, const QString& fo
             + QStringLiteral(": not drawn, its image %1.%2 is already %3's")
                   .arg(name, format, QDir::toNativeSeparators(inputs[*it]));
     }
-    std::atomic<qsizetype> next{0};
-    auto work = [&] {
-        for (qsizetype i = next++; i < inputs.size(); i = next++) {
-            if (skip[static_cast<size_t>(i)])
-                continue;
-            const QString out = QDir(dir).filePath(QFileInfo(inputs[i]).completeBaseName()
-                                                   + QLatin1Char('.') + format);
+    // The images go to the disk on threads of their own: each is synced
+    // before it is put in place, and the drawing threads go on meanwhile.
+    // A few images at most wait, so a slow disk does not fill the memory.
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::pair<qsizetype, std::pair<QString, QByteArray>>> waiting;
+    constexpr size_t kMaxWaiting = 4;
+    bool drawn = false;
+    auto queue = [&](qsizetype i) -> ImageWriter {
+        return [&, i](const QString& path, const QByteArray& bytes) {
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait(lock, [&] { return waiting.size() < kMaxWaiting; });
+            waiting.push_back({i, {path, bytes}});
+            changed.notify_all();
+        };
+    };
+    auto write = [&] {
+        for (;;) {
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait(lock, [&] { return !waiting.empty() || drawn; });
+            if (waiting.empty())
+                return;
+            const auto [i, image] = std::move(waiting.front());
+            waiting.pop_front();
+            changed.notify_all();
+            lock.unlock();
             try {
-                warnings[static_cast<size_t>(i)] = renderOne(inputs[i], preset, settings, out, options);
+                writeExportedFile(image.first, image.second);
             } catch (const PlometError& e) {
                 errors[static_cast<size_t>(i)] = QDir::toNativeSeparators(inputs[i]) + QStringLiteral(": ") + e.message();
             } catch (const std::exception& e) {
@@ -157,19 +185,47 @@ int renderBatch(const QStringList& inputs, const QString& dir, const QString& fo
             }
         }
     };
-    // More workers than cores: every image is synced to the disk before it
-    // is put in place, and while one worker waits for its disk the others
-    // draw and compress. But each worker opens every font face it draws
-    // with on its own (the font engines are per thread), about 60 MB a
-    // worker in a batch of many faces at 600 dpi, so their number is bounded
-    // whatever the number of cores: four keep two cores busy.
+    std::atomic<qsizetype> next{0};
+    auto draw = [&] {
+        for (qsizetype i = next++; i < inputs.size(); i = next++) {
+            if (skip[static_cast<size_t>(i)])
+                continue;
+            const QString out = QDir(dir).filePath(QFileInfo(inputs[i]).completeBaseName()
+                                                   + QLatin1Char('.') + format);
+            try {
+                warnings[static_cast<size_t>(i)] = renderOne(inputs[i], preset, settings, out, options, queue(i));
+            } catch (const PlometError& e) {
+                errors[static_cast<size_t>(i)] = QDir::toNativeSeparators(inputs[i]) + QStringLiteral(": ") + e.message();
+            } catch (const std::exception& e) {
+                errors[static_cast<size_t>(i)] = QDir::toNativeSeparators(inputs[i]) + QStringLiteral(": ")
+                                               + QString::fromLocal8Bit(e.what());
+            }
+        }
+    };
+    // Every thread that draws opens each font face it draws with on its own
+    // (the font engines are per thread) and maps the face's file again:
+    // about 75 MB a drawing thread in a batch of many faces at 600 dpi. So
+    // at most two threads draw and compress, whatever the number of cores;
+    // two keep two cores busy now that none of them waits for the disk.
+    constexpr unsigned kMaxDrawing = 2;
+    constexpr unsigned kWriting = 2;
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const unsigned threads = static_cast<unsigned>(std::min<qsizetype>(std::min(2 * cores, 4u), inputs.size()));
+    const unsigned drawing = static_cast<unsigned>(std::min<qsizetype>(std::min(cores, kMaxDrawing), inputs.size()));
+    std::vector<std::thread> writers;
+    for (unsigned t = 0; t < kWriting; ++t)
+        writers.emplace_back(write);
     std::vector<std::thread> pool;
-    for (unsigned t = 1; t < threads; ++t)
-        pool.emplace_back(work);
-    work();
+    for (unsigned t = 1; t < drawing; ++t)
+        pool.emplace_back(draw);
+    draw();
     for (auto& t : pool)
+        t.join();
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        drawn = true;
+    }
+    changed.notify_all();
+    for (auto& t : writers)
         t.join();
     int failed = 0;
     for (size_t i = 0; i < errors.size(); ++i) {

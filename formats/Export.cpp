@@ -501,7 +501,11 @@ QByteArray exportBytes(const SealPicture& picture, const QString& format, const 
 
 void exportPicture(const SealPicture& picture, const QString& path, const ExportOptions& options)
 {
-    const QByteArray bytes = exportBytes(picture, exportFormatOf(path), options);
+    writeExportedFile(path, exportBytes(picture, exportFormatOf(path), options));
+}
+
+void writeExportedFile(const QString& path, const QByteArray& bytes)
+{
     // Unbuffered and synced before the rename: a buffered QSaveFile commits a
     // cut file after a failed write at a full disk.
     writeFileAtomically(path, bytes, QStringLiteral("无法写入文件“%1”：%2"));

@@ -38,4 +38,9 @@ QByteArray exportBytes(const SealPicture& picture, const QString& format,
 void exportPicture(const SealPicture& picture, const QString& path,
                    const ExportOptions& options = {});
 
+// Writes bytes that exportBytes made to path, atomically and synced, with the
+// same failure as exportPicture: the disk's share of exportPicture, for a
+// caller that draws on some threads and waits for the disk on others.
+void writeExportedFile(const QString& path, const QByteArray& bytes);
+
 } // namespace plomet

@@ -244,9 +244,14 @@ private:
     const bool ahead_;
 };
 
+// 16 MB holds every glyph of a seal many times over at any usual resolution
+// (a 12-point glyph at 600 dpi is about 60 kB), which is what a repeated seal
+// needs. Distinct names in a batch seldom meet a kept glyph again (each
+// glyph's turn depends on the name's length), so more only costs memory:
+// 64 MB made a quarter of a 600-dpi batch's peak.
 SharedImages<GlyphKey>& glyphImages()
 {
-    static SharedImages<GlyphKey> images(8192, qint64(64) << 20, false);
+    static SharedImages<GlyphKey> images(8192, qint64(16) << 20, false);
     return images;
 }
 
