@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -234,6 +235,34 @@ TEST(CliRender, BatchWithOneBadFile)
     EXPECT_EQ(twice.err.count(QLatin1Char('\n')), 1) << twice.err.toStdString();
     EXPECT_TRUE(twice.err.contains(QStringLiteral("sub"))) << twice.err.toStdString();
     EXPECT_EQ(QImage(out2 + QStringLiteral("/A.png")).size(), QSize(137, 137)) << "the first one's image";
+}
+
+// The images of a batch are written by other threads than draw them: a
+// write that fails is still reported against its own file, the others are
+// written, and the batch ends (many seals, so that writes wait in line).
+TEST(CliRender, BatchImageThatCannotBeWrittenIsReported)
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("A.PMF"));
+    ASSERT_EQ(runPlomet({QStringLiteral("write"), a, QStringLiteral("--set"), QStringLiteral("rText=甲乙丙有限公司")}).exitCode, 0);
+    QStringList args{QStringLiteral("render")};
+    for (int i = 0; i < 24; ++i) {
+        const QString copy = dir.filePath(QStringLiteral("s%1.PMF").arg(i));
+        ASSERT_TRUE(QFile::copy(a, copy));
+        args << copy;
+    }
+    const QString out = dir.filePath(QStringLiteral("out"));
+    // A folder stands where s7's image would go.
+    ASSERT_TRUE(QDir().mkpath(out + QStringLiteral("/s7.png")));
+    args << QStringLiteral("-d") << out;
+    const CliResult r = runPlomet(args);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("s7.PMF"))) << r.err.toStdString();
+    EXPECT_TRUE(QFileInfo(out + QStringLiteral("/s7.png")).isDir());
+    for (int i = 0; i < 24; ++i)
+        if (i != 7)
+            EXPECT_EQ(QImage(out + QStringLiteral("/s%1.png").arg(i)).size(), QSize(137, 137)) << i;
 }
 
 } // namespace
