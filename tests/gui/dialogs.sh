@@ -21,7 +21,9 @@ gui_dialog_key '^保存$' Escape
 gui_wait_for 5 bash -c "! xdotool search --onlyvisible --name '^保存\$'" || gui_fail "save dialog stayed"
 count=$(windows)
 gui_click_button cmd
-sleep 0.5
+# A window it opened would show within moments: watch for one for 1 s.
+more_windows() { [ "$(windows)" -gt "$count" ]; }
+if gui_wait_for 1 more_windows; then gui_fail "保 留 opened a window"; fi
 gui_expect_eq "windows after 保 留" "$count" "$(windows)"
 gui_expect_eq "files after cancelled dialogs" "$before" "$(listing)"
 kill -0 "$GUI_PID" || gui_fail "program ended"
