@@ -15,6 +15,7 @@
 #include "seal/Plomet.h"
 #include "seal/RecordingSurface.h"
 #include "seal/Render.h"
+#include "seal/Wear.h"
 #include "SealSets.h"
 
 #include <QGuiApplication>
@@ -107,6 +108,32 @@ void BM_Png300DistinctSeals(benchmark::State& state)
 }
 BENCHMARK(BM_Png300DistinctSeals)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond)->Iterations(200)
     ->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The wear pass alone (level 50) over the ink of a 300-dpi PNG of the
+// default seal, as the PNG writer makes it (ink alone, premultiplied): the
+// part of the figures above that the wear itself costs. The copy of the
+// unworn ink it starts from is not timed.
+void BM_WearPass300(benchmark::State& state)
+{
+    plomet::Plomet seal;
+    seal.InitProperties();
+    seal.setAging(50);
+    seal.setAgingSeed(7);
+    seal.Draw();
+    const plomet::DrawingModel model = seal.image()->model();
+    plomet::RenderOptions unworn;
+    unworn.transparent = true;
+    unworn.leaveWear = true;
+    const QImage ink = plomet::rasterize(model, 300, unworn);
+    for (auto _ : state) {
+        state.PauseTiming();
+        QImage image = ink.copy();
+        state.ResumeTiming();
+        plomet::applyWearPremultiplied(image, model, 300 / 1440.0, QPointF(0, 0));
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_WearPass300)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
 
 void BM_DrawLongName(benchmark::State& state)
 {
