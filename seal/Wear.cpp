@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <random>
 
 namespace plomet {
@@ -97,56 +98,114 @@ int64_t floorToInt(double v)
 
 } // namespace
 
-// Value noise along one row, read at increasing x: each lattice column is
-// made once, when the walk reaches it, and neighbouring samples share it.
-struct WearField::Walker {
-    const WearField* field;
-    const Octave* o;
-    double inv;                // 1 / cell
-    int64_t j = 0, i = 0;
-    double fy = 0, a = 0, b = 0;
-    double lo = 1, hi = 0;     // the cell [lo, hi) that a and b belong to; empty at first
+void WearField::startRow(Rows& rows, double y) const
+{
+    const double v = y * (1.0 / rows.octave.cell);
+    const int64_t j = floorToInt(v);
+    rows.fy = fade(v - double(j));
+    if (rows.made && j == rows.j)
+        return;
+    const size_t n = rows.lower.size();
+    if (rows.made && j == rows.j + 1) {
+        std::swap(rows.lower, rows.upper);
+    } else {
+        for (size_t k = 0; k < n; ++k)
+            rows.lower[k] = value(rows.octave, rows.first + int64_t(k), j);
+    }
+    for (size_t k = 0; k < n; ++k)
+        rows.upper[k] = value(rows.octave, rows.first + int64_t(k), j + 1);
+    rows.j = j;
+    rows.made = true;
+}
 
-    double column(int64_t at) const
-    {
-        const double p = field->value(*o, at, j), q = field->value(*o, at, j + 1);
-        return p + (q - p) * fy;
+void WearField::prepare(int x0, int count, double s, QPointF origin)
+{
+    if (count <= 0)
+        return;
+    int x1 = x0 + count;
+    const bool sameScale = s == columnsScale_ && origin.x() == columnsOriginX_ && columnsTo_ > columnsFrom_;
+    if (sameScale && x0 >= columnsFrom_ && x1 <= columnsTo_)
+        return;
+    if (sameScale) {
+        x0 = std::min(x0, columnsFrom_);
+        x1 = std::max(x1, columnsTo_);
     }
-    void startRow(double y)
-    {
-        const double v = y * inv;
-        j = floorToInt(v);
-        fy = fade(v - double(j));
-        lo = 1;
-        hi = 0;
-    }
-    // Moves to the cell of u: the next one as the walk goes on, else a jump.
-    __attribute__((noinline)) void move(double u)
-    {
-        if (u >= hi && u < hi + 1) {
-            ++i;
-            a = b;
-            b = column(i + 1);
-        } else {
-            i = floorToInt(u);
-            a = column(i);
-            b = column(i + 1);
+    columnsScale_ = s;
+    columnsOriginX_ = origin.x();
+    columnsFrom_ = x0;
+    columnsTo_ = x1;
+
+    const double pxTwips = 1.0 / s;
+    const int ns = std::clamp(static_cast<int>(std::ceil(pxTwips / kSampleTwips)), 1, kMaxSamples);
+    const double step = pxTwips / ns;
+    // Twips from the seal's centre: the same seal wears the same in a wider surface.
+    const double left = -origin.x() * pxTwips - cx_ + 0.5 * step;   // first sample of pixel 0
+    const double cell = octaves_[0].cell, invCell = 1.0 / cell;
+    samples_ = ns;
+
+    // Where each sample falls across a row: its cell of the finest lattice
+    // and how far into it (faded), the same for every row.
+    const size_t count2 = size_t(x1 - x0) * size_t(ns);
+    std::vector<int64_t> cells(count2);
+    sampleFades_.resize(count2);
+    int64_t lo = 0, hi = 0;
+    for (int x = x0; x < x1; ++x) {
+        for (int sx = 0; sx < ns; ++sx) {
+            const size_t m = size_t(x - x0) * size_t(ns) + size_t(sx);
+            const double X = left + x * pxTwips + sx * step;
+            const double u = X * invCell;
+            const int64_t i = floorToInt(u);
+            lo = m == 0 ? i : std::min(lo, i);
+            hi = m == 0 ? i : std::max(hi, i);
+            cells[m] = i;
+            sampleFades_[m] = fade(u - double(i));
         }
-        lo = double(i);
-        hi = lo + 1;
     }
-    double at(double x)
-    {
-        const double u = x * inv;
-        if (!(u >= lo && u < hi))
-            move(u);
-        return a + (b - a) * fade(u - lo);
+    sampleNodes_.resize(count2);
+    for (size_t m = 0; m < count2; ++m)
+        sampleNodes_[m] = static_cast<int32_t>(cells[m] - lo);
+
+    // The nodes of the finest lattice at both ends of those cells, and where
+    // each lies in the cells of the broader scales.
+    const size_t nodes = size_t(hi - lo) + 2;
+    nodeX_.resize(nodes);
+    for (size_t c = 0; c < nodes; ++c)
+        nodeX_[c] = double(lo + int64_t(c)) * cell;
+    fineRows_ = Rows{octaves_[0], lo};
+    fineRows_.lower.resize(nodes);
+    fineRows_.upper.resize(nodes);
+    const Octave broad[3] = {octaves_[1], octaves_[2], tone_};
+    for (int b = 0; b < 3; ++b) {
+        const double inv = 1.0 / broad[b].cell;
+        std::vector<int64_t> at(nodes);
+        nodeBroadFades_[b].resize(nodes);
+        int64_t first = 0, last = 0;
+        for (size_t c = 0; c < nodes; ++c) {
+            const double u = nodeX_[c] * inv;
+            const int64_t i = floorToInt(u);
+            first = c == 0 ? i : std::min(first, i);
+            last = c == 0 ? i : std::max(last, i);
+            at[c] = i;
+            nodeBroadFades_[b][c] = fade(u - double(i));
+        }
+        nodeBroad_[b].resize(nodes);
+        for (size_t c = 0; c < nodes; ++c)
+            nodeBroad_[b][c] = static_cast<int32_t>(at[c] - first);
+        broadRows_[b] = Rows{broad[b], first};
+        const size_t columns = size_t(last - first) + 2;
+        broadRows_[b].lower.resize(columns);
+        broadRows_[b].upper.resize(columns);
+        broadRows_[b].columns.resize(columns);
     }
-};
+    nodeNeeded_.resize(nodes);
+    nodeLevels_.resize(nodes);
+    nodeTones_.resize(nodes);
+}
 
 void WearField::maskRow(int y, int x0, int count, double s, QPointF origin, float* out,
-                        const uint8_t* needed) const
+                        const uint8_t* needed)
 {
+    prepare(x0, count, s, origin);
     std::vector<int> xs;
     xs.reserve(static_cast<size_t>(std::max(count, 0)));
     for (int x = 0; x < count; ++x) {
@@ -161,66 +220,113 @@ void WearField::maskRow(int y, int x0, int count, double s, QPointF origin, floa
         out[xs[k] - x0] = values[k];
 }
 
-void WearField::maskPixels(int y, const int* xs, int n, double s, QPointF origin, float* out) const
+namespace {
+
+// The loops over a row's samples, N across each pixel (N = 0: ns of them;
+// one, from 240 dpi up, is the common case and has loops of its own).
+template <int N>
+void markNodes(const int* xs, int n, int from, int ns, const int32_t* sampleNodes, uint8_t* needed)
 {
-    if (n <= 0)
-        return;
-    const double pxTwips = 1.0 / s;
-    const int ns = std::clamp(static_cast<int>(std::ceil(pxTwips / kSampleTwips)), 1, kMaxSamples);
-    const double step = pxTwips / ns;
-    // Twips from the seal's centre: the same seal wears the same in a wider surface.
-    const double left = -origin.x() * pxTwips - cx_ + 0.5 * step;   // first sample of pixel 0
-    const double cell = octaves_[0].cell, invCell = 1.0 / cell;
-    Walker fine{this, &octaves_[0], invCell};
-    Walker broad[3] = {{this, &octaves_[1], 1.0 / octaves_[1].cell},
-                       {this, &octaves_[2], 1.0 / octaves_[2].cell},
-                       {this, &tone_, 1.0 / tone_.cell}};
-    const double w0 = octaves_[0].weight, w1 = octaves_[1].weight, w2 = octaves_[2].weight;
-    const double inv = 1.0 / (ns * ns);
-    const double invRadius = 1.0 / radius_, invSoftness = 1.0 / softness_;
-    std::fill(out, out + n, 0.0f);
-    for (int sy = 0; sy < ns; ++sy) {
-        const double Y = (y - origin.y()) * pxTwips + (sy + 0.5) * step - cy_;
-        fine.startRow(Y);
-        for (Walker& w : broad)
-            w.startRow(Y);
-        const double py = Y * dirY_;
-        // At a node of the finest lattice: the noise less the pressure's
-        // share of the threshold, and the tone.
-        auto node = [&](int64_t i, double fineColumn, double& level, double& tone) {
-            const double X = double(i) * cell;
-            const double P = std::clamp((X * dirX_ + py) * invRadius, -1.0, 1.0);
-            level = w0 * fineColumn + w1 * broad[0].at(X) + w2 * broad[1].at(X) - pressureDepth_ * P;
-            tone = broad[2].at(X);
-        };
-        int64_t cellIndex = 0;
-        bool haveCell = false;
-        double l0 = 0, l1 = 0, t0 = 0, t1 = 0;
+    const int across = N ? N : ns;
+    for (int k = 0; k < n; ++k) {
+        const int32_t* cells = sampleNodes + size_t(xs[k] - from) * size_t(across);
+        for (int sx = 0; sx < across; ++sx) {
+            needed[cells[sx]] = 1;
+            needed[cells[sx] + 1] = 1;
+        }
+    }
+}
+
+// Each sample between its cell's two nodes, averaged over the pixel's area
+// and added to out. No branches: a sample that keeps no ink adds nothing
+// (its keep is 0).
+struct SampleRow {
+    const int* xs;
+    int n, from, ns;
+    const int32_t* sampleNodes;
+    const double* sampleFades;
+    const double* levels;
+    const double* tones;
+    double threshold, invSoftness, toneDepth, inv;
+
+    template <int N>
+    void add(float* out) const
+    {
+        const int across = N ? N : ns;
         for (int k = 0; k < n; ++k) {
+            const size_t first = size_t(xs[k] - from) * size_t(across);
             double sum = 0;
-            for (int sx = 0; sx < ns; ++sx) {
-                const double X = left + xs[k] * pxTwips + sx * step;
-                const double u = X * invCell;
-                const int64_t i = floorToInt(u);
-                if (!haveCell || i != cellIndex) {
-                    if (haveCell && i == cellIndex + 1) {
-                        l0 = l1;
-                        t0 = t1;
-                    } else {
-                        node(i, fine.column(i), l0, t0);
-                    }
-                    node(i + 1, fine.column(i + 1), l1, t1);
-                    cellIndex = i;
-                    haveCell = true;
-                }
-                const double f = fade(u - double(i));
-                const double level = l0 + (l1 - l0) * f;
-                const double keep = std::clamp((level - threshold_) * invSoftness + 0.5, 0.0, 1.0);
-                if (keep > 0)
-                    sum += keep * (1.0 - toneDepth_ * (t0 + (t1 - t0) * f));
+            for (int sx = 0; sx < across; ++sx) {
+                const int32_t c = sampleNodes[first + size_t(sx)];
+                const double f = sampleFades[first + size_t(sx)];
+                const double level = levels[c] + (levels[c + 1] - levels[c]) * f;
+                const double keep = std::min(std::max((level - threshold) * invSoftness + 0.5, 0.0), 1.0);
+                sum += keep * (1.0 - toneDepth * (tones[c] + (tones[c + 1] - tones[c]) * f));
             }
             out[k] += static_cast<float>(sum * inv);
         }
+    }
+};
+
+} // namespace
+
+void WearField::maskPixels(int y, const int* xs, int n, double s, QPointF origin, float* out)
+{
+    if (n <= 0)
+        return;
+    prepare(xs[0], xs[n - 1] - xs[0] + 1, s, origin);
+    const int ns = samples_;
+    const double pxTwips = 1.0 / s;
+    const double step = pxTwips / ns;
+    const size_t nodes = nodeX_.size();
+    const int32_t* sampleNodes = sampleNodes_.data();
+    const double* sampleFades = sampleFades_.data();
+    // The nodes at both ends of every sample's cell: each made once a sample row.
+    uint8_t* needed = nodeNeeded_.data();
+    std::fill(needed, needed + nodes, uint8_t(0));
+    if (ns == 1)
+        markNodes<1>(xs, n, columnsFrom_, ns, sampleNodes, needed);
+    else
+        markNodes<0>(xs, n, columnsFrom_, ns, sampleNodes, needed);
+
+    const double w0 = octaves_[0].weight, w1 = octaves_[1].weight, w2 = octaves_[2].weight;
+    const double inv = 1.0 / (ns * ns);
+    const double invRadius = 1.0 / radius_, invSoftness = 1.0 / softness_;
+    double* levels = nodeLevels_.data();
+    double* tones = nodeTones_.data();
+    std::fill(out, out + n, 0.0f);
+    for (int sy = 0; sy < ns; ++sy) {
+        const double Y = (y - origin.y()) * pxTwips + (sy + 0.5) * step - cy_;
+        startRow(fineRows_, Y);
+        for (Rows& rows : broadRows_) {
+            startRow(rows, Y);
+            for (size_t k = 0; k < rows.columns.size(); ++k)
+                rows.columns[k] = rows.lower[k] + (rows.upper[k] - rows.lower[k]) * rows.fy;
+        }
+        const double py = Y * dirY_;
+        // At each node: the noise less the pressure's share of the threshold, and the tone.
+        const double* fineLower = fineRows_.lower.data();
+        const double* fineUpper = fineRows_.upper.data();
+        const double fineFy = fineRows_.fy;
+        auto broadAt = [this](int b, size_t c) {
+            const double* columns = broadRows_[b].columns.data();
+            const int32_t i = nodeBroad_[b][c];
+            return columns[i] + (columns[i + 1] - columns[i]) * nodeBroadFades_[b][c];
+        };
+        for (size_t c = 0; c < nodes; ++c) {
+            if (!needed[c])
+                continue;
+            const double fine = fineLower[c] + (fineUpper[c] - fineLower[c]) * fineFy;
+            const double P = std::clamp((nodeX_[c] * dirX_ + py) * invRadius, -1.0, 1.0);
+            levels[c] = w0 * fine + w1 * broadAt(0, c) + w2 * broadAt(1, c) - pressureDepth_ * P;
+            tones[c] = broadAt(2, c);
+        }
+        const SampleRow row{xs, n, columnsFrom_, ns, sampleNodes, sampleFades, levels, tones,
+                            threshold_, invSoftness, toneDepth_, inv};
+        if (ns == 1)
+            row.add<1>(out);
+        else
+            row.add<0>(out);
     }
 }
 
@@ -232,27 +338,34 @@ void wearPixels(QImage& image, const DrawingModel& model, double s, QPointF orig
 {
     if (model.aging <= 0 || image.isNull())
         return;
-    const WearField field(model.aging, model.agingSeed, model.widthTwips, model.heightTwips);
+    WearField field(model.aging, model.agingSeed, model.widthTwips, model.heightTwips);
     const int w = image.width();
+    field.prepare(0, w, s, origin);
     std::vector<int> xs(static_cast<size_t>(w) + 1);
     std::vector<float> mask(static_cast<size_t>(w));
+    const uint64_t empty2 = (uint64_t(empty) << 32) | empty;
     for (int y = 0; y < image.height(); ++y) {
         QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         int n = 0;
-        for (int x = 0; x < w;) {
-            // Most of a row is empty: eight pixels at a time.
-            if (x + 8 <= w) {
-                QRgb any = 0;
-                for (int k = 0; k < 8; ++k)
-                    any |= row[x + k] ^ empty;
-                if (any == 0) {
-                    x += 8;
-                    continue;
-                }
+        int x = 0;
+        // Most of a row is empty: sixteen pixels at a time, two to a word.
+        for (; x + 16 <= w; x += 16) {
+            uint64_t any = 0;
+            for (int k = 0; k < 16; k += 2) {
+                uint64_t two;
+                std::memcpy(&two, row + x + k, sizeof two);
+                any |= two ^ empty2;
             }
-            if (row[x] != empty)
-                xs[size_t(n++)] = x;
-            ++x;
+            if (any == 0)
+                continue;
+            for (int k = 0; k < 16; ++k) {
+                xs[size_t(n)] = x + k;
+                n += row[x + k] != empty;
+            }
+        }
+        for (; x < w; ++x) {
+            xs[size_t(n)] = x;
+            n += row[x] != empty;
         }
         if (n == 0)
             continue;
@@ -303,7 +416,7 @@ QImage wearMask(const DrawingModel& model, double dpi)
     QImage mask(w, h, QImage::Format_Grayscale8);
     if (mask.isNull())
         return mask;
-    const WearField field(model.aging, model.agingSeed, model.widthTwips, model.heightTwips);
+    WearField field(model.aging, model.agingSeed, model.widthTwips, model.heightTwips);
     std::vector<float> row(static_cast<size_t>(w));
     for (int y = 0; y < h; ++y) {
         field.maskRow(y, 0, w, s, QPointF(0, 0), row.data());

@@ -24,13 +24,22 @@ public:
     // (sampled finely enough for the finest specks). Only the pixels with
     // needed[i] set are computed when needed is given; the others read 1.
     void maskRow(int y, int x0, int count, double pixelsPerTwip, QPointF origin, float* out,
-                 const uint8_t* needed = nullptr) const;
+                 const uint8_t* needed = nullptr);
 
     // The same for the n pixels xs (in increasing order) of row y; out[k]
     // is the mask of pixel xs[k].
-    void maskPixels(int y, const int* xs, int n, double pixelsPerTwip, QPointF origin, float* out) const;
+    void maskPixels(int y, const int* xs, int n, double pixelsPerTwip, QPointF origin, float* out);
+
+    // Readies the field for rows of pixels x0 .. x0 + count - 1 at this
+    // resolution and origin (what a column of pixels needs is worked out once,
+    // not row by row). Optional: the calls above do it for the pixels they
+    // are given, widening what was readied before.
+    void prepare(int x0, int count, double pixelsPerTwip, QPointF origin);
 
     int level() const { return level_; }
+
+    // The calls above keep their work from row to row in the field: one
+    // field serves one thread at a time.
 
 private:
     struct Octave {
@@ -38,14 +47,38 @@ private:
         double weight;
         uint64_t key;       // from the seeded engine
     };
-    struct Walker;
+    // One scale's lattice values along the lattice rows j and j + 1 that the
+    // current sample row lies between, for the lattice columns first, first + 1, ...
+    struct Rows {
+        Octave octave{};
+        int64_t first = 0;
+        int64_t j = 0;
+        bool made = false;
+        double fy = 0;                          // faded distance below row j
+        std::vector<double> lower, upper;       // the values on rows j and j + 1
+        std::vector<double> columns;            // between them at fy (broad scales)
+    };
     double value(const Octave& o, int64_t i, int64_t j) const;
+    void startRow(Rows& rows, double y) const;
     int level_;
     double cx_, cy_, radius_;
     double dirX_, dirY_;      // pressure falls off towards this direction
     double threshold_, softness_, toneDepth_, pressureDepth_;
     std::vector<Octave> octaves_;
     Octave tone_;             // broad, uneven inking
+
+    // What the readied pixel columns need: columns columnsFrom_ .. columnsTo_ - 1
+    // at columnsScale_ pixels per twip, samples_ samples across each.
+    double columnsScale_ = 0, columnsOriginX_ = 0;
+    int columnsFrom_ = 0, columnsTo_ = 0, samples_ = 1;
+    std::vector<int32_t> sampleNodes_;         // each sample's cell (its left node)
+    std::vector<double> sampleFades_;          // and how far into it, faded
+    std::vector<double> nodeX_;                // each node's x, twips from the centre
+    std::vector<int32_t> nodeBroad_[3];        // its cell in each broad scale
+    std::vector<double> nodeBroadFades_[3];
+    Rows fineRows_, broadRows_[3];
+    std::vector<uint8_t> nodeNeeded_;
+    std::vector<double> nodeLevels_, nodeTones_;
 };
 
 // Applies the model's wear (DrawingModel::aging) to pixels painted from the

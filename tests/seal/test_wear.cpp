@@ -193,7 +193,7 @@ TEST(Wear, DefinedOnTheSealNotOnThePixels)
 {
     // The mask at a twip point does not depend on the resolution it is
     // sampled at: a pixel at 1440 dpi is one twip.
-    const WearField field(60, 5, 2055, 2055);
+    WearField field(60, 5, 2055, 2055);
     std::vector<float> fine(2055), coarse(137);
     field.maskRow(1000, 0, 2055, 1.0, QPointF(0, 0), fine.data());
     field.maskRow(66, 0, 137, 1.0 / 15, QPointF(0, 0), coarse.data());   // rows 990 .. 1005 twips
@@ -208,7 +208,7 @@ TEST(Wear, DefinedOnTheSealNotOnThePixels)
     // A bigger seal is not a scaled copy of a smaller one: near the
     // centre, where the pressure barely differs, both wear alike at the same
     // twips from the centre.
-    const WearField small(60, 5, 2055, 2055), big(60, 5, 2381, 2381);
+    WearField small(60, 5, 2055, 2055), big(60, 5, 2381, 2381);
     std::vector<float> a(200), b(200);
     small.maskRow(1028, 928, 200, 1.0, QPointF(0, 0), a.data());
     big.maskRow(1028 + 163, 928 + 163, 200, 1.0, QPointF(0, 0), b.data());
@@ -223,7 +223,7 @@ TEST(Wear, SparsePixelsReadTheWholeRowsMask)
     // Pictures ask for the mask of their ink pixels only: runs, single
     // pixels and jumps over many lattice cells must read exactly what the
     // whole row reads, at every sampling density (3x3, 2x2, one sample).
-    const WearField field(50, 9, 2055, 2055);
+    WearField field(50, 9, 2055, 2055);
     for (double dpi : {96.0, 150.0, 300.0, 600.0}) {
         const double s = dpi / 1440.0;
         const int w = int(std::ceil(2055 * s));
