@@ -265,6 +265,10 @@ TEST(Wear, SameSeedSameWearOnEveryMachine)
          "db6b7731c7cc9020882d4e08271123ddec81468e3ba3a71c0138c739c5660950"},
         {100, 2147483647, 2055, 2055, 360,
          "5eb72f3edd58186228617e97b2603b507fe8125c82a0657858e85c35009e5b2c"},
+        {35, 123, 2835, 2835, 150,
+         "4b5577aa4ae063b8695ddbccbac3267793b2a3d5b6f1ec9b7b2dbd10faddf0c8"},
+        {65, 0, 1701, 2211, 72,
+         "29a88a62d8389a5eecc377dac582a9aae280dbefc53e02ad8cde1df4bc223f2d"},
     };
     for (const Case& c : cases) {
         DrawingModel m;
