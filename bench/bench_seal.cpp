@@ -110,7 +110,7 @@ BENCHMARK(BM_Png300DistinctSeals)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond
     ->Repetitions(5)->ReportAggregatesOnly(true);
 
 // The wear pass alone (level 50) over the ink of a 300-dpi PNG of the
-// default seal, as the PNG writer makes it (ink alone, premultiplied): the
+// default seal, as the PNG writer makes it (coverage, a byte a pixel): the
 // part of the figures above that the wear itself costs. The copy of the
 // unworn ink it starts from is not timed.
 void BM_WearPass300(benchmark::State& state)
@@ -124,12 +124,12 @@ void BM_WearPass300(benchmark::State& state)
     plomet::RenderOptions unworn;
     unworn.transparent = true;
     unworn.leaveWear = true;
-    const QImage ink = plomet::rasterize(model, 300, unworn);
+    const QImage ink = plomet::rasterize(model, 300, unworn).convertToFormat(QImage::Format_Alpha8);
     for (auto _ : state) {
         state.PauseTiming();
         QImage image = ink.copy();
         state.ResumeTiming();
-        plomet::applyWearPremultiplied(image, model, 300 / 1440.0, QPointF(0, 0));
+        plomet::applyWearAlpha(image, model, 300 / 1440.0, QPointF(0, 0));
         benchmark::DoNotOptimize(image.constBits());
     }
 }

@@ -144,9 +144,11 @@ QByteArray palettePng(const DrawingModel& model, QRgb color, double dpi, bool tr
 {
     RenderOptions ro;
     ro.transparent = true;
-    const QImage coverage = coverageOf(rasterize(model, dpi, ro));
+    ro.leaveWear = true;   // worn below, a byte a pixel instead of four
+    QImage coverage = coverageOf(rasterize(model, dpi, ro));
     if (coverage.isNull())
         throw PlometError(PlometError::Kind::Format, QStringLiteral("印章大小为 0，没有可导出的图像"));
+    applyWearAlpha(coverage, model, dpi / 1440.0, QPointF(0, 0));
     PngPalette palette;
     palette.withAlpha = transparent;
     const QRgb bg = model.background;

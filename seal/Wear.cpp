@@ -332,9 +332,10 @@ void WearField::maskPixels(int y, const int* xs, int n, double s, QPointF origin
 
 namespace {
 
-// The wear over an image: which pixels hold ink, and what to do with their mask.
-template <class Apply>
-void wearPixels(QImage& image, const DrawingModel& model, double s, QPointF origin, QRgb empty, Apply apply)
+// The wear over an image of Pixel (QRgb or a byte of alpha): which pixels
+// hold ink (all but empty), and what to do with their mask.
+template <class Pixel, class Apply>
+void wearPixels(QImage& image, const DrawingModel& model, double s, QPointF origin, Pixel empty, Apply apply)
 {
     if (model.aging <= 0 || image.isNull())
         return;
@@ -343,22 +344,26 @@ void wearPixels(QImage& image, const DrawingModel& model, double s, QPointF orig
     field.prepare(0, w, s, origin);
     std::vector<int> xs(static_cast<size_t>(w) + 1);
     std::vector<float> mask(static_cast<size_t>(w));
-    const uint64_t empty2 = (uint64_t(empty) << 32) | empty;
+    // Most of a row is empty: a few words of pixels at a time.
+    constexpr int kPerWord = int(sizeof(uint64_t) / sizeof(Pixel));
+    constexpr int kChunk = (sizeof(Pixel) == 1 ? 4 : 8) * kPerWord;
+    uint64_t emptyWord = 0;
+    for (int k = 0; k < kPerWord; ++k)
+        emptyWord = (emptyWord << (8 * sizeof(Pixel))) | empty;
     for (int y = 0; y < image.height(); ++y) {
-        QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        Pixel* row = reinterpret_cast<Pixel*>(image.scanLine(y));
         int n = 0;
         int x = 0;
-        // Most of a row is empty: sixteen pixels at a time, two to a word.
-        for (; x + 16 <= w; x += 16) {
+        for (; x + kChunk <= w; x += kChunk) {
             uint64_t any = 0;
-            for (int k = 0; k < 16; k += 2) {
-                uint64_t two;
-                std::memcpy(&two, row + x + k, sizeof two);
-                any |= two ^ empty2;
+            for (int k = 0; k < kChunk; k += kPerWord) {
+                uint64_t word;
+                std::memcpy(&word, row + x + k, sizeof word);
+                any |= word ^ emptyWord;
             }
             if (any == 0)
                 continue;
-            for (int k = 0; k < 16; ++k) {
+            for (int k = 0; k < kChunk; ++k) {
                 xs[size_t(n)] = x + k;
                 n += row[x + k] != empty;
             }
@@ -393,7 +398,7 @@ void applyWear(QImage& image, const DrawingModel& model, double s, QPointF origi
 void applyWearPremultiplied(QImage& image, const DrawingModel& model, double s, QPointF origin)
 {
     wearPixels(
-        image, model, s, origin, 0u,
+        image, model, s, origin, QRgb(0),
         [](QRgb p, float m) {
             const uint32_t k = static_cast<uint32_t>(m * 256.0f + 0.5f);   // 0 .. 256
             // All four bytes at once, two at a time: premultiplied channels
@@ -402,6 +407,16 @@ void applyWearPremultiplied(QImage& image, const DrawingModel& model, double s, 
             const uint32_t ag = ((((p >> 8) & 0x00ff00ffu) * k + 0x00800080u) >> 8) & 0x00ff00ffu;
             return rb | (ag << 8);
         });
+}
+
+void applyWearAlpha(QImage& image, const DrawingModel& model, double s, QPointF origin)
+{
+    if (image.format() != QImage::Format_Alpha8 && image.format() != QImage::Format_Grayscale8)
+        return;
+    wearPixels(image, model, s, origin, uchar(0), [](uchar a, float m) {
+        const unsigned k = static_cast<unsigned>(m * 256.0f + 0.5f);   // 0 .. 256
+        return static_cast<uchar>((a * k + 0x80u) >> 8);                // as each premultiplied byte
+    });
 }
 
 QImage wearMask(const DrawingModel& model, double dpi)

@@ -89,6 +89,9 @@ private:
 void applyWear(QImage& image, const DrawingModel& model, double pixelsPerTwip, QPointF origin,
                QRgb background);
 void applyWearPremultiplied(QImage& image, const DrawingModel& model, double pixelsPerTwip, QPointF origin);
+// The same on ink alone as one byte of coverage a pixel (Format_Alpha8 or
+// Grayscale8): the bytes the premultiplied picture's alpha would have.
+void applyWearAlpha(QImage& image, const DrawingModel& model, double pixelsPerTwip, QPointF origin);
 
 // The wear as a grey image over the whole surface at dpi (255 keeps all the
 // ink, 0 none): the soft mask of the vector files. Null when there is no wear.
