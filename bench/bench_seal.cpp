@@ -24,7 +24,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <algorithm>
+#include <chrono>
 #include <sys/resource.h>
+#include <vector>
 
 namespace {
 
@@ -108,6 +111,69 @@ void BM_Png300DistinctSeals(benchmark::State& state)
 }
 BENCHMARK(BM_Png300DistinctSeals)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond)->Iterations(200)
     ->Repetitions(5)->ReportAggregatesOnly(true);
+
+// What the wear adds to a 300-dpi PNG, over distinct seals: each iteration a
+// new seal (name, face, a size about the default's, seed) exported unworn
+// and at level 50, the two timed export by export in alternating order, so
+// that both see the same load on this shared machine. An untimed export first readies the
+// seal's glyph and ring images for both. Counters: the medians of the two
+// (plain_ms, worn_ms) and of their differences (added_ms).
+void BM_Png300WearAdded(benchmark::State& state)
+{
+    const QString names[] = {QStringLiteral("甲乙丙科技有限公司"), QStringLiteral("丁戊己贸易有限公司"),
+                             QStringLiteral("庚辛壬咨询有限公司"), QStringLiteral("癸子丑物流有限公司"),
+                             QStringLiteral("寅卯辰建筑工程有限公司")};
+    const QString faces[] = {QStringLiteral("黑体"), QStringLiteral("宋体")};
+    plomet::ExportOptions options;
+    options.dpi = 300;
+    std::vector<double> plain, worn, added;
+    int k = 0;
+    auto timed = [&options](const plomet::PicturePtr& picture) {
+        const auto start = std::chrono::steady_clock::now();
+        const QByteArray png = plomet::exportBytes(*picture, QStringLiteral("png"), options);
+        benchmark::DoNotOptimize(png.constData());
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    };
+    for (auto _ : state) {
+        plomet::Plomet seal;
+        seal.InitProperties();
+        seal.setRText(names[k % 5]);
+        seal.setFontName(faces[(k / 5) % 2]);
+        seal.setWidth(float(1955 + 10 * (k % 21)));   // the default seal's 2055 twips, give or take 100
+        seal.setHeight(float(1955 + 10 * (k % 21)));
+        seal.Draw();
+        const plomet::PicturePtr unworn = seal.image();
+        seal.setAging(50);
+        seal.setAgingSeed(k);
+        seal.Draw();
+        const plomet::PicturePtr wornPicture = seal.image();
+        benchmark::DoNotOptimize(plomet::exportBytes(*unworn, QStringLiteral("png"), options).constData());
+        double a = 0, b = 0;
+        if (k % 2 == 0) {
+            a = timed(unworn);
+            b = timed(wornPicture);
+        } else {
+            b = timed(wornPicture);
+            a = timed(unworn);
+        }
+        plain.push_back(a);
+        worn.push_back(b);
+        added.push_back(b - a);
+        state.SetIterationTime((a + b) / 1000.0);
+        ++k;
+    }
+    auto median = [](std::vector<double> v) {
+        if (v.empty())
+            return 0.0;
+        std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+    state.counters["plain_ms"] = median(plain);
+    state.counters["worn_ms"] = median(worn);
+    state.counters["added_ms"] = median(added);
+}
+BENCHMARK(BM_Png300WearAdded)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(200)->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 // The wear pass alone (level 50) over the ink of a 300-dpi PNG of the
 // default seal, as the PNG writer makes it (coverage, a byte a pixel): the
