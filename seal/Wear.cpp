@@ -274,7 +274,10 @@ void WearField::maskPixels(int y, const int* xs, int n, double s, QPointF origin
 {
     if (n <= 0)
         return;
-    prepare(xs[0], xs[n - 1] - xs[0] + 1, s, origin);
+    // The pixels come in increasing order, but a caller that breaks that
+    // must still not read outside what was readied.
+    const auto [lo, hi] = std::minmax_element(xs, xs + n);
+    prepare(*lo, *hi - *lo + 1, s, origin);
     const int ns = samples_;
     const double pxTwips = 1.0 / s;
     const double step = pxTwips / ns;

@@ -240,6 +240,16 @@ TEST(Wear, SparsePixelsReadTheWholeRowsMask)
             for (size_t k = 0; k < xs.size(); ++k)
                 differing += sparse[k] != row[size_t(xs[k])];
             EXPECT_EQ(differing, 0) << dpi << " dpi, row " << y;
+            // A field that has readied other columns before (another
+            // resolution, pixels left of these) reads the same.
+            WearField other(50, 9, 2055, 2055);
+            const int first[] = {w / 2};
+            float one = 0;
+            other.maskPixels(y, first, 1, 1.0, QPointF(0, 0), &one);
+            other.maskPixels(y, first, 1, s, QPointF(0, 0), &one);
+            std::vector<float> again(xs.size());
+            other.maskPixels(y, xs.data(), int(xs.size()), s, QPointF(0, 0), again.data());
+            EXPECT_EQ(again, sparse) << dpi << " dpi, row " << y;
         }
     }
 }
