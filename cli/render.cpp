@@ -110,20 +110,22 @@ using ImageWriter = std::function<void(const QString& path, const QByteArray& by
 // Draws one seal (a new one, or the description file's) with the settings
 // applied, and writes it. Returns the glyph warnings.
 QStringList renderOne(const QString& pmf, const QString& preset, const QStringList& settings,
-                      const QString& output, const ExportOptions& options,
+                      const QString& output, const ExportOptions& options, FontHistory history,
                       const ImageWriter& write = writeExportedFile)
 {
-    Plomet seal;
-    seal.InitProperties();
-    if (!pmf.isEmpty())
-        LoadPMF(seal, pmf);
-    if (!preset.isEmpty())
-        applyPreset(seal, preset);
-    for (const QString& assignment : settings)
-        applySetting(seal, assignment);
-    const QStringList warnings = glyphWarnings(seal);
-    seal.Draw();
-    write(output, exportBytes(*seal.image(), exportFormatOf(output), options));
+    QStringList warnings;
+    const PicturePtr picture = drawSealFor(
+        [&](Plomet& seal) {
+            if (!pmf.isEmpty())
+                LoadPMF(seal, pmf);
+            if (!preset.isEmpty())
+                applyPreset(seal, preset);
+            for (const QString& assignment : settings)
+                applySetting(seal, assignment);
+            warnings = glyphWarnings(seal);
+        },
+        QFileInfo(output).suffix().toLower(), options, history);
+    write(output, exportBytes(*picture, exportFormatOf(output), options));
     return warnings;
 }
 
@@ -193,7 +195,10 @@ int renderBatch(const QStringList& inputs, const QString& dir, const QString& fo
             const QString out = QDir(dir).filePath(QFileInfo(inputs[i]).completeBaseName()
                                                    + QLatin1Char('.') + format);
             try {
-                warnings[static_cast<size_t>(i)] = renderOne(inputs[i], preset, settings, out, options, queue(i));
+                // A worker's seals follow each other: which glyphs it painted
+                // before moves outlines by 1/64 pixel anyway.
+                warnings[static_cast<size_t>(i)] =
+                    renderOne(inputs[i], preset, settings, out, options, FontHistory::AsItComes, queue(i));
             } catch (const PlometError& e) {
                 errors[static_cast<size_t>(i)] = QDir::toNativeSeparators(inputs[i]) + QStringLiteral(": ") + e.message();
             } catch (const std::exception& e) {
@@ -332,7 +337,8 @@ int cmdRender(QStringList args)
     try {
         exportFormatOf(output);   // an unknown extension fails before any work
         const QStringList warnings =
-            renderOne(inputs.isEmpty() ? QString() : inputs.first(), preset, parser.values(setOpt), output, options);
+            renderOne(inputs.isEmpty() ? QString() : inputs.first(), preset, parser.values(setOpt), output, options,
+                      FontHistory::AsAlone);
         for (const QString& w : warnings)
             printError(w);
     } catch (const PlometError& e) {

@@ -77,7 +77,7 @@ int cmdWrite(QStringList args)
     }
     try {
         Plomet seal;
-        seal.InitProperties();
+        seal.InitProperties(false);   // values only: nothing looks at a picture
         if (parser.isSet(fromOpt))
             LoadPMF(seal, parser.value(fromOpt));
         if (parser.isSet(presetOpt))

@@ -1,6 +1,7 @@
 #include "formats/Export.h"
 
 #include "seal/Errors.h"
+#include "seal/Plomet.h"
 #include "seal/Render.h"
 #include "seal/Wear.h"
 
@@ -14,6 +15,8 @@
 #include <qpdf/QPDFWriter.hh>
 #include <zlib.h>
 #include <cmath>
+#include <exception>
+#include <thread>
 #include <csetjmp>
 #include <QDir>
 #include <QFileInfo>
@@ -140,12 +143,13 @@ QImage coverageOf(const QImage& raster)
 // the way from the background to the seal's colour (or the seal's colour
 // with alpha i when transparent). One byte a pixel instead of three or four:
 // a third of the data to compress, and smaller files.
-QByteArray palettePng(const DrawingModel& model, QRgb color, double dpi, bool transparent)
+QByteArray palettePng(const SealPicture& picture, QRgb color, double dpi, bool transparent)
 {
+    const DrawingModel& model = picture.model();
     RenderOptions ro;
     ro.transparent = true;
     ro.leaveWear = true;   // worn below, a byte a pixel instead of four
-    QImage coverage = coverageOf(rasterize(model, dpi, ro));
+    QImage coverage = coverageOf(picture.raster(dpi, ro));
     if (coverage.isNull())
         throw PlometError(PlometError::Kind::Format, QStringLiteral("印章大小为 0，没有可导出的图像"));
     applyWearAlpha(coverage, model, dpi / 1440.0, QPointF(0, 0));
@@ -218,15 +222,14 @@ QByteArray rasterBytes(const SealPicture& picture, const char* format, const Exp
                        bool transparent)
 {
     // At the screen's own resolution the picture's raster is the answer.
-    const bool screen = !transparent && !picture.pixels().isNull()
-                     && options.dpi * picture.model().twipsPerPixelX == 1440.0;
+    const bool screen = !transparent && options.dpi == picture.screenDpi();
     if (qstrcmp(format, "png") == 0 && !screen) {
         if (const auto color = singleColor(picture.model()))
-            return palettePng(picture.model(), *color, options.dpi, transparent);
+            return palettePng(picture, *color, options.dpi, transparent);
     }
     RenderOptions ro;
     ro.transparent = transparent;
-    QImage image = screen ? picture.pixels() : rasterize(picture.model(), options.dpi, ro);
+    QImage image = picture.raster(options.dpi, ro);
     if (image.isNull())
         throw PlometError(PlometError::Kind::Format,
                           QStringLiteral("印章大小为 0，没有可导出的图像"));
@@ -466,14 +469,15 @@ QByteArray writeBmp(const SealPicture& p, const ExportOptions& o) { return raste
 struct Writer {
     const char* extension;
     QByteArray (*write)(const SealPicture&, const ExportOptions&);
+    bool vector;   // glyphs as outlines
 };
 
 // One table: extension -> writer.
 const Writer kWriters[] = {
-    {"png", writePng},
-    {"bmp", writeBmp},
-    {"svg", writeSvg},
-    {"pdf", writePdf},
+    {"png", writePng, false},
+    {"bmp", writeBmp, false},
+    {"svg", writeSvg, true},
+    {"pdf", writePdf, true},
 };
 
 const Writer* writerFor(const QString& format)
@@ -510,6 +514,56 @@ QString exportFormatOf(const QString& path)
                           QStringLiteral("无法识别文件“%1”的图像格式（已知扩展名：%2）")
                               .arg(QDir::toNativeSeparators(path), knownList()));
     return ext;
+}
+
+bool exportTakesGlyphOutlines(const SealPicture& picture, const QString& format, const ExportOptions& options)
+{
+    const Writer* w = writerFor(format);
+    return w && (w->vector || takesGlyphOutlines(picture.model(), options.dpi));
+}
+
+PicturePtr drawSealFor(const std::function<void(Plomet&)>& assign, const QString& format,
+                       const ExportOptions& options, FontHistory history)
+{
+    const Writer* w = writerFor(format);
+    // Until pictures were made on demand, every Draw painted the screen
+    // picture at once, and a render drew a brand-new seal before the
+    // file's. What that painted decides where later outlines land (see
+    // takesGlyphOutlines), so an output that may take outlines repeats it:
+    // a vector file, or a raster at another resolution.
+    const auto classic = [&] {
+        Plomet seal;
+        seal.InitProperties();
+        seal.image()->pixels();
+        assign(seal);
+        seal.Draw();
+        seal.image()->pixels();
+        return seal.image();
+    };
+    Plomet seal;
+    if (history == FontHistory::AsAlone && w && (w->vector || !(options.dpi * seal.pic1().TwipsPerPixelX() == 1440.0)))
+        return classic();
+    seal.InitProperties(false);
+    assign(seal);
+    seal.Draw();
+    PicturePtr picture = seal.image();
+    if (history == FontHistory::AsAlone && w && takesGlyphOutlines(picture->model(), options.dpi)) {
+        // Glyphs so large that even the screen picture takes outlines (a
+        // rare size): made as above, on a thread whose font engines have
+        // painted nothing yet, as in a process of its own.
+        std::exception_ptr failed;
+        std::thread alone([&] {
+            try {
+                picture = classic();
+            } catch (...) {
+                failed = std::current_exception();
+            }
+        });
+        alone.join();
+        if (failed)
+            std::rethrow_exception(failed);
+    }
+    return picture;
 }
 
 QByteArray exportBytes(const SealPicture& picture, const QString& format, const ExportOptions& options)

@@ -190,7 +190,7 @@ void Plomet::Resize()
     emit resized();
 }
 
-void Plomet::InitProperties()
+void Plomet::InitProperties(bool thenDraw)
 {
     // Every property to its new-instance value, unannounced; the control's
     // size stays as its host placed it.
@@ -201,7 +201,8 @@ void Plomet::InitProperties()
             if (!r.isSize())
                 r.set(*this, r.newValue);
     }
-    Draw();
+    if (thenDraw)
+        Draw();
 }
 
 namespace {

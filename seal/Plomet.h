@@ -160,7 +160,10 @@ public:
     void setHeight(float twips);
 
     // --- notifications from the host ---
-    void InitProperties();
+    // Every property to its new-instance value, then Draw. A host that
+    // assigns further values and draws after them (the command line) passes
+    // false: one Draw, of the seal it means.
+    void InitProperties(bool thenDraw = true);
     // Restores from the store, then draws. Throws PlometError at the first item
     // that does not convert: earlier items keep their new values, later ones
     // their old, and no Draw happens.

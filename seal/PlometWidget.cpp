@@ -1,5 +1,6 @@
 #include "seal/PlometWidget.h"
 
+#include "seal/Errors.h"
 #include "seal/Render.h"
 
 #include <QPainter>
@@ -46,18 +47,23 @@ void PlometWidget::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.setClipRegion(event->region());
     const qreal ratio = devicePixelRatioF();
-    if (ratio == 1.0) {
-        painter.drawImage(QPoint(0, 0), picture->pixels());
-        return;
+    // The picture is painted here, the first time it is shown (a raster
+    // that cannot be made, for want of memory, leaves the window colour).
+    try {
+        if (ratio == 1.0) {
+            painter.drawImage(QPoint(0, 0), picture->pixels());
+            return;
+        }
+        // Once per picture and ratio: the same model at 96 dpi times the ratio.
+        if (sharpFor_ != picture || sharpRatio_ != ratio) {
+            sharp_ = rasterize(picture->model(), 96.0 * ratio);
+            sharp_.setDevicePixelRatio(ratio);
+            sharpFor_ = picture;
+            sharpRatio_ = ratio;
+        }
+        painter.drawImage(QPoint(0, 0), sharp_);
+    } catch (const PlometError&) {
     }
-    // Once per picture and ratio: the same model at 96 dpi times the ratio.
-    if (sharpFor_ != picture || sharpRatio_ != ratio) {
-        sharp_ = rasterize(picture->model(), 96.0 * ratio);
-        sharp_.setDevicePixelRatio(ratio);
-        sharpFor_ = picture;
-        sharpRatio_ = ratio;
-    }
-    painter.drawImage(QPoint(0, 0), sharp_);
 }
 
 } // namespace plomet

@@ -315,7 +315,8 @@ void RecordingSurface::PrintTurned(const QString& text, double x, double y, doub
 
 PicturePtr RecordingSurface::Picture()
 {
-    return std::make_shared<const SealPicture>(model_, rasterize(model_, 1440.0 / tppX_));
+    // Only the record: its rasters are made when they are asked for.
+    return std::make_shared<const SealPicture>(model_);
 }
 
 } // namespace plomet

@@ -638,6 +638,17 @@ void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTw
         painter.drawImage(QPointF(0, 0), layer);
 }
 
+bool takesGlyphOutlines(const DrawingModel& model, double dpi)
+{
+    // Glyph ems in device pixels: the model's are screen pixels.
+    const double scale = dpi / 1440.0 * model.twipsPerPixelY;
+    constexpr double kBitmapGlyphsBelow = 60;
+    return std::any_of(model.items.begin(), model.items.end(), [&](const DrawnItem& item) {
+        const auto* t = std::get_if<DrawnText>(&item);
+        return t && !(t->pixelHeight * scale < kBitmapGlyphsBelow);
+    });
+}
+
 QImage rasterize(const DrawingModel& model, double dpi, const RenderOptions& options)
 {
     const QSize size = rasterSize(model.widthTwips, model.heightTwips, dpi);

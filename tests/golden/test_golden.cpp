@@ -66,16 +66,17 @@ QByteArray rendered(const QString& pmf, const QString& format, const ExportOptio
     QString error;
     onFreshThread([&] {
         try {
-            Plomet seal;
-            seal.InitProperties();
-            LoadPMF(seal, pmf);
-            for (const QString& s : settings) {
-                const qsizetype eq = s.indexOf(QLatin1Char('='));
-                if (s.left(eq) == QLatin1String("ShowDate"))
-                    seal.setShowDate(s.mid(eq + 1) == QLatin1String("True"));
-            }
-            seal.Draw();
-            bytes = exportBytes(*seal.image(), format, options);
+            const PicturePtr picture = drawSealFor(
+                [&](Plomet& seal) {
+                    LoadPMF(seal, pmf);
+                    for (const QString& s : settings) {
+                        const qsizetype eq = s.indexOf(QLatin1Char('='));
+                        if (s.left(eq) == QLatin1String("ShowDate"))
+                            seal.setShowDate(s.mid(eq + 1) == QLatin1String("True"));
+                    }
+                },
+                format, options);
+            bytes = exportBytes(*picture, format, options);
         } catch (const std::exception& e) {
             error = QString::fromLocal8Bit(e.what());
         }
