@@ -5,6 +5,7 @@
 #include "seal/NumberText.h"
 #include "stamp/PdfStamp.h"
 #include "formats/PmfFile.h"
+#include "formats/Export.h"
 #include "seal/Plomet.h"
 
 #include <QCommandLineParser>
@@ -195,17 +196,19 @@ int cmdStamp(QStringList args)
     }
 
     try {
-        Plomet seal;
-        seal.InitProperties();
-        if (positional.size() == 2)
-            LoadPMF(seal, positional.at(1));
-        if (parser.isSet(presetOpt))
-            applyPreset(seal, parser.value(presetOpt));
-        for (const QString& assignment : parser.values(setOpt))
-            applySetting(seal, assignment);
-        seal.Draw();
+        // The seal goes onto the page as vector outlines, as into a PDF file.
+        const PicturePtr picture = drawSealFor(
+            [&](Plomet& seal) {
+                if (positional.size() == 2)
+                    LoadPMF(seal, positional.at(1));
+                if (parser.isSet(presetOpt))
+                    applyPreset(seal, parser.value(presetOpt));
+                for (const QString& assignment : parser.values(setOpt))
+                    applySetting(seal, assignment);
+            },
+            QStringLiteral("pdf"), ExportOptions{});
         const StampResult result =
-            stampPdf(positional.at(0), parser.value(outputOpt), stampSealFromPicture(*seal.image()), placement);
+            stampPdf(positional.at(0), parser.value(outputOpt), stampSealFromPicture(*picture), placement);
         for (const QString& w : result.warnings)
             printError(w);
     } catch (const PlometError& e) {
