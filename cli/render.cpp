@@ -24,6 +24,8 @@
 #include <vector>
 #include <cstdio>
 
+#include <sched.h>
+
 namespace plomet {
 
 namespace {
@@ -129,6 +131,18 @@ QStringList renderOne(const QString& pmf, const QString& preset, const QStringLi
     return warnings;
 }
 
+// The cores this process may run on: those of its affinity mask (taskset,
+// a container's cpuset), not all of the machine's. A second drawing thread
+// on one core only takes turns with the first and opens every face again.
+unsigned usableCores()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
+        return static_cast<unsigned>(CPU_COUNT(&set));
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
 // Renders every input on all cores; one line per failure, in input order.
 int renderBatch(const QStringList& inputs, const QString& dir, const QString& format,
                 const QString& preset, const QStringList& settings, const ExportOptions& options)
@@ -214,7 +228,7 @@ int renderBatch(const QStringList& inputs, const QString& dir, const QString& fo
     // two keep two cores busy now that none of them waits for the disk.
     constexpr unsigned kMaxDrawing = 2;
     constexpr unsigned kWriting = 2;
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned cores = usableCores();
     const unsigned drawing = static_cast<unsigned>(std::min<qsizetype>(std::min(cores, kMaxDrawing), inputs.size()));
     std::vector<std::thread> writers;
     for (unsigned t = 0; t < kWriting; ++t)
