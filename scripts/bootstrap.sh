@@ -12,6 +12,8 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # PNG export with a chosen row filter and compression level
   libpng-dev
+  # zlib streams of palette PNGs (ISA-L igzip)
+  libisal-dev
   # fuzzing and sanitizers
   clang libclang-rt-14-dev
   # CJK fonts with real Hei and Song faces, bold included
