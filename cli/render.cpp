@@ -24,7 +24,9 @@
 #include <vector>
 #include <cstdio>
 
+#ifdef __linux__
 #include <sched.h>
+#endif
 
 namespace plomet {
 
@@ -136,10 +138,12 @@ QStringList renderOne(const QString& pmf, const QString& preset, const QStringLi
 // on one core only takes turns with the first and opens every face again.
 unsigned usableCores()
 {
+#ifdef __linux__
     cpu_set_t set;
     CPU_ZERO(&set);
     if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
         return static_cast<unsigned>(CPU_COUNT(&set));
+#endif
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
