@@ -34,6 +34,7 @@ constexpr double kStackBleed = 0.25;   // device pixels
 
 struct FontEntry {
     QFont font;
+    QString face;   // as asked of fontFor
     // The baseline's depth below the top of the em box, by the first
     // character drawn (see emTop), in pixels of the font.
     mutable QHash<char32_t, double> emTops;
@@ -49,6 +50,29 @@ quint32 tableUInt32(const QByteArray& table, int offset)
     return table.size() >= offset + 4 ? qFromBigEndian<quint32>(table.constData() + offset) : 0;
 }
 
+// The ideographic em box of a CJK face: its typographic ascender and
+// descender (scaled to one em), if the face is one and defines them.
+// CJK Unified Ideographs (Unicode range bit 59), or a Chinese, Japanese or
+// Korean code page (bits 17 to 21).
+std::optional<std::pair<double, double>> cjkEmBox(const QRawFont& raw)
+{
+    const QByteArray os2 = raw.fontTable("OS/2");
+    if (os2.size() >= 78) {
+        const double ascender = tableInt16(os2, 68);
+        const double descender = tableInt16(os2, 70);
+        const bool ideographs = (tableUInt32(os2, 46) & (1u << 27)) != 0;
+        const bool cjkCodePage = os2.size() >= 86 && (tableUInt32(os2, 78) & (0x1fu << 17)) != 0;
+        if ((ideographs || cjkCodePage) && ascender > 0 && ascender - descender > 0)
+            return std::make_pair(ascender, descender);
+    }
+    return std::nullopt;
+}
+
+double emTopOfBox(double em, const std::pair<double, double>& box)
+{
+    return em * box.first / (box.first - box.second);
+}
+
 // How far the baseline lies below the top of the face's em box, in pixels.
 // A character's cell is the square of its size, so that the sign centres
 // and the name's glyphs stand on the text circle whatever face stands in:
@@ -59,18 +83,26 @@ quint32 tableUInt32(const QByteArray& table, int offset)
 double emTopOf(const QRawFont& raw)
 {
     const double em = raw.pixelSize();
-    const QByteArray os2 = raw.fontTable("OS/2");
-    if (os2.size() >= 78) {
-        const double ascender = tableInt16(os2, 68);
-        const double descender = tableInt16(os2, 70);
-        // CJK Unified Ideographs (Unicode range bit 59), or a Chinese,
-        // Japanese or Korean code page (bits 17 to 21).
-        const bool ideographs = (tableUInt32(os2, 46) & (1u << 27)) != 0;
-        const bool cjkCodePage = os2.size() >= 86 && (tableUInt32(os2, 78) & (0x1fu << 17)) != 0;
-        if ((ideographs || cjkCodePage) && ascender > 0 && ascender - descender > 0)
-            return em * ascender / (ascender - descender);
-    }
+    if (const auto box = cjkEmBox(raw))
+        return emTopOfBox(em, *box);
     return (raw.ascent() - raw.descent() + em) / 2.0;
+}
+
+// The CJK em box of the face that draws a character, by the face and weight
+// asked for: which face draws it does not depend on the size, and a batch
+// of distinct seals asks for a new size on almost every seal, each of which
+// would otherwise lay the character out again. Faces without one (their em
+// top depends on the size's ascent and descent) are not kept.
+struct EmBoxKey {
+    QString face;
+    int weight;
+    char32_t cp;
+    bool operator==(const EmBoxKey& o) const { return cp == o.cp && weight == o.weight && face == o.face; }
+};
+
+size_t qHash(const EmBoxKey& k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.face, k.weight, uint(k.cp));
 }
 
 // The em top of the face that draws text's first visible character (a
@@ -85,12 +117,25 @@ double emTop(const FontEntry& fe, const QString& text)
         }
     if (const auto it = fe.emTops.constFind(first); it != fe.emTops.constEnd())
         return *it;
-    QTextLayout layout(QString::fromUcs4(&first, 1), fe.font);
-    layout.beginLayout();
-    layout.createLine();
-    layout.endLayout();
-    const QList<QGlyphRun> runs = layout.glyphRuns();
-    const double top = runs.isEmpty() ? QFontMetricsF(fe.font).ascent() : emTopOf(runs.first().rawFont());
+    thread_local QHash<EmBoxKey, std::pair<double, double>> boxes;
+    const EmBoxKey boxKey{fe.face, fe.font.weight(), first};
+    double top;
+    if (const auto it = boxes.constFind(boxKey); it != boxes.constEnd()) {
+        top = emTopOfBox(fe.font.pixelSize(), *it);
+    } else {
+        QTextLayout layout(QString::fromUcs4(&first, 1), fe.font);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
+        top = runs.isEmpty() ? QFontMetricsF(fe.font).ascent() : emTopOf(runs.first().rawFont());
+        if (!runs.isEmpty() && runs.first().rawFont().pixelSize() == fe.font.pixelSize())
+            if (const auto box = cjkEmBox(runs.first().rawFont())) {
+                if (boxes.size() >= 1024)
+                    boxes.clear();
+                boxes.insert(boxKey, *box);
+            }
+    }
     if (fe.emTops.size() >= 256)
         fe.emTops.clear();
     fe.emTops.insert(first, top);
@@ -124,6 +169,7 @@ const FontEntry& fontFor(const QString& face, double pixelHeight, int weight)
         cache.clear();
     FontEntry e;
     e.font = makeFont(face, pixelHeight, weight);
+    e.face = face;
     cache.emplace_back(key, e);
     last = cache.size() - 1;
     return cache[last].second;
