@@ -133,8 +133,6 @@ bool encodePng(const QImage& image, int dotsPerMeter, const PngPalette* palette,
     png_set_pHYs(png, info, static_cast<png_uint_32>(dotsPerMeter), static_cast<png_uint_32>(dotsPerMeter),
                  PNG_RESOLUTION_METER);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-    png_set_compression_level(png, 1);
-    png_set_compression_strategy(png, Z_RLE);
     if (palette) {
         const QByteArray idat = deflateRows(image);
         if (idat.isEmpty() || idat.size() > qsizetype(PNG_UINT_31_MAX)) {
@@ -148,13 +146,13 @@ bool encodePng(const QImage& image, int dotsPerMeter, const PngPalette* palette,
         png_destroy_write_struct(&png, &info);
         return true;
     }
+    png_set_compression_level(png, 1);
+    png_set_compression_strategy(png, Z_RLE);
     png_write_info(png, info);
     // Qt's 32-bit pixels lie in memory as B, G, R, A (or an unused byte).
-    if (!palette) {
-        png_set_bgr(png);
-        if (!alpha)
-            png_set_filler(png, 0, PNG_FILLER_AFTER);
-    }
+    png_set_bgr(png);
+    if (!alpha)
+        png_set_filler(png, 0, PNG_FILLER_AFTER);
     for (int y = 0; y < image.height(); ++y)
         png_write_row(png, const_cast<png_bytep>(image.constScanLine(y)));
     png_write_end(png, info);

@@ -766,14 +766,10 @@ TEST_F(SettingsDialog, TabFollowsTheFocusOrder)
 // --- the preview ----------------------------------------------------------
 
 namespace {
-bool waitFor(const std::function<bool()>& condition, int ms = 3000)
+// QTest::qWaitFor with the preview's patience.
+bool waitFor(const std::function<bool()>& condition)
 {
-    for (int waited = 0; !condition(); waited += 5) {
-        if (waited > ms)
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
+    return QTest::qWaitFor(condition, 3000);
 }
 } // namespace
 
