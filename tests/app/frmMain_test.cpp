@@ -569,11 +569,12 @@ TEST_F(MainWindow, DropOfAnythingButOneSealFileSaysWhatItTakes)
         Messages messages;
         QApplication::sendEvent(&w, &drop);
         if (r.opens) {
-            QTest::qWaitFor([&] { return w.Plomet1().rText() == QStringLiteral("测试印章有限公司"); }, 5000);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return w.Plomet1().rText() == QStringLiteral("测试印章有限公司"); }, 5000))
+                << r.name;
             EXPECT_EQ(w.Plomet1().rText(), QStringLiteral("测试印章有限公司")) << r.name;
             EXPECT_TRUE(messages.texts.isEmpty()) << r.name;
         } else {
-            QTest::qWaitFor([&] { return !messages.texts.isEmpty(); }, 5000);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.texts.isEmpty(); }, 5000)) << r.name;
             ASSERT_EQ(messages.texts.size(), 1) << r.name;
             EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("这里只能打开电子公章描述文件(*.PMF)"))) << r.name;
             EXPECT_EQ(w.Plomet1().rText(), QStringLiteral("Qorvel软件有限公司")) << r.name;

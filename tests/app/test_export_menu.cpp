@@ -86,7 +86,7 @@ protected:
     {
         main_ = std::make_unique<frmMain>();
         main_->show();
-        QTest::qWaitForWindowExposed(main_.get());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main_.get()));
         sealWidget_ = main_->findChild<PlometWidget*>(QStringLiteral("Plomet1"));
         ASSERT_NE(sealWidget_, nullptr);
         ASSERT_TRUE(dir_.isValid());

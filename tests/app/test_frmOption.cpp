@@ -492,7 +492,7 @@ TEST_F(SettingsDialog, EnterInAnyFieldPressesApplyOnce)
                             "cboStarSize", "cboFont", "cboSize", "CharSpace", "Degree"};
     open();
     dlg_->activateWindow();
-    QTest::qWaitForWindowActive(dlg_);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg_));
     QSignalSpy drawn(&seal(), &Plomet::drawn);
     int n = 0;
     for (const char* name : fields) {
@@ -512,7 +512,7 @@ TEST_F(SettingsDialog, EnterInAnyFieldPressesApplyOnce)
 TEST_F(SettingsDialog, EscapeDoesNotThrowAwayTheEdits)
 {
     open();
-    QTest::qWaitForWindowExposed(dlg_);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg_));
     retype(edit("rText"), QStringLiteral("未应用"));
     edit("rText")->setFocus();
     QTest::keyClick(dlg_->windowHandle(), Qt::Key_Escape);
