@@ -32,12 +32,20 @@ constexpr double kMaxPixels = 100e6;
 constexpr int kMaxSide = 30000;
 constexpr double kStackBleed = 0.25;   // device pixels
 
+// A text's measures in its font: its ink, advance, ascent and descent.
+struct TextMeasures {
+    QRectF ink;
+    double advance, ascent, descent;
+};
+
 struct FontEntry {
     QFont font;
     QString face;   // as asked of fontFor
     // The baseline's depth below the top of the em box, by the first
     // character drawn (see emTop), in pixels of the font.
     mutable QHash<char32_t, double> emTops;
+    // Measures of the texts drawn (see glyphBox), by text.
+    mutable QHash<QString, TextMeasures> measures;
 };
 
 qint16 tableInt16(const QByteArray& table, int offset)
@@ -306,19 +314,33 @@ SharedImages<GlyphKey>& glyphImages()
 constexpr double kMaxGlyphImagePixels = 4e6;
 constexpr int kMaxGlyphImageSide = 8192;
 
+// Everything a text can cover in its own coordinates, its baseline at
+// baseline: the ink, and the cell, with a margin for anti-aliasing. The
+// measures are kept by font and text: a batch of distinct names turns the
+// same characters to ever new angles, and measuring lays the text out twice.
+QRectF glyphBox(const FontEntry& fe, const QString& text, double baseline)
+{
+    auto it = fe.measures.constFind(text);
+    if (it == fe.measures.constEnd()) {
+        const QFontMetricsF fm(fe.font);
+        if (fe.measures.size() >= 256)
+            fe.measures.clear();
+        it = fe.measures.insert(text, {fm.boundingRect(text), fm.horizontalAdvance(text), fm.ascent(), fm.descent()});
+    }
+    QRectF local = it->ink.translated(0, baseline);
+    local = local.united(QRectF(0, baseline - it->ascent, it->advance, it->ascent + it->descent));
+    local.adjust(-2, -2, 2, 2);
+    return local;
+}
+
 // The image of a glyph, or nothing when it would be too large.
 std::optional<GlyphImage> glyphImage(const GlyphKey& key, const FontEntry& fe)
 {
     const size_t hash = qHash(key);
     if (auto kept = glyphImages().find(key, hash))
         return kept;
-    // Everything the text can cover in its own coordinates: the ink, and the
-    // cell, with a margin for anti-aliasing.
-    const QFontMetricsF fm(fe.font);
     const double baseline = emTop(fe, key.text);
-    QRectF local = fm.boundingRect(key.text).translated(0, baseline);
-    local = local.united(QRectF(0, baseline - fm.ascent(), fm.horizontalAdvance(key.text), fm.ascent() + fm.descent()));
-    local.adjust(-2, -2, 2, 2);
+    const QRectF local = glyphBox(fe, key.text, baseline);
     QTransform turn;
     turn.rotate(key.angle);
     turn.scale(key.scale * key.stretch, key.scale);
