@@ -19,6 +19,10 @@
 #include "SealSets.h"
 
 #include <QGuiApplication>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRawFont>
+#include <QSet>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -493,6 +497,69 @@ void BM_DrawEncodeRepeatedSeal(benchmark::State& state)
     }
 }
 BENCHMARK(BM_DrawEncodeRepeatedSeal)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+
+// What FreeType and Qt cost per glyph of a distinct name, by the glyph's
+// size in device pixels (12 pt is 16 px on the screen, 35 at 210 dpi, 50 at
+// 300 dpi, 100 at 600 dpi), and whether keeping outlines would help. Every
+// glyph is turned to an angle of its own, as on the arc. Counters, in
+// microseconds a glyph:
+//   outline  the glyph's outline read from the face (what an outline cache
+//            would save);
+//   render   the turned glyph rendered by the face's engine, as Qt draws
+//            glyphs under 64 px (no outline is kept on that path);
+//   fill     the turned outline filled with anti-aliasing, as Qt draws
+//            larger glyphs (what an outline cache would still pay).
+void BM_GlyphCost(benchmark::State& state)
+{
+    const int px = static_cast<int>(state.range(0));
+    QSet<char32_t> seen;
+    std::vector<quint32> glyphs;
+    const QRawFont raw = QRawFont::fromFont(plomet::makeFont(QStringLiteral("黑体"), px, 800));
+    for (const auto& spec : plomet::test::sealSet(plomet::test::SealSet::A, 300))
+        for (char32_t cp : spec.rText.toUcs4())
+            if (!seen.contains(cp)) {
+                seen.insert(cp);
+                const QList<quint32> indexes = raw.glyphIndexesForString(QString::fromUcs4(&cp, 1));
+                if (indexes.size() == 1 && indexes.first() != 0)
+                    glyphs.push_back(indexes.first());
+            }
+    if (glyphs.empty()) {
+        state.SkipWithError("no glyphs in the face");
+        return;
+    }
+    QImage canvas(3 * px, 3 * px, QImage::Format_ARGB32_Premultiplied);
+    using Clock = std::chrono::steady_clock;
+    double outline = 0, render = 0, fill = 0;
+    int turn = 0;
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (auto _ : state) {
+        for (quint32 g : glyphs) {
+            QTransform t;
+            t.rotate(++turn * 1.37);   // a new angle every glyph
+            const auto t0 = Clock::now();
+            const QPainterPath path = raw.pathForGlyph(g);
+            const auto t1 = Clock::now();
+            const QImage alpha = raw.alphaMapForGlyph(g, QRawFont::PixelAntialiasing, t);
+            const auto t2 = Clock::now();
+            painter.setTransform(t * QTransform::fromTranslate(1.5 * px, 1.5 * px));
+            painter.fillPath(path, Qt::black);
+            const auto t3 = Clock::now();
+            benchmark::DoNotOptimize(alpha.constBits());
+            outline += std::chrono::duration<double, std::micro>(t1 - t0).count();
+            render += std::chrono::duration<double, std::micro>(t2 - t1).count();
+            fill += std::chrono::duration<double, std::micro>(t3 - t2).count();
+        }
+    }
+    const double n = double(glyphs.size()) * double(state.iterations());
+    state.counters["outline_us"] = outline / n;
+    state.counters["render_us"] = render / n;
+    state.counters["fill_us"] = fill / n;
+    state.counters["glyphs"] = double(glyphs.size());
+}
+BENCHMARK(BM_GlyphCost)->Arg(16)->Arg(35)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(5)
+    ->Repetitions(3)->ReportAggregatesOnly(true);
 
 } // namespace
 
