@@ -500,8 +500,9 @@ BENCHMARK(BM_DrawEncodeRepeatedSeal)->Unit(benchmark::kMillisecond)->Repetitions
 
 // What FreeType and Qt cost per glyph of a distinct name, by the glyph's
 // size in device pixels (12 pt is 16 px on the screen, 35 at 210 dpi, 50 at
-// 300 dpi, 100 at 600 dpi), and whether keeping outlines would help. Every
-// glyph is turned to an angle of its own, as on the arc. Counters, in
+// 300 dpi, 100 at 600 dpi) and face (range(1): 0 黑体, 1 宋体, 2 楷体, bold),
+// and whether keeping outlines would help. Every glyph is turned to an angle
+// of its own, as on the arc. Counters, in
 // microseconds a glyph:
 //   outline  the glyph's outline read from the face (what an outline cache
 //            would save);
@@ -512,9 +513,11 @@ BENCHMARK(BM_DrawEncodeRepeatedSeal)->Unit(benchmark::kMillisecond)->Repetitions
 void BM_GlyphCost(benchmark::State& state)
 {
     const int px = static_cast<int>(state.range(0));
+    static const char* const faces[] = {"黑体", "宋体", "楷体"};
     QSet<char32_t> seen;
     std::vector<quint32> glyphs;
-    const QRawFont raw = QRawFont::fromFont(plomet::makeFont(QStringLiteral("黑体"), px, 800));
+    const QRawFont raw =
+        QRawFont::fromFont(plomet::makeFont(QString::fromUtf8(faces[state.range(1)]), px, 800));
     for (const auto& spec : plomet::test::sealSet(plomet::test::SealSet::A, 300))
         for (char32_t cp : spec.rText.toUcs4())
             if (!seen.contains(cp)) {
@@ -558,8 +561,8 @@ void BM_GlyphCost(benchmark::State& state)
     state.counters["fill_us"] = fill / n;
     state.counters["glyphs"] = double(glyphs.size());
 }
-BENCHMARK(BM_GlyphCost)->Arg(16)->Arg(35)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(5)
-    ->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_GlyphCost)->ArgsProduct({{16, 35, 50, 100}, {0, 1, 2}})->Unit(benchmark::kMillisecond)
+    ->Iterations(5)->Repetitions(3)->ReportAggregatesOnly(true);
 
 } // namespace
 
