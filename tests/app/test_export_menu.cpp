@@ -68,6 +68,15 @@ void chooseExport(QMenu* menu)
     QTest::keyClick(menu, Qt::Key_Return);
 }
 
+// Fills the export dialog as a user does: format, resolution, background.
+void chooseInExportDialog(QWidget* ask, const QString& format, int dpi, bool transparent)
+{
+    auto* formats = ask->findChild<QComboBox*>(QStringLiteral("format"));
+    formats->setCurrentIndex(formats->findData(format));
+    ask->findChild<QSpinBox*>(QStringLiteral("dpi"))->setValue(dpi);
+    ask->findChild<QCheckBox*>(QStringLiteral("transparent"))->setChecked(transparent);
+}
+
 // Answers the file dialog with an absolute path.
 void answerFile(QWidget* modal, const QString& path)
 {
@@ -157,10 +166,7 @@ TEST_F(ExportMenuTest, ExportFromTheMenuWritesEachFormat)
         whenModal([&](QWidget* modal) {
             auto* ask = qobject_cast<ExportDialog*>(modal);
             ASSERT_NE(ask, nullptr) << "not the export dialog";
-            auto* format = ask->findChild<QComboBox*>(QStringLiteral("format"));
-            format->setCurrentIndex(format->findData(QLatin1String(row.format)));
-            ask->findChild<QSpinBox*>(QStringLiteral("dpi"))->setValue(row.dpi);
-            ask->findChild<QCheckBox*>(QStringLiteral("transparent"))->setChecked(row.transparent);
+            chooseInExportDialog(ask, QLatin1String(row.format), row.dpi, row.transparent);
             whenModal([&](QWidget* fileDialog) { answerFile(fileDialog, path); }, ask);
             ask->accept();
         });
@@ -251,10 +257,7 @@ TEST_F(ExportMenuTest, ARedrawWhileTheDialogsAreOpenExportsThePictureAsItWas)
     whenModal([&](QWidget* modal) {
         auto* ask = qobject_cast<ExportDialog*>(modal);
         ASSERT_NE(ask, nullptr) << "not the export dialog";
-        auto* format = ask->findChild<QComboBox*>(QStringLiteral("format"));
-        format->setCurrentIndex(format->findData(QStringLiteral("png")));
-        ask->findChild<QSpinBox*>(QStringLiteral("dpi"))->setValue(96);
-        ask->findChild<QCheckBox*>(QStringLiteral("transparent"))->setChecked(false);
+        chooseInExportDialog(ask, QStringLiteral("png"), 96, false);
         redraw("第一次重画有限公司", 3000);
         whenModal([&](QWidget* fileDialog) {
             redraw("第二次重画有限公司", 1500);
