@@ -10,20 +10,42 @@
 
 namespace {
 
-const char kUsage[] =
-    "Usage: plomet <command> [options]\n"
-    "\n"
-    "Commands:\n"
-    "  render   draw a seal and write it as an image (PNG, BMP, SVG, PDF)\n"
-    "  show     print the settings of a seal description file\n"
-    "  write    write a seal description file\n"
-    "  stamp    stamp a seal onto pages of a PDF document\n"
-    "\n"
-    "Exit codes: 0 success, 1 the seal could not be read, drawn or written,\n"
-    "2 bad command line.\n"
-    "\n"
-    "The commands and their options follow; `plomet <command> --help` shows\n"
-    "one of them.\n";
+// Every command is one row: its name, the function that runs it and the one
+// line that `plomet --help` shows for it. A new command is a row here.
+struct Command {
+    const char* name;
+    int (*run)(QStringList);
+    const char* summary;
+};
+
+const Command kCommands[] = {
+    {"render", plomet::cmdRender, "draw a seal and write it as an image (PNG, BMP, SVG, PDF)"},
+    {"show", plomet::cmdShow, "print the settings of a seal description file"},
+    {"write", plomet::cmdWrite, "write a seal description file"},
+    {"stamp", plomet::cmdStamp, "stamp a seal onto pages of a PDF document"},
+};
+
+QString usage()
+{
+    QString text = QStringLiteral("Usage: plomet <command> [options]\n\nCommands:\n");
+    for (const Command& command : kCommands)
+        text += QStringLiteral("  %1%2\n").arg(QLatin1String(command.name), -9).arg(QString::fromUtf8(command.summary));
+    text += QStringLiteral("\n"
+                           "Exit codes: 0 success, 1 the seal could not be read, drawn or written,\n"
+                           "2 bad command line.\n"
+                           "\n"
+                           "`plomet <command> --help` shows one command and its options;\n"
+                           "`plomet --help-all` shows every command's.\n");
+    return text;
+}
+
+QString commandNames()
+{
+    QStringList names;
+    for (const Command& command : kCommands)
+        names << QLatin1String(command.name);
+    return names.join(QStringLiteral(", "));
+}
 
 } // namespace
 
@@ -38,32 +60,34 @@ int main(int argc, char** argv)
     QStringList args = QGuiApplication::arguments();
     args.removeFirst();
     if (args.isEmpty()) {
-        std::fputs(kUsage, stderr);
+        std::fputs(usage().toUtf8().constData(), stderr);
         return plomet::kExitUsage;
     }
-    const QString command = args.takeFirst();
-    if (command == QLatin1String("--help") || command == QLatin1String("-h")
-        || command == QLatin1String("help")) {
-        std::fputs(kUsage, stdout);
-        // Every command documents itself; show them all, one after another.
-        using Command = int (*)(QStringList);
-        for (Command command : {Command(plomet::cmdRender), Command(plomet::cmdShow), Command(plomet::cmdWrite),
-                                Command(plomet::cmdStamp)}) {
+    const QString name = args.takeFirst();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
+        // `plomet help render` is `plomet render --help`.
+        if (name == QLatin1String("help") && !args.isEmpty()) {
+            for (const Command& command : kCommands)
+                if (args.first() == QLatin1String(command.name))
+                    return command.run({QStringLiteral("--help")});
+        }
+        std::fputs(usage().toUtf8().constData(), stdout);
+        return plomet::kExitOk;
+    }
+    if (name == QLatin1String("--help-all")) {
+        // The manual page: the commands, then each command's own help.
+        std::fputs(usage().toUtf8().constData(), stdout);
+        for (const Command& command : kCommands) {
             std::fputs("\n", stdout);
             std::fflush(stdout);
-            command({QStringLiteral("--help")});
+            command.run({QStringLiteral("--help")});
         }
         std::fflush(stdout);
         return plomet::kExitOk;
     }
-    if (command == QLatin1String("render"))
-        return plomet::cmdRender(args);
-    if (command == QLatin1String("show"))
-        return plomet::cmdShow(args);
-    if (command == QLatin1String("write"))
-        return plomet::cmdWrite(args);
-    if (command == QLatin1String("stamp"))
-        return plomet::cmdStamp(args);
-    plomet::printError(QStringLiteral("unknown command '%1' (known: render, show, write, stamp)").arg(command));
+    for (const Command& command : kCommands)
+        if (name == QLatin1String(command.name))
+            return command.run(args);
+    plomet::printError(QStringLiteral("unknown command '%1' (known: %2)").arg(name, commandNames()));
     return plomet::kExitUsage;
 }

@@ -159,12 +159,22 @@ TEST(CliRender, UnknownCommandAndHelp)
     const CliResult bad = runPlomet({QStringLiteral("paint")});
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_TRUE(bad.err.contains(QStringLiteral("paint")));
+    // --help is a short list of the commands; --help-all (the manual page) adds every command's options.
     const CliResult help = runPlomet({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
-    // Every command, every option of render, the exit codes.
+    EXPECT_LE(help.out.count(QLatin1Char('\n')), 40) << help.out.toStdString();
+    for (const char* word : {"render", "show", "write", "stamp", "Exit codes"})
+        EXPECT_TRUE(help.out.contains(QLatin1String(word))) << word;
+    EXPECT_FALSE(help.out.contains(QLatin1String("--transparent")));
+    const CliResult all = runPlomet({QStringLiteral("--help-all")});
+    EXPECT_EQ(all.exitCode, 0);
     for (const char* word : {"render", "show", "write", "Exit codes", "--output", "--directory", "--format",
                              "--set", "--dpi", "--transparent", "--json", "--from"})
-        EXPECT_TRUE(help.out.contains(QLatin1String(word))) << word;
+        EXPECT_TRUE(all.out.contains(QLatin1String(word))) << word;
+    const CliResult one = runPlomet({QStringLiteral("help"), QStringLiteral("render")});
+    EXPECT_EQ(one.exitCode, 0);
+    EXPECT_TRUE(one.out.contains(QLatin1String("--transparent")));
+    EXPECT_FALSE(one.out.contains(QLatin1String("Commands:")));
 }
 
 } // namespace

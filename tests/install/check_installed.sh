@@ -79,7 +79,9 @@ export QT_QPA_PLATFORM=offscreen
 options_of() { grep -oE '(^|[[:space:],\[])--?[A-Za-z][A-Za-z0-9-]*' | sed -E 's/^[[:space:],\[]+//' | sort -u; }
 man_text() { MANWIDTH=200 man -l "$1" 2>/dev/null | col -b; }
 for program in plomet PlometSample; do
-  "$bin/$program" --help >"$tmp/$program.help" 2>&1 || fail "$program --help failed"
+  # plomet's manual page is its --help-all (the short --help lists only the commands).
+  help=--help; [ "$program" = plomet ] && help=--help-all
+  "$bin/$program" "$help" >"$tmp/$program.help" 2>&1 || fail "$program $help failed"
   man_text "$share/man/man1/$program.1" >"$tmp/$program.man"
   [ -s "$tmp/$program.man" ] || fail "the manual page of $program is empty"
   while read -r opt; do
