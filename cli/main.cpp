@@ -47,12 +47,25 @@ QString commandNames()
     return names.join(QStringLiteral(", "));
 }
 
+// Qt warns on every start where XDG_RUNTIME_DIR is unset (root, cron, CI),
+// although the command line needs no runtime folder: that one line is
+// dropped, every other message goes where it went.
+QtMessageHandler previousHandler = nullptr;
+
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    previousHandler(type, context, message);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     // Headless always: the command line never needs a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    previousHandler = qInstallMessageHandler(quietHandler);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("plomet"));
     plomet::installFaceSubstitutions();

@@ -14,14 +14,19 @@ struct CliRun {
     QString out, err;
 };
 
-inline CliRun runPlomet(const QStringList& args)
+// runtimeDir false runs it as root, cron and CI often do: with no
+// XDG_RUNTIME_DIR at all.
+inline CliRun runPlomet(const QStringList& args, bool runtimeDir = true)
 {
     // A private runtime folder, as the program expects; Qt warns on stderr
     // without one, and stderr is part of what is checked.
     static QTemporaryDir runtime;
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    if (runtimeDir)
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    else
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(PLOMET_CLI_PATH), args);
     CliRun r;

@@ -2,6 +2,7 @@
 // failure gives one line on stderr, a non-zero exit and no file.
 #include "seal/Plomet.h"
 #include "seal/Render.h"
+#include "CliRun.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -17,30 +18,8 @@ using namespace plomet;
 
 namespace {
 
-struct CliResult {
-    int exitCode = -1;
-    QString out, err;
-};
-
-CliResult runPlomet(const QStringList& args)
-{
-    static QTemporaryDir runtime;   // private runtime folder, no Qt warning on stderr
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(PLOMET_CLI_PATH), args);
-    CliResult r;
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) {
-        p.kill();
-        r.err = QStringLiteral("did not finish normally");
-        return r;
-    }
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
+using CliResult = plomet::test::CliRun;
+using plomet::test::runPlomet;
 
 QImage newSealPixels(const std::function<void(Plomet&)>& setup = {})
 {
@@ -152,6 +131,16 @@ TEST(CliRender, FailureKeepsAnExistingFile)
                           QStringLiteral("StarSize=x")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(plomet::test::readAll(out), QByteArray("previous"));
+}
+
+TEST(CliRender, SuccessIsQuietEvenWithoutRuntimeFolder)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("seal.png"));
+    const CliResult r = runPlomet({QStringLiteral("render"), QStringLiteral("-o"), out}, false);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, QString());
+    EXPECT_TRUE(QFile::exists(out));
 }
 
 TEST(CliRender, UnknownCommandAndHelp)
