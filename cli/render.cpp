@@ -9,6 +9,7 @@
 #include "formats/PmfFile.h"
 #include "seal/Plomet.h"
 #include "seal/Properties.h"
+#include "seal/Warnings.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -69,55 +70,18 @@ const char kRenderHelp[] =
     "\n"
     "Properties (--set NAME=VALUE; new seal: the value a brand-new seal has):\n";
 
-// One line per character of a drawn text that no installed face can draw,
-// naming the property and the character.
-QStringList glyphWarnings(const Plomet& seal)
-{
-    const struct { const char* name; QString text; } texts[] = {
-        {"rText", seal.rText()},
-        {"MidSign", seal.ShowStar() ? seal.MidSign().left(seal.MidSign().size() > 1
-                                                          && seal.MidSign()[0].isHighSurrogate() ? 2 : 1)
-                                    : QString()},
-        {"pText", seal.pText()},
-        {"pText1", seal.pText1()},
-    };
-    QStringList out;
-    bool drawsText = false;
-    for (const auto& t : texts)
-        drawsText = drawsText || !t.text.isEmpty();
-    if (drawsText) {
-        const QString style = faceStyleWarning(seal.FontName());
-        if (!style.isEmpty())
-            out << QStringLiteral("warning: FontName: ") + style;
-    }
-    // The name's glyphs are made from a font record that holds the face name
-    // in GBK; a name GBK cannot hold draws with the nearest installed face.
-    LogFont record;
-    if (!seal.rText().isEmpty() && !setFaceName(record, seal.FontName()))
-        out << QStringLiteral("warning: FontName: '%1' cannot be written in GBK; "
-                              "the company name is drawn with the nearest installed face")
-                   .arg(seal.FontName());
-    for (const auto& t : texts)
-        for (char32_t cp : missingGlyphs(seal.FontName(), t.text))
-            out << QStringLiteral("warning: %1: no glyph for '%2' (U+%3) in %4 or any fallback face; "
-                                  "it is drawn as an empty box")
-                       .arg(QLatin1String(t.name), QString::fromUcs4(&cp, 1),
-                            QStringLiteral("%1").arg(uint(cp), 4, 16, QLatin1Char('0')).toUpper(),
-                            seal.FontName());
-    return out;
-}
-
 // Writes an image's bytes to its file (the batch hands them to the threads
 // that wait for the disk).
 using ImageWriter = std::function<void(const QString& path, const QByteArray& bytes)>;
 
 // Draws one seal (a new one, or the description file's) with the settings
-// applied, and writes it. Returns the glyph warnings.
+// applied, and writes it. Returns the warnings about the seal.
 QStringList renderOne(const QString& pmf, const QString& preset, const QStringList& settings,
                       const QString& output, const ExportOptions& options, FontHistory history,
                       const ImageWriter& write = writeExportedFile)
 {
     QStringList warnings;
+    NameLayout layout;
     const PicturePtr picture = drawSealFor(
         [&](Plomet& seal) {
             if (!pmf.isEmpty())
@@ -126,9 +90,11 @@ QStringList renderOne(const QString& pmf, const QString& preset, const QStringLi
                 applyPreset(seal, preset);
             for (const QString& assignment : settings)
                 applySetting(seal, assignment);
-            warnings = glyphWarnings(seal);
+            warnings = textWarnings(seal);
+            layout = NameLayout::of(seal);
         },
         QFileInfo(output).suffix().toLower(), options, history);
+    warnings += layoutWarnings(layout, picture->model());
     write(output, exportBytes(*picture, exportFormatOf(output), options));
     return warnings;
 }

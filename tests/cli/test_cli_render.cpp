@@ -318,3 +318,56 @@ TEST(CliRender, AStyleWithoutInstalledFaceIsNamed)
 }
 
 } // namespace
+
+namespace {
+
+// Warnings before a seal looks wrong: each row's seal is still written (exit
+// 0), with exactly the warning it should have on stderr, or none.
+TEST(CliRender, WarnsBeforeASealLooksWrong)
+{
+    const QString name17 = QStringLiteral("北京市朝阳区泰尔文科技发展有限公司");
+    const QString name20 = QStringLiteral("北京市朝阳区泰尔文科技发展有限责任公司北");
+    const struct {
+        QStringList set;
+        const char* warning;   // nullptr: stderr stays empty
+    } rows[] = {
+        {{}, nullptr},
+        {{QStringLiteral("FontName=NoSuchFont")}, "no face 'NoSuchFont' is installed; it is drawn in"},
+        {{QStringLiteral("FontName=黑体")}, nullptr},
+        {{QStringLiteral("Width=42")}, "0.7 x 36.2 mm, smaller than any seal"},
+        {{QStringLiteral("Width=42mm"), QStringLiteral("Height=42mm")}, nullptr},
+        {{QStringLiteral("Width=200mm"), QStringLiteral("Height=200mm")}, "larger than any seal"},
+        {{QStringLiteral("rText=") + name17.left(14), QStringLiteral("pText=合同专用章")}, nullptr},
+        {{QStringLiteral("rText=") + name17, QStringLiteral("pText=合同专用章")}, "runs into the lower line; Fit=True"},
+        {{QStringLiteral("rText=") + name17, QStringLiteral("pText=合同专用章"), QStringLiteral("Fit=True")}, nullptr},
+        {{QStringLiteral("rText=") + name20, QStringLiteral("pText="), QStringLiteral("pText1=")},
+         "goes round the ring over itself"},
+        {{QStringLiteral("rText=") + name20.left(18), QStringLiteral("pText="), QStringLiteral("pText1=")}, nullptr},
+    };
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("seal.png"));
+    for (const auto& row : rows) {
+        QStringList args{QStringLiteral("render"), QStringLiteral("-o"), out};
+        for (const QString& s : row.set)
+            args << QStringLiteral("--set") << s;
+        const CliResult r = runPlomet(args);
+        const QString what = row.set.join(QLatin1Char(' '));
+        EXPECT_EQ(r.exitCode, 0) << what.toStdString();
+        if (!row.warning) {
+            EXPECT_EQ(r.err, QString()) << what.toStdString();
+            continue;
+        }
+        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << what.toStdString() << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(row.warning))) << what.toStdString() << ": " << r.err.toStdString();
+    }
+    // Every preset lays out a long name without a word.
+    for (const char* preset : {"公章", "合同专用章", "财务专用章"}) {
+        const CliResult r = runPlomet({QStringLiteral("render"), QStringLiteral("-o"), out, QStringLiteral("--preset"),
+                                       QString::fromUtf8(preset), QStringLiteral("--set"),
+                                       QStringLiteral("rText=") + name20 + name20.left(6)});
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.err, QString()) << preset;
+    }
+}
+
+} // namespace

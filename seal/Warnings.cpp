@@ -1,0 +1,175 @@
+#include "seal/Warnings.h"
+
+#include "seal/DrawingModel.h"
+#include "seal/Fonts.h"
+#include "seal/Gdi.h"
+#include "seal/Plomet.h"
+#include "seal/Units.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPolygonF>
+#include <QTransform>
+#include <cmath>
+
+namespace plomet {
+
+namespace {
+
+// Sizes outside these are almost always a unit slip (--set Width=42 is 42
+// twips, 0.7 mm): real seals measure from about 20 to 60 mm.
+constexpr double kSmallestMm = 10;
+constexpr double kLargestMm = 100;
+
+// A glyph box that shares more than this part of its area with a box of a
+// lower line has run into it; two glyphs of the name that are not
+// neighbours and share this much have gone round the ring onto each other.
+constexpr double kOverlapShare = 0.10;
+
+double area(const QPolygonF& p)
+{
+    double a = 0;
+    for (qsizetype i = 0; i < p.size(); ++i) {
+        const QPointF& u = p[i];
+        const QPointF& v = p[(i + 1) % p.size()];
+        a += u.x() * v.y() - v.x() * u.y();
+    }
+    return std::abs(a) / 2;
+}
+
+double overlapShare(const QPolygonF& a, const QPolygonF& b)
+{
+    const double smaller = std::min(area(a), area(b));
+    return smaller > 0 ? area(a.intersected(b)) / smaller : 0;
+}
+
+// The box a drawn text covers, in twips: its cells from the top-left corner
+// along its advance, the em high, turned as it was drawn.
+QPolygonF boxOf(const DrawnText& t, const DrawingModel& model)
+{
+    const QFontMetricsF metrics(makeFont(t.face, t.pixelHeight, t.weight));
+    const double width = metrics.horizontalAdvance(t.text) * t.stretch * model.twipsPerPixelX;
+    const double height = t.pixelHeight * model.twipsPerPixelY;
+    QTransform turn;
+    turn.translate(t.x, t.y);
+    turn.rotate(t.angleDeg);
+    return turn.map(QPolygonF(QRectF(0, 0, width, height)));
+}
+
+QString characterName(char32_t cp)
+{
+    return QStringLiteral("'%1' (U+%2)")
+        .arg(QString::fromUcs4(&cp, 1), QStringLiteral("%1").arg(uint(cp), 4, 16, QLatin1Char('0')).toUpper());
+}
+
+} // namespace
+
+QStringList textWarnings(const Plomet& seal)
+{
+    const struct { const char* name; QString text; } texts[] = {
+        {"rText", seal.rText()},
+        {"MidSign", seal.ShowStar() ? seal.MidSign().left(seal.MidSign().size() > 1
+                                                          && seal.MidSign()[0].isHighSurrogate() ? 2 : 1)
+                                    : QString()},
+        {"pText", seal.pText()},
+        {"pText1", seal.pText1()},
+    };
+    QStringList out;
+    // The name's glyphs are made from a font record that holds the face name
+    // in GBK; a name GBK cannot hold draws with the nearest installed face.
+    LogFont record;
+    const bool gbkFace = setFaceName(record, seal.FontName());
+    bool drawsText = false;
+    for (const auto& t : texts)
+        drawsText = drawsText || !t.text.isEmpty();
+    if (drawsText) {
+        const QString style = faceStyleWarning(seal.FontName());
+        if (!style.isEmpty())
+            out << QStringLiteral("warning: FontName: ") + style;
+        // A name of no known style must be an installed family; anything
+        // else (a typo, a face of another machine) is drawn in a fallback.
+        else if ((gbkFace || seal.rText().isEmpty()) && faceStyle(seal.FontName()) == FaceStyle::Other
+                 && !QFontDatabase::families().contains(seal.FontName(), Qt::CaseInsensitive))
+            out << QStringLiteral("warning: FontName: no face '%1' is installed; it is drawn in %2")
+                       .arg(seal.FontName(), resolvedFamily(seal.FontName()));
+    }
+    if (!seal.rText().isEmpty() && !gbkFace)
+        out << QStringLiteral("warning: FontName: '%1' cannot be written in GBK; "
+                              "the company name is drawn with the nearest installed face")
+                   .arg(seal.FontName());
+    for (const auto& t : texts)
+        for (char32_t cp : missingGlyphs(seal.FontName(), t.text))
+            out << QStringLiteral("warning: %1: no glyph for %2 in %3 or any fallback face; "
+                                  "it is drawn as an empty box")
+                       .arg(QLatin1String(t.name), characterName(cp), seal.FontName());
+    return out;
+}
+
+NameLayout NameLayout::of(const Plomet& seal)
+{
+    return {seal.Fit(), seal.rText(), {seal.pText(), seal.pText1()}};
+}
+
+QStringList layoutWarnings(const NameLayout& seal, const DrawingModel& model)
+{
+    QStringList out;
+    const double wMm = model.widthTwips / kTwipsPerMm, hMm = model.heightTwips / kTwipsPerMm;
+    if (std::min(wMm, hMm) < kSmallestMm || std::max(wMm, hMm) > kLargestMm)
+        out << QStringLiteral("warning: Width, Height: the seal is %1 x %2 mm, %3; sizes without a unit are "
+                              "twips (1 mm = 56.7 twips): write 42mm for 42 millimetres")
+                   .arg(wMm, 0, 'f', 1)
+                   .arg(hMm, 0, 'f', 1)
+                   .arg(std::min(wMm, hMm) < kSmallestMm ? QStringLiteral("smaller than any seal (under 10 mm)")
+                                                         : QStringLiteral("larger than any seal (over 100 mm)"));
+    if (seal.fit || seal.name.isEmpty())
+        return out;
+
+    // The classic layout sets the name at a fixed size and spacing: a long
+    // one goes on along the ring. Its glyphs are the model's run of single
+    // characters that spells the name; the lower lines are the texts that
+    // hold pText and pText1.
+    const QList<uint> name = seal.name.toUcs4();
+    std::vector<QPolygonF> glyphs, lower;
+    for (size_t i = 0; i < model.items.size(); ++i) {
+        const auto* t = std::get_if<DrawnText>(&model.items[i]);
+        if (!t)
+            continue;
+        if (!t->text.isEmpty() && seal.lower.contains(t->text))
+            lower.push_back(boxOf(*t, model));
+    }
+    for (size_t i = 0; i < model.items.size() && glyphs.empty(); ++i) {
+        size_t k = 0;
+        std::vector<QPolygonF> run;
+        for (size_t j = i; j < model.items.size() && k < size_t(name.size()); ++j, ++k) {
+            const auto* t = std::get_if<DrawnText>(&model.items[j]);
+            if (!t || t->text.toUcs4() != QList<uint>{name[qsizetype(k)]})
+                break;
+            run.push_back(boxOf(*t, model));
+        }
+        if (k == size_t(name.size()))
+            glyphs = std::move(run);
+    }
+    bool intoLower = false, overItself = false;
+    for (size_t i = 0; i < glyphs.size(); ++i) {
+        for (const QPolygonF& line : lower)
+            intoLower = intoLower || overlapShare(glyphs[i], line) > kOverlapShare;
+        for (size_t j = i + 2; j < glyphs.size(); ++j)
+            overItself = overItself || overlapShare(glyphs[i], glyphs[j]) > kOverlapShare;
+    }
+    if (overItself)
+        out << QStringLiteral("warning: rText: the company name (%1 characters) goes round the ring over "
+                              "itself; Fit=True fits it to the ring")
+                   .arg(name.size());
+    else if (intoLower)
+        out << QStringLiteral("warning: rText: the company name (%1 characters) runs into the lower line; "
+                              "Fit=True fits it to the ring")
+                   .arg(name.size());
+    return out;
+}
+
+QStringList sealWarnings(const Plomet& seal, const DrawingModel& model)
+{
+    return textWarnings(seal) + layoutWarnings(NameLayout::of(seal), model);
+}
+
+} // namespace plomet
