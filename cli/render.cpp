@@ -9,9 +9,16 @@
 #include "formats/PmfFile.h"
 #include "seal/Plomet.h"
 #include "seal/Properties.h"
+#include "seal/Units.h"
 #include "seal/Warnings.h"
+#include "formats/SealTable.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
+#include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QDir>
 #include <QHash>
 #include <QFileInfo>
@@ -23,7 +30,10 @@
 #include <mutex>
 #include <thread>
 #include <vector>
+#include <cmath>
 #include <cstdio>
+#include <string>
+#include <unistd.h>
 
 #ifdef __linux__
 #include <sched.h>
@@ -60,6 +70,16 @@ const char kRenderHelp[] =
     "  --dpi N               resolution of PNG and BMP (default 96: the screen\n"
     "                        picture pixel for pixel); size = twips x N / 1440\n"
     "  --transparent         no background (PNG, SVG, PDF; BMP stays opaque)\n"
+    "  --table FILE.csv      batch: one seal a row of a table (with -d); the\n"
+    "                        header names properties (any letter case) and\n"
+    "                        an optional 'output' column names the images\n"
+    "                        (else the row's number); empty cells keep the\n"
+    "                        value, lengths are millimetres, colours #RRGGBB;\n"
+    "                        UTF-8 (with or without BOM) or GBK; --preset and\n"
+    "                        --set apply first\n"
+    "  --json                print one JSON document on stdout: an entry per\n"
+    "                        output (input, output, status, message,\n"
+    "                        warnings, widthMm, heightMm, pixels)\n"
     "\n"
     "A character that no installed face can draw, and a face style with no\n"
     "installed face (仿宋 on Debian: drawn as 宋体), are named on stderr (as a\n"
@@ -74,29 +94,123 @@ const char kRenderHelp[] =
 // that wait for the disk).
 using ImageWriter = std::function<void(const QString& path, const QByteArray& bytes)>;
 
-// Draws one seal (a new one, or the description file's) with the settings
-// applied, and writes it. Returns the warnings about the seal.
-QStringList renderOne(const QString& pmf, const QString& preset, const QStringList& settings,
-                      const QString& output, const ExportOptions& options, FontHistory history,
-                      const ImageWriter& write = writeExportedFile)
-{
+// What one render made: the warnings about the seal, its size, and for a
+// raster its pixels.
+struct Rendered {
     QStringList warnings;
+    QSizeF sizeMm;
+    QSize pixels;
+};
+
+// One seal to draw and where it goes.
+struct RenderJob {
+    QString input;          // named in messages: the description file, or TABLE:LINE
+    QString pmf;            // the description file; empty: a brand-new seal
+    QStringList settings;   // NAME=VALUE, after the preset and --set
+    QStringList settingAt;  // for each setting, where it came from ("column 3 (FontSize)"), or empty
+    QString output;
+    QString error;          // refused before drawing (a bad row, an image another job writes)
+};
+
+// Draws one seal (a new one, or the description file's) with the settings
+// applied, and writes it.
+Rendered renderOne(const RenderJob& job, const QString& preset, const QStringList& settings,
+                   const ExportOptions& options, FontHistory history, const ImageWriter& write = writeExportedFile)
+{
+    Rendered made;
     NameLayout layout;
     const PicturePtr picture = drawSealFor(
         [&](Plomet& seal) {
-            if (!pmf.isEmpty())
-                LoadPMF(seal, pmf);
+            if (!job.pmf.isEmpty())
+                LoadPMF(seal, job.pmf);
             if (!preset.isEmpty())
                 applyPreset(seal, preset);
             for (const QString& assignment : settings)
                 applySetting(seal, assignment);
-            warnings = textWarnings(seal);
+            for (qsizetype i = 0; i < job.settings.size(); ++i) {
+                try {
+                    applySetting(seal, job.settings[i]);
+                } catch (const PlometError& e) {
+                    if (job.settingAt.value(i).isEmpty())
+                        throw;
+                    throw PlometError(e.kind(), job.settingAt[i] + QStringLiteral(": ") + e.message());
+                }
+            }
+            made.warnings = textWarnings(seal);
             layout = NameLayout::of(seal);
         },
-        QFileInfo(output).suffix().toLower(), options, history);
-    warnings += layoutWarnings(layout, picture->model());
-    write(output, exportBytes(*picture, exportFormatOf(output), options));
-    return warnings;
+        QFileInfo(job.output).suffix().toLower(), options, history);
+    made.warnings += layoutWarnings(layout, picture->model());
+    const QString format = exportFormatOf(job.output);
+    const QByteArray bytes = exportBytes(*picture, format, options);
+    made.sizeMm = QSizeF(picture->model().widthTwips / kTwipsPerMm, picture->model().heightTwips / kTwipsPerMm);
+    if (format == QLatin1String("png") || format == QLatin1String("bmp")) {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        made.pixels = QImageReader(&buffer).size();   // the header only
+    }
+    write(job.output, bytes);
+    return made;
+}
+
+// A bar on stderr while a batch runs, when stderr is a terminal; nothing
+// otherwise (a log file or a pipe gets only the messages).
+class Progress {
+public:
+    explicit Progress(qsizetype total) : total_(total), shown_(total > 1 && isatty(fileno(stderr))) {}
+    ~Progress()
+    {
+        if (shown_ && drawn_ >= 0)
+            std::fputs("\r\033[K", stderr);
+    }
+    void step()
+    {
+        if (!shown_)
+            return;
+        std::lock_guard<std::mutex> lock(mutex_);
+        const qsizetype done = ++done_;
+        const int width = 40;
+        const int bar = int(width * done / total_);
+        if (bar == drawn_ && done != total_)
+            return;
+        drawn_ = bar;
+        std::fprintf(stderr, "\r[%s%s] %lld/%lld", std::string(size_t(bar), '#').c_str(),
+                     std::string(size_t(width - bar), ' ').c_str(), static_cast<long long>(done),
+                     static_cast<long long>(total_));
+        std::fflush(stderr);
+    }
+
+private:
+    std::mutex mutex_;
+    const qsizetype total_;
+    const bool shown_;
+    qsizetype done_ = 0;
+    int drawn_ = -1;
+};
+
+QJsonObject jsonEntry(const RenderJob& job, const Rendered& made, const QString& error)
+{
+    QJsonObject entry{{QStringLiteral("input"), job.input},
+                      {QStringLiteral("output"), job.output},
+                      {QStringLiteral("status"), error.isEmpty() ? QStringLiteral("ok") : QStringLiteral("failed")}};
+    if (!error.isEmpty())
+        entry.insert(QStringLiteral("message"), error);
+    if (!made.warnings.isEmpty())
+        entry.insert(QStringLiteral("warnings"), QJsonArray::fromStringList(made.warnings));
+    if (error.isEmpty()) {
+        entry.insert(QStringLiteral("widthMm"), std::round(made.sizeMm.width() * 100) / 100);
+        entry.insert(QStringLiteral("heightMm"), std::round(made.sizeMm.height() * 100) / 100);
+        if (made.pixels.isValid())
+            entry.insert(QStringLiteral("pixels"), QJsonArray{made.pixels.width(), made.pixels.height()});
+    }
+    return entry;
+}
+
+void printJson(const QJsonArray& outputs)
+{
+    const QByteArray text = QJsonDocument(QJsonObject{{QStringLiteral("outputs"), outputs}}).toJson();
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    std::fflush(stdout);
 }
 
 // The cores this process may run on: those of its affinity mask (taskset,
@@ -113,28 +227,34 @@ unsigned usableCores()
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-// Renders every input on all cores; one line per failure, in input order.
-int renderBatch(const QStringList& inputs, const QString& dir, const QString& format,
-                const QString& preset, const QStringList& settings, const ExportOptions& options)
+// Renders every job on all cores; one line per failure, in job order.
+int renderBatch(std::vector<RenderJob> jobs, const QString& preset, const QStringList& settings,
+                const ExportOptions& options, bool json)
 {
-    std::vector<QString> errors(static_cast<size_t>(inputs.size()));
-    std::vector<QStringList> warnings(static_cast<size_t>(inputs.size()));
-    // Two inputs with the same name (from different folders, or given
-    // twice) would write the same image: the later ones are refused.
-    std::vector<bool> skip(static_cast<size_t>(inputs.size()), false);
-    QHash<QString, qsizetype> firstWithName;
-    for (qsizetype i = 0; i < inputs.size(); ++i) {
-        const QString name = QFileInfo(inputs[i]).completeBaseName();
-        const auto it = firstWithName.constFind(name);
-        if (it == firstWithName.constEnd()) {
-            firstWithName.insert(name, i);
+    const size_t count = jobs.size();
+    std::vector<QString> errors(count);
+    std::vector<Rendered> made(count);
+    // Two jobs that would write the same image (inputs of one name from
+    // different folders, given twice, rows with one output): the later ones
+    // are refused.
+    QHash<QString, size_t> firstWithOutput;
+    for (size_t i = 0; i < count; ++i) {
+        errors[i] = jobs[i].error;
+        if (!errors[i].isEmpty())
+            continue;
+        const QString key = QFileInfo(jobs[i].output).absoluteFilePath();
+        const auto it = firstWithOutput.constFind(key);
+        if (it == firstWithOutput.constEnd()) {
+            firstWithOutput.insert(key, i);
             continue;
         }
-        skip[static_cast<size_t>(i)] = true;
-        errors[static_cast<size_t>(i)] = QDir::toNativeSeparators(inputs[i])
-            + QStringLiteral(": not drawn, its image %1.%2 is already %3's")
-                  .arg(name, format, QDir::toNativeSeparators(inputs[*it]));
+        errors[i] = QStringLiteral("not drawn, its image %1 is already %2's")
+                        .arg(QFileInfo(jobs[i].output).fileName(), jobs[*it].input);
     }
+    std::vector<bool> skip(count);
+    for (size_t i = 0; i < count; ++i)
+        skip[i] = !errors[i].isEmpty();
+    Progress progress{qsizetype(count)};
     // The images go to the disk on threads of their own: each is synced
     // before it is put in place, and the drawing threads go on meanwhile.
     // A few images at most wait, so a slow disk does not fill the memory.
@@ -144,10 +264,10 @@ int renderBatch(const QStringList& inputs, const QString& dir, const QString& fo
     std::mutex mutex;
     std::condition_variable queued;   // an image waits, or all are drawn
     std::condition_variable taken;    // there is room for another image
-    std::deque<std::pair<qsizetype, std::pair<QString, QByteArray>>> waiting;
+    std::deque<std::pair<size_t, std::pair<QString, QByteArray>>> waiting;
     constexpr size_t kMaxWaiting = 4;
     bool drawn = false;
-    auto queue = [&](qsizetype i) -> ImageWriter {
+    auto queue = [&](size_t i) -> ImageWriter {
         return [&, i](const QString& path, const QByteArray& bytes) {
             {
                 std::unique_lock<std::mutex> lock(mutex);
@@ -170,31 +290,31 @@ int renderBatch(const QStringList& inputs, const QString& dir, const QString& fo
             try {
                 writeExportedFile(image.first, image.second);
             } catch (const PlometError& e) {
-                errors[static_cast<size_t>(i)] = QDir::toNativeSeparators(inputs[i]) + QStringLiteral(": ") + e.message();
+                errors[i] = e.message();
             } catch (const std::exception& e) {
-                errors[static_cast<size_t>(i)] = QDir::toNativeSeparators(inputs[i]) + QStringLiteral(": ")
-                                               + QString::fromLocal8Bit(e.what());
+                errors[i] = QString::fromLocal8Bit(e.what());
             }
+            progress.step();
         }
     };
-    std::atomic<qsizetype> next{0};
+    std::atomic<size_t> next{0};
     auto draw = [&] {
-        for (qsizetype i = next++; i < inputs.size(); i = next++) {
-            if (skip[static_cast<size_t>(i)])
+        for (size_t i = next++; i < count; i = next++) {
+            if (skip[i]) {
+                progress.step();
                 continue;
-            const QString out = QDir(dir).filePath(QFileInfo(inputs[i]).completeBaseName()
-                                                   + QLatin1Char('.') + format);
+            }
             try {
                 // A worker's seals follow each other: which glyphs it painted
                 // before moves outlines by 1/64 pixel anyway.
-                warnings[static_cast<size_t>(i)] =
-                    renderOne(inputs[i], preset, settings, out, options, FontHistory::AsItComes, queue(i));
+                made[i] = renderOne(jobs[i], preset, settings, options, FontHistory::AsItComes, queue(i));
+                continue;
             } catch (const PlometError& e) {
-                errors[static_cast<size_t>(i)] = QDir::toNativeSeparators(inputs[i]) + QStringLiteral(": ") + e.message();
+                errors[i] = e.message();
             } catch (const std::exception& e) {
-                errors[static_cast<size_t>(i)] = QDir::toNativeSeparators(inputs[i]) + QStringLiteral(": ")
-                                               + QString::fromLocal8Bit(e.what());
+                errors[i] = QString::fromLocal8Bit(e.what());
             }
+            progress.step();
         }
     };
     // Every thread that draws opens each font face it draws with on its own
@@ -205,7 +325,7 @@ int renderBatch(const QStringList& inputs, const QString& dir, const QString& fo
     constexpr unsigned kMaxDrawing = 2;
     constexpr unsigned kWriting = 2;
     const unsigned cores = usableCores();
-    const unsigned drawing = static_cast<unsigned>(std::min<qsizetype>(std::min(cores, kMaxDrawing), inputs.size()));
+    const unsigned drawing = static_cast<unsigned>(std::min<size_t>(std::min(cores, kMaxDrawing), count));
     std::vector<std::thread> writers;
     for (unsigned t = 0; t < kWriting; ++t)
         writers.emplace_back(write);
@@ -223,16 +343,74 @@ int renderBatch(const QStringList& inputs, const QString& dir, const QString& fo
     for (auto& t : writers)
         t.join();
     int failed = 0;
-    for (size_t i = 0; i < errors.size(); ++i) {
-        const QString name = QDir::toNativeSeparators(inputs[static_cast<qsizetype>(i)]);
-        for (const QString& w : warnings[i])
-            printError(name + QStringLiteral(": ") + w);
+    QJsonArray outputs;
+    for (size_t i = 0; i < count; ++i) {
+        for (const QString& w : made[i].warnings)
+            printError(jobs[i].input + QStringLiteral(": ") + w);
         if (!errors[i].isEmpty()) {
-            printError(errors[i]);
+            printError(jobs[i].input + QStringLiteral(": ") + errors[i]);
             ++failed;
         }
+        outputs.append(jsonEntry(jobs[i], made[i], errors[i]));
     }
+    if (json)
+        printJson(outputs);
     return failed == 0 ? kExitOk : kExitFailed;
+}
+
+// The jobs of a table of seals: a row each, its cells assigned by the
+// header's property names after the preset and --set. An empty cell keeps
+// the value; a length without unit is millimetres (a spreadsheet's 42 is
+// 42 mm); the "output" column names the image (without extension: the
+// batch's format), else the row's number does. A row that cannot be a job
+// is refused with its line and column, and the others still are.
+std::vector<RenderJob> tableJobs(const QString& path, const QString& dir, const QString& format)
+{
+    const SealTable sheet = readTable(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    const QStringList known = settingNames();
+    int outputColumn = -1;
+    for (qsizetype c = 0; c < sheet.header.size(); ++c) {
+        const QString& name = sheet.header[c];
+        if (name.compare(QLatin1String("output"), Qt::CaseInsensitive) == 0 && outputColumn < 0)
+            outputColumn = int(c);
+        else if (!known.contains(name, Qt::CaseInsensitive))
+            throw PlometError(PlometError::Kind::Format,
+                              QStringLiteral("%1:1: column %2: '%3' is no property (known: output, %4)")
+                                  .arg(shown)
+                                  .arg(c + 1)
+                                  .arg(name, known.join(QStringLiteral(", "))));
+    }
+    std::vector<RenderJob> jobs;
+    int number = 0;
+    for (const TableRow& row : sheet.rows) {
+        RenderJob job;
+        job.input = QStringLiteral("%1:%2").arg(shown).arg(row.line);
+        QString name = outputColumn >= 0 ? row.cells[outputColumn].trimmed() : QString();
+        ++number;
+        if (name.isEmpty())
+            name = QString::number(number);
+        // The image stays inside the folder: a name is a file name, nothing more.
+        if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name == QLatin1String(".")
+            || name == QLatin1String(".."))
+            job.error = QStringLiteral("column %1 (output): '%2' is not a file name").arg(outputColumn + 1).arg(name);
+        if (QFileInfo(name).suffix().isEmpty() || !exportFormats().contains(QFileInfo(name).suffix().toLower()))
+            name += QLatin1Char('.') + format;
+        job.output = QDir(dir).filePath(name);
+        for (qsizetype c = 0; c < sheet.header.size(); ++c) {
+            const QString value = row.cells[c].trimmed();
+            if (c == outputColumn || value.isEmpty())
+                continue;
+            const bool plainNumber = parseStrictNumber(value).has_value();
+            job.settings << sheet.header[c] + QLatin1Char('=') + value
+                                + (plainNumber && isLengthSetting(sheet.header[c]) ? QStringLiteral("mm") : QString());
+            job.settingAt << QStringLiteral("column %1 (%2)").arg(c + 1).arg(sheet.header[c]);
+        }
+        jobs.push_back(std::move(job));
+    }
+    if (jobs.empty())
+        throw PlometError(PlometError::Kind::Format, QStringLiteral("%1: the table has no rows").arg(shown));
+    return jobs;
 }
 
 } // namespace
@@ -254,8 +432,11 @@ int cmdRender(QStringList args)
     const QCommandLineOption dpiOpt(QStringLiteral("dpi"), QStringLiteral("resolution"),
                                     QStringLiteral("N"), QStringLiteral("96"));
     const QCommandLineOption transparentOpt(QStringLiteral("transparent"), QStringLiteral("no background"));
+    const QCommandLineOption tableOpt(QStringLiteral("table"), QStringLiteral("table of seals"), QStringLiteral("FILE"));
+    const QCommandLineOption jsonOpt(QStringLiteral("json"), QStringLiteral("results as JSON"));
     const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
-    parser.addOptions({outputOpt, dirOpt, formatOpt, presetOpt, setOpt, dpiOpt, transparentOpt, helpOpt});
+    parser.addOptions({outputOpt, dirOpt, formatOpt, presetOpt, setOpt, dpiOpt, transparentOpt, tableOpt, jsonOpt,
+                       helpOpt});
 
     args.prepend(QStringLiteral("plomet render"));
     if (!parser.parse(args)) {
@@ -269,11 +450,21 @@ int cmdRender(QStringList args)
     }
     const QStringList inputs = parser.positionalArguments();
     const bool batch = parser.isSet(dirOpt);
+    const bool table = parser.isSet(tableOpt);
+    if (table && !batch) {
+        printError(QStringLiteral("--table wants -d OUTDIR (the folder for its images)"));
+        return kExitUsage;
+    }
+    if (table && !inputs.isEmpty()) {
+        printError(QStringLiteral("give either --table FILE or description files, not both (unexpected '%1')")
+                       .arg(inputs.first()));
+        return kExitUsage;
+    }
     if (batch && parser.isSet(outputOpt)) {
         printError(QStringLiteral("give either -o OUT or -d OUTDIR, not both"));
         return kExitUsage;
     }
-    if (batch && inputs.isEmpty()) {
+    if (batch && inputs.isEmpty() && !table) {
         printError(QStringLiteral("-d OUTDIR wants description files (SEAL.PMF ...)"));
         return kExitUsage;
     }
@@ -321,21 +512,40 @@ int cmdRender(QStringList args)
             printError(QStringLiteral("cannot make the folder '%1'").arg(QDir::toNativeSeparators(dir)));
             return kExitFailed;
         }
-        return renderBatch(inputs, dir, format, preset, parser.values(setOpt), options);
+        std::vector<RenderJob> jobs;
+        if (table) {
+            try {
+                jobs = tableJobs(parser.value(tableOpt), dir, format);
+            } catch (const PlometError& e) {
+                printError(e.message());
+                return kExitFailed;
+            }
+        } else {
+            for (const QString& input : inputs)
+                jobs.push_back({QDir::toNativeSeparators(input), input, {}, {},
+                                QDir(dir).filePath(QFileInfo(input).completeBaseName() + QLatin1Char('.') + format),
+                                {}});
+        }
+        return renderBatch(std::move(jobs), preset, parser.values(setOpt), options, parser.isSet(jsonOpt));
     }
-    const QString output = parser.value(outputOpt);
+    RenderJob job;
+    job.pmf = inputs.isEmpty() ? QString() : inputs.first();
+    job.input = QDir::toNativeSeparators(job.pmf);
+    job.output = parser.value(outputOpt);
+    Rendered made;
+    QString error;
     try {
-        exportFormatOf(output);   // an unknown extension fails before any work
-        const QStringList warnings =
-            renderOne(inputs.isEmpty() ? QString() : inputs.first(), preset, parser.values(setOpt), output, options,
-                      FontHistory::AsAlone);
-        for (const QString& w : warnings)
+        exportFormatOf(job.output);   // an unknown extension fails before any work
+        made = renderOne(job, preset, parser.values(setOpt), options, FontHistory::AsAlone);
+        for (const QString& w : made.warnings)
             printError(w);
     } catch (const PlometError& e) {
-        printError(e.message());
-        return kExitFailed;
+        error = e.message();
+        printError(error);
     }
-    return kExitOk;
+    if (parser.isSet(jsonOpt))
+        printJson({jsonEntry(job, made, error)});
+    return error.isEmpty() ? kExitOk : kExitFailed;
 }
 
 } // namespace plomet

@@ -36,6 +36,8 @@ PACKAGES=(
   # pages from --help, and the tools that check the desktop files and file type
   dpkg-dev file help2man man-db bsdextrautils desktop-file-utils appstream
   shared-mime-info xdg-utils libglib2.0-bin
+  # tables of seals (CSV)
+  libcsv-dev
   # Qt's own translations: standard dialogs and buttons in Chinese
   qt6-translations-l10n
 )

@@ -19,9 +19,19 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ]; then
   exit 2
 fi
 
+# The fuzzers (fuzz/fuzz_NAME.cpp), each with its own options: a new one is
+# a row here and a line in fuzz/CMakeLists.txt.
+fuzzers=(pmf draw stamp table)
+declare -A extra=(
+  [pmf]="-dict=fuzz/pmf.dict -max_len=8192"
+  [draw]="-max_len=512 -timeout=60"
+  [stamp]="-dict=fuzz/pdf.dict -max_len=16384"
+  [table]="-max_len=4096"
+)
+
 jobs=$(nproc)
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$jobs" --target fuzz_pmf fuzz_draw fuzz_stamp
+cmake --build --preset fuzz -j "$jobs" --target "${fuzzers[@]/#/fuzz_}"
 
 out=build/fuzz
 mkdir -p "$out/artifacts" "$out/logs"
@@ -32,13 +42,6 @@ fi
 export XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp"
 
-# name, extra options
-declare -A extra=(
-  [pmf]="-dict=fuzz/pmf.dict -max_len=8192"
-  [draw]="-max_len=512 -timeout=60"
-  [stamp]="-dict=fuzz/pdf.dict -max_len=16384"
-)
-
 seed=()
 if [ -n "${PLOMET_FUZZ_SEED:-}" ]; then
   [[ "$PLOMET_FUZZ_SEED" =~ ^[0-9]+$ ]] || { echo "PLOMET_FUZZ_SEED wants a number" >&2; exit 2; }
@@ -46,7 +49,7 @@ if [ -n "${PLOMET_FUZZ_SEED:-}" ]; then
 fi
 
 pids=()
-for name in pmf draw stamp; do
+for name in "${fuzzers[@]}"; do
   mkdir -p "$out/corpus/$name"
   # shellcheck disable=SC2086
   "$out/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
@@ -57,7 +60,7 @@ done
 
 status=0
 i=0
-for name in pmf draw stamp; do
+for name in "${fuzzers[@]}"; do
   if wait "${pids[$i]}"; then
     runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$out/logs/$name.log" | grep -o '[0-9]*$' || echo '?')
     echo "fuzz_$name: $runs executions in ${seconds} s, no finding"
@@ -70,7 +73,7 @@ for name in pmf draw stamp; do
 done
 
 if [ "$keep" = 1 ] && [ "$status" = 0 ]; then
-  for name in pmf draw stamp; do
+  for name in "${fuzzers[@]}"; do
     before=$(ls "fuzz/corpus/$name" | wc -l)
     "$out/fuzz/fuzz_$name" -merge=1 ${extra[$name]} "fuzz/corpus/$name" "$out/corpus/$name" \
       >"$out/logs/$name-merge.log" 2>&1
