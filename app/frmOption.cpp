@@ -6,6 +6,7 @@
 #include "platform/Guard.h"
 #include "seal/Plomet.h"
 #include "seal/RecordingSurface.h"
+#include "seal/Units.h"
 #include "app/frmMain.h"
 #include "platform/modFont.h"
 #include "app/frmStyle.h"
@@ -146,6 +147,10 @@ void frmOption::buildControls()
     label(QStringLiteral("公章高度:"), 720, 3000, 1215, 495);
     cHeight_ = lineEdit("cHeight", 2040, 2880, 2895, 375);
     chkDist_ = checkBox("chkDist", QStringLiteral("保持一致"), 5040, 2880, 1335, 495);
+    // The boxes hold twips, as the description file does; people measure
+    // seals in millimetres.
+    sizeMm_ = label(QString(), 5040, 2400, kClientWidthTwips - 5040, 375);
+    sizeMm_->setObjectName(QStringLiteral("sizeMm"));
     chkStar_ = checkBox("chkStar", QStringLiteral("显示中央标志"), 720, 3600, 1935, 375);
     MidSign_ = lineEdit("MidSign", 2640, 3600, 495, 375);
     label(QStringLiteral("尺寸:"), 3360, 3720, 525, 210);
@@ -196,6 +201,8 @@ void frmOption::buildControls()
 
     connect(cWidth_, &QLineEdit::textChanged, this, &frmOption::cWidth_Change);
     connect(cHeight_, &QLineEdit::textChanged, this, &frmOption::cHeight_Change);
+    connect(cWidth_, &QLineEdit::textChanged, this, &frmOption::showSizeMm);
+    connect(cHeight_, &QLineEdit::textChanged, this, &frmOption::showSizeMm);
     connect(cmdColor_, &QPushButton::clicked, this, &frmOption::cmdColor_Click);
     connect(cmdOption_, &QPushButton::clicked, this, &frmOption::cmdOption_Click);
     connect(cmdRefresh_, &QPushButton::clicked, this, &frmOption::cmdRefresh_Click);
@@ -322,8 +329,11 @@ void frmOption::ReadData()
 {
     if (!main_)
         return;
-    // The size boxes through their texts, so that the size coupling runs.
+    // The coupling follows the seal: ticked for a round or square seal,
+    // unticked for an oval, so that reading the sizes into their boxes does
+    // not make one the copy of the other (an oval would come back round).
     const Plomet& seal = main_->Plomet1();
+    chkDist_->setChecked(seal.Width() == seal.Height());
     for (const char* name : kReadOrder)
         readField(field(name), seal);
 }
@@ -356,6 +366,16 @@ void frmOption::cHeight_Change()
 {
     if (chkDist_->isChecked() && cWidth_->text() != cHeight_->text())
         cWidth_->setText(cHeight_->text());
+}
+
+void frmOption::showSizeMm()
+{
+    const auto mm = [](const QLineEdit* box) -> QString {
+        bool ok = false;
+        const double twips = box->text().trimmed().toDouble(&ok);
+        return ok && std::isfinite(twips) ? QString::number(twips / kTwipsPerMm, 'f', 2) : QStringLiteral("?");
+    };
+    sizeMm_->setText(QStringLiteral("%1 × %2 mm").arg(mm(cWidth_), mm(cHeight_)));
 }
 
 void frmOption::setFaceColor(int32_t color)

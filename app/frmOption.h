@@ -102,6 +102,8 @@ private:
     QLineEdit* cWidth_ = nullptr;
     QLineEdit* cHeight_ = nullptr;
     QCheckBox* chkDist_ = nullptr;
+    QLabel* sizeMm_ = nullptr;          // the two sizes in millimetres
+    void showSizeMm();
     QCheckBox* chkStar_ = nullptr;
     QLineEdit* MidSign_ = nullptr;
     QComboBox* cboStarSize_ = nullptr;

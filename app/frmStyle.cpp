@@ -65,8 +65,8 @@ const FieldRow kFields[] = {
 };
 
 
-// Lengths show in millimetres ("1.2mm"); what the user types may be
-// millimetres or twips, as on the command line.
+// Lengths show in millimetres ("1.2mm", "0mm"), every one alike; what the
+// user types may be millimetres or twips, as on the command line.
 QString lengthText(const QString& twipsText)
 {
     bool ok = false;
@@ -74,7 +74,7 @@ QString lengthText(const QString& twipsText)
     if (!ok || !std::isfinite(twips))
         return twipsText;
     if (twips == 0)
-        return QStringLiteral("0");
+        return QStringLiteral("0mm");
     return QString::number(std::round(twips / kTwipsPerMm * 1000.0) / 1000.0, 'g', 12) + QStringLiteral("mm");
 }
 
@@ -281,6 +281,11 @@ void frmStyle::buildControls()
     cmdRefresh_->setObjectName(QStringLiteral("cmdRefresh"));
     cmdRefresh_->setDefault(true);
     connect(cmdRefresh_, &QPushButton::clicked, this, &frmStyle::cmdRefresh_Click);
+    // Closing throws away what was not applied, as the close box does.
+    auto* cmdClose = new QPushButton(QStringLiteral("关 闭"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose->setAutoDefault(false);
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
 
     auto* left = new QVBoxLayout;
     left->addLayout(form);
@@ -290,7 +295,11 @@ void frmStyle::buildControls()
     right->addWidget(picture_);
     right->addWidget(problem_);
     right->addStretch(1);
-    right->addWidget(cmdRefresh_, 0, Qt::AlignRight);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdRefresh_);
+    buttons->addWidget(cmdClose);
+    right->addLayout(buttons);
     auto* top = new QHBoxLayout(this);
     top->addLayout(left, 1);
     top->addLayout(right);
@@ -494,9 +503,11 @@ void frmStyle::cmdRefresh_Click()
 
 void frmStyle::keyPressEvent(QKeyEvent* event)
 {
-    // No cancel button: Escape must not throw the edits away.
+    // Escape is 关 闭: the dialog closes (QDialog would only hide it, and a
+    // hidden dialog would come back with stale edits).
     if (event->key() == Qt::Key_Escape) {
         event->accept();
+        close();
         return;
     }
     QDialog::keyPressEvent(event);

@@ -160,17 +160,25 @@ TEST_F(SettingsDialog, ReadDataShowsEveryEditedProperty)
     EXPECT_EQ(button("cmdColor")->palette().color(QPalette::Button), QColor(0, 0, 255));
 }
 
-TEST_F(SettingsDialog, CouplingDuringReadDataLeavesTheHeightInBothBoxes)
+TEST_F(SettingsDialog, AnOvalStaysAnOvalWhenNothingIsTouched)
 {
-    seal().setWidth(3000);
-    seal().setHeight(2000);
+    // The coupling follows the seal: unticked for an oval, so its sizes are
+    // read as they are and 更 改 writes them back unchanged; the sizes show in
+    // millimetres beside the boxes.
+    seal().setWidth(2268);
+    seal().setHeight(1701);
     open();
-    EXPECT_EQ(edit("cWidth")->text(), QStringLiteral("2000"));
-    EXPECT_EQ(edit("cHeight")->text(), QStringLiteral("2000"));
+    EXPECT_FALSE(check("chkDist")->isChecked());
+    EXPECT_EQ(edit("cWidth")->text(), QStringLiteral("2268"));
+    EXPECT_EQ(edit("cHeight")->text(), QStringLiteral("1701"));
+    EXPECT_EQ(field<QLabel>("sizeMm")->text(), QStringLiteral("40.00 × 30.00 mm"));
+    button("cmdOption")->click();
+    EXPECT_EQ(seal().Width(), 2268.0f);
+    EXPECT_EQ(seal().Height(), 1701.0f);
 
-    button("cmdRefresh")->click();
-    EXPECT_EQ(seal().Width(), 2000.0f);
-    EXPECT_EQ(seal().Height(), 2000.0f);
+    seal().setHeight(2268);
+    open();
+    EXPECT_TRUE(check("chkDist")->isChecked());
 }
 
 TEST_F(SettingsDialog, UnknownFontNameIsShownAndWrittenBackUnchanged)
@@ -710,7 +718,7 @@ TEST_F(SettingsDialog, WindowCaptionSizeLabelsAndPlaces)
 
     QStringList labels;
     for (QLabel* l : dlg_->findChildren<QLabel*>())
-        if (l->geometry().left() < 6570 / 15)
+        if (l->geometry().left() < 6570 / 15 && l->objectName() != QLatin1String("sizeMm"))
             labels << l->text();
     const QStringList expectedLabels{"公司名称:", "章附名行1:", "章附名行2:", "公章宽度:", "公章高度:",
                                      "尺寸:", "字体:", "尺寸:", "字符间隔：", "个字符",

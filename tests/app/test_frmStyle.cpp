@@ -12,6 +12,7 @@
 #include "app/frmStyle.h"
 
 #include <gtest/gtest.h>
+#include <functional>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -164,22 +165,32 @@ TEST_F(StyleDialog, ApplyWritesEveryFieldAndDraws)
     EXPECT_TRUE(dlg_ && dlg_->isVisible()) << "应 用 keeps the dialog open";
 }
 
-TEST_F(StyleDialog, CloseBoxThrowsTheEditsAway)
+TEST_F(StyleDialog, CloseBoxCloseButtonAndEscapeThrowTheEditsAway)
 {
     const double ring = seal().RingWidth();
-    open();
-    edit("RingWidth")->setText(QStringLiteral("3mm"));
-    edit("CodeText")->setText(QStringLiteral("999"));
-    dlg_->applyPreset(QStringLiteral("发票专用章"));
     const float width = seal().Width();
-    QSignalSpy drawn(&seal(), &Plomet::drawn);
-    dlg_->close();
-    EXPECT_EVENTUALLY(dlg_.isNull());   // closed and gone
-    EXPECT_EQ(seal().RingWidth(), ring);
-    EXPECT_EQ(seal().CodeText(), QString());
-    EXPECT_EQ(seal().shape(), Shape::Round);
-    EXPECT_EQ(seal().Width(), width);
-    EXPECT_EQ(drawn.count(), 0);
+    const std::function<void()> closers[] = {
+        [&] { dlg_->close(); },
+        [&] { QTest::mouseClick(field<QPushButton>("cmdClose"), Qt::LeftButton); },
+        [&] { QTest::keyClick(edit("CodeText"), Qt::Key_Escape); },
+    };
+    for (const auto& closeIt : closers) {
+        open();
+        // Every length shows in millimetres, zero too.
+        EXPECT_EQ(edit("InnerRing")->text(), QStringLiteral("0mm"));
+        EXPECT_TRUE(edit("RingWidth")->text().endsWith(QStringLiteral("mm")));
+        edit("RingWidth")->setText(QStringLiteral("3mm"));
+        edit("CodeText")->setText(QStringLiteral("999"));
+        dlg_->applyPreset(QStringLiteral("发票专用章"));
+        QSignalSpy drawn(&seal(), &Plomet::drawn);
+        closeIt();
+        EXPECT_EVENTUALLY(dlg_.isNull());   // closed and gone
+        EXPECT_EQ(seal().RingWidth(), ring);
+        EXPECT_EQ(seal().CodeText(), QString());
+        EXPECT_EQ(seal().shape(), Shape::Round);
+        EXPECT_EQ(seal().Width(), width);
+        EXPECT_EQ(drawn.count(), 0);
+    }
 }
 
 TEST_F(StyleDialog, BadFieldsAreNamedAndNothingIsWritten)
