@@ -72,8 +72,10 @@ QString millimetres(double twips)
 // Watches the seal control for its context menu and for a drag leaving it.
 class SealExportHook : public QObject {
 public:
+    static constexpr const char* kName = "sealExportHook";
     explicit SealExportHook(PlometWidget& widget) : QObject(&widget), widget_(widget)
     {
+        setObjectName(QLatin1String(kName));
         widget.setContextMenuPolicy(Qt::CustomContextMenu);
         connect(&widget, &QWidget::customContextMenuRequested, this, &SealExportHook::showMenu);
         widget.installEventFilter(this);
@@ -116,10 +118,16 @@ private:
     void showMenu(const QPoint& pos)
     {
         std::unique_ptr<QMenu> menu(sealContextMenu(&widget_));
-        // The export runs after the menu has closed, not inside its loop.
+        // The command runs after the menu has closed, not inside its loop.
         const QAction* chosen = menu->exec(widget_.mapToGlobal(pos));
         const QString action = chosen ? chosen->objectName() : QString();
         menu.reset();
+        run(action);
+    }
+
+public:
+    void run(const QString& action)
+    {
         if (action.isEmpty())
             return;
         if (action == QLatin1String("styleDialog")) {
@@ -128,8 +136,12 @@ private:
         }
         QWidget* window = widget_.window();
         if (action == QLatin1String("stampPdf")) {
-            guarded(window, QStringLiteral("盖章到PDF失败。"),
-                    [&] { stampSealOntoPdf(window, widget_.seal(), lastFolder()); });
+            // Documents to stamp live among the user's documents, not
+            // beside the program.
+            guarded(window, QStringLiteral("盖章到PDF失败。"), [&] {
+                stampSealOntoPdf(window, widget_.seal(),
+                                 lastFolder_.isEmpty() ? documentsDirForDialogs() : lastFolder_);
+            });
             return;
         }
         guarded(window, QStringLiteral("导出图片失败。"), [&] {
@@ -139,6 +151,7 @@ private:
         });
     }
 
+private:
     void startDrag(const QPoint& hotSpot)
     {
         const PicturePtr picture = widget_.seal().image();
@@ -267,16 +280,40 @@ QMimeData* sealDragMimeData(const SealPicture& picture, const QString& fileFolde
     return data.release();
 }
 
+QList<QAction*> sealActions(QObject* parent)
+{
+    const struct {
+        const char* name;
+        QString text;
+        const char* tip;
+    } rows[] = {
+        {"exportPicture", kExportMenuText, "把公章存为 PNG、SVG 或 PDF 图片"},
+        {"stampPdf", kStampMenuText, "把公章盖到 PDF 文档的页面上"},
+        {"styleDialog", kStyleMenuText, "形状、边框、防伪码、预设与做旧"},
+    };
+    QList<QAction*> actions;
+    for (const auto& row : rows) {
+        auto* action = new QAction(row.text, parent);
+        action->setObjectName(QLatin1String(row.name));
+        action->setToolTip(QString::fromUtf8(row.tip));
+        actions << action;
+    }
+    return actions;
+}
+
 QMenu* sealContextMenu(QWidget* parent)
 {
     auto* menu = new QMenu(parent);
-    QAction* exportAction = menu->addAction(kExportMenuText);
-    exportAction->setObjectName(QStringLiteral("exportPicture"));
-    QAction* stampAction = menu->addAction(kStampMenuText);
-    stampAction->setObjectName(QStringLiteral("stampPdf"));
-    QAction* styleAction = menu->addAction(kStyleMenuText);
-    styleAction->setObjectName(QStringLiteral("styleDialog"));
+    menu->addActions(sealActions(menu));
     return menu;
+}
+
+void runSealAction(PlometWidget& sealWidget, const QString& action)
+{
+    // The hook is no QObject subclass of its own (no meta-object): found by name.
+    if (QObject* hook = sealWidget.findChild<QObject*>(QLatin1String(SealExportHook::kName),
+                                                       Qt::FindDirectChildrenOnly))
+        static_cast<SealExportHook*>(hook)->run(action);
 }
 
 QString exportSealPicture(QWidget* owner, const Plomet& seal, const QString& initialDir)

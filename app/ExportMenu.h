@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QString>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -64,6 +65,14 @@ QMimeData* sealDragMimeData(const SealPicture& picture, const QString& fileFolde
 // The seal's context menu, owned by parent: kExportMenuText, kStampMenuText,
 // then kStyleMenuText (the "样式" dialog).
 QMenu* sealContextMenu(QWidget* parent);
+
+// The seal's commands, one action each (named by objectName: exportPicture,
+// stampPdf, styleDialog), owned by parent: the context menu and the main
+// window's tool bar show the same ones.
+QList<QAction*> sealActions(QObject* parent);
+// Runs the command of that name on the seal of sealWidget (one with
+// installExportMenu), as its context menu does.
+void runSealAction(PlometWidget& sealWidget, const QString& action);
 
 // Asks for format and options, then for the file (starting in initialDir), and
 // writes the picture of the seal's last Draw there. Cancelling either dialog

@@ -26,6 +26,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QToolBar>
 #include <QScreen>
 #include <QTimer>
 
@@ -125,6 +126,18 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     QPushButton* cmdSave = addButton("cmdSave", QStringLiteral("保 存"), 5400, 1800);
     QPushButton* cmdInit = addButton("cmdInit", QStringLiteral("还 原"), 4080, 2280);
     QPushButton* cmd = addButton("cmd", QStringLiteral("保 留"), 5400, 2280);
+    const std::pair<QPushButton*, const char*> tips[] = {
+        {cmdSaveAs, "把公章图片存为 BMP 文件"},
+        {cmdOption, "编辑公司名称、附名行、尺寸、字体和颜色"},
+        {cmdCopy, "把公章图片复制到剪贴板"},
+        {cmdPrint, "用默认打印机打印公章"},
+        {cmdOpen, "打开公章描述文件 (.PMF)"},
+        {cmdSave, "把公章存为描述文件 (.PMF)"},
+        {cmdInit, "回到新公章的设置"},
+        {cmd, "预留的按钮，按下没有动作"},
+    };
+    for (const auto& [button, tip] : tips)
+        button->setToolTip(QString::fromUtf8(tip));
 
     undo_ = new QUndoStack(this);
     undo_->setUndoLimit(kUndoSteps);
@@ -141,6 +154,18 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
 
     plomet1_ = new PlometWidget(this);
     installExportMenu(*plomet1_);
+    // Below the classic window, so nothing of it moves: the seal's commands
+    // that its context menu holds, where everyone sees them.
+    auto* tools = new QToolBar(this);
+    tools->setObjectName(QStringLiteral("toolBar"));
+    tools->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    for (QAction* action : sealActions(tools)) {
+        tools->addAction(action);
+        connect(action, &QAction::triggered, this,
+                [this, name = action->objectName()] { runSealAction(*plomet1_, name); });
+    }
+    tools->setGeometry(0, px(3225), px(7290), tools->sizeHint().height());
+    setFixedSize(px(7290), px(3225) + tools->sizeHint().height());
     plomet1_->setObjectName(QStringLiteral("Plomet1"));
     plomet1_->move(px(720), px(480));
     // What the "样式" dialog applies is a step of the same history; a preset

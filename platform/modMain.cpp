@@ -39,6 +39,12 @@ QString appDirForDialogs()
     return QCoreApplication::applicationDirPath();
 }
 
+QString documentsDirForDialogs()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
 bool isFolderWritable(const QString& dir)
 {
     if (!QFileInfo(dir).isDir())

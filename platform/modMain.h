@@ -20,6 +20,9 @@ QString GetAppFolder();
 QString withTrailingSeparator(const QString& dir);
 // The folder the file dialogs open in: the executable's folder, no trailing "/".
 QString appDirForDialogs();
+// Where documents to stamp are looked for first: the user's documents folder
+// (the home folder where there is none).
+QString documentsDirForDialogs();
 
 // Whether the program in appFolder is an installed one: the desktop entry
 // lies in the data folder beside its bin folder. An installed program keeps

@@ -25,6 +25,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QToolBar>
+#include <QAction>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -77,7 +79,15 @@ TEST_F(MainWindow, LayoutInPixelsAtFifteenTwipsEach)
 {
     frmMain w;
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Qorvel公章生成 v2.5"));
-    EXPECT_EQ(w.size(), QSize(486, 215));
+    // The classic window, 486 x 215, with the tool bar below it.
+    auto* tools = w.findChild<QToolBar*>(QStringLiteral("toolBar"));
+    ASSERT_NE(tools, nullptr);
+    EXPECT_EQ(tools->geometry().top(), 215);
+    EXPECT_EQ(w.size(), QSize(486, 215 + tools->height()));
+    QStringList commands;
+    for (QAction* a : tools->actions())
+        commands << a->objectName();
+    EXPECT_EQ(commands, (QStringList{"exportPicture", "stampPdf", "styleDialog"}));
     struct Row { const char* name; const char* caption; QRect rect; } rows[] = {
         {"cmdSaveAs", "另 存", {272, 24, 89, 25}},
         {"cmdOption", "设 置", {360, 24, 89, 25}},
@@ -96,7 +106,14 @@ TEST_F(MainWindow, LayoutInPixelsAtFifteenTwipsEach)
         EXPECT_EQ(b->font().family(), QStringLiteral("宋体")) << r.name;
         EXPECT_DOUBLE_EQ(b->font().pointSizeF(), 10.5) << r.name;
         EXPECT_TRUE(b->isEnabled()) << r.name;
+        EXPECT_FALSE(b->toolTip().isEmpty()) << r.name;
     }
+    // The tool bar runs the context menu's commands.
+    tools->actions().last()->trigger();
+    bool styleOpen = false;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        styleOpen = styleOpen || (top->windowTitle() == QStringLiteral("样式") && top->isVisible());
+    EXPECT_TRUE(styleOpen);
     auto* seal = w.findChild<QWidget*>(QStringLiteral("Plomet1"));
     ASSERT_NE(seal, nullptr);
     EXPECT_EQ(seal->geometry(), QRect(48, 32, 137, 137));
