@@ -2,6 +2,7 @@
 
 #include "platform/CommDlgs.h"
 #include "app/ExportMenu.h"
+#include "seal/Warnings.h"
 #include "platform/Guard.h"
 #include "app/Output.h"
 #include "seal/PlometWidget.h"
@@ -27,6 +28,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QToolBar>
+#include <QLabel>
 #include <QScreen>
 #include <QTimer>
 
@@ -165,7 +167,16 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
                 [this, name = action->objectName()] { runSealAction(*plomet1_, name); });
     }
     tools->setGeometry(0, px(3225), px(7290), tools->sizeHint().height());
-    setFixedSize(px(7290), px(3225) + tools->sizeHint().height());
+    // Under it, a status line with what may be wrong with the seal (a face
+    // that is not installed, a name that runs into the lower line…), after
+    // every Draw; the whole list in its tooltip.
+    statusLine_ = new QLabel(this);
+    statusLine_->setObjectName(QStringLiteral("statusLine"));
+    statusLine_->setContentsMargins(6, 0, 6, 2);
+    const int statusHeight = statusLine_->fontMetrics().height() + 4;
+    statusLine_->setGeometry(0, tools->geometry().bottom() + 1, px(7290), statusHeight);
+    connect(&Plomet1(), &Plomet::drawn, this, &frmMain::showWarnings);
+    setFixedSize(px(7290), statusLine_->geometry().bottom() + 1);
     plomet1_->setObjectName(QStringLiteral("Plomet1"));
     plomet1_->move(px(720), px(480));
     // What the "样式" dialog applies is a step of the same history; a preset
@@ -548,6 +559,20 @@ void frmMain::closeEvent(QCloseEvent* event)
         option_->close();
     event->accept();
     QCoreApplication::quit();
+}
+
+void frmMain::showWarnings()
+{
+    const Plomet& seal = Plomet1();
+    QStringList warnings;
+    if (const PicturePtr picture = seal.image())
+        warnings = sealWarnings(seal, picture->model());
+    for (QString& w : warnings)
+        if (w.startsWith(QLatin1String("warning: ")))
+            w.remove(0, 9);
+    const QString first = warnings.value(0);
+    statusLine_->setText(statusLine_->fontMetrics().elidedText(first, Qt::ElideRight, statusLine_->contentsRect().width()));
+    statusLine_->setToolTip(warnings.join(QLatin1Char('\n')));
 }
 
 void frmMain::paintEvent(QPaintEvent* event)

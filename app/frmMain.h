@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QLabel;
 class QPushButton;
 class QUndoStack;
 
@@ -101,6 +102,8 @@ private:
     void keepUnreadableDefault();
     // The open settings dialog, if any, reads the seal again.
     void sealChangedOutsideDialog();
+    // The status line shows the seal's warnings after each Draw.
+    void showWarnings();
 
     PlometWidget* plomet1_ = nullptr;
     QPointer<frmOption> option_;
@@ -110,6 +113,7 @@ private:
     // The unreadable default file could not be moved aside: do not write over it.
     bool protectDefault_ = false;
     bool firstPaintMarked_ = false;
+    QLabel* statusLine_ = nullptr;
 };
 
 } // namespace plomet

@@ -11,6 +11,7 @@
 #include <QPolygonF>
 #include <QTransform>
 #include <cmath>
+#include <optional>
 
 namespace plomet {
 
@@ -39,15 +40,29 @@ double area(const QPolygonF& p)
 
 double overlapShare(const QPolygonF& a, const QPolygonF& b)
 {
+    if (!a.boundingRect().intersects(b.boundingRect()))
+        return 0;
     const double smaller = std::min(area(a), area(b));
     return smaller > 0 ? area(a.intersected(b)) / smaller : 0;
 }
+
+// Names longer than this are looked at for their first glyphs only: the
+// pairs grow with the square of the length.
+constexpr size_t kMostGlyphsLookedAt = 2000;
 
 // The box a drawn text covers, in twips: its cells from the top-left corner
 // along its advance, the em high, turned as it was drawn.
 QPolygonF boxOf(const DrawnText& t, const DrawingModel& model)
 {
-    const QFontMetricsF metrics(makeFont(t.face, t.pixelHeight, t.weight));
+    // The glyphs of a name share one font: measured with the last one made.
+    thread_local struct { QString face; double px = -1; int weight = 0; std::optional<QFontMetricsF> metrics; } last;
+    if (!last.metrics || last.face != t.face || last.px != t.pixelHeight || last.weight != t.weight) {
+        last.metrics.emplace(makeFont(t.face, t.pixelHeight, t.weight));
+        last.face = t.face;
+        last.px = t.pixelHeight;
+        last.weight = t.weight;
+    }
+    const QFontMetricsF& metrics = *last.metrics;
     const double width = metrics.horizontalAdvance(t.text) * t.stretch * model.twipsPerPixelX;
     const double height = t.pixelHeight * model.twipsPerPixelY;
     QTransform turn;
@@ -137,24 +152,36 @@ QStringList layoutWarnings(const NameLayout& seal, const DrawingModel& model)
         if (!t->text.isEmpty() && seal.lower.contains(t->text))
             lower.push_back(boxOf(*t, model));
     }
-    for (size_t i = 0; i < model.items.size() && glyphs.empty(); ++i) {
-        size_t k = 0;
-        std::vector<QPolygonF> run;
-        for (size_t j = i; j < model.items.size() && k < size_t(name.size()); ++j, ++k) {
-            const auto* t = std::get_if<DrawnText>(&model.items[j]);
-            if (!t || t->text.toUcs4() != QList<uint>{name[qsizetype(k)]})
-                break;
-            run.push_back(boxOf(*t, model));
+    // One pass: the run restarts at a glyph that breaks it; the longest
+    // run from the name's first character counts (a name far too long for
+    // any ring is drawn only in part).
+    QStringList chars;
+    for (uint cp : name)
+        chars << QString::fromUcs4(reinterpret_cast<const char32_t*>(&cp), 1);
+    std::vector<const DrawnText*> run, longest;
+    for (size_t i = 0; i <= model.items.size() && longest.size() < size_t(chars.size()); ++i) {
+        const auto* t = i < model.items.size() ? std::get_if<DrawnText>(&model.items[i]) : nullptr;
+        if (t && run.size() < size_t(chars.size()) && t->text == chars[qsizetype(run.size())]) {
+            run.push_back(t);
+            continue;
         }
-        if (k == size_t(name.size()))
-            glyphs = std::move(run);
+        if (run.size() > longest.size())
+            longest = run;
+        run.clear();
+        if (t && t->text == chars[0])
+            run.push_back(t);
     }
+    if (run.size() > longest.size())
+        longest = run;
+    // Two glyphs of a name at least: one alone overlaps nothing of its own.
+    for (size_t i = 0; longest.size() > 1 && i < longest.size() && i < kMostGlyphsLookedAt; ++i)
+        glyphs.push_back(boxOf(*longest[i], model));
     bool intoLower = false, overItself = false;
-    for (size_t i = 0; i < glyphs.size(); ++i) {
+    for (size_t i = 0; i < glyphs.size() && !overItself; ++i) {
         for (const QPolygonF& line : lower)
             intoLower = intoLower || overlapShare(glyphs[i], line) > kOverlapShare;
-        for (size_t j = i + 2; j < glyphs.size(); ++j)
-            overItself = overItself || overlapShare(glyphs[i], glyphs[j]) > kOverlapShare;
+        for (size_t j = i + 2; j < glyphs.size() && !overItself; ++j)
+            overItself = overlapShare(glyphs[i], glyphs[j]) > kOverlapShare;
     }
     if (overItself)
         out << QStringLiteral("warning: rText: the company name (%1 characters) goes round the ring over "

@@ -24,6 +24,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QToolBar>
 #include <QAction>
@@ -79,11 +80,14 @@ TEST_F(MainWindow, LayoutInPixelsAtFifteenTwipsEach)
 {
     frmMain w;
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Qorvel公章生成 v2.5"));
-    // The classic window, 486 x 215, with the tool bar below it.
+    // The classic window, 486 x 215, with the tool bar and the status line below it.
     auto* tools = w.findChild<QToolBar*>(QStringLiteral("toolBar"));
+    auto* status = w.findChild<QLabel*>(QStringLiteral("statusLine"));
     ASSERT_NE(tools, nullptr);
+    ASSERT_NE(status, nullptr);
     EXPECT_EQ(tools->geometry().top(), 215);
-    EXPECT_EQ(w.size(), QSize(486, 215 + tools->height()));
+    EXPECT_EQ(status->geometry().top(), tools->geometry().bottom() + 1);
+    EXPECT_EQ(w.size(), QSize(486, 215 + tools->height() + status->height()));
     QStringList commands;
     for (QAction* a : tools->actions())
         commands << a->objectName();
@@ -117,6 +121,24 @@ TEST_F(MainWindow, LayoutInPixelsAtFifteenTwipsEach)
     auto* seal = w.findChild<QWidget*>(QStringLiteral("Plomet1"));
     ASSERT_NE(seal, nullptr);
     EXPECT_EQ(seal->geometry(), QRect(48, 32, 137, 137));
+}
+
+TEST_F(MainWindow, StatusLineShowsWhatMayBeWrongAfterEachDraw)
+{
+    frmMain w;
+    auto* status = w.findChild<QLabel*>(QStringLiteral("statusLine"));
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->text(), QString());
+    w.Plomet1().setFontName(QStringLiteral("NoSuchFont"));
+    w.Plomet1().setWidth(42);
+    w.Plomet1().Draw();
+    EXPECT_TRUE(status->text().contains(QStringLiteral("NoSuchFont"))) << status->text().toStdString();
+    EXPECT_EQ(status->toolTip().count(QLatin1Char('\n')), 1) << "both warnings in the tooltip";
+    EXPECT_TRUE(status->toolTip().contains(QStringLiteral("smaller than any seal")));
+    w.Plomet1().setFontName(QStringLiteral("宋体"));
+    w.Plomet1().setWidth(2055);
+    w.Plomet1().Draw();
+    EXPECT_EQ(status->text(), QString());
 }
 
 TEST_F(MainWindow, FocusOrderFollowsTheTable)
