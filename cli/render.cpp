@@ -118,24 +118,14 @@ QStringList renderOne(const QString& pmf, const QString& preset, const QStringLi
                       const ImageWriter& write = writeExportedFile)
 {
     QStringList warnings;
-    const PicturePtr picture = drawSealFor(
-        [&](Plomet& seal) {
-            if (!pmf.isEmpty())
-                LoadPMF(seal, pmf);
-            if (!preset.isEmpty())
-                applyPreset(seal, preset);
-            for (const QString& assignment : settings)
-                applySetting(seal, assignment);
-            warnings = glyphWarnings(seal);
-        },
-        QFileInfo(output).suffix().toLower(), options, history);
-    write(output, exportBytes(*picture, exportFormatOf(output), options));
+    const QByteArray bytes =
+        renderSealBytes(pmf, preset, settings, exportFormatOf(output), options, history, &warnings);
+    write(output, bytes);
     return warnings;
 }
 
-// The cores this process may run on: those of its affinity mask (taskset,
-// a container's cpuset), not all of the machine's. A second drawing thread
-// on one core only takes turns with the first and opens every face again.
+} // namespace
+
 unsigned usableCores()
 {
 #ifdef __linux__
@@ -146,6 +136,8 @@ unsigned usableCores()
 #endif
     return std::max(1u, std::thread::hardware_concurrency());
 }
+
+namespace {
 
 // Renders every input on all cores; one line per failure, in input order.
 int renderBatch(const QStringList& inputs, const QString& dir, const QString& format,
@@ -270,6 +262,25 @@ int renderBatch(const QStringList& inputs, const QString& dir, const QString& fo
 }
 
 } // namespace
+
+QByteArray renderSealBytes(const QString& pmf, const QString& preset, const QStringList& settings,
+                           const QString& format, const ExportOptions& options, FontHistory history,
+                           QStringList* warnings)
+{
+    const PicturePtr picture = drawSealFor(
+        [&](Plomet& seal) {
+            if (!pmf.isEmpty())
+                LoadPMF(seal, pmf);
+            if (!preset.isEmpty())
+                applyPreset(seal, preset);
+            for (const QString& assignment : settings)
+                applySetting(seal, assignment);
+            if (warnings)
+                *warnings = glyphWarnings(seal);
+        },
+        format, options, history);
+    return exportBytes(*picture, format, options);
+}
 
 int cmdRender(QStringList args)
 {
