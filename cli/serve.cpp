@@ -279,7 +279,8 @@ void Service::answer(httplib::Response& res, std::function<QByteArray()> work, c
     });
     if (!queued) {
         res.set_header("Retry-After", "1");
-        sendError(res, 503, QStringLiteral("the server is busy: %1 requests wait already").arg(config_.queue));
+        sendError(res, 503, QStringLiteral("the server is busy (every drawing thread works and %1 requests wait); "
+                                         "try again").arg(config_.queue));
         return;
     }
     std::unique_lock<std::mutex> lock(outcome->mutex);
