@@ -4,7 +4,8 @@
 // started with its defaults (as many drawing threads as usable cores).
 // Reports failures, seals a second, latency (median, p99) and the server's
 // resident memory before and after: 2000 seals for speed, 100,000 requests
-// (the 2000 names over and over) for memory that stays flat.
+// (the 2000 names over and over) for memory that stays flat; and one seal
+// repeated, for the cost of the server around the drawing.
 //
 // PLOMET_BENCH_CLI=/path/to/plomet serves with another build.
 #include "SealSets.h"
@@ -28,6 +29,8 @@
 #include <thread>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 
 constexpr int kClients = 16;
@@ -49,6 +52,20 @@ double rssMb(qint64 pid)
     return m.hasMatch() ? m.captured(1).toDouble() / 1024 : 0;
 }
 
+// CPU time a process has used, user and system, in ms (from /proc).
+double cpuMs(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    // The fields after the command's name, which ends with ")".
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    return (fields[11].toDouble() + fields[12].toDouble()) * 1000.0 / double(sysconf(_SC_CLK_TCK));
+}
+
 // The query of seal i: set B's name, face, size, weight, colour, spacing;
 // 300 px across (2055 twips at 210.2 dpi).
 std::string query(const plomet::test::SealSpec& s)
@@ -59,7 +76,8 @@ std::string query(const plomet::test::SealSpec& s)
            + "&ForeColor=" + std::to_string(s.foreColor) + "&Space=" + std::to_string(s.space);
 }
 
-void BM_Serve(benchmark::State& state)
+// Serves `requests` requests for the given queries, in turn.
+void serve(benchmark::State& state, const std::vector<std::string>& queries)
 {
     const int requests = int(state.range(0));
     QTemporaryDir dir;
@@ -84,12 +102,9 @@ void BM_Serve(benchmark::State& state)
         state.SkipWithError("plomet serve did not start");
         return;
     }
-    std::vector<std::string> queries;
-    for (const auto& s : plomet::test::sealSet(plomet::test::SealSet::B, 2000))
-        queries.push_back(query(s));
-
     for (auto _ : state) {
         const double rssBefore = rssMb(server.processId());
+        const double cpuBefore = cpuMs(server.processId());
         std::atomic<int> next{0}, failures{0};
         std::vector<std::vector<double>> latencies(kClients);
         const auto start = std::chrono::steady_clock::now();
@@ -98,6 +113,7 @@ void BM_Serve(benchmark::State& state)
             clients.emplace_back([&, c] {
                 httplib::Client client("127.0.0.1", port);
                 client.set_keep_alive(true);
+                client.set_tcp_nodelay(true);
                 client.set_read_timeout(60, 0);
                 for (int i = next++; i < requests; i = next++) {
                     const auto t0 = std::chrono::steady_clock::now();
@@ -122,11 +138,34 @@ void BM_Serve(benchmark::State& state)
         state.counters["p99_ms"] = all.empty() ? 0 : all[std::min(all.size() - 1, all.size() * 99 / 100)];
         state.counters["rss_before_MB"] = rssBefore;
         state.counters["rss_after_MB"] = rssMb(server.processId());
+        // The server's own CPU a seal: a figure that another load on the
+        // machine does not change as much as the rate.
+        state.counters["server_cpu_ms_per_seal"] = (cpuMs(server.processId()) - cpuBefore) / requests;
     }
     ::kill(pid_t(server.processId()), SIGTERM);
     server.waitForFinished(30000);
 }
+std::vector<std::string> distinctQueries()
+{
+    std::vector<std::string> queries;
+    for (const auto& s : plomet::test::sealSet(plomet::test::SealSet::B, 2000))
+        queries.push_back(query(s));
+    return queries;
+}
+
+void BM_Serve(benchmark::State& state)
+{
+    serve(state, distinctQueries());
+}
 BENCHMARK(BM_Serve)->Arg(2000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+// The same seal every time: what the server costs around a seal whose
+// glyphs are all cached (not the real case; labelled as such).
+void BM_ServeSameSealRepeated(benchmark::State& state)
+{
+    serve(state, {distinctQueries().front()});
+}
+BENCHMARK(BM_ServeSameSealRepeated)->Arg(2000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
 } // namespace
 
