@@ -2,6 +2,7 @@
 // The command line `plomet`: one small function per command. Each takes the
 // arguments after the command's name, prints a one-line error on stderr on
 // failure and returns the process exit code.
+#include "formats/Export.h"
 #include "seal/SettingText.h"
 
 #include <QString>
@@ -22,6 +23,16 @@ int cmdRender(QStringList args);
 int cmdShow(QStringList args);
 int cmdWrite(QStringList args);
 int cmdStamp(QStringList args);
+int cmdServe(QStringList args);
+
+// The image of one seal in `format` ("png", "bmp", "svg", "pdf"): a new seal,
+// or the description file `pmf`'s when given, then `preset`, then the
+// NAME=VALUE `settings` in order. What `plomet render` writes and `plomet
+// serve` answers, so both give the same bytes for the same settings. The
+// glyph warnings go to `warnings` when it is given. Throws PlometError.
+QByteArray renderSealBytes(const QString& pmf, const QString& preset, const QStringList& settings,
+                           const QString& format, const ExportOptions& options, FontHistory history,
+                           QStringList* warnings = nullptr);
 
 // applySetting and settingNames (SettingText.h) assign the seal's values by
 // name, as --set gives them.
@@ -31,6 +42,11 @@ int cmdStamp(QStringList args);
 void applyPreset(Plomet& seal, const QString& name);
 // Empty when `name` is a preset; otherwise the one line saying so.
 QString presetProblem(const QString& name);
+
+// The cores this process may run on: those of its affinity mask (taskset,
+// a container's cpuset), not all of the machine's. A second drawing thread
+// on one core only takes turns with the first and opens every face again.
+unsigned usableCores();
 
 // The one line printed on stderr for a failure: "plomet: <message>".
 void printError(const QString& message);

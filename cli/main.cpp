@@ -23,6 +23,7 @@ const Command kCommands[] = {
     {"show", plomet::cmdShow, "print the settings of a seal description file"},
     {"write", plomet::cmdWrite, "write a seal description file"},
     {"stamp", plomet::cmdStamp, "stamp a seal onto pages of a PDF document"},
+    {"serve", plomet::cmdServe, "answer HTTP requests for seals (a stateless service)"},
 };
 
 QString usage()

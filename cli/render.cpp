@@ -94,9 +94,10 @@ const char kRenderHelp[] =
 // that wait for the disk).
 using ImageWriter = std::function<void(const QString& path, const QByteArray& bytes)>;
 
-// What one render made: the warnings about the seal, its size, and for a
-// raster its pixels.
-struct Rendered {
+// What one render made: its bytes, the warnings about the seal, its size,
+// and for a raster its pixels.
+struct RenderedSeal {
+    QByteArray bytes;
     QStringList warnings;
     QSizeF sizeMm;
     QSize pixels;
@@ -112,44 +113,54 @@ struct RenderJob {
     QString error;          // refused before drawing (a bad row, an image another job writes)
 };
 
-// Draws one seal (a new one, or the description file's) with the settings
-// applied, and writes it.
-Rendered renderOne(const RenderJob& job, const QString& preset, const QStringList& settings,
-                   const ExportOptions& options, FontHistory history, const ImageWriter& write = writeExportedFile)
+// The seal of a description file (or a new one) with the preset, the
+// common settings and the job's own ones applied, in `format`.
+RenderedSeal renderSeal(const QString& pmf, const QString& preset, const QStringList& settings,
+                        const QStringList& own, const QStringList& ownAt, const QString& format,
+                        const ExportOptions& options, FontHistory history)
 {
-    Rendered made;
+    RenderedSeal made;
     NameLayout layout;
     const PicturePtr picture = drawSealFor(
         [&](Plomet& seal) {
-            if (!job.pmf.isEmpty())
-                LoadPMF(seal, job.pmf);
+            if (!pmf.isEmpty())
+                LoadPMF(seal, pmf);
             if (!preset.isEmpty())
                 applyPreset(seal, preset);
             for (const QString& assignment : settings)
                 applySetting(seal, assignment);
-            for (qsizetype i = 0; i < job.settings.size(); ++i) {
+            for (qsizetype i = 0; i < own.size(); ++i) {
                 try {
-                    applySetting(seal, job.settings[i]);
+                    applySetting(seal, own[i]);
                 } catch (const PlometError& e) {
-                    if (job.settingAt.value(i).isEmpty())
+                    if (ownAt.value(i).isEmpty())
                         throw;
-                    throw PlometError(e.kind(), job.settingAt[i] + QStringLiteral(": ") + e.message());
+                    throw PlometError(e.kind(), ownAt[i] + QStringLiteral(": ") + e.message());
                 }
             }
             made.warnings = textWarnings(seal);
             layout = NameLayout::of(seal);
         },
-        QFileInfo(job.output).suffix().toLower(), options, history);
+        format, options, history);
     made.warnings += layoutWarnings(layout, picture->model());
-    const QString format = exportFormatOf(job.output);
-    const QByteArray bytes = exportBytes(*picture, format, options);
+    made.bytes = exportBytes(*picture, format, options);
     made.sizeMm = QSizeF(picture->model().widthTwips / kTwipsPerMm, picture->model().heightTwips / kTwipsPerMm);
     if (format == QLatin1String("png") || format == QLatin1String("bmp")) {
         QBuffer buffer;
-        buffer.setData(bytes);
+        buffer.setData(made.bytes);
         made.pixels = QImageReader(&buffer).size();   // the header only
     }
-    write(job.output, bytes);
+    return made;
+}
+
+// Draws one job's seal and writes it; the bytes are not kept.
+RenderedSeal renderOne(const RenderJob& job, const QString& preset, const QStringList& settings,
+                       const ExportOptions& options, FontHistory history, const ImageWriter& write = writeExportedFile)
+{
+    RenderedSeal made = renderSeal(job.pmf, preset, settings, job.settings, job.settingAt,
+                                   exportFormatOf(job.output), options, history);
+    write(job.output, made.bytes);
+    made.bytes.clear();
     return made;
 }
 
@@ -188,7 +199,7 @@ private:
     int drawn_ = -1;
 };
 
-QJsonObject jsonEntry(const RenderJob& job, const Rendered& made, const QString& error)
+QJsonObject jsonEntry(const RenderJob& job, const RenderedSeal& made, const QString& error)
 {
     QJsonObject entry{{QStringLiteral("input"), job.input},
                       {QStringLiteral("output"), job.output},
@@ -213,9 +224,18 @@ void printJson(const QJsonArray& outputs)
     std::fflush(stdout);
 }
 
-// The cores this process may run on: those of its affinity mask (taskset,
-// a container's cpuset), not all of the machine's. A second drawing thread
-// on one core only takes turns with the first and opens every face again.
+} // namespace
+
+QByteArray renderSealBytes(const QString& pmf, const QString& preset, const QStringList& settings,
+                           const QString& format, const ExportOptions& options, FontHistory history,
+                           QStringList* warnings)
+{
+    RenderedSeal made = renderSeal(pmf, preset, settings, {}, {}, format, options, history);
+    if (warnings)
+        *warnings = made.warnings;
+    return made.bytes;
+}
+
 unsigned usableCores()
 {
 #ifdef __linux__
@@ -227,13 +247,15 @@ unsigned usableCores()
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
+namespace {
+
 // Renders every job on all cores; one line per failure, in job order.
 int renderBatch(std::vector<RenderJob> jobs, const QString& preset, const QStringList& settings,
                 const ExportOptions& options, bool json)
 {
     const size_t count = jobs.size();
     std::vector<QString> errors(count);
-    std::vector<Rendered> made(count);
+    std::vector<RenderedSeal> made(count);
     // Two jobs that would write the same image (inputs of one name from
     // different folders, given twice, rows with one output): the later ones
     // are refused.
@@ -532,7 +554,7 @@ int cmdRender(QStringList args)
     job.pmf = inputs.isEmpty() ? QString() : inputs.first();
     job.input = QDir::toNativeSeparators(job.pmf);
     job.output = parser.value(outputOpt);
-    Rendered made;
+    RenderedSeal made;
     QString error;
     try {
         exportFormatOf(job.output);   // an unknown extension fails before any work

@@ -525,14 +525,15 @@ struct Writer {
     const char* extension;
     QByteArray (*write)(const SealPicture&, const ExportOptions&);
     bool vector;   // glyphs as outlines
+    const char* mimeType;
 };
 
 // One table: extension -> writer.
 const Writer kWriters[] = {
-    {"png", writePng, false},
-    {"bmp", writeBmp, false},
-    {"svg", writeSvg, true},
-    {"pdf", writePdf, true},
+    {"png", writePng, false, "image/png"},
+    {"bmp", writeBmp, false, "image/bmp"},
+    {"svg", writeSvg, true, "image/svg+xml"},
+    {"pdf", writePdf, true, "application/pdf"},
 };
 
 const Writer* writerFor(const QString& format)
@@ -559,6 +560,12 @@ QStringList exportFormats()
     for (const auto& w : kWriters)
         out << QLatin1String(w.extension);
     return out;
+}
+
+QString exportMimeType(const QString& format)
+{
+    const Writer* w = writerFor(format);
+    return w ? QLatin1String(w->mimeType) : QString();
 }
 
 QString exportFormatOf(const QString& path)

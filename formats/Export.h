@@ -26,6 +26,9 @@ struct ExportOptions {
 // The known formats, lower case, in table order: "png", "bmp", "svg", "pdf".
 QStringList exportFormats();
 
+// The media type of a format ("image/png" for "png"); empty for an unknown one.
+QString exportMimeType(const QString& format);
+
 // The format for a path, from its extension (any letter case). Throws
 // PlometError naming the known extensions when there is none.
 QString exportFormatOf(const QString& path);

@@ -30,6 +30,8 @@ PACKAGES=(
   # stamp dialog, and qpdf the tool for the tests' encrypted documents;
   # worn seals in PDF get their soft mask through the same library
   libqpdf-dev qpdf qt6-pdf-dev
+  # plomet serve: the HTTP server (header and library, security-maintained)
+  libcpp-httplib-dev
   # the tests render worn SVG with a real renderer
   librsvg2-bin
   # packaging and desktop integration: the .deb (CPack, dpkg-shlibdeps), manual
