@@ -4,8 +4,10 @@
 // failure and returns the process exit code.
 #include "seal/SettingText.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace plomet {
 
@@ -22,6 +24,14 @@ int cmdRender(QStringList args);
 int cmdShow(QStringList args);
 int cmdWrite(QStringList args);
 int cmdStamp(QStringList args);
+int cmdVerify(QStringList args);
+int cmdCert(QStringList args);
+
+// A certificate's password: the first line of passwordFile when given, else
+// PLOMET_P12_PASSWORD, else asked on the terminal without echo (twice when
+// confirm). Never from the command line. None, after printing why, when
+// there is no way to get it.
+std::optional<QByteArray> readPassword(const QString& passwordFile, bool confirm);
 
 // applySetting and settingNames (SettingText.h) assign the seal's values by
 // name, as --set gives them.

@@ -30,6 +30,10 @@ PACKAGES=(
   # stamp dialog, and qpdf the tool for the tests' encrypted documents;
   # worn seals in PDF get their soft mask through the same library
   libqpdf-dev qpdf qt6-pdf-dev
+  # signing stamped documents (libcrypto's CMS); real PDFs the signing tests
+  # use: the CUPS test page and a form (cups-filters), a manual with xref
+  # streams (libtasn1-doc)
+  libssl-dev openssl cups-filters libtasn1-doc
   # the tests render worn SVG with a real renderer
   librsvg2-bin
   # packaging and desktop integration: the .deb (CPack, dpkg-shlibdeps), manual
