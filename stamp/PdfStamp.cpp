@@ -419,6 +419,11 @@ QPDFObjectHandle addSignatureField(QPDF& pdf, IncrementalUpdate& update, const Q
     fields.appendItem(field);
     // Signatures exist, and the file is to be changed by appending only.
     form.replaceKey("/SigFlags", QPDFObjectHandle::newInteger(3));
+    // A reader asked to make the fields' appearances anew draws a signature
+    // field as nothing (poppler does), and appearances made after signing
+    // would be changes to the signed document: the seal keeps its own.
+    if (form.getKey("/NeedAppearances").isBool() && form.getKey("/NeedAppearances").getBoolValue())
+        form.replaceKey("/NeedAppearances", QPDFObjectHandle::newBool(false));
     return field;
 }
 
