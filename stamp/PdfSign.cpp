@@ -18,6 +18,8 @@
 #include <openssl/x509v3.h>
 
 #include <QScopeGuard>
+
+#include <cstdlib>
 #include <QTimeZone>
 
 namespace plomet {
@@ -58,10 +60,20 @@ using Certs = std::unique_ptr<STACK_OF(X509), Deleter<STACK_OF(X509), freeCerts>
 // its legacy provider; loaded once, when there.
 void loadProviders()
 {
+    static OSSL_PROVIDER* legacy = nullptr;
+    static OSSL_PROVIDER* standard = nullptr;
     static const bool loaded = [] {
-        OSSL_PROVIDER_load(nullptr, "legacy");
-        OSSL_PROVIDER_load(nullptr, "default");
+        legacy = OSSL_PROVIDER_load(nullptr, "legacy");
+        standard = OSSL_PROVIDER_load(nullptr, "default");
         ERR_clear_error();
+        // Given back before OpenSSL's own clean-up at exit, which runs
+        // after this (registered earlier).
+        std::atexit([] {
+            if (legacy)
+                OSSL_PROVIDER_unload(legacy);
+            if (standard)
+                OSSL_PROVIDER_unload(standard);
+        });
         return true;
     }();
     (void)loaded;
