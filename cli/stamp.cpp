@@ -64,6 +64,8 @@ const char kStampHelp[] =
     "                      on the terminal, not shown)\n"
     "  --reason TEXT       --location TEXT  --contact TEXT: said in the signature\n"
     "  --name FIELD        the signature field's name (default SignatureN)\n"
+    "  --tsa URL           add a time stamp from this RFC 3161 service\n"
+    "                      (http://...; PAdES B-T)\n"
     "A cross-page seal signs as one signature field whose widget is the\n"
     "first page's strip; the other strips are in their pages' content,\n"
     "covered by the same signature.\n"
@@ -137,10 +139,11 @@ int cmdStamp(QStringList args)
     const QCommandLineOption locationOpt = valueOpt("location", "TEXT");
     const QCommandLineOption contactOpt = valueOpt("contact", "TEXT");
     const QCommandLineOption nameOpt = valueOpt("name", "FIELD");
+    const QCommandLineOption tsaOpt = valueOpt("tsa", "URL");
     const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
     parser.addOptions({outputOpt, presetOpt, setOpt, pageOpt, atOpt, angleOpt, straddleOpt, atYOpt, maxOpt, edgeOpt,
                        firstOpt, insetOpt, forceOpt, signOpt, passwordOpt, reasonOpt, locationOpt, contactOpt, nameOpt,
-                       helpOpt});
+                       tsaOpt, helpOpt});
     args.prepend(QStringLiteral("plomet stamp"));
     if (!parser.parse(args)) {
         printError(parser.errorText());
@@ -153,7 +156,7 @@ int cmdStamp(QStringList args)
     // Every option but --set once.
     for (const QCommandLineOption* o : {&outputOpt, &presetOpt, &pageOpt, &atOpt, &angleOpt, &atYOpt, &maxOpt, &edgeOpt,
                                         &firstOpt, &insetOpt, &signOpt, &passwordOpt, &reasonOpt, &locationOpt,
-                                        &contactOpt, &nameOpt}) {
+                                        &contactOpt, &nameOpt, &tsaOpt}) {
         if (parser.values(*o).size() > 1) {
             printError(QStringLiteral("--%1 given more than once").arg(o->names().constLast()));
             return kExitUsage;
@@ -247,7 +250,7 @@ int cmdStamp(QStringList args)
     }
 
     if (!parser.isSet(signOpt)) {
-        for (const QCommandLineOption* o : {&passwordOpt, &reasonOpt, &locationOpt, &contactOpt, &nameOpt})
+        for (const QCommandLineOption* o : {&passwordOpt, &reasonOpt, &locationOpt, &contactOpt, &nameOpt, &tsaOpt})
             if (parser.isSet(*o))
                 return usage(QStringLiteral("--%1 is for signing (--sign SEAL.p12)").arg(o->names().constLast()));
     }
@@ -263,6 +266,7 @@ int cmdStamp(QStringList args)
             sign->options.location = parser.value(locationOpt);
             sign->options.contact = parser.value(contactOpt);
             sign->options.fieldName = parser.value(nameOpt);
+            sign->options.tsaUrl = parser.value(tsaOpt);
         }
         // The seal goes onto the page as vector outlines, as into a PDF file.
         const PicturePtr picture = drawSealFor(

@@ -10,16 +10,19 @@
 #include <openssl/cms.h>
 #include <openssl/err.h>
 #include <openssl/evp.h>
+#include <openssl/http.h>
 #include <openssl/pem.h>
 #include <openssl/pkcs12.h>
 #include <openssl/provider.h>
 #include <openssl/rand.h>
+#include <openssl/ts.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
 #include <QScopeGuard>
 
 #include <cstdlib>
+#include <cstring>
 #include <QTimeZone>
 
 namespace plomet {
@@ -124,7 +127,7 @@ QByteArray textString(const QString& text)
     return '<' + utf16.toHex().toUpper() + '>';
 }
 
-QByteArray cmsSignature(const SigningKey::Impl& key, const QByteArray& data);
+QByteArray cmsSignature(const SigningKey::Impl& key, const QByteArray& data, const QString& tsaUrl = {});
 
 } // namespace
 
@@ -188,7 +191,73 @@ std::shared_ptr<const SigningKey> loadSigningKey(const QByteArray& p12, QByteArr
 
 namespace {
 
-QByteArray cmsSignature(const SigningKey::Impl& key, const QByteArray& data)
+// The time-stamp token for the signature value from the service at url
+// (RFC 3161 over HTTP), as DER. Bounded: 30 s, a 1 MiB answer.
+QByteArray timeStampToken(const QString& url, const ASN1_OCTET_STRING* signature)
+{
+    auto fail = [&](const QString& why) {
+        refuse(QStringLiteral("时间戳服务“%1”没有给出时间戳：%2").arg(url, why));
+    };
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int digestLength = 0;
+    EVP_Digest(ASN1_STRING_get0_data(signature), static_cast<size_t>(ASN1_STRING_length(signature)), digest,
+               &digestLength, EVP_sha256(), nullptr);
+    std::unique_ptr<TS_REQ, Deleter<TS_REQ, TS_REQ_free>> request(TS_REQ_new());
+    std::unique_ptr<TS_MSG_IMPRINT, Deleter<TS_MSG_IMPRINT, TS_MSG_IMPRINT_free>> imprint(TS_MSG_IMPRINT_new());
+    std::unique_ptr<X509_ALGOR, Deleter<X509_ALGOR, X509_ALGOR_free>> algorithm(X509_ALGOR_new());
+    X509_ALGOR_set_md(algorithm.get(), EVP_sha256());
+    TS_MSG_IMPRINT_set_algo(imprint.get(), algorithm.get());
+    TS_MSG_IMPRINT_set_msg(imprint.get(), digest, static_cast<int>(digestLength));
+    TS_REQ_set_version(request.get(), 1);
+    TS_REQ_set_msg_imprint(request.get(), imprint.get());
+    TS_REQ_set_cert_req(request.get(), 1);
+    unsigned char nonceBytes[8];
+    RAND_bytes(nonceBytes, sizeof nonceBytes);
+    nonceBytes[0] &= 0x7f;
+    std::unique_ptr<BIGNUM, Deleter<BIGNUM, BN_free>> nonceNumber(BN_bin2bn(nonceBytes, sizeof nonceBytes, nullptr));
+    std::unique_ptr<ASN1_INTEGER, Deleter<ASN1_INTEGER, ASN1_INTEGER_free>> nonce(
+        BN_to_ASN1_INTEGER(nonceNumber.get(), nullptr));
+    TS_REQ_set_nonce(request.get(), nonce.get());
+
+    Bio body(BIO_new(BIO_s_mem()));
+    i2d_TS_REQ_bio(body.get(), request.get());
+    const QByteArray u = url.toUtf8();
+    char *host = nullptr, *port = nullptr, *path = nullptr;
+    int ssl = 0;
+    if (!OSSL_HTTP_parse_url(u.constData(), &ssl, nullptr, &host, &port, nullptr, &path, nullptr, nullptr))
+        fail(QStringLiteral("网址不对"));
+    Bio answer(OSSL_HTTP_transfer(nullptr, host, port, path, ssl, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                  nullptr, 0, nullptr, "application/timestamp-query", body.get(),
+                                  "application/timestamp-reply", 1, 1024 * 1024, 30, 0));
+    OPENSSL_free(host);
+    OPENSSL_free(port);
+    OPENSSL_free(path);
+    if (!answer)
+        fail(sslReason());
+    std::unique_ptr<TS_RESP, Deleter<TS_RESP, TS_RESP_free>> response(d2i_TS_RESP_bio(answer.get(), nullptr));
+    if (!response)
+        fail(QStringLiteral("回答无法读取"));
+    const long status = ASN1_INTEGER_get(TS_STATUS_INFO_get0_status(TS_RESP_get_status_info(response.get())));
+    PKCS7* token = TS_RESP_get_token(response.get());
+    if ((status != 0 && status != 1) || !token)
+        fail(QStringLiteral("服务拒绝（状态 %1）").arg(status));
+    // The answer must be for this signature and this request.
+    TS_TST_INFO* info = TS_RESP_get_tst_info(response.get());
+    const ASN1_OCTET_STRING* echoed = info ? TS_MSG_IMPRINT_get_msg(TS_TST_INFO_get_msg_imprint(info)) : nullptr;
+    if (!echoed || ASN1_STRING_length(echoed) != static_cast<int>(digestLength)
+        || memcmp(ASN1_STRING_get0_data(echoed), digest, digestLength) != 0
+        || !TS_TST_INFO_get_nonce(info) || ASN1_INTEGER_cmp(TS_TST_INFO_get_nonce(info), nonce.get()) != 0)
+        fail(QStringLiteral("时间戳不是为这个签名的"));
+    unsigned char* der = nullptr;
+    const int n = i2d_PKCS7(token, &der);
+    if (n <= 0)
+        fail(sslReason());
+    QByteArray out(reinterpret_cast<const char*>(der), n);
+    OPENSSL_free(der);
+    return out;
+}
+
+QByteArray cmsSignature(const SigningKey::Impl& key, const QByteArray& data, const QString& tsaUrl)
 {
     // CAdES: signing-certificate-v2 among the signed attributes; no S/MIME
     // capabilities, which mean nothing in a PDF.
@@ -198,6 +267,14 @@ QByteArray cmsSignature(const SigningKey::Impl& key, const QByteArray& data)
     if (!cms || !CMS_add1_signer(cms.get(), key.cert.get(), key.key.get(), EVP_sha256(), flags)
         || !CMS_final(cms.get(), in.get(), nullptr, flags))
         refuse(QStringLiteral("签名失败：%1").arg(sslReason()));
+    if (!tsaUrl.isEmpty()) {
+        // PAdES B-T: the token over the signature value, unsigned.
+        CMS_SignerInfo* si = sk_CMS_SignerInfo_value(CMS_get0_SignerInfos(cms.get()), 0);
+        const QByteArray token = timeStampToken(tsaUrl, CMS_SignerInfo_get0_signature(si));
+        if (!CMS_unsigned_add1_attr_by_NID(si, NID_id_smime_aa_timeStampToken, V_ASN1_SEQUENCE, token.constData(),
+                                           static_cast<int>(token.size())))
+            refuse(QStringLiteral("签名失败：%1").arg(sslReason()));
+    }
     unsigned char* der = nullptr;
     const int n = i2d_CMS_ContentInfo(cms.get(), &der);
     if (n <= 0)
@@ -216,7 +293,9 @@ constexpr qsizetype kHeadroom = 512;
 
 PendingSignature pendingSignature(const SigningKey& key, const SignOptions& options, const QDateTime& time)
 {
-    const qsizetype size = cmsSignature(key.impl(), QByteArray()).size() + kHeadroom;
+    // A time-stamp token (with the service's certificates) is a few KiB.
+    const qsizetype size = cmsSignature(key.impl(), QByteArray()).size() + kHeadroom
+                         + (options.tsaUrl.isEmpty() ? 0 : 16384);
     PendingSignature p;
     p.body = "<< /Type /Sig /Filter /Adobe.PPKLite /SubFilter /ETSI.CAdES.detached /ByteRange ";
     p.byteRangeAt = p.body.size();
@@ -239,7 +318,8 @@ PendingSignature pendingSignature(const SigningKey& key, const SignOptions& opti
     return p;
 }
 
-void completeSignature(QByteArray& file, qint64 bodyOffset, const PendingSignature& pending, const SigningKey& key)
+void completeSignature(QByteArray& file, qint64 bodyOffset, const PendingSignature& pending, const SigningKey& key,
+                       const QString& tsaUrl)
 {
     const qint64 a = bodyOffset + pending.contentsAt;
     const qint64 b = a + pending.contentsLength;
@@ -247,7 +327,7 @@ void completeSignature(QByteArray& file, qint64 bodyOffset, const PendingSignatu
     const QByteArray range = ("[0 " + QByteArray::number(a) + ' ' + QByteArray::number(b) + ' '
                               + QByteArray::number(c) + ']').leftJustified(pending.byteRangeWidth, ' ');
     file.replace(static_cast<qsizetype>(bodyOffset + pending.byteRangeAt), pending.byteRangeWidth, range);
-    const QByteArray der = cmsSignature(key.impl(), file.left(a) + file.mid(b));
+    const QByteArray der = cmsSignature(key.impl(), file.left(a) + file.mid(b), tsaUrl);
     const QByteArray hex = der.toHex().toUpper();
     if (hex.size() > pending.contentsLength - 2)
         refuse(QStringLiteral("签名比预留的位置大（%1 字节）").arg(der.size()));

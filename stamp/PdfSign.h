@@ -44,6 +44,9 @@ struct SignOptions {
     QString location;
     QString contact;
     QDateTime time;         // invalid: now
+    // An RFC 3161 time-stamping service (http://...): the signature gets
+    // its token (PAdES B-T). Empty: none.
+    QString tsaUrl;
 };
 
 // One signature as a reader checks it.
@@ -86,6 +89,7 @@ struct PendingSignature {
 PendingSignature pendingSignature(const SigningKey& key, const SignOptions& options, const QDateTime& time);
 // file holds body at bodyOffset: puts in the byte ranges and the CMS
 // signature over them.
-void completeSignature(QByteArray& file, qint64 bodyOffset, const PendingSignature& pending, const SigningKey& key);
+void completeSignature(QByteArray& file, qint64 bodyOffset, const PendingSignature& pending, const SigningKey& key,
+                       const QString& tsaUrl = {});
 
 } // namespace plomet

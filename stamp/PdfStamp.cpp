@@ -584,7 +584,8 @@ QByteArray stampDocument(QPDF& pdf, const QString& name, const QByteArray* origi
             std::map<QPDFObjGen, qint64> offsets;
             QByteArray out = update->write(&offsets);
             if (sign)
-                completeSignature(out, offsets.at(signatureValue.getObjGen()), pending, *sign->key);
+                completeSignature(out, offsets.at(signatureValue.getObjGen()), pending, *sign->key,
+                                  sign->options.tsaUrl);
             res.appended = true;
             return out;
         }

@@ -16,7 +16,15 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <arpa/inet.h>
+#include <atomic>
+#include <cstdlib>
 #include <memory>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 using plomet::test::runPlomet;
 
@@ -386,6 +394,126 @@ TEST_F(Sign, CertificateHelpSaysSelfSigned)
     EXPECT_TRUE(text.out.contains(QStringLiteral("CN=北京测试科技有限公司")) || text.out.contains(QStringLiteral("CN = 北京测试科技有限公司")))
         << text.out.toStdString();
     EXPECT_TRUE(text.out.contains(QStringLiteral("Digital Signature, Non Repudiation")));
+}
+
+// A time-stamping service on loopback: each POST's body goes to
+// `openssl ts -reply`, its answer back.
+class LoopbackTsa {
+public:
+    explicit LoopbackTsa(const QString& dir) : dir_(dir)
+    {
+        fd_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        if (bind(fd_, reinterpret_cast<sockaddr*>(&addr), len) != 0 || listen(fd_, 4) != 0
+            || getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+            return;
+        port_ = ntohs(addr.sin_port);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~LoopbackTsa()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        close(fd_);
+    }
+    QString url() const { return QStringLiteral("http://127.0.0.1:%1/tsa").arg(port_); }
+    int requests() const { return requests_; }
+
+private:
+    void serve()
+    {
+        while (!stop_) {
+            pollfd p{fd_, POLLIN, 0};
+            if (poll(&p, 1, 100) <= 0)
+                continue;
+            const int c = accept(fd_, nullptr, nullptr);
+            if (c < 0)
+                continue;
+            QByteArray in;
+            char buf[4096];
+            qsizetype need = -1;
+            while (in.size() < 65536) {
+                const ssize_t n = read(c, buf, sizeof buf);
+                if (n <= 0)
+                    break;
+                in.append(buf, n);
+                const qsizetype end = in.indexOf("\r\n\r\n");
+                if (end >= 0 && need < 0) {
+                    const QByteArray head = in.left(end).toLower();
+                    const qsizetype at = head.indexOf("content-length:");
+                    need = end + 4 + (at >= 0 ? head.mid(at + 15).split('\r').first().trimmed().toLongLong() : 0);
+                }
+                if (need >= 0 && in.size() >= need)
+                    break;
+            }
+            const QString query = dir_ + QStringLiteral("/q.tsq"), reply = dir_ + QStringLiteral("/r.tsr");
+            plomet::test::writeAll(query, in.mid(in.indexOf("\r\n\r\n") + 4));
+            const QByteArray command = QStringLiteral("openssl ts -reply -config %1/tsa.cnf -queryfile %2 -out %3 2>/dev/null")
+                                           .arg(dir_, query, reply).toLocal8Bit();
+            const QByteArray body = std::system(command.constData()) == 0 ? plomet::test::readAll(reply) : QByteArray();
+            const QByteArray out = "HTTP/1.1 200 OK\r\nContent-Type: application/timestamp-reply\r\nContent-Length: "
+                                 + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+            (void)!write(c, out.constData(), static_cast<size_t>(out.size()));
+            close(c);
+            ++requests_;
+        }
+    }
+
+    QString dir_;
+    int fd_ = -1;
+    int port_ = 0;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> requests_{0};
+};
+
+// --tsa: the signature carries the service's token over its value (PAdES
+// B-T) and stays valid; a service that gives none is a refusal.
+TEST_F(Sign, TimeStampFromALoopbackService)
+{
+    const QString d = dir_->path();
+    ASSERT_EQ(run(QStringLiteral("openssl"),
+                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                   QStringLiteral("-nodes"), QStringLiteral("-keyout"), d + QStringLiteral("/tsa.key"),
+                   QStringLiteral("-out"), d + QStringLiteral("/tsa.pem"), QStringLiteral("-subj"),
+                   QStringLiteral("/CN=Test TSA"), QStringLiteral("-days"), QStringLiteral("30"),
+                   QStringLiteral("-addext"), QStringLiteral("extendedKeyUsage=critical,timeStamping")}).code, 0);
+    plomet::test::writeAll(d + QStringLiteral("/serial"), "01\n");
+    plomet::test::writeAll(d + QStringLiteral("/tsa.cnf"),
+                           QStringLiteral("[ tsa ]\ndefault_tsa = t\n[ t ]\nserial = %1/serial\nsigner_cert = %1/tsa.pem\n"
+                                          "certs = %1/tsa.pem\nsigner_key = %1/tsa.key\nsigner_digest = sha256\n"
+                                          "default_policy = 1.2.3.4.1\ndigests = sha256\ness_cert_id_alg = sha256\n")
+                               .arg(d).toLocal8Bit());
+    LoopbackTsa tsa(d);
+    const QString out = path("stamped-time.pdf");
+    const auto r = sign(path("testpage.pdf"), out, {QStringLiteral("--tsa"), tsa.url()});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(tsa.requests(), 1);
+    EXPECT_TRUE(run(QStringLiteral("pdfsig"), {out}).out.contains(QStringLiteral("Signature is Valid.")));
+    const QByteArray bytes = plomet::test::readAll(out);
+    const QList<qint64> br = lastByteRange(bytes);
+    ASSERT_EQ(br.size(), 4);
+    plomet::test::writeAll(path("ts.der"), QByteArray::fromHex(bytes.mid(br[1] + 1, br[2] - br[1] - 2)));
+    const ToolRun asn = run(QStringLiteral("openssl"), {QStringLiteral("cms"), QStringLiteral("-cmsout"),
+                                                        QStringLiteral("-print"), QStringLiteral("-inform"),
+                                                        QStringLiteral("DER"), QStringLiteral("-in"), path("ts.der")});
+    EXPECT_TRUE(asn.out.contains(QStringLiteral("id-smime-aa-timeStampToken"))) << asn.out.toStdString();
+    EXPECT_TRUE(asn.out.contains(QStringLiteral("Test TSA")));
+    EXPECT_EQ(runPlomet({QStringLiteral("verify"), out}).exitCode, 0);
+
+    // A service that answers without a token (its configuration is not
+    // there).
+    LoopbackTsa broken(d + QStringLiteral("/nowhere"));
+    const QString never = path("never-time.pdf");
+    const auto refused = sign(path("testpage.pdf"), never, {QStringLiteral("--tsa"), broken.url()});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("时间戳"))) << refused.err.toStdString();
+    EXPECT_EQ(refused.err.count(QLatin1Char('\n')), 1) << refused.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(never));
 }
 
 } // namespace
