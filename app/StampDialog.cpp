@@ -7,7 +7,9 @@
 #include "seal/Plomet.h"
 #include "seal/Render.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -152,11 +154,44 @@ StampDialog::StampDialog(QWidget* owner, const QString& pdfPath, PdfInfo info, P
     status_->setObjectName(QStringLiteral("status"));
     status_->setWordWrap(true);
 
+    sign_ = new QCheckBox(QStringLiteral("签名"));
+    sign_->setObjectName(QStringLiteral("sign"));
+    sign_->setToolTip(QStringLiteral("以印章为外观的数字签名（PAdES），需要 PKCS#12 证书文件"));
+    certificate_ = new QLineEdit;
+    certificate_->setObjectName(QStringLiteral("certificate"));
+    certificate_->setPlaceholderText(QStringLiteral("PKCS#12 证书文件（.p12）"));
+    auto* browse = new QPushButton(QStringLiteral("…"));
+    browse->setObjectName(QStringLiteral("browseCertificate"));
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const QString path = ShowFileDialog(this, kOpenDialog, QStringLiteral("选择证书文件"), QString(),
+                                            QStringLiteral("PKCS#12 证书 (*.p12 *.pfx)") + QChar(u'\0')
+                                                + QStringLiteral("*.p12;*.pfx"),
+                                            QFileInfo(pdfPath_).absolutePath(), QStringLiteral("p12"));
+        if (!path.isEmpty())
+            certificate_->setText(path);
+    });
+    password_ = new QLineEdit;
+    password_->setObjectName(QStringLiteral("password"));
+    password_->setEchoMode(QLineEdit::Password);
+    auto* certRow = new QHBoxLayout;
+    certRow->addWidget(certificate_, 1);
+    certRow->addWidget(browse);
+    auto enableSigning = [this, browse](bool on) {
+        certificate_->setEnabled(on);
+        browse->setEnabled(on);
+        password_->setEnabled(on);
+    };
+    connect(sign_, &QCheckBox::toggled, this, enableSigning);
+    enableSigning(false);
+
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("显示第"), page_);
     form->addRow(QStringLiteral("方式"), mode_);
     form->addRow(QStringLiteral("盖章页码"), pages_);
     form->addRow(QStringLiteral("角度"), angle_);
+    form->addRow(sign_);
+    form->addRow(QStringLiteral("证书"), certRow);
+    form->addRow(QStringLiteral("密码"), password_);
     form->addRow(status_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
     QPushButton* saveButton = buttons->addButton(QStringLiteral("另存为PDF…"), QDialogButtonBox::AcceptRole);
@@ -262,11 +297,40 @@ void StampDialog::placementChanged()
 bool StampDialog::saveTo(const QString& outPath)
 {
     StampResult result;
-    const bool ok = guarded(this, QStringLiteral("盖章失败。"), [&] {
-        result = stampPdf(pdfPath_, outPath, stampSealFromPicture(*picture_), placement());
+    QString verdict;
+    const bool ok = guarded(this, sign_->isChecked() ? QStringLiteral("签名失败。") : QStringLiteral("盖章失败。"), [&] {
+        std::optional<SignRequest> request;
+        if (sign_->isChecked()) {
+            QFile file(certificate_->text());
+            if (certificate_->text().isEmpty() || !file.open(QIODevice::ReadOnly))
+                throw PlometError(PlometError::Kind::File, QStringLiteral("无法打开证书文件“%1”")
+                                                               .arg(QDir::toNativeSeparators(certificate_->text())));
+            QByteArray password = password_->text().toUtf8();
+            request.emplace();
+            request->key = loadSigningKey(file.read(16 * 1024 * 1024), password,
+                                          QDir::toNativeSeparators(certificate_->text()));
+        }
+        result = stampPdf(pdfPath_, outPath, stampSealFromPicture(*picture_), placement(),
+                          request ? &*request : nullptr);
+        if (!request)
+            return;
+        // What a reader will find: the written file checked afresh.
+        QFile written(outPath);
+        const std::vector<SignatureCheck> checks =
+            written.open(QIODevice::ReadOnly) ? verifyPdfBytes(written.readAll(), QDir::toNativeSeparators(outPath))
+                                              : std::vector<SignatureCheck>{};
+        if (!checks.empty() && checks.back().intact && checks.back().wholeFile)
+            verdict = QStringLiteral("签名已验证：文件完好，签名者 %1。").arg(checks.back().signer)
+                    + (checks.back().chainValid ? QString()
+                                                : QStringLiteral("\n证书不受信任（%1）。").arg(checks.back().chainProblem));
+        else
+            verdict = QStringLiteral("签名未通过验证：%1")
+                          .arg(checks.empty() ? QStringLiteral("文件里没有签名") : checks.back().problem);
     });
     if (ok && !result.warnings.isEmpty())
         QMessageBox::information(this, windowTitle(), result.warnings.join(QLatin1Char('\n')));
+    if (ok && !verdict.isEmpty())
+        QMessageBox::information(this, windowTitle(), verdict);
     return ok;
 }
 

@@ -2,8 +2,9 @@
 // "盖章到PDF…": shows the pages of a PDF document at their true proportions
 // (Qt PDF renders them), lets the user drag the seal to its place, turn it,
 // choose the pages or the cross-page seal, and saves the stamped document as
-// a new PDF through the stamping library. Errors go to a message box; the
-// program keeps running.
+// a new PDF through the stamping library, or signs it with the seal as the
+// signature's appearance. Errors go to a message box; the program keeps
+// running.
 #include "stamp/PdfStamp.h"
 #include "seal/SealPicture.h"
 
@@ -13,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
@@ -53,7 +55,9 @@ public:
     std::optional<SealImpression> shownImpression(QString* problem = nullptr) const;
 
     // Stamps into outPath; errors and warnings go to message boxes. Returns
-    // true when the file was written.
+    // true when the file was written. When 签名 is chosen, the seal signs
+    // the document with the certificate file and password given, and a
+    // message box says whether the written signature verified.
     bool saveTo(const QString& outPath);
 
     // The preview's scale, in pixels per millimetre.
@@ -75,6 +79,9 @@ private:
     QLineEdit* pages_ = nullptr;
     QDoubleSpinBox* angle_ = nullptr;
     QLabel* status_ = nullptr;
+    QCheckBox* sign_ = nullptr;
+    QLineEdit* certificate_ = nullptr;
+    QLineEdit* password_ = nullptr;
 };
 
 // Asks for a PDF document, shows the dialog for the seal's last picture and

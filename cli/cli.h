@@ -5,8 +5,10 @@
 #include "formats/Export.h"
 #include "seal/SettingText.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace plomet {
 
@@ -33,6 +35,14 @@ int cmdServe(QStringList args);
 QByteArray renderSealBytes(const QString& pmf, const QString& preset, const QStringList& settings,
                            const QString& format, const ExportOptions& options, FontHistory history,
                            QStringList* warnings = nullptr);
+int cmdVerify(QStringList args);
+int cmdCert(QStringList args);
+
+// A certificate's password: the first line of passwordFile when given, else
+// PLOMET_P12_PASSWORD, else asked on the terminal without echo (twice when
+// confirm). Never from the command line. None, after printing why, when
+// there is no way to get it.
+std::optional<QByteArray> readPassword(const QString& passwordFile, bool confirm);
 
 // applySetting and settingNames (SettingText.h) assign the seal's values by
 // name, as --set gives them.

@@ -22,7 +22,9 @@ const Command kCommands[] = {
     {"render", plomet::cmdRender, "draw a seal and write it as an image (PNG, BMP, SVG, PDF)"},
     {"show", plomet::cmdShow, "print the settings of a seal description file"},
     {"write", plomet::cmdWrite, "write a seal description file"},
-    {"stamp", plomet::cmdStamp, "stamp a seal onto pages of a PDF document"},
+    {"stamp", plomet::cmdStamp, "stamp a seal onto pages of a PDF document, or sign it with the seal"},
+    {"verify", plomet::cmdVerify, "check the digital signatures of a PDF document"},
+    {"cert", plomet::cmdCert, "make a self-signed seal certificate for trying signing out"},
     {"serve", plomet::cmdServe, "answer HTTP requests for seals (a stateless service)"},
 };
 

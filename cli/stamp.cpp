@@ -8,7 +8,12 @@
 #include "formats/Export.h"
 #include "seal/Plomet.h"
 
+#include "seal/SystemReason.h"
+
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -47,14 +52,37 @@ const char kStampHelp[] =
     "  --first-strip MM    cross-page: width of the first page's strip (default:\n"
     "                      all strips equally wide)\n"
     "  --inset MM          cross-page: distance of the strips from the page edge\n"
-    "  --force             stamp even a digitally signed document (the\n"
-    "                      signatures break)\n"
+    "  --force             rewrite a digitally signed document whole (its\n"
+    "                      signatures break) instead of appending the seal\n"
+    "\n"
+    "Signing (an electronic seal): the seal becomes the visible appearance of\n"
+    "a PAdES signature (ETSI.CAdES.detached, SHA-256) over the document.\n"
+    "  --sign SEAL.p12     sign with the key and certificate chain in this\n"
+    "                      PKCS#12 file\n"
+    "  --password-file F   its password, the file's first line (else the\n"
+    "                      environment variable PLOMET_P12_PASSWORD, else asked\n"
+    "                      on the terminal, not shown)\n"
+    "  --reason TEXT       why it is signed\n"
+    "  --location TEXT     where it is signed\n"
+    "  --contact TEXT      how to reach the signer\n"
+    "  --name FIELD        the signature field's name (default SignatureN)\n"
+    "  --tsa URL           add a time stamp from this RFC 3161 service\n"
+    "                      (http://...; PAdES B-T)\n"
+    "A cross-page seal signs as one signature field whose widget is the\n"
+    "first page's strip; the other strips are in their pages' content,\n"
+    "covered by the same signature.\n"
+    "\n"
+    "A document that is already signed gets the seal (signed or not) as an\n"
+    "incremental update after its bytes, which stay as they were: earlier\n"
+    "signatures stay valid.\n"
     "\n"
     "Refused with one line and no file written: a file that is not a PDF, a\n"
     "damaged one that cannot be repaired (a repaired one goes through with a\n"
     "warning), one that needs a password, one whose permissions forbid\n"
-    "changes, a signed one (without --force), a page out of range, a seal that\n"
-    "falls entirely outside the page.\n"
+    "changes, a page out of range, a seal that falls entirely outside the\n"
+    "page; for signing also a wrong password, a file that is not PKCS#12, an\n"
+    "expired certificate or one not for signing, an encrypted document, and a\n"
+    "signed one whose cross-reference cannot be followed to append to.\n"
     "Exit codes: 0 written, 1 refused or failed, 2 bad command line.\n";
 
 std::optional<double> millimetres(const QString& text)
@@ -63,6 +91,25 @@ std::optional<double> millimetres(const QString& text)
     if (!v || !std::isfinite(*v) || std::abs(*v) > 100000)
         return std::nullopt;
     return v;
+}
+
+// The key for --sign, read before anything is drawn. No key (after the
+// reason is printed) when there is no password to be had.
+SignRequest signRequest(const QString& p12Path, const QString& passwordFile)
+{
+    SignRequest request;
+    QFile file(p12Path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly) || QFileInfo(p12Path).isDir()) {
+        const QString reason = QFileInfo(p12Path).isDir() ? systemReason(EISDIR) : systemReason(errno, file.errorString());
+        throw PlometError(PlometError::Kind::File,
+                          QStringLiteral("无法打开证书文件“%1”：%2").arg(QDir::toNativeSeparators(p12Path), reason));
+    }
+    const QByteArray p12 = file.read(16 * 1024 * 1024);
+    std::optional<QByteArray> password = readPassword(passwordFile, false);
+    if (password)
+        request.key = loadSigningKey(p12, *password, QDir::toNativeSeparators(p12Path));
+    return request;
 }
 
 } // namespace
@@ -88,9 +135,17 @@ int cmdStamp(QStringList args)
     const QCommandLineOption firstOpt = valueOpt("first-strip", "MM");
     const QCommandLineOption insetOpt = valueOpt("inset", "MM");
     const QCommandLineOption forceOpt(QStringLiteral("force"), QStringLiteral("break signatures"));
+    const QCommandLineOption signOpt = valueOpt("sign", "SEAL.p12");
+    const QCommandLineOption passwordOpt = valueOpt("password-file", "FILE");
+    const QCommandLineOption reasonOpt = valueOpt("reason", "TEXT");
+    const QCommandLineOption locationOpt = valueOpt("location", "TEXT");
+    const QCommandLineOption contactOpt = valueOpt("contact", "TEXT");
+    const QCommandLineOption nameOpt = valueOpt("name", "FIELD");
+    const QCommandLineOption tsaOpt = valueOpt("tsa", "URL");
     const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
     parser.addOptions({outputOpt, presetOpt, setOpt, pageOpt, atOpt, angleOpt, straddleOpt, atYOpt, maxOpt, edgeOpt,
-                       firstOpt, insetOpt, forceOpt, helpOpt});
+                       firstOpt, insetOpt, forceOpt, signOpt, passwordOpt, reasonOpt, locationOpt, contactOpt, nameOpt,
+                       tsaOpt, helpOpt});
     args.prepend(QStringLiteral("plomet stamp"));
     if (!parser.parse(args)) {
         printError(parser.errorText());
@@ -102,7 +157,8 @@ int cmdStamp(QStringList args)
     }
     // Every option but --set once.
     for (const QCommandLineOption* o : {&outputOpt, &presetOpt, &pageOpt, &atOpt, &angleOpt, &atYOpt, &maxOpt, &edgeOpt,
-                                        &firstOpt, &insetOpt}) {
+                                        &firstOpt, &insetOpt, &signOpt, &passwordOpt, &reasonOpt, &locationOpt,
+                                        &contactOpt, &nameOpt, &tsaOpt}) {
         if (parser.values(*o).size() > 1) {
             printError(QStringLiteral("--%1 given more than once").arg(o->names().constLast()));
             return kExitUsage;
@@ -195,7 +251,25 @@ int cmdStamp(QStringList args)
         placement.angleDeg = *a;
     }
 
+    if (!parser.isSet(signOpt)) {
+        for (const QCommandLineOption* o : {&passwordOpt, &reasonOpt, &locationOpt, &contactOpt, &nameOpt, &tsaOpt})
+            if (parser.isSet(*o))
+                return usage(QStringLiteral("--%1 is for signing (--sign SEAL.p12)").arg(o->names().constLast()));
+    }
+
     try {
+        std::optional<SignRequest> sign;
+        if (parser.isSet(signOpt))
+            sign = signRequest(parser.value(signOpt), parser.value(passwordOpt));
+        if (sign && !sign->key)
+            return parser.isSet(passwordOpt) ? kExitFailed : kExitUsage;
+        if (sign) {
+            sign->options.reason = parser.value(reasonOpt);
+            sign->options.location = parser.value(locationOpt);
+            sign->options.contact = parser.value(contactOpt);
+            sign->options.fieldName = parser.value(nameOpt);
+            sign->options.tsaUrl = parser.value(tsaOpt);
+        }
         // The seal goes onto the page as vector outlines, as into a PDF file.
         const PicturePtr picture = drawSealFor(
             [&](Plomet& seal) {
@@ -208,7 +282,8 @@ int cmdStamp(QStringList args)
             },
             QStringLiteral("pdf"), ExportOptions{});
         const StampResult result =
-            stampPdf(positional.at(0), parser.value(outputOpt), stampSealFromPicture(*picture), placement);
+            stampPdf(positional.at(0), parser.value(outputOpt), stampSealFromPicture(*picture), placement,
+                     sign ? &*sign : nullptr);
         for (const QString& w : result.warnings)
             printError(w);
     } catch (const PlometError& e) {

@@ -32,6 +32,10 @@ PACKAGES=(
   libqpdf-dev qpdf qt6-pdf-dev
   # plomet serve: the HTTP server (header and library, security-maintained)
   libcpp-httplib-dev
+  # signing stamped documents (libcrypto's CMS); real PDFs the signing tests
+  # use: the CUPS test page and a form (cups-filters), a manual with xref
+  # streams (libtasn1-doc)
+  libssl-dev openssl cups-filters libtasn1-doc
   # the tests render worn SVG with a real renderer
   librsvg2-bin
   # packaging and desktop integration: the .deb (CPack, dpkg-shlibdeps), manual

@@ -21,13 +21,14 @@ fi
 
 # The fuzzers (fuzz/fuzz_NAME.cpp), each with its own options: a new one is
 # a row here and a line in fuzz/CMakeLists.txt.
-fuzzers=(pmf draw stamp table serve)
+fuzzers=(pmf draw stamp table serve sign)
 declare -A extra=(
   [pmf]="-dict=fuzz/pmf.dict -max_len=8192"
   [draw]="-max_len=512 -timeout=60"
   [stamp]="-dict=fuzz/pdf.dict -max_len=16384"
   [table]="-max_len=4096"
   [serve]="-dict=fuzz/serve.dict -max_len=4096"
+  [sign]="-dict=fuzz/pdf.dict -max_len=65536"
 )
 
 jobs=$(nproc)

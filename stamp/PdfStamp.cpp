@@ -1,6 +1,7 @@
 #include "stamp/PdfStamp.h"
 
 #include "formats/AtomicFile.h"
+#include "stamp/PdfAppend.h"
 #include "seal/Errors.h"
 #include "seal/SystemReason.h"
 #include "formats/Export.h"
@@ -23,6 +24,8 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <map>
+#include <optional>
 #include <set>
 
 namespace plomet {
@@ -366,8 +369,77 @@ std::vector<SealImpression> planChosen(const std::vector<int>& chosen, const std
     return out;
 }
 
-QByteArray stampDocument(QPDF& pdf, const QString& name, const StampSeal& seal, const StampPlacement& placement,
-                         StampResult* result)
+// A PDF text string for qpdf's objects.
+QPDFObjectHandle textObject(const QString& text) { return QPDFObjectHandle::newUnicodeString(text.toStdString()); }
+
+QPDFObjectHandle rectObject(const QRectF& r)
+{
+    return QPDFObjectHandle::newArray(QPDFObjectHandle::Rectangle(r.left(), r.top(), r.right(), r.bottom()));
+}
+
+// The new signature field's name: as asked, or the first free SignatureN.
+QString fieldNameFor(QPDF& pdf, const QString& asked, const QString& name)
+{
+    std::set<std::string> taken;
+    for (auto& field : QPDFAcroFormDocumentHelper(pdf).getFormFields())
+        taken.insert(field.getFullyQualifiedName());
+    if (!asked.isEmpty()) {
+        if (taken.count(asked.toStdString()))
+            refuse(QStringLiteral("“%1”里已有名为“%2”的表单域").arg(name, asked));
+        return asked;
+    }
+    for (int i = 1;; ++i) {
+        const QString candidate = QStringLiteral("Signature%1").arg(i);
+        if (!taken.count(candidate.toStdString()))
+            return candidate;
+    }
+}
+
+// The signature field, its value the signature dictionary (written by the
+// update itself), in the document's form.
+QPDFObjectHandle addSignatureField(QPDF& pdf, IncrementalUpdate& update, const QString& fieldName,
+                                   QPDFObjectHandle value)
+{
+    QPDFObjectHandle field = pdf.makeIndirectObject(QPDFObjectHandle::parse("<< /FT /Sig >>"));
+    field.replaceKey("/T", textObject(fieldName));
+    field.replaceKey("/V", value);
+    QPDFObjectHandle root = pdf.getRoot();
+    QPDFObjectHandle form = root.getKey("/AcroForm");
+    if (!form.isDictionary()) {
+        form = QPDFObjectHandle::newDictionary();
+        root.replaceKey("/AcroForm", form);
+    }
+    update.changed(form.isIndirect() ? form : root);
+    QPDFObjectHandle fields = form.getKey("/Fields");
+    if (!fields.isArray()) {
+        fields = QPDFObjectHandle::newArray();
+        form.replaceKey("/Fields", fields);
+    }
+    update.changed(fields);
+    fields.appendItem(field);
+    // Signatures exist, and the file is to be changed by appending only.
+    form.replaceKey("/SigFlags", QPDFObjectHandle::newInteger(3));
+    // A reader asked to make the fields' appearances anew draws a signature
+    // field as nothing (poppler does), and appearances made after signing
+    // would be changes to the signed document: the seal keeps its own.
+    if (form.getKey("/NeedAppearances").isBool() && form.getKey("/NeedAppearances").getBoolValue())
+        form.replaceKey("/NeedAppearances", QPDFObjectHandle::newBool(false));
+    return field;
+}
+
+void addAnnotation(QPDFObjectHandle pageDict, IncrementalUpdate& update, QPDFObjectHandle annotation)
+{
+    QPDFObjectHandle annots = pageDict.getKey("/Annots");
+    if (!annots.isArray()) {
+        annots = QPDFObjectHandle::newArray();
+        pageDict.replaceKey("/Annots", annots);
+    }
+    update.changed(annots);
+    annots.appendItem(annotation);
+}
+
+QByteArray stampDocument(QPDF& pdf, const QString& name, const QByteArray* original, const StampSeal& seal,
+                         const StampPlacement& placement, StampResult* result, const SignRequest* sign)
 {
     StampResult local;
     StampResult& res = result ? *result : local;
@@ -378,11 +450,19 @@ QByteArray stampDocument(QPDF& pdf, const QString& name, const StampSeal& seal, 
     try {
         if (pdf.isEncrypted() && !pdf.allowModifyOther())
             refuse(QStringLiteral("“%1”的权限不允许修改，不能盖章").arg(name));
-        if (carriesSignatures(pdf)) {
-            if (!placement.force)
-                refuse(QStringLiteral("“%1”带有数字签名，盖章会使签名失效（确要盖章请加 --force）").arg(name));
+        // A signed document gets the seal appended, so that its
+        // signatures stay valid; so does one being signed now.
+        const bool isSigned = carriesSignatures(pdf);
+        if (isSigned && placement.force && !sign)
             res.warnings << QStringLiteral("警告：“%1”的数字签名因盖章而失效").arg(name);
+        std::optional<IncrementalUpdate> update;
+        if (sign || (isSigned && !placement.force)) {
+            if (!original)
+                refuse(QStringLiteral("“%1”带有数字签名，只能追加更新").arg(name));
+            update.emplace(pdf, *original, name);
         }
+        if (sign && !sign->key)
+            refuse(QStringLiteral("没有签名用的证书"));
 
         QPDFPageDocumentHelper doc(pdf);
         std::vector<QPDFPageObjectHelper> pages = doc.getAllPages();
@@ -413,10 +493,67 @@ QByteArray stampDocument(QPDF& pdf, const QString& name, const StampSeal& seal, 
         // state it leaves behind does not move the seal; one shared stream.
         QPDFObjectHandle open = QPDFObjectHandle::newStream(&pdf, "q\n");
 
+        // Signing: the field comes first, its widget with the first
+        // impression. A cross-page seal's other strips go into their pages'
+        // content in the same update, so the signature covers them too: a
+        // field whose kids are widgets on several pages is read by poppler
+        // (pdfsig) as that many unsigned signatures.
+        QPDFObjectHandle signatureValue;
+        QPDFObjectHandle field;
+        PendingSignature pending;
+        if (sign) {
+            const QDateTime time = sign->options.time.isValid() ? sign->options.time : QDateTime::currentDateTimeUtc();
+            pending = pendingSignature(*sign->key, sign->options, time);
+            signatureValue = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+            update->writeRaw(signatureValue, pending.body);
+            field = addSignatureField(pdf, *update, fieldNameFor(pdf, sign->options.fieldName, name), signatureValue);
+        }
+
         for (const SealImpression& imp : impressions) {
             QPDFPageObjectHelper& page = pages[static_cast<size_t>(imp.page)];
             const PageGeom& g = geom[static_cast<size_t>(imp.page)];
             QPDFObjectHandle pageDict = page.getObjectHandle();
+            if (update)
+                update->changed(pageDict);
+            if (sign && &imp == &impressions.front()) {
+                // The widget's appearance draws the seal as the page content
+                // would: the same matrix, clip and ink, in the page's user
+                // space, so its bounding box is the widget's rectangle.
+                const QTransform seenToUser = g.seenToUser();
+                const QTransform sealToUser = placeArea(sealForm.area, imp.centreMm.x() * kPointsPerMm,
+                                                        imp.centreMm.y() * kPointsPerMm, imp.angleDeg)
+                                            * seenToUser;
+                QRectF rect = sealToUser.mapRect(sealForm.area);
+                QByteArray content = "q\n/PlometInk gs\n";
+                if (imp.clipMm) {
+                    const QRectF clip =
+                        (QTransform::fromScale(kPointsPerMm, kPointsPerMm) * seenToUser).mapRect(*imp.clipMm);
+                    rect = rect.intersected(clip);
+                    content += pdfNumber(clip.x()) + ' ' + pdfNumber(clip.y()) + ' ' + pdfNumber(clip.width()) + ' '
+                             + pdfNumber(clip.height()) + " re W n\n";
+                }
+                content += matrixOperands(sealToUser) + " cm\n/PlometSeal Do\nQ\n";
+                QPDFObjectHandle appearance = QPDFObjectHandle::newStream(&pdf, content.toStdString());
+                QPDFObjectHandle apDict = QPDFObjectHandle::parse(
+                    "<< /Type /XObject /Subtype /Form /Resources << /XObject << >> /ExtGState << >> >> >>");
+                apDict.replaceKey("/BBox", rectObject(rect));
+                apDict.getKey("/Resources").getKey("/XObject").replaceKey("/PlometSeal", form);
+                apDict.getKey("/Resources").getKey("/ExtGState").replaceKey("/PlometInk", ink);
+                appearance.replaceDict(apDict);
+                // Printed, and locked against moving it about.
+                QPDFObjectHandle widget = field;
+                widget.replaceKey("/Type", QPDFObjectHandle::newName("/Annot"));
+                widget.replaceKey("/Subtype", QPDFObjectHandle::newName("/Widget"));
+                widget.replaceKey("/F", QPDFObjectHandle::newInteger(4 | 128));
+                widget.replaceKey("/Rect", rectObject(rect));
+                widget.replaceKey("/P", pageDict);
+                widget.replaceKey("/AP", QPDFObjectHandle::newDictionary());
+                widget.getKey("/AP").replaceKey("/N", appearance);
+                addAnnotation(pageDict, *update, widget);
+                if (res.pages.empty() || res.pages.back() != imp.page + 1)
+                    res.pages.push_back(imp.page + 1);
+                continue;
+            }
             QPDFObjectHandle resources = ownDictionary(pageDict, "/Resources", page.getAttribute("/Resources", false));
             QPDFObjectHandle xobjects = ownDictionary(resources, "/XObject", resources.getKey("/XObject"));
             QPDFObjectHandle states = ownDictionary(resources, "/ExtGState", resources.getKey("/ExtGState"));
@@ -443,6 +580,15 @@ QByteArray stampDocument(QPDF& pdf, const QString& name, const StampSeal& seal, 
                 res.pages.push_back(imp.page + 1);
         }
 
+        if (update) {
+            std::map<QPDFObjGen, qint64> offsets;
+            QByteArray out = update->write(&offsets);
+            if (sign)
+                completeSignature(out, offsets.at(signatureValue.getObjGen()), pending, *sign->key,
+                                  sign->options.tsaUrl);
+            res.appended = true;
+            return out;
+        }
         QPDFWriter writer(pdf);
         writer.setOutputMemory();
         // Stream data as it was: nothing decoded, nothing recompressed.
@@ -554,25 +700,44 @@ PdfInfo inspectPdf(const QString& path)
 }
 
 QByteArray stampPdfBytes(const QByteArray& input, const QString& name, const StampSeal& seal,
-                         const StampPlacement& placement, StampResult* result)
+                         const StampPlacement& placement, StampResult* result, const SignRequest* sign)
 {
     QPDF pdf;
     const std::string label = name.toStdString();
     openDocument(pdf, name, input, [&] {
         pdf.processMemoryFile(label.c_str(), input.constData(), static_cast<size_t>(input.size()));
     });
-    return stampDocument(pdf, name, seal, placement, result);
+    return stampDocument(pdf, name, &input, seal, placement, result, sign);
 }
 
 StampResult stampPdf(const QString& inPath, const QString& outPath, const StampSeal& seal,
-                     const StampPlacement& placement)
+                     const StampPlacement& placement, const SignRequest* sign)
 {
     // The result is put in place only when it is complete, so outPath may
     // be inPath.
     QPDF pdf;
     const QString name = openFile(pdf, inPath);
     StampResult result;
-    const QByteArray bytes = stampDocument(pdf, name, seal, placement, &result);
+    QByteArray bytes;
+    bool needsBytes = sign != nullptr;
+    if (!needsBytes) {
+        try {
+            needsBytes = carriesSignatures(pdf) && !placement.force;
+        } catch (const std::exception& e) {
+            refuse(QStringLiteral("“%1”已损坏，无法修复：%2").arg(name, qpdfMessage(e)));
+        }
+    }
+    if (needsBytes) {
+        // An update is appended to the bytes as they are: read them all.
+        QFile file(inPath);
+        if (!file.open(QIODevice::ReadOnly))
+            throw PlometError(PlometError::Kind::File,
+                              QStringLiteral("无法打开文件“%1”：%2").arg(name, systemReason(errno, file.errorString())));
+        const QByteArray input = file.readAll();
+        bytes = stampPdfBytes(input, name, seal, placement, &result, sign);
+    } else {
+        bytes = stampDocument(pdf, name, nullptr, seal, placement, &result, nullptr);
+    }
     writeFileAtomically(outPath, bytes, QStringLiteral("无法写入文件“%1”：%2"));
     return result;
 }

@@ -5,8 +5,11 @@
 // its ink multiplied onto the page so that text under it stays readable.
 // Positions are millimetres on the page as a reader sees it: inside its crop
 // box and after its /Rotate. Everything else of the document stays as it was.
-// No widgets; the document is read and written with qpdf.
+// No widgets, unless the seal is a signature's appearance. A document not
+// signed yet is read and written with qpdf; a signed one, or one being
+// signed, gets an incremental update that leaves its bytes as they were.
 #include "seal/SealPicture.h"
+#include "stamp/PdfSign.h"
 
 #include <QByteArray>
 #include <QPointF>
@@ -60,7 +63,8 @@ struct StampPlacement {
     // cannot print up to the edge.
     double insetMm = 0;
 
-    // Stamp even a document that carries digital signatures (they break).
+    // A signed document is rewritten whole, as an unsigned one (its
+    // signatures break), instead of getting an update appended.
     bool force = false;
 };
 
@@ -98,6 +102,15 @@ std::vector<SealImpression> planStamp(const std::vector<QSizeF>& seenPagesMm, co
 struct StampResult {
     QStringList warnings;       // one line each: repaired file, broken signatures
     std::vector<int> pages;     // the pages stamped, 1-based
+    bool appended = false;      // written as an incremental update
+};
+
+// Stamping as signing: the seal becomes the appearance of one signature
+// field, a widget on each page it is placed on (a cross-page seal's strips
+// are widgets of the one field), instead of page content.
+struct SignRequest {
+    std::shared_ptr<const SigningKey> key;
+    SignOptions options;
 };
 
 // Stamps the seal onto the document at inPath and writes the result to
@@ -105,11 +118,12 @@ struct StampResult {
 // changed). Throws PlometError, one line, and writes nothing when the
 // document or the placement is refused.
 StampResult stampPdf(const QString& inPath, const QString& outPath, const StampSeal& seal,
-                     const StampPlacement& placement);
+                     const StampPlacement& placement, const SignRequest* sign = nullptr);
 
 // The same on bytes in memory; name is used in messages.
 QByteArray stampPdfBytes(const QByteArray& input, const QString& name, const StampSeal& seal,
-                         const StampPlacement& placement, StampResult* result = nullptr);
+                         const StampPlacement& placement, StampResult* result = nullptr,
+                         const SignRequest* sign = nullptr);
 
 // The 0-based page indices a page list names, in ascending order, each once.
 // Throws PlometError for a malformed list or a page beyond pageCount.

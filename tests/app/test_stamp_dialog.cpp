@@ -1,11 +1,13 @@
 // "盖章到PDF…": the page shown at its true proportions, the seal dragged and
 // turned, single and cross-page seals saved where the preview showed them,
-// and a failing save reported in a message box while the dialog stays.
+// a failing save reported in a message box while the dialog stays, and 签名
+// signing with the seal, the result saying whether the signature verified.
 #include "ModalDriver.h"
 #include "stamp/PdfStamp.h"
 #include "seal/Plomet.h"
 #include "app/StampDialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QImage>
@@ -168,6 +170,61 @@ TEST_F(StampDialogTest, FailureInAMessageBoxAndTheDialogStays)
     EXPECT_FALSE(QFileInfo::exists(dir_.filePath(QStringLiteral("never.pdf"))));
     EXPECT_TRUE(dialog_->isVisible());
     EXPECT_FALSE(*dog);
+}
+
+// 签名: the certificate file and password from the dialog; the message says
+// the written signature verified, and pdfsig agrees. A wrong password is a
+// message box and no file.
+TEST_F(StampDialogTest, SignsAndSaysWhetherItVerified)
+{
+    QByteArray password("对的密码");
+    const QString p12 = dir_.filePath(QStringLiteral("seal.p12"));
+    {
+        QFile f(p12);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(makeSelfSignedP12(QStringLiteral("上海测试有限公司"), password));
+    }
+    auto* sign = dialog_->findChild<QCheckBox*>(QStringLiteral("sign"));
+    auto* certificate = dialog_->findChild<QLineEdit*>(QStringLiteral("certificate"));
+    auto* passwordField = dialog_->findChild<QLineEdit*>(QStringLiteral("password"));
+    ASSERT_TRUE(sign && certificate && passwordField);
+    EXPECT_FALSE(certificate->isEnabled());
+    sign->setChecked(true);
+    EXPECT_TRUE(certificate->isEnabled());
+    EXPECT_EQ(passwordField->echoMode(), QLineEdit::Password);
+    certificate->setText(p12);
+
+    const struct { const char* password; const char* message; bool written; } rows[] = {
+        {"错的密码", "密码不对", false},
+        {"对的密码", "签名已验证", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.password);
+        passwordField->setText(QString::fromUtf8(row.password));
+        QString message;
+        plomet::test::whenModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            message = box->text();
+            box->accept();
+        }, dialog_.get());
+        auto dog = plomet::test::watchdog();
+        const QString out = dir_.filePath(QStringLiteral("signed.pdf"));
+        EXPECT_EQ(dialog_->saveTo(out), row.written);
+        EXPECT_TRUE(message.contains(QString::fromUtf8(row.message))) << message.toStdString();
+        EXPECT_EQ(QFileInfo::exists(out), row.written);
+        EXPECT_FALSE(*dog);
+        plomet::test::clearDrivers();
+        if (!row.written)
+            continue;
+        EXPECT_TRUE(message.contains(QStringLiteral("上海测试有限公司"))) << message.toStdString();
+        QProcess p;
+        p.start(QStringLiteral("pdfsig"), {out});
+        p.waitForFinished(60000);
+        const QString report = QString::fromUtf8(p.readAllStandardOutput());
+        EXPECT_TRUE(report.contains(QStringLiteral("Signature is Valid."))) << report.toStdString();
+        EXPECT_TRUE(redBoundsMm(out, 1).isValid());
+    }
 }
 
 } // namespace

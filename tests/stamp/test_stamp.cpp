@@ -607,7 +607,6 @@ TEST_F(Stamp, Refusals)
         {"unrepairable", broken, {}, "无法修复"},
         {"password", password, {}, "需要密码"},
         {"no changes allowed", locked, {}, "不允许修改"},
-        {"signed", signedPdf, {}, "数字签名"},
         {"page beyond the end", src, {QStringLiteral("--page"), QStringLiteral("7")}, "没有第 7 页"},
         {"one page of a list beyond the end", src, {QStringLiteral("--page"), QStringLiteral("1,3-9")}, "没有第 9 页"},
         {"seal left of the page", src, {QStringLiteral("--at"), QStringLiteral("-19,100")}, "之外"},
@@ -631,17 +630,19 @@ TEST_F(Stamp, Refusals)
     // A refused document leaves an existing output as it was.
     const QString existing = dir_->filePath(QStringLiteral("existing.pdf"));
     ASSERT_TRUE(QFile::copy(src, existing));
-    EXPECT_EQ(runPlomet({QStringLiteral("stamp"), signedPdf, QStringLiteral("-o"), existing, QStringLiteral("--at"),
+    EXPECT_EQ(runPlomet({QStringLiteral("stamp"), notPdf, QStringLiteral("-o"), existing, QStringLiteral("--at"),
                          QStringLiteral("50,50")}).exitCode, 1);
     EXPECT_EQ(test::readAll(existing), test::readAll(src));
 
     // What goes through: a repaired file and, with --force, a signed one,
-    // each with a warning; an encrypted file that allows changes stays so.
+    // each with a warning; a signed one without --force, appended to, with
+    // none; an encrypted file that allows changes stays so.
     const QString open = make("open.pdf", {QStringLiteral("--encrypt"), QString(), QStringLiteral("owner"),
                                            QStringLiteral("256"), QStringLiteral("--")});
     const struct { QString in; QStringList options; const char* warning; } passing[] = {
         {repairable, {}, "已修复"},
         {signedPdf, {QStringLiteral("--force")}, "签名"},
+        {signedPdf, {}, nullptr},
         {open, {}, nullptr},
     };
     for (const auto& row : passing) {

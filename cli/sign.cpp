@@ -1,0 +1,273 @@
+// plomet verify and plomet cert: checking a document's signatures, and a
+// seal certificate for trying signing out. The password reading that
+// `plomet stamp --sign` shares.
+#include "cli/cli.h"
+
+#include "formats/AtomicFile.h"
+#include "seal/Errors.h"
+#include "seal/SystemReason.h"
+#include "stamp/PdfSign.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <openssl/crypto.h>
+
+#include <cstdio>
+#include <termios.h>
+#include <unistd.h>
+
+namespace plomet {
+
+namespace {
+
+const char kVerifyHelp[] =
+    "Usage: plomet verify FILE.pdf [--json] [--trust CERT.pem]\n"
+    "\n"
+    "Checks every digital signature of FILE.pdf: the signature field, the\n"
+    "signer's certificate subject, the signing time, the hash, whether the\n"
+    "signed bytes are intact, whether the signature covers the whole file or\n"
+    "later revisions follow it, and whether the signer's certificate chain\n"
+    "leads to a trusted certificate (the system's store, or --trust).\n"
+    "\n"
+    "  --json            one JSON object instead of the text\n"
+    "  --trust CERT.pem  trust these certificates (PEM) instead of the system's\n"
+    "\n"
+    "Exit codes: 0 every signature intact, 1 a signature is not intact, the\n"
+    "file has none, or it cannot be read; 2 bad command line.\n";
+
+const char kCertHelp[] =
+    "Usage: plomet cert new --name NAME -o SEAL.p12 [--days N] [--password-file FILE]\n"
+    "\n"
+    "Makes a new RSA key and a SELF-SIGNED certificate for it (subject CN and\n"
+    "O the name, in UTF-8, key usage digitalSignature and nonRepudiation), and\n"
+    "writes both as PKCS#12 protected by a password. This certificate is NOT\n"
+    "issued by a certification authority: it is for trying electronic seals\n"
+    "out, and readers report its signatures as not trusted.\n"
+    "\n"
+    "  --name NAME           the certificate's name, usually the company's\n"
+    "  -o, --output FILE     the PKCS#12 file to write\n"
+    "  --days N              days of validity from now (default 365)\n"
+    "  --password-file FILE  the password, the file's first line\n"
+    "\n"
+    "The password comes from --password-file, else the environment variable\n"
+    "PLOMET_P12_PASSWORD, else it is asked on the terminal (twice, not shown).\n"
+    "Exit codes: 0 written, 1 failed, 2 bad command line.\n";
+
+QByteArray promptNoEcho(const char* prompt)
+{
+    std::fputs(prompt, stderr);
+    std::fflush(stderr);
+    termios old{};
+    const bool terminal = tcgetattr(STDIN_FILENO, &old) == 0;
+    if (terminal) {
+        termios quiet = old;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    QByteArray line;
+    for (int c; (c = std::fgetc(stdin)) != EOF && c != '\n' && line.size() < 4096;)
+        line += char(c);
+    if (terminal)
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &old);
+    std::fputc('\n', stderr);
+    return line;
+}
+
+} // namespace
+
+std::optional<QByteArray> readPassword(const QString& passwordFile, bool confirm)
+{
+    if (!passwordFile.isEmpty()) {
+        QFile file(passwordFile);
+        errno = 0;
+        if (!file.open(QIODevice::ReadOnly)) {
+            printError(QStringLiteral("无法打开密码文件“%1”：%2")
+                           .arg(QDir::toNativeSeparators(passwordFile), systemReason(errno, file.errorString())));
+            return std::nullopt;
+        }
+        QByteArray line = file.read(4096);
+        const qsizetype end = line.indexOf('\n');
+        if (end >= 0)
+            line.truncate(end);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        return line;
+    }
+    if (const char* env = std::getenv("PLOMET_P12_PASSWORD"))
+        return QByteArray(env);
+    if (!isatty(STDIN_FILENO)) {
+        printError(QStringLiteral("no password: give --password-file FILE or set PLOMET_P12_PASSWORD"));
+        return std::nullopt;
+    }
+    QByteArray password = promptNoEcho("证书密码：");
+    if (confirm) {
+        QByteArray again = promptNoEcho("再输一次：");
+        const bool same = again == password;
+        OPENSSL_cleanse(again.data(), static_cast<size_t>(again.size()));
+        if (!same) {
+            OPENSSL_cleanse(password.data(), static_cast<size_t>(password.size()));
+            printError(QStringLiteral("两次输入的密码不同"));
+            return std::nullopt;
+        }
+    }
+    return password;
+}
+
+int cmdVerify(QStringList args)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption jsonOpt(QStringLiteral("json"), QStringLiteral("JSON"));
+    const QCommandLineOption trustOpt(QStringLiteral("trust"), QStringLiteral("trusted certificates"),
+                                      QStringLiteral("CERT.pem"));
+    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
+    parser.addOptions({jsonOpt, trustOpt, helpOpt});
+    args.prepend(QStringLiteral("plomet verify"));
+    if (!parser.parse(args)) {
+        printError(parser.errorText());
+        return kExitUsage;
+    }
+    if (parser.isSet(helpOpt)) {
+        std::fputs(kVerifyHelp, stdout);
+        return kExitOk;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1) {
+        printError(positional.isEmpty() ? QStringLiteral("missing FILE.pdf (the document to check)")
+                                        : QStringLiteral("unexpected argument '%1'").arg(positional.at(1)));
+        return kExitUsage;
+    }
+    auto readAll = [](const QString& path, QByteArray& bytes) {
+        QFile file(path);
+        errno = 0;
+        if (!file.open(QIODevice::ReadOnly) || QFileInfo(path).isDir()) {
+            const QString reason = QFileInfo(path).isDir() ? systemReason(EISDIR) : systemReason(errno, file.errorString());
+            printError(QStringLiteral("无法打开文件“%1”：%2").arg(QDir::toNativeSeparators(path), reason));
+            return false;
+        }
+        bytes = file.readAll();
+        return true;
+    };
+    const QString path = positional.at(0);
+    QByteArray bytes, trust;
+    if (!readAll(path, bytes) || (parser.isSet(trustOpt) && !readAll(parser.value(trustOpt), trust)))
+        return kExitFailed;
+
+    std::vector<SignatureCheck> checks;
+    try {
+        checks = verifyPdfBytes(bytes, QDir::toNativeSeparators(path), trust);
+    } catch (const PlometError& e) {
+        printError(e.message());
+        return kExitFailed;
+    }
+    bool allIntact = !checks.empty();
+    for (const SignatureCheck& c : checks)
+        allIntact = allIntact && c.intact;
+
+    if (parser.isSet(jsonOpt)) {
+        QJsonArray list;
+        for (const SignatureCheck& c : checks)
+            list.append(QJsonObject{{QStringLiteral("field"), c.field},
+                                    {QStringLiteral("subFilter"), c.subFilter},
+                                    {QStringLiteral("signer"), c.signer},
+                                    {QStringLiteral("time"), c.time},
+                                    {QStringLiteral("hash"), c.hash},
+                                    {QStringLiteral("intact"), c.intact},
+                                    {QStringLiteral("problem"), c.problem},
+                                    {QStringLiteral("wholeFile"), c.wholeFile},
+                                    {QStringLiteral("bytesAfter"), c.bytesAfter},
+                                    {QStringLiteral("chainValid"), c.chainValid},
+                                    {QStringLiteral("chainProblem"), c.chainProblem}});
+        const QJsonObject top{{QStringLiteral("file"), path},
+                              {QStringLiteral("signatures"), list},
+                              {QStringLiteral("allIntact"), allIntact}};
+        std::fputs(QJsonDocument(top).toJson(QJsonDocument::Indented).constData(), stdout);
+    } else {
+        QString text;
+        for (const SignatureCheck& c : checks) {
+            text += QStringLiteral("Signature field: %1\n").arg(c.field);
+            text += QStringLiteral("  Signer: %1\n").arg(c.signer.isEmpty() ? QStringLiteral("?") : c.signer);
+            text += QStringLiteral("  Signing time: %1\n").arg(c.time.isEmpty() ? QStringLiteral("?") : c.time);
+            text += QStringLiteral("  Type: %1, hash %2\n").arg(c.subFilter, c.hash.isEmpty() ? QStringLiteral("?") : c.hash);
+            text += c.intact ? QStringLiteral("  Signed bytes: intact\n")
+                             : QStringLiteral("  Signed bytes: NOT intact (%1)\n").arg(c.problem);
+            if (c.wholeFile)
+                text += QStringLiteral("  Covers: the whole file\n");
+            else
+                text += QStringLiteral("  Covers: a revision; %1 bytes of later revisions follow\n").arg(c.bytesAfter);
+            text += c.chainValid ? QStringLiteral("  Certificate chain: trusted\n")
+                                 : QStringLiteral("  Certificate chain: not trusted (%1)\n").arg(c.chainProblem);
+        }
+        std::fputs(text.toUtf8().constData(), stdout);
+    }
+    std::fflush(stdout);
+    if (checks.empty()) {
+        printError(QStringLiteral("“%1”没有数字签名").arg(QDir::toNativeSeparators(path)));
+        return kExitFailed;
+    }
+    return allIntact ? kExitOk : kExitFailed;
+}
+
+int cmdCert(QStringList args)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption nameOpt(QStringLiteral("name"), QStringLiteral("name"), QStringLiteral("NAME"));
+    const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("output"),
+                                       QStringLiteral("FILE"));
+    const QCommandLineOption daysOpt(QStringLiteral("days"), QStringLiteral("days"), QStringLiteral("N"));
+    const QCommandLineOption passOpt(QStringLiteral("password-file"), QStringLiteral("password"), QStringLiteral("FILE"));
+    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
+    parser.addOptions({nameOpt, outputOpt, daysOpt, passOpt, helpOpt});
+    args.prepend(QStringLiteral("plomet cert"));
+    if (!parser.parse(args)) {
+        printError(parser.errorText());
+        return kExitUsage;
+    }
+    if (parser.isSet(helpOpt)) {
+        std::fputs(kCertHelp, stdout);
+        return kExitOk;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional != QStringList{QStringLiteral("new")}) {
+        printError(positional.isEmpty() ? QStringLiteral("missing what to do: plomet cert new")
+                                        : QStringLiteral("unexpected argument '%1'").arg(positional.constLast()));
+        return kExitUsage;
+    }
+    if (parser.value(nameOpt).trimmed().isEmpty()) {
+        printError(QStringLiteral("missing --name NAME (the certificate's name)"));
+        return kExitUsage;
+    }
+    if (parser.value(outputOpt).isEmpty()) {
+        printError(QStringLiteral("missing -o SEAL.p12 (the file to write)"));
+        return kExitUsage;
+    }
+    int days = 365;
+    if (parser.isSet(daysOpt)) {
+        bool ok = false;
+        days = parser.value(daysOpt).toInt(&ok);
+        if (!ok || days < 1 || days > 36500) {
+            printError(QStringLiteral("--days wants a whole number from 1 to 36500, not '%1'").arg(parser.value(daysOpt)));
+            return kExitUsage;
+        }
+    }
+    std::optional<QByteArray> password = readPassword(parser.value(passOpt), true);
+    if (!password)
+        return parser.isSet(passOpt) ? kExitFailed : kExitUsage;
+    try {
+        const QByteArray p12 = makeSelfSignedP12(parser.value(nameOpt), *password, days);
+        writeFileAtomically(parser.value(outputOpt), p12, QStringLiteral("无法写入文件“%1”：%2"));
+    } catch (const PlometError& e) {
+        printError(e.message());
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+} // namespace plomet

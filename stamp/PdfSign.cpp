@@ -1,0 +1,547 @@
+#include "stamp/PdfSign.h"
+
+#include "seal/Errors.h"
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFAcroFormDocumentHelper.hh>
+#include <qpdf/QPDFExc.hh>
+
+#include <openssl/bn.h>
+#include <openssl/cms.h>
+#include <openssl/err.h>
+#include <openssl/evp.h>
+#include <openssl/http.h>
+#include <openssl/pem.h>
+#include <openssl/pkcs12.h>
+#include <openssl/provider.h>
+#include <openssl/rand.h>
+#include <openssl/ts.h>
+#include <openssl/x509.h>
+#include <openssl/x509v3.h>
+
+#include <QScopeGuard>
+
+#include <cstdlib>
+#include <cstring>
+#include <QTimeZone>
+
+namespace plomet {
+
+namespace {
+
+[[noreturn]] void refuse(const QString& message)
+{
+    throw PlometError(PlometError::Kind::Format, message);
+}
+
+// OpenSSL's first queued error, one line, and the queue emptied.
+QString sslReason()
+{
+    const unsigned long e = ERR_peek_last_error();
+    char text[256] = {};
+    if (e)
+        ERR_error_string_n(e, text, sizeof text);
+    ERR_clear_error();
+    return QString::fromLatin1(text);
+}
+
+template <typename T, void (*Free)(T*)> struct Deleter {
+    void operator()(T* p) const { Free(p); }
+};
+using Bio = std::unique_ptr<BIO, Deleter<BIO, BIO_free_all>>;
+using Cms = std::unique_ptr<CMS_ContentInfo, Deleter<CMS_ContentInfo, CMS_ContentInfo_free>>;
+using Pkcs12 = std::unique_ptr<PKCS12, Deleter<PKCS12, PKCS12_free>>;
+using Pkey = std::unique_ptr<EVP_PKEY, Deleter<EVP_PKEY, EVP_PKEY_free>>;
+using Cert = std::unique_ptr<X509, Deleter<X509, X509_free>>;
+using Store = std::unique_ptr<X509_STORE, Deleter<X509_STORE, X509_STORE_free>>;
+using StoreCtx = std::unique_ptr<X509_STORE_CTX, Deleter<X509_STORE_CTX, X509_STORE_CTX_free>>;
+
+void freeCerts(STACK_OF(X509)* s) { sk_X509_pop_free(s, X509_free); }
+using Certs = std::unique_ptr<STACK_OF(X509), Deleter<STACK_OF(X509), freeCerts>>;
+
+// PKCS#12 files from older tools use RC2 and 3DES, which OpenSSL 3 keeps in
+// its legacy provider; loaded once, when there.
+void loadProviders()
+{
+    static OSSL_PROVIDER* legacy = nullptr;
+    static OSSL_PROVIDER* standard = nullptr;
+    static const bool loaded = [] {
+        legacy = OSSL_PROVIDER_load(nullptr, "legacy");
+        standard = OSSL_PROVIDER_load(nullptr, "default");
+        ERR_clear_error();
+        // Given back before OpenSSL's own clean-up at exit, which runs
+        // after this (registered earlier).
+        std::atexit([] {
+            if (legacy)
+                OSSL_PROVIDER_unload(legacy);
+            if (standard)
+                OSSL_PROVIDER_unload(standard);
+        });
+        return true;
+    }();
+    (void)loaded;
+}
+
+QString nameText(const X509_NAME* name)
+{
+    Bio bio(BIO_new(BIO_s_mem()));
+    // UTF-8 as it is: Chinese names stay readable, not \-escaped.
+    X509_NAME_print_ex(bio.get(), name, 0, XN_FLAG_RFC2253 & ~ASN1_STRFLGS_ESC_MSB);
+    char* data = nullptr;
+    const long n = BIO_get_mem_data(bio.get(), &data);
+    return QString::fromUtf8(data, static_cast<qsizetype>(n));
+}
+
+QString commonName(const X509* cert)
+{
+    const X509_NAME* name = X509_get_subject_name(cert);
+    const int i = X509_NAME_get_index_by_NID(name, NID_commonName, -1);
+    if (i < 0)
+        return nameText(name);
+    unsigned char* utf8 = nullptr;
+    const int n = ASN1_STRING_to_UTF8(&utf8, X509_NAME_ENTRY_get_data(X509_NAME_get_entry(name, i)));
+    if (n < 0)
+        return nameText(name);
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(utf8), n);
+    OPENSSL_free(utf8);
+    return text;
+}
+
+QString timeText(const ASN1_TIME* t)
+{
+    struct tm tm = {};
+    if (!ASN1_TIME_to_tm(t, &tm))
+        return QStringLiteral("?");
+    return QStringLiteral("%1-%2-%3").arg(tm.tm_year + 1900).arg(tm.tm_mon + 1, 2, 10, QLatin1Char('0'))
+        .arg(tm.tm_mday, 2, 10, QLatin1Char('0'));
+}
+
+// A PDF text string: UTF-16BE with its byte order mark, as hex.
+QByteArray textString(const QString& text)
+{
+    QByteArray utf16("\xfe\xff", 2);
+    for (const QChar c : text) {
+        utf16 += char(c.unicode() >> 8);
+        utf16 += char(c.unicode() & 0xff);
+    }
+    return '<' + utf16.toHex().toUpper() + '>';
+}
+
+QByteArray cmsSignature(const SigningKey::Impl& key, const QByteArray& data, const QString& tsaUrl = {});
+
+} // namespace
+
+struct SigningKey::Impl {
+    Pkey key;
+    Cert cert;
+    Certs chain;
+};
+
+SigningKey::SigningKey(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+SigningKey::~SigningKey() = default;
+
+QString SigningKey::subject() const { return nameText(X509_get_subject_name(impl_->cert.get())); }
+
+std::shared_ptr<const SigningKey> loadSigningKey(const QByteArray& p12, QByteArray& password, const QString& name)
+{
+    const auto wipe = qScopeGuard([&] {
+        OPENSSL_cleanse(password.data(), static_cast<size_t>(password.size()));
+        password.clear();
+    });
+    loadProviders();
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(p12.constData());
+    Pkcs12 pk(d2i_PKCS12(nullptr, &p, static_cast<long>(p12.size())));
+    if (!pk) {
+        ERR_clear_error();
+        refuse(QStringLiteral("“%1”不是 PKCS#12 证书文件").arg(name));
+    }
+    // An empty password is either no password or an empty one.
+    const char* pass = password.constData();
+    if (PKCS12_mac_present(pk.get())) {
+        if (!PKCS12_verify_mac(pk.get(), pass, static_cast<int>(password.size()))) {
+            if (!password.isEmpty() || !PKCS12_verify_mac(pk.get(), nullptr, 0)) {
+                ERR_clear_error();
+                refuse(QStringLiteral("证书“%1”的密码不对").arg(name));
+            }
+            pass = nullptr;
+        }
+    }
+    EVP_PKEY* rawKey = nullptr;
+    X509* rawCert = nullptr;
+    STACK_OF(X509)* rawChain = nullptr;
+    if (!PKCS12_parse(pk.get(), pass, &rawKey, &rawCert, &rawChain))
+        refuse(QStringLiteral("无法读取证书“%1”：%2").arg(name, sslReason()));
+    auto impl = std::make_unique<SigningKey::Impl>();
+    impl->key.reset(rawKey);
+    impl->cert.reset(rawCert);
+    impl->chain.reset(rawChain ? rawChain : sk_X509_new_null());
+    if (!impl->key || !impl->cert)
+        refuse(QStringLiteral("证书文件“%1”里没有私钥和它的证书").arg(name));
+    X509* cert = impl->cert.get();
+    if (X509_cmp_current_time(X509_get0_notAfter(cert)) < 0)
+        refuse(QStringLiteral("证书“%1”已于 %2 过期").arg(name, timeText(X509_get0_notAfter(cert))));
+    if (X509_cmp_current_time(X509_get0_notBefore(cert)) > 0)
+        refuse(QStringLiteral("证书“%1”自 %2 起才有效").arg(name, timeText(X509_get0_notBefore(cert))));
+    if ((X509_get_extension_flags(cert) & EXFLAG_KUSAGE)
+        && !(X509_get_key_usage(cert) & (KU_DIGITAL_SIGNATURE | KU_NON_REPUDIATION)))
+        refuse(QStringLiteral("证书“%1”的用途不含签名（数字签名或不可否认）").arg(name));
+    ERR_clear_error();
+    return std::shared_ptr<const SigningKey>(new SigningKey(std::move(impl)));
+}
+
+namespace {
+
+// The time-stamp token for the signature value from the service at url
+// (RFC 3161 over HTTP), as DER. Bounded: 30 s, a 1 MiB answer.
+QByteArray timeStampToken(const QString& url, const ASN1_OCTET_STRING* signature)
+{
+    auto fail = [&](const QString& why) {
+        refuse(QStringLiteral("时间戳服务“%1”没有给出时间戳：%2").arg(url, why));
+    };
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int digestLength = 0;
+    EVP_Digest(ASN1_STRING_get0_data(signature), static_cast<size_t>(ASN1_STRING_length(signature)), digest,
+               &digestLength, EVP_sha256(), nullptr);
+    std::unique_ptr<TS_REQ, Deleter<TS_REQ, TS_REQ_free>> request(TS_REQ_new());
+    std::unique_ptr<TS_MSG_IMPRINT, Deleter<TS_MSG_IMPRINT, TS_MSG_IMPRINT_free>> imprint(TS_MSG_IMPRINT_new());
+    std::unique_ptr<X509_ALGOR, Deleter<X509_ALGOR, X509_ALGOR_free>> algorithm(X509_ALGOR_new());
+    X509_ALGOR_set_md(algorithm.get(), EVP_sha256());
+    TS_MSG_IMPRINT_set_algo(imprint.get(), algorithm.get());
+    TS_MSG_IMPRINT_set_msg(imprint.get(), digest, static_cast<int>(digestLength));
+    TS_REQ_set_version(request.get(), 1);
+    TS_REQ_set_msg_imprint(request.get(), imprint.get());
+    TS_REQ_set_cert_req(request.get(), 1);
+    unsigned char nonceBytes[8];
+    RAND_bytes(nonceBytes, sizeof nonceBytes);
+    nonceBytes[0] &= 0x7f;
+    std::unique_ptr<BIGNUM, Deleter<BIGNUM, BN_free>> nonceNumber(BN_bin2bn(nonceBytes, sizeof nonceBytes, nullptr));
+    std::unique_ptr<ASN1_INTEGER, Deleter<ASN1_INTEGER, ASN1_INTEGER_free>> nonce(
+        BN_to_ASN1_INTEGER(nonceNumber.get(), nullptr));
+    TS_REQ_set_nonce(request.get(), nonce.get());
+
+    Bio body(BIO_new(BIO_s_mem()));
+    i2d_TS_REQ_bio(body.get(), request.get());
+    const QByteArray u = url.toUtf8();
+    char *host = nullptr, *port = nullptr, *path = nullptr;
+    int ssl = 0;
+    if (!OSSL_HTTP_parse_url(u.constData(), &ssl, nullptr, &host, &port, nullptr, &path, nullptr, nullptr))
+        fail(QStringLiteral("网址不对"));
+    Bio answer(OSSL_HTTP_transfer(nullptr, host, port, path, ssl, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                  nullptr, 0, nullptr, "application/timestamp-query", body.get(),
+                                  "application/timestamp-reply", 1, 1024 * 1024, 30, 0));
+    OPENSSL_free(host);
+    OPENSSL_free(port);
+    OPENSSL_free(path);
+    if (!answer)
+        fail(sslReason());
+    std::unique_ptr<TS_RESP, Deleter<TS_RESP, TS_RESP_free>> response(d2i_TS_RESP_bio(answer.get(), nullptr));
+    if (!response)
+        fail(QStringLiteral("回答无法读取"));
+    const long status = ASN1_INTEGER_get(TS_STATUS_INFO_get0_status(TS_RESP_get_status_info(response.get())));
+    PKCS7* token = TS_RESP_get_token(response.get());
+    if ((status != 0 && status != 1) || !token)
+        fail(QStringLiteral("服务拒绝（状态 %1）").arg(status));
+    // The answer must be for this signature and this request.
+    TS_TST_INFO* info = TS_RESP_get_tst_info(response.get());
+    const ASN1_OCTET_STRING* echoed = info ? TS_MSG_IMPRINT_get_msg(TS_TST_INFO_get_msg_imprint(info)) : nullptr;
+    if (!echoed || ASN1_STRING_length(echoed) != static_cast<int>(digestLength)
+        || memcmp(ASN1_STRING_get0_data(echoed), digest, digestLength) != 0
+        || !TS_TST_INFO_get_nonce(info) || ASN1_INTEGER_cmp(TS_TST_INFO_get_nonce(info), nonce.get()) != 0)
+        fail(QStringLiteral("时间戳不是为这个签名的"));
+    unsigned char* der = nullptr;
+    const int n = i2d_PKCS7(token, &der);
+    if (n <= 0)
+        fail(sslReason());
+    QByteArray out(reinterpret_cast<const char*>(der), n);
+    OPENSSL_free(der);
+    return out;
+}
+
+QByteArray cmsSignature(const SigningKey::Impl& key, const QByteArray& data, const QString& tsaUrl)
+{
+    // CAdES: signing-certificate-v2 among the signed attributes; no S/MIME
+    // capabilities, which mean nothing in a PDF.
+    const unsigned flags = CMS_DETACHED | CMS_BINARY | CMS_CADES | CMS_NOSMIMECAP | CMS_PARTIAL;
+    Bio in(BIO_new_mem_buf(data.constData(), static_cast<int>(data.size())));
+    Cms cms(CMS_sign(nullptr, nullptr, key.chain.get(), nullptr, flags));
+    if (!cms || !CMS_add1_signer(cms.get(), key.cert.get(), key.key.get(), EVP_sha256(), flags)
+        || !CMS_final(cms.get(), in.get(), nullptr, flags))
+        refuse(QStringLiteral("签名失败：%1").arg(sslReason()));
+    if (!tsaUrl.isEmpty()) {
+        // PAdES B-T: the token over the signature value, unsigned.
+        CMS_SignerInfo* si = sk_CMS_SignerInfo_value(CMS_get0_SignerInfos(cms.get()), 0);
+        const QByteArray token = timeStampToken(tsaUrl, CMS_SignerInfo_get0_signature(si));
+        if (!CMS_unsigned_add1_attr_by_NID(si, NID_id_smime_aa_timeStampToken, V_ASN1_SEQUENCE, token.constData(),
+                                           static_cast<int>(token.size())))
+            refuse(QStringLiteral("签名失败：%1").arg(sslReason()));
+    }
+    unsigned char* der = nullptr;
+    const int n = i2d_CMS_ContentInfo(cms.get(), &der);
+    if (n <= 0)
+        refuse(QStringLiteral("签名失败：%1").arg(sslReason()));
+    QByteArray out(reinterpret_cast<const char*>(der), n);
+    OPENSSL_free(der);
+    return out;
+}
+
+// Room for the byte range's three numbers, whatever the file's size.
+constexpr qsizetype kByteRangeWidth = 3 + 3 * 16 + 1;
+// Above the signature's measured size: its numbers' lengths vary a little.
+constexpr qsizetype kHeadroom = 512;
+
+} // namespace
+
+PendingSignature pendingSignature(const SigningKey& key, const SignOptions& options, const QDateTime& time)
+{
+    // A time-stamp token (with the service's certificates) is a few KiB.
+    const qsizetype size = cmsSignature(key.impl(), QByteArray()).size() + kHeadroom
+                         + (options.tsaUrl.isEmpty() ? 0 : 16384);
+    PendingSignature p;
+    p.body = "<< /Type /Sig /Filter /Adobe.PPKLite /SubFilter /ETSI.CAdES.detached /ByteRange ";
+    p.byteRangeAt = p.body.size();
+    p.byteRangeWidth = kByteRangeWidth;
+    p.body += QByteArray("[0 0 0 0]").leftJustified(kByteRangeWidth, ' ');
+    p.body += " /Contents ";
+    p.contentsAt = p.body.size();
+    p.contentsLength = 2 * size + 2;
+    p.body += '<' + QByteArray(2 * size, '0') + '>';
+    const QDateTime utc = time.toUTC();
+    p.body += " /M (D:" + utc.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1() + "+00'00')";
+    p.body += " /Name " + textString(commonName(key.impl().cert.get()));
+    if (!options.reason.isEmpty())
+        p.body += " /Reason " + textString(options.reason);
+    if (!options.location.isEmpty())
+        p.body += " /Location " + textString(options.location);
+    if (!options.contact.isEmpty())
+        p.body += " /ContactInfo " + textString(options.contact);
+    p.body += " >>";
+    return p;
+}
+
+void completeSignature(QByteArray& file, qint64 bodyOffset, const PendingSignature& pending, const SigningKey& key,
+                       const QString& tsaUrl)
+{
+    const qint64 a = bodyOffset + pending.contentsAt;
+    const qint64 b = a + pending.contentsLength;
+    const qint64 c = file.size() - b;
+    const QByteArray range = ("[0 " + QByteArray::number(a) + ' ' + QByteArray::number(b) + ' '
+                              + QByteArray::number(c) + ']').leftJustified(pending.byteRangeWidth, ' ');
+    file.replace(static_cast<qsizetype>(bodyOffset + pending.byteRangeAt), pending.byteRangeWidth, range);
+    const QByteArray der = cmsSignature(key.impl(), file.left(a) + file.mid(b), tsaUrl);
+    const QByteArray hex = der.toHex().toUpper();
+    if (hex.size() > pending.contentsLength - 2)
+        refuse(QStringLiteral("签名比预留的位置大（%1 字节）").arg(der.size()));
+    file.replace(static_cast<qsizetype>(a + 1), hex.size(), hex);
+}
+
+namespace {
+
+QString isoTime(const QString& pdfDate)
+{
+    // D:YYYYMMDDHHmmSS followed by Z, or +HH'mm' / -HH'mm'.
+    QString s = pdfDate;
+    if (s.startsWith(QLatin1String("D:")))
+        s = s.mid(2);
+    QDateTime t = QDateTime::fromString(s.left(14), QStringLiteral("yyyyMMddHHmmss"));
+    if (!t.isValid())
+        return pdfDate;
+    const QString zone = s.mid(14);
+    int offset = 0;
+    if (zone.size() >= 3 && (zone[0] == QLatin1Char('+') || zone[0] == QLatin1Char('-'))) {
+        offset = zone.mid(1, 2).toInt() * 3600 + zone.mid(4, 2).toInt() * 60;
+        if (zone[0] == QLatin1Char('-'))
+            offset = -offset;
+    }
+    t.setOffsetFromUtc(offset);
+    return t.toString(Qt::ISODate);
+}
+
+bool isHexOrSpace(char c)
+{
+    return std::isxdigit(static_cast<unsigned char>(c)) || c == ' ' || c == '\n' || c == '\r' || c == '\t';
+}
+
+void checkOne(SignatureCheck& c, QPDFObjectHandle v, const QByteArray& bytes, X509_STORE* store)
+{
+    if (v.getKey("/SubFilter").isName())
+        c.subFilter = QString::fromStdString(v.getKey("/SubFilter").getName()).mid(1);
+    if (v.getKey("/M").isString())
+        c.time = isoTime(QString::fromStdString(v.getKey("/M").getUTF8Value()));
+    QPDFObjectHandle br = v.getKey("/ByteRange");
+    long long r[4] = {-1, -1, -1, -1};
+    if (br.isArray() && br.getArrayNItems() == 4)
+        for (int i = 0; i < 4; ++i)
+            if (br.getArrayItem(i).isInteger())
+                r[i] = br.getArrayItem(i).getIntValue();
+    const long long size = bytes.size();
+    if (r[0] != 0 || r[1] < 2 || r[2] < r[1] + 2 || r[3] < 0 || r[2] > size || r[3] > size - r[2]) {
+        c.problem = QStringLiteral("签名的字节范围不对");
+        return;
+    }
+    c.bytesAfter = size - (r[2] + r[3]);
+    c.wholeFile = c.bytesAfter == 0;
+    // Between the two ranges there must be the signature and nothing else.
+    bool hole = bytes[r[1]] == '<' && bytes[r[2] - 1] == '>';
+    for (long long i = r[1] + 1; hole && i < r[2] - 1; ++i)
+        hole = isHexOrSpace(bytes[static_cast<qsizetype>(i)]);
+    if (!hole) {
+        c.problem = QStringLiteral("两段签名范围之间不只是签名");
+        return;
+    }
+    if (!v.getKey("/Contents").isString()) {
+        c.problem = QStringLiteral("没有签名数据");
+        return;
+    }
+    const std::string der = v.getKey("/Contents").getStringValue();
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(der.data());
+    Cms cms(d2i_CMS_ContentInfo(nullptr, &p, static_cast<long>(der.size())));
+    STACK_OF(CMS_SignerInfo)* infos = cms ? CMS_get0_SignerInfos(cms.get()) : nullptr;
+    if (!infos || sk_CMS_SignerInfo_num(infos) != 1) {
+        ERR_clear_error();
+        c.problem = QStringLiteral("签名数据无法读取");
+        return;
+    }
+    CMS_SignerInfo* si = sk_CMS_SignerInfo_value(infos, 0);
+    X509_ALGOR* digest = nullptr;
+    CMS_SignerInfo_get0_algs(si, nullptr, nullptr, &digest, nullptr);
+    if (digest) {
+        const ASN1_OBJECT* obj = nullptr;
+        X509_ALGOR_get0(&obj, nullptr, nullptr, digest);
+        c.hash = QString::fromLatin1(OBJ_nid2sn(OBJ_obj2nid(obj)));
+    }
+    Certs certs(CMS_get1_certs(cms.get()));
+    X509* signer = nullptr;
+    for (int i = 0; certs && i < sk_X509_num(certs.get()); ++i)
+        if (CMS_SignerInfo_cert_cmp(si, sk_X509_value(certs.get(), i)) == 0)
+            signer = sk_X509_value(certs.get(), i);
+    if (signer)
+        c.signer = nameText(X509_get_subject_name(signer));
+
+    const QByteArray data = bytes.left(static_cast<qsizetype>(r[1]))
+                          + bytes.mid(static_cast<qsizetype>(r[2]), static_cast<qsizetype>(r[3]));
+    Bio content(BIO_new_mem_buf(data.constData(), static_cast<int>(data.size())));
+    c.intact = CMS_verify(cms.get(), nullptr, nullptr, content.get(), nullptr,
+                          CMS_BINARY | CMS_NO_SIGNER_CERT_VERIFY) == 1;
+    if (!c.intact)
+        c.problem = QStringLiteral("签名与内容不符：%1").arg(sslReason());
+    if (!signer) {
+        c.chainProblem = QStringLiteral("签名里没有签名者的证书");
+        return;
+    }
+    StoreCtx ctx(X509_STORE_CTX_new());
+    if (ctx && X509_STORE_CTX_init(ctx.get(), store, signer, certs.get())) {
+        c.chainValid = X509_verify_cert(ctx.get()) == 1;
+        if (!c.chainValid)
+            c.chainProblem = QString::fromLatin1(X509_verify_cert_error_string(X509_STORE_CTX_get_error(ctx.get())));
+    } else {
+        c.chainProblem = sslReason();
+    }
+    ERR_clear_error();
+}
+
+} // namespace
+
+std::vector<SignatureCheck> verifyPdfBytes(const QByteArray& bytes, const QString& name, const QByteArray& trustPem)
+{
+    loadProviders();
+    if (!bytes.left(1024).contains("%PDF-"))
+        refuse(QStringLiteral("“%1”不是 PDF 文件").arg(name));
+    Store store(X509_STORE_new());
+    if (trustPem.isEmpty()) {
+        X509_STORE_set_default_paths(store.get());
+    } else {
+        Bio bio(BIO_new_mem_buf(trustPem.constData(), static_cast<int>(trustPem.size())));
+        int added = 0;
+        while (X509* cert = PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr)) {
+            added += X509_STORE_add_cert(store.get(), cert);
+            X509_free(cert);
+        }
+        if (!added)
+            refuse(QStringLiteral("信任的证书文件里没有 PEM 证书"));
+    }
+    ERR_clear_error();
+
+    std::vector<SignatureCheck> out;
+    QPDF pdf;
+    pdf.setSuppressWarnings(true);
+    const std::string label = name.toStdString();
+    try {
+        pdf.processMemoryFile(label.c_str(), bytes.constData(), static_cast<size_t>(bytes.size()));
+        QPDFAcroFormDocumentHelper forms(pdf);
+        for (QPDFFormFieldObjectHelper& field : forms.getFormFields()) {
+            if (field.getFieldType() != "/Sig" || !field.getValue().isDictionary())
+                continue;
+            SignatureCheck c;
+            c.field = QString::fromStdString(field.getFullyQualifiedName());
+            checkOne(c, field.getValue(), bytes, store.get());
+            out.push_back(c);
+        }
+    } catch (const QPDFExc& e) {
+        if (e.getErrorCode() == qpdf_e_password)
+            refuse(QStringLiteral("“%1”需要密码才能打开").arg(name));
+        refuse(QStringLiteral("“%1”已损坏，无法读取：%2").arg(name, QString::fromStdString(e.getMessageDetail())));
+    } catch (const std::exception& e) {
+        refuse(QStringLiteral("“%1”已损坏，无法读取：%2").arg(name, QString::fromLocal8Bit(e.what())));
+    }
+    return out;
+}
+
+QByteArray makeSelfSignedP12(const QString& name, QByteArray& password, int days)
+{
+    const auto wipe = qScopeGuard([&] {
+        OPENSSL_cleanse(password.data(), static_cast<size_t>(password.size()));
+        password.clear();
+    });
+    loadProviders();
+    if (name.trimmed().isEmpty())
+        refuse(QStringLiteral("证书的名称不能为空"));
+    auto fail = [] { refuse(QStringLiteral("无法生成证书：%1").arg(sslReason())); };
+    Pkey key(EVP_RSA_gen(2048));
+    Cert cert(X509_new());
+    if (!key || !cert)
+        fail();
+    X509* x = cert.get();
+    X509_set_version(x, 2);
+    unsigned char serial[16];
+    RAND_bytes(serial, sizeof serial);
+    serial[0] &= 0x7f;   // positive
+    std::unique_ptr<BIGNUM, Deleter<BIGNUM, BN_free>> bn(BN_bin2bn(serial, sizeof serial, nullptr));
+    BN_to_ASN1_INTEGER(bn.get(), X509_get_serialNumber(x));
+    X509_gmtime_adj(X509_getm_notBefore(x), 0);
+    X509_time_adj_ex(X509_getm_notAfter(x), days, 0, nullptr);
+    X509_set_pubkey(x, key.get());
+    X509_NAME* subject = X509_get_subject_name(x);
+    const QByteArray utf8 = name.trimmed().toUtf8();
+    for (const char* field : {"O", "CN"})
+        if (!X509_NAME_add_entry_by_txt(subject, field, MBSTRING_UTF8,
+                                        reinterpret_cast<const unsigned char*>(utf8.constData()),
+                                        static_cast<int>(utf8.size()), -1, 0))
+            fail();
+    X509_set_issuer_name(x, subject);
+    X509V3_CTX ctx;
+    X509V3_set_ctx_nodb(&ctx);
+    X509V3_set_ctx(&ctx, x, x, nullptr, nullptr, 0);
+    for (const auto& [nid, value] : {std::pair{NID_basic_constraints, "critical,CA:FALSE"},
+                                     std::pair{NID_key_usage, "critical,digitalSignature,nonRepudiation"},
+                                     std::pair{NID_subject_key_identifier, "hash"}}) {
+        X509_EXTENSION* ext = X509V3_EXT_conf_nid(nullptr, &ctx, nid, value);
+        if (!ext || !X509_add_ext(x, ext, -1))
+            fail();
+        X509_EXTENSION_free(ext);
+    }
+    if (!X509_sign(x, key.get(), EVP_sha256()))
+        fail();
+    const QByteArray friendly = utf8;
+    Pkcs12 p12(PKCS12_create(password.constData(), friendly.constData(), key.get(), x, nullptr, 0, 0, 0, 0, 0));
+    if (!p12)
+        fail();
+    unsigned char* der = nullptr;
+    const int n = i2d_PKCS12(p12.get(), &der);
+    if (n <= 0)
+        fail();
+    QByteArray out(reinterpret_cast<const char*>(der), n);
+    OPENSSL_free(der);
+    return out;
+}
+
+} // namespace plomet
