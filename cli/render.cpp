@@ -114,7 +114,7 @@ using ImageWriter = std::function<void(const QString& path, const QByteArray& by
 // Draws one seal (a new one, or the description file's) with the settings
 // applied, and writes it. Returns the glyph warnings.
 QStringList renderOne(const QString& pmf, const QString& preset, const QStringList& settings,
-                      const QString& output, const ExportOptions& options, FontHistory history,
+                      const QString& output, const ExportOptions& options,
                       const ImageWriter& write = writeExportedFile)
 {
     QStringList warnings;
@@ -128,7 +128,7 @@ QStringList renderOne(const QString& pmf, const QString& preset, const QStringLi
                 applySetting(seal, assignment);
             warnings = glyphWarnings(seal);
         },
-        QFileInfo(output).suffix().toLower(), options, history);
+        QFileInfo(output).suffix().toLower(), options);
     write(output, exportBytes(*picture, exportFormatOf(output), options));
     return warnings;
 }
@@ -219,10 +219,8 @@ int renderBatch(const QStringList& inputs, const QString& dir, const QString& fo
             const QString out = QDir(dir).filePath(QFileInfo(inputs[i]).completeBaseName()
                                                    + QLatin1Char('.') + format);
             try {
-                // A worker's seals follow each other: which glyphs it painted
-                // before moves outlines by 1/64 pixel anyway.
                 warnings[static_cast<size_t>(i)] =
-                    renderOne(inputs[i], preset, settings, out, options, FontHistory::AsItComes, queue(i));
+                    renderOne(inputs[i], preset, settings, out, options, queue(i));
             } catch (const PlometError& e) {
                 errors[static_cast<size_t>(i)] = QDir::toNativeSeparators(inputs[i]) + QStringLiteral(": ") + e.message();
             } catch (const std::exception& e) {
@@ -361,8 +359,7 @@ int cmdRender(QStringList args)
     try {
         exportFormatOf(output);   // an unknown extension fails before any work
         const QStringList warnings =
-            renderOne(inputs.isEmpty() ? QString() : inputs.first(), preset, parser.values(setOpt), output, options,
-                      FontHistory::AsAlone);
+            renderOne(inputs.isEmpty() ? QString() : inputs.first(), preset, parser.values(setOpt), output, options);
         for (const QString& w : warnings)
             printError(w);
     } catch (const PlometError& e) {
