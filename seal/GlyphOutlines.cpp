@@ -16,6 +16,9 @@
 #include FT_TRUETYPE_TAGS_H
 
 #include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -32,6 +35,7 @@ struct Face {
     FT_Face face = nullptr;
     double unitsPerEm = 1000;
     bool hasBold = false;   // a bold face of its own: no synthetic bold
+    mutable bool matched = false;   // some engine draws from it
 };
 
 // The faces of this process, keyed by what Qt's engine says it is: family,
@@ -83,6 +87,50 @@ private:
     }
     ~Faces() = default;   // faces live to the end of the process
 
+    // FreeType reads the file through pread rather than mapping it: Qt's
+    // engines map the same files for their layouts, and the pages both
+    // mappings touch counted twice in the resident set (at 600 dpi a batch
+    // of distinct names went past 256 MB).
+    static unsigned long readFile(FT_Stream stream, unsigned long offset, unsigned char* buffer,
+                                  unsigned long count)
+    {
+        if (count == 0)
+            return offset <= stream->size ? 0 : 1;   // a seek: 0 is success
+        const ssize_t got = ::pread(int(stream->descriptor.value), buffer, count, off_t(offset));
+        return got > 0 ? static_cast<unsigned long>(got) : 0;
+    }
+
+    static void closeFile(FT_Stream stream)
+    {
+        ::close(int(stream->descriptor.value));
+        delete stream;
+    }
+
+    FT_Face openFace(const char* path, int index)
+    {
+        const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return nullptr;
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || st.st_size <= 0) {
+            ::close(fd);
+            return nullptr;
+        }
+        auto* stream = new FT_StreamRec{};
+        stream->size = static_cast<unsigned long>(st.st_size);
+        stream->descriptor.value = fd;
+        stream->read = readFile;
+        stream->close = closeFile;
+        FT_Open_Args args{};
+        args.flags = FT_OPEN_STREAM;
+        args.stream = stream;
+        FT_Face face = nullptr;
+        // On failure FreeType closes the stream itself.
+        if (FT_Open_Face(library, &args, index, &face) != 0)
+            return nullptr;
+        return face;
+    }
+
     static QByteArray sfntTable(FT_Face face, FT_ULong tag)
     {
         FT_ULong length = 0;
@@ -94,6 +142,39 @@ private:
         return out;
     }
 
+    // The file of a listed font when its header and metrics tables are the
+    // engine's. (The members of a CJK collection share their outlines, so
+    // one that shares these tables draws the same glyphs; comparing the
+    // character maps too read a megabyte of each file for nothing.)
+    const Face* tryFile(FcPattern* font, const QByteArray& head, const QByteArray& os2)
+    {
+        FcChar8* file = nullptr;
+        int index = 0;
+        if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch)
+            return nullptr;
+        FcPatternGetInteger(font, FC_INDEX, 0, &index);
+        const QByteArray fileKey = QByteArray(reinterpret_cast<const char*>(file)) + '#' + QByteArray::number(index);
+        FT_Face face = nullptr;
+        if (const auto it = opened.find(fileKey); it != opened.end()) {
+            face = it->second->face;
+        } else if (!(face = openFace(reinterpret_cast<const char*>(file), index))) {
+            return nullptr;
+        } else {
+            auto f = std::make_unique<Face>();
+            f->face = face;
+            f->unitsPerEm = face->units_per_EM > 0 ? face->units_per_EM : 1000;
+            const auto* table = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+            f->hasBold = (face->style_flags & FT_STYLE_FLAG_BOLD) || FT_IS_FIXED_WIDTH(face)
+                || (table && table->usWeightClass >= 700);
+            opened.emplace(fileKey, std::move(f));
+        }
+        if (sfntTable(face, TTAG_head) != head || sfntTable(face, TTAG_OS2) != os2)
+            return nullptr;
+        Face* found = opened.find(fileKey)->second.get();
+        found->matched = true;
+        return found;
+    }
+
     // The installed files of the family, as fontconfig lists them, and the
     // first whose header and metrics tables are the engine's.
     const Face* match(const QRawFont& raw)
@@ -102,44 +183,40 @@ private:
             return nullptr;
         const QByteArray head = raw.fontTable("head");
         const QByteArray os2 = raw.fontTable("OS/2");
-        const QByteArray cmap = raw.fontTable("cmap");
         if (head.isEmpty())
             return nullptr;
         const QByteArray family = raw.familyName().toUtf8();
         FcPattern* pattern = FcPatternCreate();
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.constData()));
-        FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_INDEX, nullptr);
+        FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_WEIGHT, nullptr);
         FcFontSet* set = FcFontList(nullptr, pattern, objects);
         FcObjectSetDestroy(objects);
         FcPatternDestroy(pattern);
+        // Files of the engine's weight first: opening every weight of a
+        // CJK family (seven files with the extra weights) to compare its
+        // tables cost tens of megabytes of resident pages.
+        const int weight = FcWeightFromOpenType(raw.weight());
         const Face* found = nullptr;
-        for (int i = 0; set && i < set->nfont && !found; ++i) {
-            FcChar8* file = nullptr;
-            int index = 0;
-            if (FcPatternGetString(set->fonts[i], FC_FILE, 0, &file) != FcResultMatch)
-                continue;
-            FcPatternGetInteger(set->fonts[i], FC_INDEX, 0, &index);
-            const QByteArray fileKey = QByteArray(reinterpret_cast<const char*>(file)) + '#' + QByteArray::number(index);
-            FT_Face face = nullptr;
-            if (const auto it = opened.find(fileKey); it != opened.end()) {
-                face = it->second->face;
-            } else if (FT_New_Face(library, reinterpret_cast<const char*>(file), index, &face) != 0) {
-                continue;
-            } else {
-                auto f = std::make_unique<Face>();
-                f->face = face;
-                f->unitsPerEm = face->units_per_EM > 0 ? face->units_per_EM : 1000;
-                const auto* table = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-                f->hasBold = (face->style_flags & FT_STYLE_FLAG_BOLD) || FT_IS_FIXED_WIDTH(face)
-                    || (table && table->usWeightClass >= 700);
-                opened.emplace(fileKey, std::move(f));
+        for (int pass = 0; pass < 2 && !found; ++pass)
+            for (int i = 0; set && i < set->nfont && !found; ++i) {
+                int w = -1;
+                FcPatternGetInteger(set->fonts[i], FC_WEIGHT, 0, &w);
+                if ((w == weight) != (pass == 0))
+                    continue;
+                found = tryFile(set->fonts[i], head, os2);
             }
-            if (sfntTable(face, TTAG_head) == head && sfntTable(face, TTAG_OS2) == os2
-                && sfntTable(face, TTAG_cmap) == cmap)
-                found = opened.find(fileKey)->second.get();
-        }
         if (set)
             FcFontSetDestroy(set);
+        // The family's other files (its other weights) are closed again:
+        // each open face holds its tables and the pages of its file it read.
+        for (auto it = opened.begin(); it != opened.end();) {
+            if (!it->second->matched) {
+                FT_Done_Face(it->second->face);
+                it = opened.erase(it);
+            } else {
+                ++it;
+            }
+        }
         return found;
     }
 
@@ -277,9 +354,11 @@ private:
         }
     }
 
-    // 32 MB holds about ten thousand CJK glyphs: every character of GB 2312
-    // in one face and weight, and the few faces and weights a batch uses.
-    static constexpr int64_t kMaxBytes = int64_t(32) << 20;
+    // 8 MB holds about two and a half thousand CJK glyphs: the common
+    // characters of a batch's names in its few faces and weights. Reading
+    // an outline again costs little beside filling it, and a 600-dpi batch
+    // must stay within 256 MB.
+    static constexpr int64_t kMaxBytes = int64_t(8) << 20;
     static constexpr size_t kShards = 16;
     struct Shard {
         std::mutex mutex;

@@ -39,8 +39,6 @@ struct FontEntry {
     // The baseline's depth below the top of the em box, by the first
     // character drawn (see emTop), in pixels of the font.
     mutable QHash<char32_t, double> emTops;
-    // Outlines of the texts drawn (see outlineOf), by text.
-    mutable QHash<QString, QPainterPath> outlines;
 };
 
 qint16 tableInt16(const QByteArray& table, int offset)
@@ -297,15 +295,12 @@ constexpr double kMaxGlyphImagePixels = 4e6;
 constexpr int kMaxGlyphImageSide = 8192;
 
 // The outline of a text in its font's pixels, the top of its cell at y = 0
-// (the baseline at the em top), kept by font and text: a batch of distinct
-// names turns the same characters to ever new angles.
+// (the baseline at the em top). Not kept at this size: the outlines in ems
+// are, and scaling one is little beside filling it (kept by font and text,
+// the scaled outlines of a 600-dpi batch of distinct seals took 80 MB).
 QPainterPath outlineOf(const FontEntry& fe, const QString& text)
 {
-    if (const auto it = fe.outlines.constFind(text); it != fe.outlines.constEnd())
-        return *it;
-    if (fe.outlines.size() >= 256)
-        fe.outlines.clear();
-    return *fe.outlines.insert(text, textOutline(fe.font, text).translated(0, emTop(fe, text)));
+    return textOutline(fe.font, text).translated(0, emTop(fe, text));
 }
 
 // The image of a glyph, or nothing when it would be too large.
