@@ -73,12 +73,6 @@ public:
         return f();
     }
 
-    int64_t count()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return int64_t(opened.size());
-    }
-
 private:
     Faces()
     {
@@ -336,8 +330,6 @@ public:
         return path;
     }
 
-    OutlineCacheStats stats() const { return {entries.load(), bytes.load(), 0}; }
-
 private:
     // A path's elements are a point and a type (24 bytes); a glyph of a CJK
     // face has 50 to 300 of them.
@@ -520,13 +512,6 @@ QPainterPath textOutline(const QFont& font, const QString& text)
         }
     }
     return out;
-}
-
-OutlineCacheStats outlineCacheStats()
-{
-    OutlineCacheStats s = Outlines::instance().stats();
-    s.faces = Faces::instance().count();
-    return s;
 }
 
 } // namespace plomet

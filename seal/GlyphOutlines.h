@@ -10,7 +10,6 @@
 #include <QFont>
 #include <QPainterPath>
 #include <QString>
-#include <cstdint>
 
 namespace plomet {
 
@@ -20,13 +19,5 @@ namespace plomet {
 // fill, as Qt's own text paths. Empty for a text without ink (blanks) or glyphs no face has.
 // Thread-safe.
 QPainterPath textOutline(const QFont& font, const QString& text);
-
-// The outlines kept, for the benchmarks and tests: how many and their bytes.
-struct OutlineCacheStats {
-    int64_t outlines = 0;
-    int64_t bytes = 0;
-    int64_t faces = 0;   // font files opened
-};
-OutlineCacheStats outlineCacheStats();
 
 } // namespace plomet
