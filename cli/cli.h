@@ -33,8 +33,7 @@ int cmdServe(QStringList args);
 // serve` answers, so both give the same bytes for the same settings. The
 // glyph warnings go to `warnings` when it is given. Throws PlometError.
 QByteArray renderSealBytes(const QString& pmf, const QString& preset, const QStringList& settings,
-                           const QString& format, const ExportOptions& options, FontHistory history,
-                           QStringList* warnings = nullptr);
+                           const QString& format, const ExportOptions& options, QStringList* warnings = nullptr);
 int cmdVerify(QStringList args);
 int cmdCert(QStringList args);
 

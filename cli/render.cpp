@@ -117,7 +117,7 @@ struct RenderJob {
 // common settings and the job's own ones applied, in `format`.
 RenderedSeal renderSeal(const QString& pmf, const QString& preset, const QStringList& settings,
                         const QStringList& own, const QStringList& ownAt, const QString& format,
-                        const ExportOptions& options, FontHistory history)
+                        const ExportOptions& options)
 {
     RenderedSeal made;
     NameLayout layout;
@@ -141,7 +141,7 @@ RenderedSeal renderSeal(const QString& pmf, const QString& preset, const QString
             made.warnings = textWarnings(seal);
             layout = NameLayout::of(seal);
         },
-        format, options, history);
+        format, options);
     made.warnings += layoutWarnings(layout, picture->model());
     made.bytes = exportBytes(*picture, format, options);
     made.sizeMm = QSizeF(picture->model().widthTwips / kTwipsPerMm, picture->model().heightTwips / kTwipsPerMm);
@@ -155,10 +155,10 @@ RenderedSeal renderSeal(const QString& pmf, const QString& preset, const QString
 
 // Draws one job's seal and writes it; the bytes are not kept.
 RenderedSeal renderOne(const RenderJob& job, const QString& preset, const QStringList& settings,
-                       const ExportOptions& options, FontHistory history, const ImageWriter& write = writeExportedFile)
+                       const ExportOptions& options, const ImageWriter& write = writeExportedFile)
 {
     RenderedSeal made = renderSeal(job.pmf, preset, settings, job.settings, job.settingAt,
-                                   exportFormatOf(job.output), options, history);
+                                   exportFormatOf(job.output), options);
     write(job.output, made.bytes);
     made.bytes.clear();
     return made;
@@ -227,10 +227,9 @@ void printJson(const QJsonArray& outputs)
 } // namespace
 
 QByteArray renderSealBytes(const QString& pmf, const QString& preset, const QStringList& settings,
-                           const QString& format, const ExportOptions& options, FontHistory history,
-                           QStringList* warnings)
+                           const QString& format, const ExportOptions& options, QStringList* warnings)
 {
-    RenderedSeal made = renderSeal(pmf, preset, settings, {}, {}, format, options, history);
+    RenderedSeal made = renderSeal(pmf, preset, settings, {}, {}, format, options);
     if (warnings)
         *warnings = made.warnings;
     return made.bytes;
@@ -327,9 +326,7 @@ int renderBatch(std::vector<RenderJob> jobs, const QString& preset, const QStrin
                 continue;
             }
             try {
-                // A worker's seals follow each other: which glyphs it painted
-                // before moves outlines by 1/64 pixel anyway.
-                made[i] = renderOne(jobs[i], preset, settings, options, FontHistory::AsItComes, queue(i));
+                made[i] = renderOne(jobs[i], preset, settings, options, queue(i));
                 continue;
             } catch (const PlometError& e) {
                 errors[i] = e.message();
@@ -558,7 +555,7 @@ int cmdRender(QStringList args)
     QString error;
     try {
         exportFormatOf(job.output);   // an unknown extension fails before any work
-        made = renderOne(job, preset, parser.values(setOpt), options, FontHistory::AsAlone);
+        made = renderOne(job, preset, parser.values(setOpt), options);
         for (const QString& w : made.warnings)
             printError(w);
     } catch (const PlometError& e) {

@@ -355,8 +355,7 @@ void Service::seal(const httplib::Request& req, httplib::Response& res)
         answer(
             res,
             [request] {
-                return renderSealBytes(QString(), request.preset, request.settings, request.format, request.options,
-                                       FontHistory::AsAlone);
+                return renderSealBytes(QString(), request.preset, request.settings, request.format, request.options);
             },
             exportMimeType(format));
     } catch (const RequestError& e) {
@@ -374,8 +373,7 @@ void Service::render(const httplib::Request& req, httplib::Response& res, const 
         answer(
             res,
             [request] {
-                return renderSealBytes(QString(), request.preset, request.settings, request.format, request.options,
-                                       FontHistory::AsAlone);
+                return renderSealBytes(QString(), request.preset, request.settings, request.format, request.options);
             },
             exportMimeType(request.format));
     } catch (const RequestError& e) {

@@ -19,7 +19,6 @@
 #include <cstring>
 #include <vector>
 #include <exception>
-#include <thread>
 #include <csetjmp>
 #include <QDir>
 #include <QFileInfo>
@@ -524,16 +523,15 @@ QByteArray writeBmp(const SealPicture& p, const ExportOptions& o) { return raste
 struct Writer {
     const char* extension;
     QByteArray (*write)(const SealPicture&, const ExportOptions&);
-    bool vector;   // glyphs as outlines
     const char* mimeType;
 };
 
 // One table: extension -> writer.
 const Writer kWriters[] = {
-    {"png", writePng, false, "image/png"},
-    {"bmp", writeBmp, false, "image/bmp"},
-    {"svg", writeSvg, true, "image/svg+xml"},
-    {"pdf", writePdf, true, "application/pdf"},
+    {"png", writePng, "image/png"},
+    {"bmp", writeBmp, "image/bmp"},
+    {"svg", writeSvg, "image/svg+xml"},
+    {"pdf", writePdf, "application/pdf"},
 };
 
 const Writer* writerFor(const QString& format)
@@ -578,54 +576,14 @@ QString exportFormatOf(const QString& path)
     return ext;
 }
 
-bool exportTakesGlyphOutlines(const SealPicture& picture, const QString& format, const ExportOptions& options)
+PicturePtr drawSealFor(const std::function<void(Plomet&)>& assign, const QString& /*format*/,
+                       const ExportOptions& /*options*/)
 {
-    const Writer* w = writerFor(format);
-    return w && (w->vector || takesGlyphOutlines(picture.model(), options.dpi));
-}
-
-PicturePtr drawSealFor(const std::function<void(Plomet&)>& assign, const QString& format,
-                       const ExportOptions& options, FontHistory history)
-{
-    const Writer* w = writerFor(format);
-    // Until pictures were made on demand, every Draw painted the screen
-    // picture at once, and a render drew a brand-new seal before the
-    // file's. What that painted decides where later outlines land (see
-    // takesGlyphOutlines), so an output that may take outlines repeats it:
-    // a vector file, or a raster at another resolution.
-    const auto classic = [&] {
-        Plomet seal;
-        seal.InitProperties();
-        seal.image()->pixels();
-        assign(seal);
-        seal.Draw();
-        seal.image()->pixels();
-        return seal.image();
-    };
     Plomet seal;
-    if (history == FontHistory::AsAlone && w && (w->vector || !(options.dpi * seal.pic1().TwipsPerPixelX() == 1440.0)))
-        return classic();
     seal.InitProperties(false);
     assign(seal);
     seal.Draw();
-    PicturePtr picture = seal.image();
-    if (history == FontHistory::AsAlone && w && takesGlyphOutlines(picture->model(), options.dpi)) {
-        // Glyphs so large that even the screen picture takes outlines (a
-        // rare size): made as above, on a thread whose font engines have
-        // painted nothing yet, as in a process of its own.
-        std::exception_ptr failed;
-        std::thread alone([&] {
-            try {
-                picture = classic();
-            } catch (...) {
-                failed = std::current_exception();
-            }
-        });
-        alone.join();
-        if (failed)
-            std::rethrow_exception(failed);
-    }
-    return picture;
+    return seal.image();
 }
 
 QByteArray exportBytes(const SealPicture& picture, const QString& format, const ExportOptions& options)

@@ -33,31 +33,13 @@ QString exportMimeType(const QString& format);
 // PlometError naming the known extensions when there is none.
 QString exportFormatOf(const QString& path);
 
-// Whether writing the picture in that format takes glyph outlines from the
-// font engines (a vector format, or a raster with glyphs too large for
-// bitmaps; see takesGlyphOutlines): such an output depends on what was
-// rasterised before it (see repeatClassicScreenPictures).
-bool exportTakesGlyphOutlines(const SealPicture& picture, const QString& format,
-                              const ExportOptions& options = {});
-
-// How drawSealFor treats the font engines' history (see takesGlyphOutlines).
-enum class FontHistory {
-    // Glyph outlines land where a lone render has always put them: the render
-    // begins, as it always did, with a brand-new seal's screen picture and
-    // then the seal's own, when the output takes outlines.
-    AsAlone,
-    // Whatever this thread painted before (a batch worker's earlier seals).
-    AsItComes,
-};
-
 // Makes a brand-new seal, lets `assign` give it its values (a description
 // file, settings) and draws it once: its picture, ready to be written in
 // `format` with `options`. A raster at the screen's resolution is painted
-// once, when it is written. An output that takes glyph outlines is made, for
-// AsAlone, the way a lone render always made it (on a new thread when the
-// drawn seal turns out to need it), so every output stays what it was.
+// once, when it is written. The picture depends on the seal, the faces and
+// the resolution alone: not on what this thread or another drew before.
 PicturePtr drawSealFor(const std::function<void(Plomet&)>& assign, const QString& format,
-                       const ExportOptions& options, FontHistory history = FontHistory::AsAlone);
+                       const ExportOptions& options);
 
 // The picture in the given format ("png", "bmp", "svg", "pdf"). Throws
 // PlometError for an unknown format or a picture too large to rasterise.

@@ -18,6 +18,8 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # CJK fonts with real Hei and Song faces, bold included
   fonts-noto-cjk fonts-wqy-zenhei fontconfig
+  # glyph outlines read from the face files (FreeType), the files found by fontconfig
+  libfreetype-dev libfontconfig-dev
   # faces by style: every Noto CJK weight (bold Song), a Kai face for simplified
   # Chinese, and metric twins of Arial for Latin codes
   fonts-noto-cjk-extra fonts-arphic-ukai fonts-urw-base35

@@ -2,6 +2,7 @@
 
 #include "seal/Errors.h"
 #include "seal/Fonts.h"
+#include "seal/GlyphOutlines.h"
 #include "seal/NumberText.h"
 #include "seal/Wear.h"
 #include "seal/Units.h"
@@ -32,20 +33,12 @@ constexpr double kMaxPixels = 100e6;
 constexpr int kMaxSide = 30000;
 constexpr double kStackBleed = 0.25;   // device pixels
 
-// A text's measures in its font: its ink, advance, ascent and descent.
-struct TextMeasures {
-    QRectF ink;
-    double advance, ascent, descent;
-};
-
 struct FontEntry {
     QFont font;
     QString face;   // as asked of fontFor
     // The baseline's depth below the top of the em box, by the first
     // character drawn (see emTop), in pixels of the font.
     mutable QHash<char32_t, double> emTops;
-    // Measures of the texts drawn (see glyphBox), by text.
-    mutable QHash<QString, TextMeasures> measures;
 };
 
 qint16 tableInt16(const QByteArray& table, int offset)
@@ -186,9 +179,9 @@ const FontEntry& fontFor(const QString& face, double pixelHeight, int weight)
 // Turned glyphs for raster images, kept across paints. The painting library
 // keeps rendered glyphs for only a few rotations at a time, and every glyph
 // of the arc has its own, so each Draw would render every glyph afresh. Here
-// each (font, text, turn, scale, colour, quarter-pixel offset) is rendered
-// once into a small image and then only composited: the same picture for
-// the same model, whatever was drawn before.
+// each (font, text, turn, scale, colour, quarter-pixel offset) is filled once
+// from its outline into a small image and then only composited. The outlines
+// do not depend on what was drawn before, so every thread shares the images.
 struct GlyphKey {
     QString face;
     QString text;
@@ -196,10 +189,9 @@ struct GlyphKey {
     int weight;
     QRgb color;
     int fx, fy;   // quarter pixels
-    quint64 painter;   // the thread that renders it (see paintingThread)
     bool operator==(const GlyphKey& o) const
     {
-        return painter == o.painter && pixelHeight == o.pixelHeight && angle == o.angle && scale == o.scale
+        return pixelHeight == o.pixelHeight && angle == o.angle && scale == o.scale
             && stretch == o.stretch && weight == o.weight
             && color == o.color && fx == o.fx && fy == o.fy && text == o.text && face == o.face;
     }
@@ -208,19 +200,7 @@ struct GlyphKey {
 size_t qHash(const GlyphKey& k, size_t seed = 0)
 {
     return qHashMulti(seed, k.face, k.text, k.pixelHeight, k.angle, k.scale, k.stretch, k.weight, k.color,
-                      k.fx, k.fy, k.painter);
-}
-
-// A number for the calling thread, never given to another one. The font
-// engines are per thread and remember what they have rendered, which can
-// move a glyph rendered later by 1/64 pixel; so each thread composites
-// only glyphs it rendered itself, the same pixels it would draw without
-// the cache, while the bytes of all threads share one limit.
-quint64 paintingThread()
-{
-    static std::atomic<quint64> next{1};
-    thread_local const quint64 id = next++;
-    return id;
+                      k.fx, k.fy);
 }
 
 struct GlyphImage {
@@ -314,23 +294,13 @@ SharedImages<GlyphKey>& glyphImages()
 constexpr double kMaxGlyphImagePixels = 4e6;
 constexpr int kMaxGlyphImageSide = 8192;
 
-// Everything a text can cover in its own coordinates, its baseline at
-// baseline: the ink, and the cell, with a margin for anti-aliasing. The
-// measures are kept by font and text: a batch of distinct names turns the
-// same characters to ever new angles, and measuring lays the text out twice.
-QRectF glyphBox(const FontEntry& fe, const QString& text, double baseline)
+// The outline of a text in its font's pixels, the top of its cell at y = 0
+// (the baseline at the em top). Not kept at this size: the outlines in ems
+// are, and scaling one is little beside filling it (kept by font and text,
+// the scaled outlines of a 600-dpi batch of distinct seals took 80 MB).
+QPainterPath outlineOf(const FontEntry& fe, const QString& text)
 {
-    auto it = fe.measures.constFind(text);
-    if (it == fe.measures.constEnd()) {
-        const QFontMetricsF fm(fe.font);
-        if (fe.measures.size() >= 256)
-            fe.measures.clear();
-        it = fe.measures.insert(text, {fm.boundingRect(text), fm.horizontalAdvance(text), fm.ascent(), fm.descent()});
-    }
-    QRectF local = it->ink.translated(0, baseline);
-    local = local.united(QRectF(0, baseline - it->ascent, it->advance, it->ascent + it->descent));
-    local.adjust(-2, -2, 2, 2);
-    return local;
+    return textOutline(fe.font, text).translated(0, emTop(fe, text));
 }
 
 // The image of a glyph, or nothing when it would be too large.
@@ -339,20 +309,24 @@ std::optional<GlyphImage> glyphImage(const GlyphKey& key, const FontEntry& fe)
     const size_t hash = qHash(key);
     if (auto kept = glyphImages().find(key, hash))
         return kept;
-    const double baseline = emTop(fe, key.text);
-    const QRectF local = glyphBox(fe, key.text, baseline);
+    const QPainterPath outline = outlineOf(fe, key.text);
     QTransform turn;
     turn.rotate(key.angle);
     turn.scale(key.scale * key.stretch, key.scale);
-    const QRectF dev = turn.mapRect(local);
-    const int left = static_cast<int>(std::floor(dev.left())) - 1;
-    const int top = static_cast<int>(std::floor(dev.top())) - 1;
-    const int right = static_cast<int>(std::ceil(dev.right())) + 2;
-    const int bottom = static_cast<int>(std::ceil(dev.bottom())) + 2;
+    // The ink's box with a margin for anti-aliasing.
+    const QRectF dev = turn.mapRect(outline.controlPointRect());
     if (!(dev.width() < kMaxGlyphImageSide && dev.height() < kMaxGlyphImageSide
           && dev.width() * dev.height() < kMaxGlyphImagePixels))
         return std::nullopt;
     GlyphImage g;
+    if (outline.isEmpty()) {
+        glyphImages().insert(key, hash, g);
+        return g;
+    }
+    const int left = static_cast<int>(std::floor(dev.left())) - 1;
+    const int top = static_cast<int>(std::floor(dev.top())) - 1;
+    const int right = static_cast<int>(std::ceil(dev.right())) + 2;
+    const int bottom = static_cast<int>(std::ceil(dev.bottom())) + 2;
     g.offset = QPoint(left, top);
     g.image = QImage(right - left, bottom - top, QImage::Format_ARGB32_Premultiplied);
     if (g.image.isNull())
@@ -360,11 +334,8 @@ std::optional<GlyphImage> glyphImage(const GlyphKey& key, const FontEntry& fe)
     g.image.fill(Qt::transparent);
     QPainter p(&g.image);
     p.setRenderHint(QPainter::Antialiasing, true);
-    p.setRenderHint(QPainter::TextAntialiasing, true);
     p.setTransform(turn * QTransform::fromTranslate(key.fx / 4.0 - left, key.fy / 4.0 - top));
-    p.setFont(fe.font);
-    p.setPen(QColor::fromRgb(key.color));
-    p.drawText(QPointF(0, baseline), key.text);
+    p.fillPath(outline, QColor::fromRgb(key.color));
     p.end();
     glyphImages().insert(key, hash, g);
     return g;
@@ -485,12 +456,13 @@ void paintText(QPainter& painter, const QTransform& base, const DrawnText& t, do
         if (fx == 4) { fx = 0; ox += 1; }
         if (fy == 4) { fy = 0; oy += 1; }
         if (std::fabs(ox) < 1e6 && std::fabs(oy) < 1e6) {
-            const GlyphKey key{t.face, t.text, t.pixelHeight, t.angleDeg, k, t.stretch, t.weight, t.color, fx, fy,
-                               paintingThread()};
+            const GlyphKey key{t.face, t.text, t.pixelHeight, t.angleDeg, k, t.stretch, t.weight, t.color, fx, fy};
             if (const auto g = glyphImage(key, fe)) {
-                painter.setTransform(QTransform());
-                painter.drawImage(QPoint(static_cast<int>(ox) + g->offset.x(), static_cast<int>(oy) + g->offset.y()),
-                                  g->image);
+                if (!g->image.isNull()) {
+                    painter.setTransform(QTransform());
+                    painter.drawImage(QPoint(static_cast<int>(ox) + g->offset.x(), static_cast<int>(oy) + g->offset.y()),
+                                      g->image);
+                }
                 return;
             }
         }
@@ -505,18 +477,10 @@ void paintText(QPainter& painter, const QTransform& base, const DrawnText& t, do
     if (std::fabs(k - 1.0) > 1e-12 || t.stretch != 1)
         glyph.scale(k * t.stretch, k);
     painter.setTransform(glyph);
-    const QColor color = QColor::fromRgb(t.color);
-    if (options.glyphOutlines) {
-        QPainterPath path;
-        path.addText(QPointF(0, emTop(fe, t.text)), fe.font, t.text);
-        painter.fillPath(path, color);
-    } else {
-        if (painter.font() != fe.font)
-            painter.setFont(fe.font);
-        if (painter.pen().color() != color || painter.pen().widthF() != 0)
-            painter.setPen(QPen(color, 0));
-        painter.drawText(QPointF(0, emTop(fe, t.text)), t.text);
-    }
+    // Every device fills the same outlines: vector files get them as paths.
+    const QPainterPath outline = outlineOf(fe, t.text);
+    if (!outline.isEmpty())
+        painter.fillPath(outline, QColor::fromRgb(t.color));
 }
 
 struct EllipseKey {
@@ -704,17 +668,6 @@ void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTw
     const QImage layer = rasterize(model, s * 1440.0, layerOptions);
     if (!layer.isNull())
         painter.drawImage(QPointF(0, 0), layer);
-}
-
-bool takesGlyphOutlines(const DrawingModel& model, double dpi)
-{
-    // Glyph ems in device pixels: the model's are screen pixels.
-    const double scale = dpi / 1440.0 * model.twipsPerPixelY;
-    constexpr double kBitmapGlyphsBelow = 60;
-    return std::any_of(model.items.begin(), model.items.end(), [&](const DrawnItem& item) {
-        const auto* t = std::get_if<DrawnText>(&item);
-        return t && !(t->pixelHeight * scale < kBitmapGlyphsBelow);
-    });
 }
 
 QImage rasterize(const DrawingModel& model, double dpi, const RenderOptions& options)

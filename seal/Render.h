@@ -25,15 +25,6 @@ QSize rasterSize(double widthTwips, double heightTwips, double dpi);
 void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTwip,
                 const RenderOptions& options = {});
 
-// Whether a raster of the model at dpi paints some glyph from its outline
-// rather than as a bitmap: the painting library draws glyphs of 64 device
-// pixels and more as paths (this answers yes from 60, to be safe). An
-// outline is taken from the font file's FreeType face, which still carries
-// the sub-pixel offset of the last glyph rasterised from that file (in this
-// thread), so it lands up to 1/64 pixel apart depending on what was painted
-// before; bitmap glyphs do not.
-bool takesGlyphOutlines(const DrawingModel& model, double dpi);
-
 // The model as an image at dpi (96 gives the screen picture pixel for pixel).
 // Opaque images are RGB32, transparent ones ARGB32_Premultiplied.
 QImage rasterize(const DrawingModel& model, double dpi, const RenderOptions& options = {});

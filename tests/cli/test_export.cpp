@@ -317,19 +317,6 @@ TEST(Export, ScreenPngKeepsEveryColourWhateverTheirNumber)
 
 namespace {
 
-DrawingModel textModel(double pixelHeight)
-{
-    DrawingModel m;
-    m.widthTwips = m.heightTwips = 2055;
-    DrawnText t;
-    t.x = t.y = 300;
-    t.text = QStringLiteral("公");
-    t.face = QStringLiteral("黑体");
-    t.pixelHeight = pixelHeight;
-    m.items = {t};
-    return m;
-}
-
 TEST(PictureOnDemand, EachResolutionIsPaintedOnceAndKept)
 {
     // A Draw records; the rasters come when asked for, each resolution once:
@@ -361,35 +348,17 @@ TEST(PictureOnDemand, AnImageTooLargeFailsWhenAskedForAndTheScreenStays)
     EXPECT_FALSE(p->pixels().isNull());
 }
 
-TEST(PictureOnDemand, GlyphsFromOutlinesByTheirDeviceSize)
-{
-    // The painting library draws glyphs of 64 device pixels and more from
-    // their outlines; the answer is yes a little below that, never above.
-    const struct { double pixelHeight, dpi; bool outlines; } rows[] = {
-        {21, 96, false}, {32, 96, false}, {59, 96, false}, {60, 96, true}, {64, 96, true},
-        {32, 150, false}, {32, 300, true}, {16, 300, false}, {21, 300, true}, {1000, 96, true},
-    };
-    for (const auto& r : rows)
-        EXPECT_EQ(takesGlyphOutlines(textModel(r.pixelHeight), r.dpi), r.outlines)
-            << r.pixelHeight << " px at " << r.dpi << " dpi";
-    DrawingModel ringOnly = textModel(100);
-    ringOnly.items = {DrawnCircle{}};
-    EXPECT_FALSE(takesGlyphOutlines(ringOnly, 600));
-}
-
 TEST(PictureOnDemand, DrawnForAnyOutputTheScreenPictureIsTheSame)
 {
-    // However the render treats the font engines' history, a seal drawn for
-    // a vector file, another resolution or the screen is the same record,
-    // and its screen picture the same pixels (bitmap glyphs have no history).
+    // A seal drawn for a vector file, another resolution or the screen is
+    // the same record, and its screen picture the same pixels.
     const auto assign = [](Plomet& s) { s.setRText(QStringLiteral("甲乙丙丁有限公司")); };
     ExportOptions at96, at300;
     at300.dpi = 300;
     const PicturePtr alone = drawSealFor(assign, QStringLiteral("png"), at96);
     const PicturePtr classic = drawSealFor(assign, QStringLiteral("svg"), at96);
     const PicturePtr fine = drawSealFor(assign, QStringLiteral("png"), at300);
-    const PicturePtr batch = drawSealFor(assign, QStringLiteral("png"), at300, FontHistory::AsItComes);
-    for (const PicturePtr& p : {classic, fine, batch}) {
+    for (const PicturePtr& p : {classic, fine}) {
         ASSERT_EQ(p->model().items.size(), alone->model().items.size());
         EXPECT_EQ(p->pixels(), alone->pixels());
     }
