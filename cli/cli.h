@@ -3,6 +3,7 @@
 // arguments after the command's name, prints a one-line error on stderr on
 // failure and returns the process exit code.
 #include "formats/Export.h"
+#include "stamp/PdfStamp.h"
 #include "seal/SettingText.h"
 
 #include <QByteArray>
@@ -42,6 +43,12 @@ int cmdCert(QStringList args);
 // confirm). Never from the command line. None, after printing why, when
 // there is no way to get it.
 std::optional<QByteArray> readPassword(const QString& passwordFile, bool confirm);
+
+// The key and certificate chain for --sign, read (with readPassword) before
+// anything is drawn. Throws PlometError for a file that cannot be read, a
+// wrong password, a certificate that cannot sign; no key (after the reason
+// is printed) when there is no password to be had.
+SignRequest signRequest(const QString& p12Path, const QString& passwordFile);
 
 // applySetting and settingNames (SettingText.h) assign the seal's values by
 // name, as --set gives them.

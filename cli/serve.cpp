@@ -71,6 +71,12 @@ const char kServeHelp[] =
     "                       request, and 4 times that to send a body (default 5)\n"
     "  --job-timeout S      seconds a request may wait and draw (default 30)\n"
     "  --quiet              no log line per request\n"
+    "  --sign SEAL.p12      sign every document /stamp answers with this key\n"
+    "                       and certificate chain (read once, at start)\n"
+    "  --password-file FILE its password, the file's first line (else\n"
+    "                       PLOMET_P12_PASSWORD, else asked on the terminal)\n"
+    "  --reason TEXT, --location TEXT, --contact TEXT\n"
+    "                       what the signatures say\n"
     "\n"
     "Each request is logged on stderr: client, method, path, status, bytes, ms.\n"
     "The first line says where it listens: \"plomet: serving on http://HOST:PORT\".\n"
@@ -190,8 +196,9 @@ struct Config {
     int readTimeoutS = 5;
     int jobTimeoutS = 30;
     bool quiet = false;
-    // The signing keys, read once at start, belong here: a server started
-    // with them signs every stamped document it answers (see stamp()).
+    // Read once at start (--sign): every stamped document answered is then
+    // signed with it. Clients never send keys or passwords.
+    std::optional<SignRequest> sign;
 };
 
 std::string json(const QJsonObject& o)
@@ -394,7 +401,7 @@ void Service::stamp(const httplib::Request& req, httplib::Response& res, const h
             throw RequestError{QStringLiteral("the body wants the PDF document to stamp"), QString()};
         answer(
             res,
-            [request, placement, body] {
+            [this, request, placement, body] {
                 // As plomet stamp draws it: vector outlines, as into a PDF file.
                 const PicturePtr picture = drawSealFor(
                     [&](Plomet& seal) {
@@ -404,11 +411,8 @@ void Service::stamp(const httplib::Request& req, httplib::Response& res, const h
                             applySetting(seal, assignment);
                     },
                     QStringLiteral("pdf"), ExportOptions{});
-                QByteArray stamped =
-                    stampPdfBytes(body, QStringLiteral("document"), stampSealFromPicture(*picture), placement);
-                // A server started with signing keys signs `stamped` here,
-                // before it goes back to the client.
-                return stamped;
+                return stampPdfBytes(body, QStringLiteral("document"), stampSealFromPicture(*picture), placement,
+                                     nullptr, config_.sign ? &*config_.sign : nullptr);
             },
             QStringLiteral("application/pdf"));
     } catch (const RequestError& e) {
@@ -534,9 +538,15 @@ int cmdServe(QStringList args)
     const QCommandLineOption readTimeoutOpt = valueOpt("read-timeout", "S");
     const QCommandLineOption jobTimeoutOpt = valueOpt("job-timeout", "S");
     const QCommandLineOption quietOpt(QStringLiteral("quiet"), QStringLiteral("no request log"));
+    const QCommandLineOption signOpt(QStringLiteral("sign"), QStringLiteral("signing key"), QStringLiteral("SEAL.p12"));
+    const QCommandLineOption passwordOpt(QStringLiteral("password-file"), QStringLiteral("password"),
+                                         QStringLiteral("FILE"));
+    const QCommandLineOption reasonOpt(QStringLiteral("reason"), QStringLiteral("reason"), QStringLiteral("TEXT"));
+    const QCommandLineOption locationOpt(QStringLiteral("location"), QStringLiteral("location"), QStringLiteral("TEXT"));
+    const QCommandLineOption contactOpt(QStringLiteral("contact"), QStringLiteral("contact"), QStringLiteral("TEXT"));
     const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
     parser.addOptions({hostOpt, portOpt, threadsOpt, queueOpt, connectionsOpt, maxBodyOpt, maxJsonOpt, readTimeoutOpt,
-                       jobTimeoutOpt, quietOpt, helpOpt});
+                       jobTimeoutOpt, quietOpt, signOpt, passwordOpt, reasonOpt, locationOpt, contactOpt, helpOpt});
     args.prepend(QStringLiteral("plomet serve"));
     if (!parser.parse(args)) {
         printError(parser.errorText());
@@ -551,7 +561,8 @@ int cmdServe(QStringList args)
         return kExitUsage;
     }
     for (const QCommandLineOption* o : {&hostOpt, &portOpt, &threadsOpt, &queueOpt, &connectionsOpt, &maxBodyOpt,
-                                        &maxJsonOpt, &readTimeoutOpt, &jobTimeoutOpt}) {
+                                        &maxJsonOpt, &readTimeoutOpt, &jobTimeoutOpt, &signOpt, &passwordOpt,
+                                        &reasonOpt, &locationOpt, &contactOpt}) {
         if (parser.values(*o).size() > 1) {
             printError(QStringLiteral("--%1 given more than once").arg(o->names().constLast()));
             return kExitUsage;
@@ -597,6 +608,26 @@ int cmdServe(QStringList args)
         *target = *n;
     }
     config.quiet = parser.isSet(quietOpt);
+    if (!parser.isSet(signOpt)) {
+        for (const QCommandLineOption* o : {&passwordOpt, &reasonOpt, &locationOpt, &contactOpt})
+            if (parser.isSet(*o))
+                return bad(QStringLiteral("--%1 is for signing (--sign SEAL.p12)").arg(o->names().constLast()));
+    } else {
+        // The key is read before the server listens: a wrong password or a
+        // certificate that cannot sign stops it at once.
+        try {
+            SignRequest sign = signRequest(parser.value(signOpt), parser.value(passwordOpt));
+            if (!sign.key)
+                return parser.isSet(passwordOpt) ? kExitFailed : kExitUsage;
+            sign.options.reason = parser.value(reasonOpt);
+            sign.options.location = parser.value(locationOpt);
+            sign.options.contact = parser.value(contactOpt);
+            config.sign = std::move(sign);
+        } catch (const PlometError& e) {
+            printError(e.message());
+            return kExitFailed;
+        }
+    }
 
     // SIGTERM and SIGINT go to one thread that stops the server; every
     // thread started from here on inherits the mask. A client that goes

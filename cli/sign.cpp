@@ -7,6 +7,7 @@
 #include "seal/Errors.h"
 #include "seal/SystemReason.h"
 #include "stamp/PdfSign.h"
+#include "stamp/PdfStamp.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -80,6 +81,23 @@ QByteArray promptNoEcho(const char* prompt)
 }
 
 } // namespace
+
+SignRequest signRequest(const QString& p12Path, const QString& passwordFile)
+{
+    SignRequest request;
+    QFile file(p12Path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly) || QFileInfo(p12Path).isDir()) {
+        const QString reason = QFileInfo(p12Path).isDir() ? systemReason(EISDIR) : systemReason(errno, file.errorString());
+        throw PlometError(PlometError::Kind::File,
+                          QStringLiteral("无法打开证书文件“%1”：%2").arg(QDir::toNativeSeparators(p12Path), reason));
+    }
+    const QByteArray p12 = file.read(16 * 1024 * 1024);
+    std::optional<QByteArray> password = readPassword(passwordFile, false);
+    if (password)
+        request.key = loadSigningKey(p12, *password, QDir::toNativeSeparators(p12Path));
+    return request;
+}
 
 std::optional<QByteArray> readPassword(const QString& passwordFile, bool confirm)
 {

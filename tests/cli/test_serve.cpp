@@ -3,6 +3,8 @@
 // malformed clients, and SIGTERM while requests are in flight.
 #include "seal/SettingText.h"
 
+#include "TestUtil.h"
+
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -78,7 +80,8 @@ public:
     // The exit code once it ended, -1 when it did not end normally in time.
     int waitForExit()
     {
-        if (!process_.waitForFinished(60000) || process_.exitStatus() != QProcess::NormalExit)
+        if ((process_.state() != QProcess::NotRunning && !process_.waitForFinished(60000))
+            || process_.exitStatus() != QProcess::NormalExit)
             return -1;
         return process_.exitCode();
     }
@@ -331,6 +334,52 @@ TEST(Serve, StampsTheDocumentInTheBody)
     ASSERT_TRUE(wrong);
     EXPECT_EQ(wrong->status, 400);
     EXPECT_EQ(jsonBody(wrong->body).value(QStringLiteral("property")).toString(), QStringLiteral("edge"));
+}
+
+// A server started with a key signs what it stamps; the password comes from
+// a file, never from a client; a wrong one stops the server before it listens.
+TEST(Serve, SignsWithTheKeyItWasStartedWith)
+{
+    QTemporaryDir keys;
+    const QString p12 = keys.filePath(QStringLiteral("seal.p12"));
+    const QString password = keys.filePath(QStringLiteral("password"));
+    const QString wrong = keys.filePath(QStringLiteral("wrong"));
+    ASSERT_TRUE(plomet::test::writeAll(password, "secret\n"));
+    ASSERT_TRUE(plomet::test::writeAll(wrong, "not it\n"));
+    QProcess cert;
+    cert.start(QStringLiteral(PLOMET_CLI_PATH), {QStringLiteral("cert"), QStringLiteral("new"), QStringLiteral("--name"),
+                                                 QStringLiteral("服务测试有限公司"), QStringLiteral("-o"), p12,
+                                                 QStringLiteral("--password-file"), password});
+    ASSERT_TRUE(cert.waitForFinished(60000));
+    ASSERT_EQ(cert.exitCode(), 0) << cert.readAllStandardError().toStdString();
+
+    {
+        Serve refused({QStringLiteral("--sign"), p12, QStringLiteral("--password-file"), wrong});
+        EXPECT_EQ(refused.port(), 0);
+        EXPECT_EQ(refused.waitForExit(), 1);
+        EXPECT_TRUE(refused.log().contains(QStringLiteral("seal.p12"))) << refused.log().toStdString();
+    }
+    Serve serve({QStringLiteral("--sign"), p12, QStringLiteral("--password-file"), password, QStringLiteral("--reason"),
+                 QStringLiteral("合同")});
+    ASSERT_GT(serve.port(), 0) << serve.log().toStdString();
+    const std::string pdf = runRender(serve.dir(), QStringLiteral("pdf"), {"--set", "Width=200mm", "--set",
+                                                                            "Height=280mm", "--set", "rText="})
+                                .toStdString();
+    ASSERT_FALSE(pdf.empty());
+    httplib::Client client = serve.client();
+    const auto res = client.Post("/stamp?at=60,60&rText=Qorvel", pdf, "application/pdf");
+    ASSERT_TRUE(res);
+    ASSERT_EQ(res->status, 200) << res->body;
+    const QString signedPdf = serve.dir().filePath(QStringLiteral("signed.pdf"));
+    ASSERT_TRUE(plomet::test::writeAll(signedPdf, QByteArray::fromStdString(res->body)));
+    QProcess pdfsig;
+    pdfsig.start(QStringLiteral("pdfsig"), {signedPdf});
+    ASSERT_TRUE(pdfsig.waitForFinished(60000));
+    const QString out = QString::fromUtf8(pdfsig.readAllStandardOutput());
+    EXPECT_TRUE(out.contains(QStringLiteral("Signature is Valid."))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Total document signed")));
+    EXPECT_TRUE(out.contains(QStringLiteral("服务测试有限公司")));
+    EXPECT_FALSE(serve.log().contains(QStringLiteral("secret")));
 }
 
 TEST(Serve, ListsThePropertyTable)
