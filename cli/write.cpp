@@ -1,5 +1,6 @@
 // plomet write: writes a seal description file from a new seal or another file.
 #include "cli/cli.h"
+#include "seal/Warnings.h"
 
 #include "seal/Errors.h"
 #include "formats/PmfFile.h"
@@ -85,6 +86,8 @@ int cmdWrite(QStringList args)
         for (const QString& assignment : parser.values(setOpt))
             applySetting(seal, assignment);
         SavePMF(seal, files.first());
+        for (const QString& w : fileWarnings(seal))
+            printError(w);
     } catch (const PlometError& e) {
         printError(e.message());
         return kExitFailed;

@@ -2,8 +2,10 @@
 
 #include "seal/DrawingModel.h"
 #include "seal/Fonts.h"
+#include "seal/Gbk.h"
 #include "seal/Gdi.h"
 #include "seal/Plomet.h"
+#include "seal/Properties.h"
 #include "seal/Units.h"
 
 #include <QFontDatabase>
@@ -117,6 +119,24 @@ QStringList textWarnings(const Plomet& seal)
             out << QStringLiteral("warning: %1: no glyph for %2 in %3 or any fallback face; "
                                   "it is drawn as an empty box")
                        .arg(QLatin1String(t.name), characterName(cp), seal.FontName());
+    return out;
+}
+
+QStringList fileWarnings(const Plomet& seal)
+{
+    QStringList out;
+    for (const PropertyRow& row : propertyRows()) {
+        if (row.type != ValueType::Text || !row.inFile())
+            continue;
+        QList<char32_t> outside;
+        for (uint cp : row.get(seal).toString().toUcs4())
+            if (!gbkCharacter(char32_t(cp)) && !outside.contains(char32_t(cp)))
+                outside << char32_t(cp);
+        for (char32_t cp : outside)
+            out << QStringLiteral("warning: %1: %2 is not a GBK character; the description file keeps it as "
+                                  "GB18030")
+                       .arg(row.qname(), characterName(cp));
+    }
     return out;
 }
 

@@ -28,6 +28,11 @@ struct NameLayout {
 // layout, where the company name's glyphs went.
 QStringList layoutWarnings(const NameLayout& seal, const DrawingModel& model);
 
+// Characters of the seal's texts that GBK, the description file's code,
+// cannot hold: the file keeps them as GB18030, which older readers of the
+// format may not know.
+QStringList fileWarnings(const Plomet& seal);
+
 // Both.
 QStringList sealWarnings(const Plomet& seal, const DrawingModel& model);
 

@@ -207,3 +207,21 @@ TEST(CliRenderPmf, DrawsTheSealOfAFileAtItsSizeWithSettingsAfterLoading)
         EXPECT_TRUE(red) << row.name;
     }
 }
+
+// A character GBK lacks is kept (as GB18030) and named on stderr; a text GBK
+// holds writes without a word.
+TEST(CliWrite, NamesCharactersGbkCannotHold)
+{
+    QTemporaryDir dir;
+    const QString pmf = dir.filePath(QStringLiteral("s.PMF"));
+    const CliRun kept = runPlomet({QStringLiteral("write"), pmf, QStringLiteral("--set"),
+                                   QStringLiteral("rText=Tervin™科技公司"), QStringLiteral("--set"), QStringLiteral("pText=𠀀")});
+    EXPECT_EQ(kept.exitCode, 0);
+    EXPECT_EQ(kept.err.count(QLatin1Char('\n')), 2) << kept.err.toStdString();
+    EXPECT_TRUE(kept.err.contains(QStringLiteral("rText: '™' (U+2122) is not a GBK character")));
+    EXPECT_TRUE(kept.err.contains(QStringLiteral("pText: '𠀀' (U+20000)")));
+    EXPECT_TRUE(runPlomet({QStringLiteral("show"), pmf}).out.contains(QStringLiteral("rText=Tervin™科技公司")));
+    const CliRun plain = runPlomet({QStringLiteral("write"), pmf, QStringLiteral("--set"), QStringLiteral("rText=泰尔文科技")});
+    EXPECT_EQ(plain.exitCode, 0);
+    EXPECT_EQ(plain.err, QString());
+}
