@@ -18,6 +18,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPolygonF>
 #include <QRectF>
 #include <QTransform>
 
@@ -369,6 +370,36 @@ std::vector<SealImpression> planChosen(const std::vector<int>& chosen, const std
     return out;
 }
 
+// What is likely a slip in the placement, though it can be stamped: a seal
+// mostly off its page, a cross-page seal on a single page.
+QStringList placementWarnings(const std::vector<SealImpression>& impressions, const std::vector<QSizeF>& seen,
+                              const QSizeF& sealMm, const StampPlacement& p)
+{
+    QStringList out;
+    if (p.straddle && impressions.size() == 1)
+        out << QStringLiteral("警告：骑缝章只盖在一页上（第 %1 页），看不出骑缝；请选两页或更多").arg(impressions.front().page + 1);
+    const QRectF area(QPointF(0, 0), sealMm);
+    for (const SealImpression& imp : impressions) {
+        if (imp.clipMm)
+            continue;   // a strip is meant to be a part of the seal
+        const QSizeF page = seen[static_cast<size_t>(imp.page)];
+        const QPolygonF ink = placeArea(area, imp.centreMm.x(), imp.centreMm.y(), imp.angleDeg).map(QPolygonF(area));
+        const QPolygonF shown = ink.intersected(QPolygonF(QRectF(QPointF(0, 0), page)));
+        const auto areaOf = [](const QPolygonF& poly) {
+            double a = 0;
+            for (qsizetype i = 0; i < poly.size(); ++i)
+                a += poly[i].x() * poly[(i + 1) % poly.size()].y() - poly[(i + 1) % poly.size()].x() * poly[i].y();
+            return std::abs(a) / 2;
+        };
+        const double share = areaOf(ink) > 0 ? areaOf(shown) / areaOf(ink) : 1;
+        if (share < 0.5)
+            out << QStringLiteral("警告：第 %1 页上的印章大半在页面之外（只有 %2% 在页内）")
+                       .arg(imp.page + 1)
+                       .arg(int(share * 100));
+    }
+    return out;
+}
+
 // A PDF text string for qpdf's objects.
 QPDFObjectHandle textObject(const QString& text) { return QPDFObjectHandle::newUnicodeString(text.toStdString()); }
 
@@ -478,8 +509,9 @@ QByteArray stampDocument(QPDF& pdf, const QString& name, const QByteArray* origi
             seen[static_cast<size_t>(index)] = QSizeF(geom[static_cast<size_t>(index)].seenW() / kPointsPerMm,
                                                       geom[static_cast<size_t>(index)].seenH() / kPointsPerMm);
         }
-        const std::vector<SealImpression> impressions =
-            planChosen(chosen, seen, QSizeF(seal.widthPt / kPointsPerMm, seal.heightPt / kPointsPerMm), placement);
+        const QSizeF sealMm(seal.widthPt / kPointsPerMm, seal.heightPt / kPointsPerMm);
+        const std::vector<SealImpression> impressions = planChosen(chosen, seen, sealMm, placement);
+        res.warnings += placementWarnings(impressions, seen, sealMm, placement);
 
         QPDF sealPdf;
         const SealForm sealForm = importSeal(pdf, sealPdf, seal);

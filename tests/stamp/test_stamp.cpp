@@ -554,6 +554,33 @@ TEST_F(Stamp, CrossPageOptions)
     }
 }
 
+// A placement that is likely a slip is stamped, with one line saying so.
+TEST_F(Stamp, WarnsOfLikelySlips)
+{
+    const struct { const char* name; QStringList options; const char* warning; } rows[] = {
+        {"on the page", {QStringLiteral("--at"), QStringLiteral("100,100")}, nullptr},
+        {"half off the corner", {QStringLiteral("--at"), QStringLiteral("2,2")}, "第 1 页上的印章大半在页面之外"},
+        {"one page to straddle", {QStringLiteral("--straddle"), QStringLiteral("--page"), QStringLiteral("2")},
+         "骑缝章只盖在一页上（第 2 页）"},
+        {"straddling two", {QStringLiteral("--straddle"), QStringLiteral("--page"), QStringLiteral("1-2")}, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString out = dir_->filePath(QStringLiteral("slip.pdf"));
+        QFile::remove(out);
+        const auto r = runPlomet(QStringList{QStringLiteral("stamp"), path("twenty.pdf"), QStringLiteral("-o"), out}
+                                 + row.options);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_TRUE(QFile::exists(out));
+        if (!row.warning) {
+            EXPECT_EQ(r.err, QString());
+            continue;
+        }
+        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(row.warning))) << r.err.toStdString();
+    }
+}
+
 // Every refusal with a real file of that kind: one line, exit 1, no file.
 TEST_F(Stamp, Refusals)
 {
