@@ -7,6 +7,7 @@
 #include "seal/SettingText.h"
 
 #include <QByteArray>
+#include <QJsonArray>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -63,6 +64,9 @@ QString presetProblem(const QString& name);
 // a container's cpuset), not all of the machine's. A second drawing thread
 // on one core only takes turns with the first and opens every face again.
 unsigned usableCores();
+
+// The --json document on stdout: {"outputs": [one entry per output]}.
+void printJson(const QJsonArray& outputs);
 
 // The one line printed on stderr for a failure: "plomet: <message>".
 void printError(const QString& message);

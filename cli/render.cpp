@@ -217,13 +217,6 @@ QJsonObject jsonEntry(const RenderJob& job, const RenderedSeal& made, const QStr
     return entry;
 }
 
-void printJson(const QJsonArray& outputs)
-{
-    const QByteArray text = QJsonDocument(QJsonObject{{QStringLiteral("outputs"), outputs}}).toJson();
-    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
-    std::fflush(stdout);
-}
-
 } // namespace
 
 QByteArray renderSealBytes(const QString& pmf, const QString& preset, const QStringList& settings,

@@ -5,6 +5,9 @@
 #include "seal/Plomet.h"
 #include "seal/Presets.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
 
 namespace plomet {
@@ -23,6 +26,13 @@ void applyPreset(Plomet& seal, const QString& name)
         throw PlometError(PlometError::Kind::Format, presetProblem(name));
     for (const PresetValue& s : *settings)
         applySetting(seal, s.first, s.second);
+}
+
+void printJson(const QJsonArray& outputs)
+{
+    const QByteArray text = QJsonDocument(QJsonObject{{QStringLiteral("outputs"), outputs}}).toJson();
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    std::fflush(stdout);
 }
 
 void printError(const QString& message)

@@ -11,6 +11,8 @@
 #include "seal/SystemReason.h"
 
 #include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -68,6 +70,9 @@ const char kStampHelp[] =
     "  --name FIELD        the signature field's name (default SignatureN)\n"
     "  --tsa URL           add a time stamp from this RFC 3161 service\n"
     "                      (http://...; PAdES B-T)\n"
+    "  --json              print one JSON document on stdout: an entry for\n"
+    "                      the output (input, output, status, message,\n"
+    "                      warnings, pages, signed, widthMm, heightMm)\n"
     "A cross-page seal signs as one signature field whose widget is the\n"
     "first page's strip; the other strips are in their pages' content,\n"
     "covered by the same signature.\n"
@@ -123,10 +128,11 @@ int cmdStamp(QStringList args)
     const QCommandLineOption contactOpt = valueOpt("contact", "TEXT");
     const QCommandLineOption nameOpt = valueOpt("name", "FIELD");
     const QCommandLineOption tsaOpt = valueOpt("tsa", "URL");
+    const QCommandLineOption jsonOpt(QStringLiteral("json"), QStringLiteral("results as JSON"));
     const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
     parser.addOptions({outputOpt, presetOpt, setOpt, pageOpt, atOpt, angleOpt, straddleOpt, atYOpt, maxOpt, edgeOpt,
                        firstOpt, insetOpt, forceOpt, signOpt, passwordOpt, reasonOpt, locationOpt, contactOpt, nameOpt,
-                       tsaOpt, helpOpt});
+                       tsaOpt, jsonOpt, helpOpt});
     args.prepend(QStringLiteral("plomet stamp"));
     if (!parser.parse(args)) {
         printError(parser.errorText());
@@ -238,6 +244,16 @@ int cmdStamp(QStringList args)
                 return usage(QStringLiteral("--%1 is for signing (--sign SEAL.p12)").arg(o->names().constLast()));
     }
 
+    QJsonObject entry{{QStringLiteral("input"), positional.at(0)}, {QStringLiteral("output"), parser.value(outputOpt)}};
+    const auto finish = [&](const QString& error) {
+        if (parser.isSet(jsonOpt)) {
+            entry.insert(QStringLiteral("status"), error.isEmpty() ? QStringLiteral("ok") : QStringLiteral("failed"));
+            if (!error.isEmpty())
+                entry.insert(QStringLiteral("message"), error);
+            printJson({entry});
+        }
+        return error.isEmpty() ? kExitOk : kExitFailed;
+    };
     try {
         std::optional<SignRequest> sign;
         if (parser.isSet(signOpt))
@@ -262,16 +278,25 @@ int cmdStamp(QStringList args)
                     applySetting(seal, assignment);
             },
             QStringLiteral("pdf"), ExportOptions{});
+        const StampSeal seal = stampSealFromPicture(*picture);
         const StampResult result =
-            stampPdf(positional.at(0), parser.value(outputOpt), stampSealFromPicture(*picture), placement,
-                     sign ? &*sign : nullptr);
+            stampPdf(positional.at(0), parser.value(outputOpt), seal, placement, sign ? &*sign : nullptr);
         for (const QString& w : result.warnings)
             printError(w);
+        QJsonArray pages;
+        for (int page : result.pages)
+            pages.append(page);
+        entry.insert(QStringLiteral("pages"), pages);
+        entry.insert(QStringLiteral("signed"), sign.has_value());
+        entry.insert(QStringLiteral("widthMm"), std::round(seal.widthPt / 72 * 25.4 * 100) / 100);
+        entry.insert(QStringLiteral("heightMm"), std::round(seal.heightPt / 72 * 25.4 * 100) / 100);
+        if (!result.warnings.isEmpty())
+            entry.insert(QStringLiteral("warnings"), QJsonArray::fromStringList(result.warnings));
     } catch (const PlometError& e) {
         printError(e.message());
-        return kExitFailed;
+        return finish(e.message());
     }
-    return kExitOk;
+    return finish(QString());
 }
 
 } // namespace plomet

@@ -19,6 +19,9 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
+#include <QJsonObject>
+#include <QJsonDocument>
+#include <QJsonArray>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -579,6 +582,23 @@ TEST_F(Stamp, WarnsOfLikelySlips)
         EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(row.warning))) << r.err.toStdString();
     }
+    // --json: what was stamped, and why not.
+    const QString out = dir_->filePath(QStringLiteral("json.pdf"));
+    const auto ok = runPlomet({QStringLiteral("stamp"), path("twenty.pdf"), QStringLiteral("-o"), out, QStringLiteral("--at"),
+                               QStringLiteral("2,2"), QStringLiteral("--page"), QStringLiteral("3,5"), QStringLiteral("--json")});
+    const QJsonObject entry =
+        QJsonDocument::fromJson(ok.out.toUtf8()).object().value(QStringLiteral("outputs")).toArray().at(0).toObject();
+    EXPECT_EQ(entry.value(QStringLiteral("status")).toString(), QStringLiteral("ok")) << ok.out.toStdString();
+    EXPECT_EQ(entry.value(QStringLiteral("pages")).toArray(), (QJsonArray{3, 5}));
+    EXPECT_EQ(entry.value(QStringLiteral("warnings")).toArray().size(), 2);
+    EXPECT_NEAR(entry.value(QStringLiteral("widthMm")).toDouble(), sealMm(), 0.01);
+    const auto bad = runPlomet({QStringLiteral("stamp"), path("twenty.pdf"), QStringLiteral("-o"), out, QStringLiteral("--at"),
+                                QStringLiteral("2,2"), QStringLiteral("--page"), QStringLiteral("30"), QStringLiteral("--json")});
+    EXPECT_EQ(bad.exitCode, 1);
+    const QJsonObject failed =
+        QJsonDocument::fromJson(bad.out.toUtf8()).object().value(QStringLiteral("outputs")).toArray().at(0).toObject();
+    EXPECT_EQ(failed.value(QStringLiteral("status")).toString(), QStringLiteral("failed"));
+    EXPECT_FALSE(failed.value(QStringLiteral("message")).toString().isEmpty());
 }
 
 // Every refusal with a real file of that kind: one line, exit 1, no file.
