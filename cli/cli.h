@@ -22,6 +22,7 @@ int cmdRender(QStringList args);
 int cmdShow(QStringList args);
 int cmdWrite(QStringList args);
 int cmdStamp(QStringList args);
+int cmdExtract(QStringList args);
 
 // applySetting and settingNames (SettingText.h) assign the seal's values by
 // name, as --set gives them.

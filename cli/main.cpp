@@ -23,6 +23,7 @@ const Command kCommands[] = {
     {"show", plomet::cmdShow, "print the settings of a seal description file"},
     {"write", plomet::cmdWrite, "write a seal description file"},
     {"stamp", plomet::cmdStamp, "stamp a seal onto pages of a PDF document"},
+    {"extract", plomet::cmdExtract, "take a seal off a scanned page as a transparent image (PNG, SVG)"},
 };
 
 QString usage()
