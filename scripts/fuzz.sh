@@ -21,7 +21,7 @@ fi
 
 jobs=$(nproc)
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$jobs" --target fuzz_pmf fuzz_draw fuzz_stamp
+cmake --build --preset fuzz -j "$jobs" --target fuzz_pmf fuzz_draw fuzz_stamp fuzz_extract
 
 out=build/fuzz
 mkdir -p "$out/artifacts" "$out/logs"
@@ -37,6 +37,7 @@ declare -A extra=(
   [pmf]="-dict=fuzz/pmf.dict -max_len=8192"
   [draw]="-max_len=512 -timeout=60"
   [stamp]="-dict=fuzz/pdf.dict -max_len=16384"
+  [extract]="-max_len=65536"
 )
 
 seed=()
@@ -46,7 +47,7 @@ if [ -n "${PLOMET_FUZZ_SEED:-}" ]; then
 fi
 
 pids=()
-for name in pmf draw stamp; do
+for name in pmf draw stamp extract; do
   mkdir -p "$out/corpus/$name"
   # shellcheck disable=SC2086
   "$out/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
@@ -57,7 +58,7 @@ done
 
 status=0
 i=0
-for name in pmf draw stamp; do
+for name in pmf draw stamp extract; do
   if wait "${pids[$i]}"; then
     runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$out/logs/$name.log" | grep -o '[0-9]*$' || echo '?')
     echo "fuzz_$name: $runs executions in ${seconds} s, no finding"
@@ -70,7 +71,7 @@ for name in pmf draw stamp; do
 done
 
 if [ "$keep" = 1 ] && [ "$status" = 0 ]; then
-  for name in pmf draw stamp; do
+  for name in pmf draw stamp extract; do
     before=$(ls "fuzz/corpus/$name" | wc -l)
     "$out/fuzz/fuzz_$name" -merge=1 ${extra[$name]} "fuzz/corpus/$name" "$out/corpus/$name" \
       >"$out/logs/$name-merge.log" 2>&1

@@ -325,3 +325,51 @@ TEST(Extract, SvgTracesTheMatte)
 }
 
 } // namespace
+
+namespace {
+
+// A photograph rather than a scan: the camera a little off square (the far
+// edge 3 % narrower), light falling off across the page and warm.
+TEST(Extract, PhotoWithPerspectiveAndUnevenLight)
+{
+    const QImage printed = page(2);
+    ASSERT_FALSE(printed.isNull());
+    const double px = kDpi / 25.4;
+    Placed seal{QPointF(100, 140) * px, -2, drawnSeal(42, kDpi, QStringLiteral("#D81818"))};
+    const QTransform camera = perspective(printed.size(), 0.03);
+    QImage photo = warped(stampPage(printed, {seal}), camera, QColor(90, 90, 90));
+    unevenLight(photo, 1.0, 0.62);
+    photo = boxBlur(photo, 1);
+    addNoise(photo, 6);
+    QImage truth(printed.size(), QImage::Format_ARGB32_Premultiplied);
+    truth.fill(Qt::transparent);
+    {
+        QPainter p(&truth);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.setTransform(placement(seal) * camera);
+        p.drawImage(0, 0, seal.seal);
+    }
+    const auto found = extractSeals(readScan(encoded(photo, "jpeg", kDpi, 80), QStringLiteral("photo")));
+    ASSERT_EQ(found.size(), 1u);
+    const Fit fit = compare(truth, (placement(seal) * camera).mapRect(QRectF(seal.seal.rect())).toAlignedRect(), found[0]);
+    std::printf("  photo: IoU %.3f, ink box off by %d px\n", fit.iou, boxError(fit.truthBox, fit.foundBox));
+    EXPECT_GE(fit.iou, 0.85);
+    EXPECT_LE(boxError(fit.truthBox, fit.foundBox), 2);
+    if (qEnvironmentVariableIsSet("PLOMET_EXTRACT_PICTURES")) {
+        // The README's before and after.
+        const QString dir = qEnvironmentVariable("PLOMET_EXTRACT_PICTURES");
+        photo.copy(found[0].region.adjusted(-60, -60, 60, 60)).scaled(360, 360, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+            .save(dir + QStringLiteral("/extract-photo.png"));
+        QImage after(found[0].image.size() + QSize(120, 120), QImage::Format_ARGB32);
+        after.fill(QColor(0xEE, 0xEE, 0xEE));
+        QPainter p(&after);
+        for (int y = 0; y < after.height(); y += 20)
+            for (int x = (y / 20) % 2 * 20; x < after.width(); x += 40)
+                p.fillRect(x, y, 20, 20, Qt::white);
+        p.drawImage(60, 60, found[0].image);
+        p.end();
+        after.scaled(360, 360, Qt::KeepAspectRatio, Qt::SmoothTransformation).save(dir + QStringLiteral("/extract-after.png"));
+    }
+}
+
+} // namespace
