@@ -115,7 +115,10 @@ TEST(Extract, SyntheticScansMatchTheSealsOwnMask)
         // The written PNG keeps the scan's resolution: its size in mm is true.
         QImage png;
         ASSERT_TRUE(png.loadFromData(extractedPng(found[0])));
-        EXPECT_EQ(png.format() == QImage::Format_ARGB32 || png.hasAlphaChannel(), true);
+        EXPECT_TRUE(png.hasAlphaChannel());
+        // The background is transparent: the margin's corners hold no paper.
+        for (QPoint corner : {QPoint(0, 0), QPoint(png.width() - 1, png.height() - 1)})
+            EXPECT_EQ(qAlpha(png.pixel(corner)), 0);
         EXPECT_NEAR(png.dotsPerMeterX() * 0.0254, kDpi, 0.05);
         std::printf("  %-26s IoU %.3f, ink box off by %d px\n", row.name, fit.iou,
                     boxError(fit.truthBox, fit.foundBox));
