@@ -50,6 +50,7 @@ std::optional<QByteArray> readPassword(const QString& passwordFile, bool confirm
 // wrong password, a certificate that cannot sign; no key (after the reason
 // is printed) when there is no password to be had.
 SignRequest signRequest(const QString& p12Path, const QString& passwordFile);
+int cmdExtract(QStringList args);
 
 // applySetting and settingNames (SettingText.h) assign the seal's values by
 // name, as --set gives them.

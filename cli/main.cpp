@@ -25,6 +25,7 @@ const Command kCommands[] = {
     {"stamp", plomet::cmdStamp, "stamp a seal onto pages of a PDF document, or sign it with the seal"},
     {"verify", plomet::cmdVerify, "check the digital signatures of a PDF document"},
     {"cert", plomet::cmdCert, "make a self-signed seal certificate for trying signing out"},
+    {"extract", plomet::cmdExtract, "take a seal off a scanned page as a transparent image (PNG, SVG)"},
     {"serve", plomet::cmdServe, "answer HTTP requests for seals (a stateless service)"},
 };
 

@@ -48,6 +48,9 @@ PACKAGES=(
   libcsv-dev
   # Qt's own translations: standard dialogs and buttons in Chinese
   qt6-translations-l10n
+  # seals taken off scans: TIFF (and more) pictures read by Qt, the ink's
+  # matte traced to paths; the tests' printed page is shared-mime-info's manual
+  qt6-image-formats-plugins libpotrace-dev
 )
 
 missing=()

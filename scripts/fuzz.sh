@@ -21,7 +21,7 @@ fi
 
 # The fuzzers (fuzz/fuzz_NAME.cpp), each with its own options: a new one is
 # a row here and a line in fuzz/CMakeLists.txt.
-fuzzers=(pmf draw stamp table serve sign)
+fuzzers=(pmf draw stamp table serve sign extract)
 declare -A extra=(
   [pmf]="-dict=fuzz/pmf.dict -max_len=8192"
   [draw]="-max_len=512 -timeout=60"
@@ -29,6 +29,7 @@ declare -A extra=(
   [table]="-max_len=4096"
   [serve]="-dict=fuzz/serve.dict -max_len=4096"
   [sign]="-dict=fuzz/pdf.dict -max_len=65536"
+  [extract]="-max_len=65536"
 )
 
 jobs=$(nproc)
