@@ -92,8 +92,13 @@ SealTable parseTable(const QByteArray& bytes, const QString& name)
     qsizetype from = 0;
     bool failed = false;
     while (from < text.size() && !failed) {
-        qsizetype to = text.indexOf('\n', from);
-        to = to < 0 ? text.size() : to + 1;
+        // A line ends at LF, CRLF or a lone CR (which the parser also takes
+        // for the end of a row).
+        qsizetype to = from;
+        while (to < text.size() && text.at(to) != '\n' && text.at(to) != '\r')
+            ++to;
+        if (to < text.size())
+            to += (text.at(to) == '\r' && to + 1 < text.size() && text.at(to + 1) == '\n') ? 2 : 1;
         const size_t n = size_t(to - from);
         // Between records, the first line with more than its line break
         // starts the next one (the parser passes over empty lines).
@@ -101,7 +106,7 @@ SealTable parseTable(const QByteArray& bytes, const QString& name)
         if (p.recordLine == 0 && !onlyBreak)
             p.recordLine = p.line;
         failed = csv_parse(&parser, text.constData() + from, n, onField, onRecord, &p) != n;
-        if (!failed && text.at(to - 1) == '\n')
+        if (!failed && (text.at(to - 1) == '\n' || text.at(to - 1) == '\r'))
             ++p.line;
         from = to;
     }

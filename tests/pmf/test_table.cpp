@@ -25,6 +25,7 @@ TEST(SealTable, ReadsWhatSpreadsheetsWrite)
          {{2, {"甲公司", "a"}}}},
         {"quotes: commas, doubled quotes, a line break", "rText,pText\n\"甲, \"\"乙\"\"\",x\n\"两\n行\",y\nz,w\n",
          {"rText", "pText"}, {{2, {"甲, \"乙\"", "x"}}, {3, {"两\n行", "y"}}, {5, {"z", "w"}}}},
+        {"lone CR ends a line too", "a,b\r1,2\r3,4\n", {"a", "b"}, {{2, {"1", "2"}}, {3, {"3", "4"}}}},
         {"blank rows skipped, short rows padded", "a,b,c\n\n,,\n1\n", {"a", "b", "c"}, {{4, {"1", "", ""}}}},
         {"GBK", encodeGbk(QStringLiteral("rText,pText\n北京泰尔文有限公司,合同专用章\n")), {"rText", "pText"},
          {{2, {"北京泰尔文有限公司", "合同专用章"}}}},
