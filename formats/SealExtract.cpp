@@ -173,7 +173,17 @@ Scan readScan(const QByteArray& bytes, const QString& name, double dpi, qint64 m
     // four bytes a pixel.
     const int previousLimit = QImageReader::allocationLimit();
     QImageReader::setAllocationLimit(int(std::max<qint64>(1, maxPixels * 4 / (1024 * 1024) + 1)));
-    QImage image = reader.read();
+    // Decoded into a picture that starts as white paper: a BMP that ends
+    // early leaves its last rows as they were allocated, which made the
+    // same file give different seals from one read to the next.
+    QImage image;
+    if (size.isValid() && reader.imageFormat() != QImage::Format_Invalid) {
+        image = QImage(size, reader.imageFormat());
+        if (!image.isNull())
+            image.fill(Qt::white);
+    }
+    if (!reader.read(&image))
+        image = QImage();
     QImageReader::setAllocationLimit(previousLimit);
     if (image.isNull()) {
         QString reason = reader.errorString();
@@ -501,8 +511,11 @@ std::vector<ExtractedSeal> extractSeals(const Scan& scan, const ExtractOptions& 
         if (c.cells < 20 || c.maxX - c.minX + 1 < minCells || c.maxY - c.minY + 1 < minCells)
             continue;
         const int id = int(ci) + 1;
+        // The cells the cluster grew into, and the crop's margin beyond
+        // them: ink in its outermost cell still has its margin inside.
         const QRect area = QRect(QPoint((c.minX - reach) * cell, (c.minY - reach) * cell),
                                  QPoint((c.maxX + reach + 1) * cell - 1, (c.maxY + reach + 1) * cell - 1))
+                               .adjusted(-margin, -margin, margin, margin)
                                .intersected(QRect(0, 0, w, h));
         const int aw = area.width(), ah = area.height();
         auto mine = [&](int x, int y) { return label[size_t(y / cell) * gw + x / cell] == id; };

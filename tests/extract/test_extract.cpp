@@ -376,3 +376,80 @@ TEST(Extract, PhotoWithPerspectiveAndUnevenLight)
 }
 
 } // namespace
+
+namespace {
+
+// A fleck of ink a few millimetres off a seal joins the seal's cluster
+// without making a cell of ink of its own; wherever it lies, the crop and its
+// margin are read from inside the seal's pixels (under the sanitizers an
+// out-of-range read fails here), and the crop holds the fleck with its margin.
+TEST(Extract, FleckBesideTheSealAtEveryOffset)
+{
+    // At 300 dpi a cell of the seal's grid holds 144 pixels, and two pixels
+    // of ink do not make it a cell of ink.
+    const int dpi = 300;
+    const QImage seal = drawnSeal(20, dpi, QStringLiteral("#E01010"));
+    QImage page(seal.width() + 160, seal.height() + 160, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter p(&page);
+        p.drawImage(80, 80, seal);
+    }
+    const int sealRight = 80 + seal.width() - 1, sealLeft = 80, middle = 80 + seal.height() / 2;
+    const double pxPerMm = dpi / 25.4;
+    struct Side { const char* name; int sign; int from; };
+    for (const Side side : {Side{"right", 1, sealRight}, Side{"left", -1, sealLeft}}) {
+        for (int offset = 20; offset <= 56; ++offset) {
+            SCOPED_TRACE(std::string(side.name) + " " + std::to_string(offset));
+            QImage scan = page.copy();
+            const int fx = side.from + side.sign * offset;
+            scan.setPixel(fx, middle, qRgb(0xE0, 0x10, 0x10));
+            scan.setPixel(fx, middle + 1, qRgb(0xE0, 0x10, 0x10));
+            const auto found = extractSeals(readScan(encoded(scan, "png", dpi), QStringLiteral("scan")));
+            ASSERT_EQ(found.size(), 1u);
+            const ExtractedSeal& s = found[0];
+            ASSERT_TRUE(scan.rect().contains(s.region));
+            EXPECT_TRUE(s.region.contains(s.inkBox));
+            // The margin beyond the ink box is a millimetre on every side,
+            // and transparent.
+            EXPECT_GE(s.inkBox.left() - s.region.left(), int(pxPerMm));
+            EXPECT_GE(s.region.right() - s.inkBox.right(), int(pxPerMm));
+            for (int y = 0; y < s.image.height(); ++y)
+                for (int x : {0, s.image.width() - 1})
+                    ASSERT_EQ(qAlpha(s.image.pixel(x, y)), 0) << x << "," << y;
+        }
+    }
+}
+
+// Pictures that end before their last pixels: what a decoder leaves undecoded
+// is paper, the same at every read, never what the memory held before.
+TEST(Extract, CutPicturesReadTheSameEveryTime)
+{
+    QImage dark(64, 48, QImage::Format_RGB32);
+    dark.fill(QColor(30, 60, 90));
+    const QByteArray bmp = encoded(dark, "bmp", 150);
+    const struct { const char* name; QByteArray bytes; } rows[] = {
+        {"bmp cut in half", bmp.left(bmp.size() / 2)},
+        {"bmp with its header alone", bmp.left(60)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QImage first;
+        for (int fill : {0x00, 0xFF, 0x5A}) {
+            // Leave memory of the picture's size behind with other contents.
+            for (int k = 0; k < 8; ++k) {
+                QImage junk(dark.size(), QImage::Format_RGB32);
+                junk.fill(qRgb(fill, fill, fill));
+            }
+            const Scan scan = readScan(row.bytes, QStringLiteral("cut.bmp"));
+            ASSERT_EQ(scan.image.size(), dark.size());
+            // A BMP stores its rows bottom up: the top row is the one cut off.
+            EXPECT_EQ(scan.image.pixel(0, 0), qRgb(255, 255, 255));
+            if (first.isNull())
+                first = scan.image;
+            EXPECT_EQ(scan.image, first);
+        }
+    }
+}
+
+} // namespace
