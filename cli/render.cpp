@@ -77,6 +77,13 @@ const char kRenderHelp[] =
     "                        value, lengths are millimetres, colours #RRGGBB;\n"
     "                        UTF-8 (with or without BOM) or GBK; --preset and\n"
     "                        --set apply first\n"
+    "  --engrave             for seal makers (SVG and PDF only): the seal\n"
+    "                        mirrored left to right, every glyph and ring a\n"
+    "                        filled outline (no text, no fonts), unworn, at\n"
+    "                        its exact size\n"
+    "  --invert              with --engrave: the ink as the cut-away, one\n"
+    "                        outline of the seal's outer disc (or box) less\n"
+    "                        the ink, for rubber stamps\n"
     "  --json                print one JSON document on stdout: an entry per\n"
     "                        output (input, output, status, message,\n"
     "                        warnings, widthMm, heightMm, pixels)\n"
@@ -446,9 +453,11 @@ int cmdRender(QStringList args)
     const QCommandLineOption transparentOpt(QStringLiteral("transparent"), QStringLiteral("no background"));
     const QCommandLineOption tableOpt(QStringLiteral("table"), QStringLiteral("table of seals"), QStringLiteral("FILE"));
     const QCommandLineOption jsonOpt(QStringLiteral("json"), QStringLiteral("results as JSON"));
+    const QCommandLineOption engraveOpt(QStringLiteral("engrave"), QStringLiteral("mirrored outlines"));
+    const QCommandLineOption invertOpt(QStringLiteral("invert"), QStringLiteral("ink as the cut-away"));
     const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
     parser.addOptions({outputOpt, dirOpt, formatOpt, presetOpt, setOpt, dpiOpt, transparentOpt, tableOpt, jsonOpt,
-                       helpOpt});
+                       engraveOpt, invertOpt, helpOpt});
 
     args.prepend(QStringLiteral("plomet render"));
     if (!parser.parse(args)) {
@@ -516,6 +525,20 @@ int cmdRender(QStringList args)
     }
     options.dpi = *dpi;
     options.transparent = parser.isSet(transparentOpt);
+    options.engrave = parser.isSet(engraveOpt);
+    options.invert = parser.isSet(invertOpt);
+    if (options.invert && !options.engrave) {
+        printError(QStringLiteral("--invert is for engravings: give --engrave with it"));
+        return kExitUsage;
+    }
+    if (options.engrave) {
+        const QString given = batch ? format : QFileInfo(parser.value(outputOpt)).suffix().toLower();
+        if (exportFormats().contains(given) && !engraveFormat(given)) {
+            printError(QStringLiteral("--engrave makes SVG or PDF outlines, not %1 (write .svg or .pdf)")
+                           .arg(given.toUpper()));
+            return kExitUsage;
+        }
+    }
 
     if (batch) {
         const QString dir = parser.value(dirOpt);

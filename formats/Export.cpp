@@ -26,6 +26,8 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPainterPath>
+#include <QRegularExpression>
 #include <QPdfWriter>
 #include "formats/AtomicFile.h"
 #include "seal/Units.h"
@@ -275,6 +277,9 @@ std::optional<QByteArray> exactPalettePng(const QImage& rgb32, int dotsPerMeter)
 QByteArray rasterBytes(const SealPicture& picture, const char* format, const ExportOptions& options,
                        bool transparent)
 {
+    if (options.engrave || options.invert)
+        throw PlometError(PlometError::Kind::Format,
+                          QStringLiteral("an engraving is SVG or PDF, not %1").arg(QString::fromLatin1(format).toUpper()));
     // At the screen's own resolution the picture's raster is the answer.
     const bool screen = !transparent && options.dpi == picture.screenDpi();
     if (qstrcmp(format, "png") == 0 && !screen) {
@@ -462,6 +467,56 @@ QByteArray wornPdf(const QByteArray& pdfBytes, const DrawingModel& m, bool trans
     }
 }
 
+// The seal's outer shape in twips: its outermost ring's outer edge as a
+// filled disc or oval, or the surface's box when it has no ring.
+QPainterPath outerShape(const DrawingModel& m, double w, double h)
+{
+    QPainterPath shape;
+    double extent = -1;
+    for (const auto& item : m.items) {
+        if (const auto* c = std::get_if<DrawnCircle>(&item)) {
+            const double r = c->r + c->penWidth / 2;
+            if (c->penWidth > 0 && r > extent) {
+                extent = r;
+                shape = QPainterPath();
+                shape.addEllipse(QPointF(c->cx, c->cy), r, r);
+            }
+        } else if (const auto* e = std::get_if<DrawnEllipse>(&item)) {
+            const double rx = e->rx + e->penWidth / 2, ry = e->ry + e->penWidth / 2;
+            if (e->penWidth > 0 && std::max(rx, ry) > extent) {
+                extent = std::max(rx, ry);
+                shape = QPainterPath();
+                shape.addEllipse(QPointF(e->cx, e->cy), rx, ry);
+            }
+        }
+    }
+    if (extent < 0)
+        shape.addRect(QRectF(0, 0, w, h));
+    return shape;
+}
+
+// An engraving: the ink as outlines, mirrored, or with invert the outer
+// shape less the ink as one outline in the ring's colour.
+void paintEngraving(QPainter& painter, const DrawingModel& m, double w, double h, bool invert)
+{
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    painter.setTransform(QTransform(-1, 0, 0, 1, w, 0));
+    const std::vector<InkShape> shapes = inkShapes(m);
+    if (!invert) {
+        for (const InkShape& shape : shapes)
+            painter.fillPath(shape.path, QColor::fromRgb(shape.color));
+        return;
+    }
+    QPainterPath ink;
+    ink.setFillRule(Qt::WindingFill);
+    for (const InkShape& shape : shapes)
+        ink = ink.united(shape.path);
+    const QPainterPath cut = outerShape(m, w, h).subtracted(ink);
+    const QRgb colour = shapes.empty() ? qRgb(0, 0, 0) : shapes.back().color;
+    painter.fillPath(cut, QColor::fromRgb(colour));
+}
+
 // Vector files are drawn in twips (1440 units an inch) with glyphs as filled
 // outlines, so they look the same where our fonts are not installed.
 QByteArray writeSvg(const SealPicture& picture, const ExportOptions& options)
@@ -480,6 +535,14 @@ QByteArray writeSvg(const SealPicture& picture, const ExportOptions& options)
     QPainter painter;
     if (!painter.begin(&svg))
         throw PlometError(PlometError::Kind::Format, QStringLiteral("无法生成 SVG 图像"));
+    if (options.engrave) {
+        paintEngraving(painter, m, w, h, options.invert);
+        painter.end();
+        // The generator names the painter's font on every group though no
+        // text is drawn; engraving programs are not to go looking for it.
+        static const QRegularExpression font(QStringLiteral("\\s*font-(family|size|weight|style)=\"[^\"]*\""));
+        return QString::fromUtf8(bytes).remove(font).toUtf8();
+    }
     const bool worn = m.aging > 0;
     RenderOptions ro;
     ro.transparent = options.transparent || worn;
@@ -488,6 +551,37 @@ QByteArray writeSvg(const SealPicture& picture, const ExportOptions& options)
     paintModel(painter, m, 1.0, ro);
     painter.end();
     return worn ? wornSvg(bytes, m, w, h, options.transparent) : bytes;
+}
+
+// Qt's page sizes are whole points: a seal of 102.75 pt got a page of 103.
+// The page box is set to the seal's own size, from the top-left corner the
+// drawing starts at, so the engraving measures what the seal does.
+QByteArray exactPageBox(const QByteArray& pdfBytes, double wPt, double hPt)
+{
+    try {
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        pdf.processMemoryFile("seal", pdfBytes.constData(), static_cast<size_t>(pdfBytes.size()));
+        std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        if (pages.size() != 1)
+            throw std::runtime_error("page count");
+        QPDFObjectHandle page = pages.front().getObjectHandle();
+        const QPDFObjectHandle::Rectangle box = pages.front().getMediaBox().getArrayAsRectangle();
+        const QPDFObjectHandle exact =
+            QPDFObjectHandle::newFromRectangle(QPDFObjectHandle::Rectangle(box.llx, box.ury - hPt, box.llx + wPt, box.ury));
+        page.replaceKey("/MediaBox", exact);
+        page.removeKey("/CropBox");
+        QPDFWriter writer(pdf);
+        writer.setOutputMemory();
+        writer.setDeterministicID(true);
+        writer.write();
+        const std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
+        return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()),
+                          static_cast<qsizetype>(buffer->getSize()));
+    } catch (const std::exception& e) {
+        throw PlometError(PlometError::Kind::Format,
+                          QStringLiteral("无法生成 PDF 文件：%1").arg(QString::fromLocal8Bit(e.what())));
+    }
 }
 
 QByteArray writePdf(const SealPicture& picture, const ExportOptions& options)
@@ -509,13 +603,20 @@ QByteArray writePdf(const SealPicture& picture, const ExportOptions& options)
         QPainter painter;
         if (!painter.begin(&pdf))
             throw PlometError(PlometError::Kind::Format, QStringLiteral("无法生成 PDF 文件"));
-        RenderOptions ro;
-        ro.transparent = options.transparent || m.aging > 0;
-        ro.glyphOutlines = true;
-        ro.leaveWear = true;
-        paintModel(painter, m, 1.0, ro);
-        painter.end();
+        if (options.engrave) {
+            paintEngraving(painter, m, w, h, options.invert);
+            painter.end();
+        } else {
+            RenderOptions ro;
+            ro.transparent = options.transparent || m.aging > 0;
+            ro.glyphOutlines = true;
+            ro.leaveWear = true;
+            paintModel(painter, m, 1.0, ro);
+            painter.end();
+        }
     }
+    if (options.engrave)
+        return exactPageBox(bytes, w / 20.0, h / 20.0);
     return m.aging > 0 ? wornPdf(bytes, m, options.transparent) : bytes;
 }
 QByteArray writeBmp(const SealPicture& p, const ExportOptions& o) { return rasterBytes(p, "bmp", o, false); }
@@ -558,6 +659,12 @@ QStringList exportFormats()
     for (const auto& w : kWriters)
         out << QLatin1String(w.extension);
     return out;
+}
+
+bool engraveFormat(const QString& format)
+{
+    return format.compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0
+        || format.compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
 }
 
 QString exportMimeType(const QString& format)

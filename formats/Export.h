@@ -21,7 +21,17 @@ struct ExportOptions {
     double dpi = 96;
     // PNG only: no background, anti-aliased edges in alpha. BMP stays opaque.
     bool transparent = false;
+    // SVG and PDF only, for makers of physical seals: the ink mirrored left
+    // to right (a stamp's face), every item a filled outline, unworn and on
+    // no background. With invert, the one outline is the seal's outer shape
+    // (its outermost ring as a filled disc or oval, else the surface's box)
+    // less the ink: what a rubber stamp cuts away. Rasters refuse both.
+    bool engrave = false;
+    bool invert = false;
 };
+
+// Whether a format can carry an engraving (the vector ones).
+bool engraveFormat(const QString& format);
 
 // The known formats, lower case, in table order: "png", "bmp", "svg", "pdf".
 QStringList exportFormats();

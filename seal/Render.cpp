@@ -698,4 +698,58 @@ QImage rasterize(const DrawingModel& model, double dpi, const RenderOptions& opt
     return image;
 }
 
+std::vector<InkShape> inkShapes(const DrawingModel& model)
+{
+    std::vector<InkShape> shapes;
+    auto band = [&](double cx, double cy, double rx0, double ry0, double rx1, double ry1, QRgb color) {
+        QPainterPath path;
+        path.setFillRule(Qt::OddEvenFill);
+        path.addEllipse(QPointF(cx, cy), rx1, ry1);
+        if (rx0 > 0 && ry0 > 0)
+            path.addEllipse(QPointF(cx, cy), rx0, ry0);
+        shapes.push_back({path, color});
+    };
+    const auto& items = model.items;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (const auto* t = std::get_if<DrawnText>(&items[i])) {
+            // As paintText places an outline, at one device unit a twip.
+            const FontEntry& fe = fontFor(t->face, t->pixelHeight, t->weight);
+            const double k = model.twipsPerPixelY;
+            QTransform glyph;
+            glyph.translate(t->x, t->y);
+            if (t->angleDeg != 0)
+                glyph.rotate(t->angleDeg);
+            glyph.scale(k * t->stretch, k);
+            const QPainterPath outline = outlineOf(fe, t->text);
+            if (!outline.isEmpty())
+                shapes.push_back({glyph.map(outline), t->color});
+            continue;
+        }
+        if (const auto* e = std::get_if<DrawnEllipse>(&items[i])) {
+            if (e->penWidth > 0 && e->rx >= 0 && e->ry >= 0)
+                band(e->cx, e->cy, e->rx - e->penWidth / 2, e->ry - e->penWidth / 2, e->rx + e->penWidth / 2,
+                     e->ry + e->penWidth / 2, e->color);
+            continue;
+        }
+        // Touching concentric circles are one band, as paintRing strokes them.
+        const auto& c = std::get<DrawnCircle>(items[i]);
+        double rMin = c.r, rMax = c.r;
+        size_t j = i + 1;
+        const DrawnCircle* last = &c;
+        while (j < items.size()) {
+            const auto* next = std::get_if<DrawnCircle>(&items[j]);
+            if (!next || !sameRing(*last, *next))
+                break;
+            rMin = std::min(rMin, next->r);
+            rMax = std::max(rMax, next->r);
+            last = next;
+            ++j;
+        }
+        const double inner = std::max(0.0, rMin - c.penWidth / 2), outer = rMax + c.penWidth / 2;
+        band(c.cx, c.cy, inner, inner, outer, outer, c.color);
+        i = j - 1;
+    }
+    return shapes;
+}
+
 } // namespace plomet

@@ -3,7 +3,9 @@
 // picture, bitmap and PNG files, SVG, PDF and the printer all come through here.
 #include "seal/DrawingModel.h"
 #include <QImage>
+#include <QPainterPath>
 #include <QSize>
+#include <vector>
 
 class QPainter;
 
@@ -28,5 +30,15 @@ void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTw
 // The model as an image at dpi (96 gives the screen picture pixel for pixel).
 // Opaque images are RGB32, transparent ones ARGB32_Premultiplied.
 QImage rasterize(const DrawingModel& model, double dpi, const RenderOptions& options = {});
+
+// The ink of the model as filled outlines in twips, in drawing order: each
+// text as its glyphs' outlines, placed and turned as painted, and each band
+// of touching concentric rings as the area between its edges. Each path
+// fills by its own rule (odd-even); two paths may overlap.
+struct InkShape {
+    QPainterPath path;
+    QRgb color;
+};
+std::vector<InkShape> inkShapes(const DrawingModel& model);
 
 } // namespace plomet
