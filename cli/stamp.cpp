@@ -4,6 +4,7 @@
 #include "seal/Errors.h"
 #include "seal/NumberText.h"
 #include "stamp/PdfStamp.h"
+#include "stamp/SealImage.h"
 #include "formats/PmfFile.h"
 #include "formats/Export.h"
 #include "seal/Plomet.h"
@@ -39,6 +40,11 @@ const char kStampHelp[] =
     "  --preset NAME       start from a common seal (as for render): 公章,\n"
     "                      合同专用章, 财务专用章, 发票专用章; --set applies after it\n"
     "  --set NAME=VALUE    assign a seal property before drawing (as for render)\n"
+    "  --seal-image FILE   stamp this picture instead of a drawn seal: an SVG\n"
+    "                      (such as plomet extract writes) stays vector, at\n"
+    "                      the size its width and height give; a PNG goes in\n"
+    "                      at the size its resolution gives, with its alpha\n"
+    "                      (not with SEAL.PMF, --preset or --set)\n"
     "  --page LIST         pages: 1  1,3  2-5  last  all  odd  even, or a list of\n"
     "                      these (default 1; for --straddle all)\n"
     "  --at X,Y            the seal's centre, in mm\n"
@@ -98,6 +104,9 @@ std::optional<double> millimetres(const QString& text)
     return v;
 }
 
+StampSeal drawnStampSeal(const QStringList& positional, const QString& preset, bool withPreset,
+                         const QStringList& settings);
+
 } // namespace
 
 int cmdStamp(QStringList args)
@@ -129,10 +138,11 @@ int cmdStamp(QStringList args)
     const QCommandLineOption nameOpt = valueOpt("name", "FIELD");
     const QCommandLineOption tsaOpt = valueOpt("tsa", "URL");
     const QCommandLineOption jsonOpt(QStringLiteral("json"), QStringLiteral("results as JSON"));
+    const QCommandLineOption imageOpt = valueOpt("seal-image", "FILE");
     const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
     parser.addOptions({outputOpt, presetOpt, setOpt, pageOpt, atOpt, angleOpt, straddleOpt, atYOpt, maxOpt, edgeOpt,
                        firstOpt, insetOpt, forceOpt, signOpt, passwordOpt, reasonOpt, locationOpt, contactOpt, nameOpt,
-                       tsaOpt, jsonOpt, helpOpt});
+                       tsaOpt, jsonOpt, imageOpt, helpOpt});
     args.prepend(QStringLiteral("plomet stamp"));
     if (!parser.parse(args)) {
         printError(parser.errorText());
@@ -145,7 +155,7 @@ int cmdStamp(QStringList args)
     // Every option but --set once.
     for (const QCommandLineOption* o : {&outputOpt, &presetOpt, &pageOpt, &atOpt, &angleOpt, &atYOpt, &maxOpt, &edgeOpt,
                                         &firstOpt, &insetOpt, &signOpt, &passwordOpt, &reasonOpt, &locationOpt,
-                                        &contactOpt, &nameOpt, &tsaOpt}) {
+                                        &contactOpt, &nameOpt, &tsaOpt, &imageOpt}) {
         if (parser.values(*o).size() > 1) {
             printError(QStringLiteral("--%1 given more than once").arg(o->names().constLast()));
             return kExitUsage;
@@ -167,6 +177,21 @@ int cmdStamp(QStringList args)
     if (!parser.isSet(outputOpt) || parser.value(outputOpt).isEmpty()) {
         printError(QStringLiteral("missing -o OUT.pdf (the stamped document to write)"));
         return kExitUsage;
+    }
+    if (parser.isSet(imageOpt)) {
+        const QString drawn = positional.size() == 2 ? positional.at(1)
+                              : parser.isSet(presetOpt) ? QStringLiteral("--preset")
+                              : parser.isSet(setOpt)    ? QStringLiteral("--set")
+                                                        : QString();
+        if (!drawn.isEmpty()) {
+            printError(QStringLiteral("--seal-image stamps a picture; %1 is for a drawn seal (give one or the other)")
+                           .arg(drawn));
+            return kExitUsage;
+        }
+        if (!sealImageKindOf(parser.value(imageOpt))) {
+            printError(QStringLiteral("--seal-image wants an .svg or .png file, not '%1'").arg(parser.value(imageOpt)));
+            return kExitUsage;
+        }
     }
 
     StampPlacement placement;
@@ -267,18 +292,12 @@ int cmdStamp(QStringList args)
             sign->options.fieldName = parser.value(nameOpt);
             sign->options.tsaUrl = parser.value(tsaOpt);
         }
-        // The seal goes onto the page as vector outlines, as into a PDF file.
-        const PicturePtr picture = drawSealFor(
-            [&](Plomet& seal) {
-                if (positional.size() == 2)
-                    LoadPMF(seal, positional.at(1));
-                if (parser.isSet(presetOpt))
-                    applyPreset(seal, parser.value(presetOpt));
-                for (const QString& assignment : parser.values(setOpt))
-                    applySetting(seal, assignment);
-            },
-            QStringLiteral("pdf"), ExportOptions{});
-        const StampSeal seal = stampSealFromPicture(*picture);
+        QStringList imageWarnings;
+        const StampSeal seal = parser.isSet(imageOpt) ? stampSealFromImageFile(parser.value(imageOpt), &imageWarnings)
+                                                      : drawnStampSeal(positional, parser.value(presetOpt),
+                                                                       parser.isSet(presetOpt), parser.values(setOpt));
+        for (const QString& w : imageWarnings)
+            printError(w);
         const StampResult result =
             stampPdf(positional.at(0), parser.value(outputOpt), seal, placement, sign ? &*sign : nullptr);
         for (const QString& w : result.warnings)
@@ -290,13 +309,36 @@ int cmdStamp(QStringList args)
         entry.insert(QStringLiteral("signed"), sign.has_value());
         entry.insert(QStringLiteral("widthMm"), std::round(seal.widthPt / 72 * 25.4 * 100) / 100);
         entry.insert(QStringLiteral("heightMm"), std::round(seal.heightPt / 72 * 25.4 * 100) / 100);
-        if (!result.warnings.isEmpty())
-            entry.insert(QStringLiteral("warnings"), QJsonArray::fromStringList(result.warnings));
+        const QStringList warnings = imageWarnings + result.warnings;
+        if (!warnings.isEmpty())
+            entry.insert(QStringLiteral("warnings"), QJsonArray::fromStringList(warnings));
     } catch (const PlometError& e) {
         printError(e.message());
         return finish(e.message());
     }
     return finish(QString());
 }
+
+namespace {
+
+// The seal drawn from a description file, a preset and settings.
+StampSeal drawnStampSeal(const QStringList& positional, const QString& preset, bool withPreset,
+                         const QStringList& settings)
+{
+    // The seal goes onto the page as vector outlines, as into a PDF file.
+    const PicturePtr picture = drawSealFor(
+        [&](Plomet& seal) {
+            if (positional.size() == 2)
+                LoadPMF(seal, positional.at(1));
+            if (withPreset)
+                applyPreset(seal, preset);
+            for (const QString& assignment : settings)
+                applySetting(seal, assignment);
+        },
+        QStringLiteral("pdf"), ExportOptions{});
+    return stampSealFromPicture(*picture);
+}
+
+} // namespace
 
 } // namespace plomet

@@ -30,9 +30,10 @@ PlometError formatError(const QString& message)
     return PlometError(PlometError::Kind::Format, message);
 }
 
-// Whether the file itself states its resolution. Qt gives every image it
-// reads a resolution (96 dpi when the file has none), so the header says
-// whether the number is the file's.
+} // namespace
+
+// Qt gives every image it reads a resolution (96 dpi when the file has
+// none), so the header says whether the number is the file's.
 bool recordsResolution(const QByteArray& bytes, const QByteArray& format, const QImage& image)
 {
     const auto* p = reinterpret_cast<const uchar*>(bytes.constData());
@@ -60,6 +61,8 @@ bool recordsResolution(const QByteArray& bytes, const QByteArray& format, const 
     }
     return image.dotsPerMeterX() != QImage(1, 1, QImage::Format_RGB32).dotsPerMeterX();
 }
+
+namespace {
 
 // Lays a picture with alpha on white paper: what a scanner would have seen.
 QImage opaqueOnWhite(const QImage& image)
@@ -150,17 +153,12 @@ struct DecoderLines {
 
 } // namespace
 
-Scan readScan(const QByteArray& bytes, const QString& name, double dpi, qint64 maxPixels)
+QImage readPicture(const QByteArray& bytes, const QByteArray& format, const QString& name, qint64 maxPixels)
 {
     DecoderLines decoder;
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    const QByteArray format = QImageReader::imageFormat(&buffer).toLower();
-    static const QByteArray kFormats[] = {"png", "jpeg", "tiff", "bmp"};
-    if (std::find(std::begin(kFormats), std::end(kFormats), format) == std::end(kFormats))
-        throw formatError(QStringLiteral("%1 is not a PNG, JPEG, TIFF or BMP picture").arg(name));
-    buffer.seek(0);
     QImageReader reader(&buffer, format);
     reader.setDecideFormatFromContent(false);
     reader.setAutoTransform(true);   // a photo's Exif turn
@@ -173,14 +171,15 @@ Scan readScan(const QByteArray& bytes, const QString& name, double dpi, qint64 m
     // four bytes a pixel.
     const int previousLimit = QImageReader::allocationLimit();
     QImageReader::setAllocationLimit(int(std::max<qint64>(1, maxPixels * 4 / (1024 * 1024) + 1)));
-    // Decoded into a picture that starts as white paper: a BMP that ends
-    // early leaves its last rows as they were allocated, which made the
-    // same file give different seals from one read to the next.
+    // Decoded into a picture that starts as white paper (or clear, with
+    // alpha): a BMP that ends early leaves its last rows as they were
+    // allocated, which made the same file give different seals from one
+    // read to the next.
     QImage image;
     if (size.isValid() && reader.imageFormat() != QImage::Format_Invalid) {
         image = QImage(size, reader.imageFormat());
         if (!image.isNull())
-            image.fill(Qt::white);
+            image.fill(image.hasAlphaChannel() ? Qt::transparent : Qt::white);
     }
     if (!reader.read(&image))
         image = QImage();
@@ -197,6 +196,22 @@ Scan readScan(const QByteArray& bytes, const QString& name, double dpi, qint64 m
         throw formatError(QStringLiteral("%1 is too large: %2 x %3 pixels (at most %4 million)")
                               .arg(name).arg(image.width()).arg(image.height())
                               .arg(double(maxPixels) / 1e6));
+    return image;
+}
+
+Scan readScan(const QByteArray& bytes, const QString& name, double dpi, qint64 maxPixels)
+{
+    QByteArray format;
+    {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        format = QImageReader::imageFormat(&buffer).toLower();
+    }
+    static const QByteArray kFormats[] = {"png", "jpeg", "tiff", "bmp"};
+    if (std::find(std::begin(kFormats), std::end(kFormats), format) == std::end(kFormats))
+        throw formatError(QStringLiteral("%1 is not a PNG, JPEG, TIFF or BMP picture").arg(name));
+    const QImage image = readPicture(bytes, format, name, maxPixels);
     Scan scan;
     scan.dpiFromFile = recordsResolution(bytes, format, image);
     if (dpi > 0)

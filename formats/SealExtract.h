@@ -19,6 +19,19 @@ constexpr qint64 kMaxScanPixels = 100'000'000;
 // The resolution taken for a picture that records none (and no --dpi).
 constexpr double kAssumedScanDpi = 300;
 
+// Whether a picture's file itself states its resolution (a PNG's pHYs, a
+// JPEG's JFIF density, a BMP's header; otherwise what Qt read), for bytes
+// of `format` ("png", "jpeg", "tiff", "bmp") decoded as `image`.
+bool recordsResolution(const QByteArray& bytes, const QByteArray& format, const QImage& image);
+
+// Decodes a picture of `format` ("png", "jpeg", "tiff", "bmp") as it is,
+// alpha included; what a damaged file leaves undecoded is white (or clear).
+// Throws PlometError (Kind::Format) naming `name` for a damaged picture,
+// with what its decoder said (which reaches no terminal), or one above
+// maxPixels.
+QImage readPicture(const QByteArray& bytes, const QByteArray& format, const QString& name,
+                   qint64 maxPixels = kMaxScanPixels);
+
 struct Scan {
     QImage image;            // RGB32, opaque (a picture with alpha laid on white)
     double dpi = 0;          // dots per inch: the file's, or the one given

@@ -712,6 +712,131 @@ TEST_F(Stamp, Refusals)
     EXPECT_TRUE(reread.isEncrypted());
 }
 
+// A picture stamped instead of a drawn seal: where asked, at the size its
+// file gives (an SVG's width and height, a PNG's pixels at its resolution),
+// an SVG as vectors with no image in the document; cross-page and signed
+// too.
+TEST_F(Stamp, SealImages)
+{
+    const QString png300 = path("seal300.png"), png150 = path("seal150.png"), svg = path("seal.svg");
+    for (const auto& [file, dpi] : {std::pair{png300, 300}, std::pair{png150, 150}})
+        ASSERT_EQ(runPlomet({"render", "-o", file, "--transparent", "--dpi", QString::number(dpi), "--set",
+                             "Width=40mm", "--set", "Height=40mm"}).exitCode, 0);
+    ASSERT_EQ(runPlomet({"extract", png300, "-o", svg}).exitCode, 0);
+    QImage onWhite(QImage(png300).size(), QImage::Format_RGB32);
+    onWhite.fill(Qt::white);
+    {
+        QPainter p(&onWhite);
+        p.drawImage(0, 0, QImage(png300));
+    }
+    const QRect inkPx = redBounds(onWhite);
+    ASSERT_TRUE(inkPx.isValid());
+    const double ink = (inkPx.width() + 1) / 300.0 * 25.4;   // the ring across, mm
+    // A red box filling the view box.
+    auto writeSvg = [&](const char* name, const QByteArray& root, const QByteArray& box = "width=\"400\" height=\"300\"") {
+        QFile f(path(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("<svg xmlns=\"http://www.w3.org/2000/svg\" " + root + "><rect x=\"0\" y=\"0\" " + box
+                + " fill=\"#ff0000\"/></svg>");
+        return path(name);
+    };
+    const struct {
+        const char* name;
+        QString file;
+        double wMm, hMm;
+        bool vector;
+    } rows[] = {
+        {"extracted SVG", svg, ink, ink, true},
+        {"PNG at 300 dpi", png300, ink, ink, false},
+        {"PNG at 150 dpi", png150, ink, ink, false},
+        {"SVG in mm", writeSvg("mm.svg", "width=\"40mm\" height=\"30mm\" viewBox=\"0 0 400 300\""), 40, 30, true},
+        {"SVG in px", writeSvg("px.svg", "width=\"151.181\" height=\"113.386\" viewBox=\"0 0 400 300\""), 40, 30, true},
+        {"SVG by its view box", writeSvg("vb.svg", "viewBox=\"0 0 151.181 113.386\"", "width=\"151.181\" height=\"113.386\""), 40, 30, true},
+    };
+    const double x = 80, y = 100;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString out = dir_->filePath(QStringLiteral("image-%1.pdf").arg(QLatin1String(row.name)));
+        const auto r = runPlomet({"stamp", path("qt-a4.pdf"), "-o", out, "--at", QStringLiteral("%1,%2").arg(x).arg(y),
+                                  "--seal-image", row.file});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QRect region(int((x - 30) * kPxPerMm), int((y - 30) * kPxPerMm), int(60 * kPxPerMm), int(60 * kPxPerMm));
+        const QRect bounds = redBounds(renderPage(out, 1, int(kDpi), region));
+        ASSERT_TRUE(bounds.isValid());
+        const QPointF centre = QRectF(bounds).adjusted(0, 0, 1, 1).center() / kPxPerMm + QPointF(region.topLeft()) / kPxPerMm;
+        std::printf("%-20s centre %.2f,%.2f mm, %.2f x %.2f mm (want %.2f x %.2f)\n", row.name, centre.x(), centre.y(),
+                    (bounds.width() + 1) / kPxPerMm, (bounds.height() + 1) / kPxPerMm, row.wMm, row.hMm);
+        // A PNG's crop may sit a pixel off the ink's centre at 150 dpi.
+        EXPECT_NEAR(centre.x(), x, 0.4);
+        EXPECT_NEAR(centre.y(), y, 0.4);
+        EXPECT_NEAR((bounds.width() + 1) / kPxPerMm, row.wMm, 0.4);
+        EXPECT_NEAR((bounds.height() + 1) / kPxPerMm, row.hMm, 0.4);
+        const QStringList images = run("pdfimages", {"-list", out}).trimmed().split('\n');
+        if (row.vector)
+            EXPECT_EQ(images.size(), 2) << images.join('\n').toStdString();   // the header alone
+        else
+            EXPECT_TRUE(images.join('\n').contains("smask")) << images.join('\n').toStdString();
+    }
+
+    // Cross-page, and as a signature's appearance.
+    const QString strips = path("image-strips.pdf");
+    ASSERT_EQ(runPlomet({"stamp", path("twenty.pdf"), "-o", strips, "--straddle", "--page", "1-2", "--at-y", "100",
+                         "--seal-image", svg}).exitCode, 0);
+    for (int page : {1, 2}) {
+        const double pageW = 595.276 / 72 * 25.4;
+        const QRect edge(int((pageW - 30) * kPxPerMm), int(70 * kPxPerMm), int(30 * kPxPerMm), int(60 * kPxPerMm));
+        EXPECT_TRUE(redBounds(renderPage(strips, page, int(kDpi), edge)).isValid()) << page;
+    }
+    QFile pw(path("image-pw"));
+    ASSERT_TRUE(pw.open(QIODevice::WriteOnly));
+    pw.write("secret\n");
+    pw.close();
+    ASSERT_EQ(runPlomet({"cert", "new", "--name", "Qorvel", "-o", path("image.p12"), "--password-file", path("image-pw")})
+                  .exitCode, 0);
+    const QString signedPdf = path("image-signed.pdf");
+    const auto sign = runPlomet({"stamp", path("qt-a4.pdf"), "-o", signedPdf, "--at", "80,100", "--seal-image", svg,
+                                 "--sign", path("image.p12"), "--password-file", path("image-pw")});
+    ASSERT_EQ(sign.exitCode, 0) << sign.err.toStdString();
+    const auto verify = runPlomet({"verify", signedPdf, "--json"});
+    EXPECT_TRUE(verify.out.contains("\"intact\": true")) << verify.out.toStdString();
+    EXPECT_TRUE(redBounds(renderPage(signedPdf, 1, int(kDpi), QRect(int(50 * kPxPerMm), int(70 * kPxPerMm),
+                                                                     int(60 * kPxPerMm), int(60 * kPxPerMm))))
+                    .isValid());
+}
+
+TEST_F(Stamp, SealImageRefusals)
+{
+    QFile cut(path("cut.png"));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    cut.close();
+    QFile percent(path("percent.svg"));
+    ASSERT_TRUE(percent.open(QIODevice::WriteOnly));
+    percent.write("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100%\" height=\"100%\"><rect width=\"5\" height=\"5\"/></svg>");
+    percent.close();
+    ASSERT_EQ(runPlomet({"render", "-o", path("refused.png")}).exitCode, 0);
+    const struct {
+        QStringList args;
+        int code;
+        const char* says;
+    } rows[] = {
+        {{"--seal-image", path("refused.png"), "--set", "rText=x"}, 2, "--set is for a drawn seal"},
+        {{"--seal-image", path("refused.png"), "--preset", "公章"}, 2, "--preset is for a drawn seal"},
+        {{"--seal-image", path("seal.jpg")}, 2, "wants an .svg or .png"},
+        {{"--seal-image", path("cut.png")}, 1, "cannot be read as PNG"},
+        {{"--seal-image", path("percent.svg")}, 1, "no physical size"},
+        {{"--seal-image", path("missing.svg")}, 1, "cannot open"},
+    };
+    const QString out = path("refused.pdf");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        const auto r = runPlomet(QStringList{"stamp", path("qt-a4.pdf"), "-o", out, "--at", "50,50"} + row.args);
+        EXPECT_EQ(r.exitCode, row.code);
+        EXPECT_TRUE(r.err.startsWith("plomet: ") && r.err.contains(QString::fromUtf8(row.says))) << r.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out));
+    }
+}
+
 TEST(StampPageList, Table)
 {
     const struct { const char* list; int pages; std::vector<int> expected; } rows[] = {
