@@ -21,7 +21,7 @@ fi
 
 # The fuzzers (fuzz/fuzz_NAME.cpp), each with its own options: a new one is
 # a row here and a line in fuzz/CMakeLists.txt.
-fuzzers=(pmf draw stamp table serve sign extract)
+fuzzers=(pmf draw stamp table serve sign extract seal_image)
 declare -A extra=(
   [pmf]="-dict=fuzz/pmf.dict -max_len=8192"
   [draw]="-max_len=512 -timeout=60"
@@ -30,6 +30,7 @@ declare -A extra=(
   [serve]="-dict=fuzz/serve.dict -max_len=4096"
   [sign]="-dict=fuzz/pdf.dict -max_len=65536"
   [extract]="-max_len=65536"
+  [seal_image]="-max_len=16384"
 )
 
 jobs=$(nproc)
