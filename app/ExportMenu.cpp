@@ -1,4 +1,5 @@
 #include "app/ExportMenu.h"
+#include "app/ExtractDialog.h"
 
 #include "app/StampDialog.h"
 #include "app/frmStyle.h"
@@ -142,6 +143,10 @@ public:
                 stampSealOntoPdf(window, widget_.seal(),
                                  lastFolder_.isEmpty() ? documentsDirForDialogs() : lastFolder_);
             });
+            return;
+        }
+        if (action == QLatin1String("extractSeal")) {
+            extractSealFromScan(window, documentsDirForDialogs());
             return;
         }
         guarded(window, QStringLiteral("导出图片失败。"), [&] {
@@ -289,6 +294,7 @@ QList<QAction*> sealActions(QObject* parent)
     } rows[] = {
         {"exportPicture", kExportMenuText, "把公章存为 PNG、SVG 或 PDF 图片"},
         {"stampPdf", kStampMenuText, "把公章盖到 PDF 文档的页面上"},
+        {"extractSeal", kExtractMenuText, "从扫描件或照片中取出印章，存为透明 PNG 或 SVG"},
         {"styleDialog", kStyleMenuText, "形状、边框、防伪码、预设与做旧"},
     };
     QList<QAction*> actions;

@@ -63,12 +63,12 @@ private:
 QMimeData* sealDragMimeData(const SealPicture& picture, const QString& fileFolder = QString());
 
 // The seal's context menu, owned by parent: kExportMenuText, kStampMenuText,
-// then kStyleMenuText (the "样式" dialog).
+// kExtractMenuText, then kStyleMenuText (the "样式" dialog).
 QMenu* sealContextMenu(QWidget* parent);
 
 // The seal's commands, one action each (named by objectName: exportPicture,
-// stampPdf, styleDialog), owned by parent: the context menu and the main
-// window's tool bar show the same ones.
+// stampPdf, extractSeal, styleDialog), owned by parent: the context menu
+// and the main window's tool bar show the same ones.
 QList<QAction*> sealActions(QObject* parent);
 // Runs the command of that name on the seal of sealWidget (one with
 // installExportMenu), as its context menu does.

@@ -91,7 +91,7 @@ TEST_F(MainWindow, LayoutInPixelsAtFifteenTwipsEach)
     QStringList commands;
     for (QAction* a : tools->actions())
         commands << a->objectName();
-    EXPECT_EQ(commands, (QStringList{"exportPicture", "stampPdf", "styleDialog"}));
+    EXPECT_EQ(commands, (QStringList{"exportPicture", "stampPdf", "extractSeal", "styleDialog"}));
     struct Row { const char* name; const char* caption; QRect rect; } rows[] = {
         {"cmdSaveAs", "另 存", {272, 24, 89, 25}},
         {"cmdOption", "设 置", {360, 24, 89, 25}},

@@ -2,6 +2,8 @@
 // export writes valid PNG, SVG and PDF files of the current picture, cancel
 // writes nothing, and a drag carries a PNG.
 #include "app/ExportMenu.h"
+#include "app/ExtractDialog.h"
+#include "../extract/ScanMaker.h"
 #include "app/StampDialog.h"
 #include "ModalDriver.h"
 #include "seal/Plomet.h"
@@ -86,7 +88,12 @@ void answerFile(QWidget* modal, const QString& path)
     auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     ASSERT_NE(edit, nullptr);
     edit->setText(QFileInfo(path).fileName());
-    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save)->click();
+    QDialogButtonBox* box = dialog->findChild<QDialogButtonBox*>();
+    QPushButton* button = box->button(QDialogButtonBox::Save);
+    if (!button)
+        button = box->button(QDialogButtonBox::Open);
+    ASSERT_NE(button, nullptr);
+    button->click();
 }
 
 class ExportMenuTest : public ::testing::Test {
@@ -131,7 +138,7 @@ TEST_F(ExportMenuTest, RightClickOnTheSealOffersExport)
         menu->close();
     });
     rightClickSeal();
-    EXPECT_EQ(entries, (QStringList{kExportMenuText, kStampMenuText, kStyleMenuText}));
+    EXPECT_EQ(entries, (QStringList{kExportMenuText, kStampMenuText, kExtractMenuText, kStyleMenuText}));
     EXPECT_FALSE(*dog);
     // The window's buttons stay as they are.
     QStringList buttons;
@@ -414,6 +421,107 @@ TEST_F(ExportMenuTest, ASmallMoveIsAClickNotADrag)
     QApplication::sendEvent(sealWidget_, &move);
     QTest::mouseRelease(sealWidget_, Qt::LeftButton, {}, from + QPoint(1, 0));
     EXPECT_EQ(sealWidget_->findChild<QDrag*>(), nullptr);
+}
+
+// A white page at 300 dpi with one seal of each colour given, 40 mm, side by
+// side, as a PNG that records its resolution.
+QString writeScan(const QString& path, const QStringList& colours)
+{
+    QImage page(600 * colours.size(), 600, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter p(&page);
+    for (qsizetype i = 0; i < colours.size(); ++i)
+        p.drawImage(QPointF(600 * i + 64, 64), plomet::test::drawnSeal(40, 300, colours[i]));
+    p.end();
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(plomet::test::encoded(page, "png", 300));
+    return path;
+}
+
+// Red, blue and purple seals found by the ink chosen, and only by it.
+TEST_F(ExportMenuTest, ExtractDialogFindsTheInkChosen)
+{
+    const struct {
+        const char* name;
+        QStringList seals;
+        int ink;          // index of 红, 蓝, 紫; -1: the custom colour
+        const char* custom;
+        bool found;
+    } rows[] = {
+        {"red seal, red", {"#E01010"}, 0, nullptr, true},
+        {"red seal, blue", {"#E01010"}, 1, nullptr, false},
+        {"blue seal, blue", {"#1030C0"}, 1, nullptr, true},
+        {"purple seal, purple", {"#8020A0"}, 2, nullptr, true},
+        {"blue seal, its own colour", {"#1030C0"}, -1, "#2848B0", true},
+        {"red and blue, blue", {"#E01010", "#1030C0"}, 1, nullptr, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString path = writeScan(dir_.filePath(QStringLiteral("scan.png")), row.seals);
+        ExtractDialog dialog(main_.get(), path, readScanFile(path));
+        if (row.ink >= 0)
+            dialog.chooseInk(row.ink);
+        else
+            dialog.chooseInk(QColor(QString::fromLatin1(row.custom)));
+        EXPECT_EQ(dialog.seal().has_value(), row.found) << dialog.problem().toStdString();
+        EXPECT_EQ(dialog.findChild<QPushButton*>(QStringLiteral("savePng"))->isEnabled(), row.found);
+        EXPECT_EQ(dialog.findChild<QPushButton*>(QStringLiteral("saveSvg"))->isEnabled(), row.found);
+        const QString info = dialog.findChild<QLabel*>(QStringLiteral("info"))->text();
+        const QImage preview = dialog.preview();
+        // The chequered ground shows through where the seal is clear.
+        EXPECT_NE(preview.pixel(2, 2), preview.pixel(12, 2));
+        if (!row.found) {
+            EXPECT_TRUE(info.contains(QStringLiteral("no seal-coloured ink"))) << info.toStdString();
+            continue;
+        }
+        // The seal is the one of the colour asked for, at its size.
+        const QRect ink = dialog.seal()->inkBox;
+        EXPECT_NEAR(ink.width() / 300.0 * 25.4, 38.4, 1.0);
+        const int which = int(row.seals.size()) - 1;
+        EXPECT_GE(ink.left(), 600 * which);
+        EXPECT_LT(ink.right(), 600 * (which + 1));
+        EXPECT_TRUE(info.contains(QStringLiteral("毫米")) && info.contains(QStringLiteral("300 dpi")))
+            << info.toStdString();
+    }
+}
+
+// Through the menu as a user goes: the scan from a file dialog, a colour
+// that finds nothing and one that does, and the seal saved as PNG.
+TEST_F(ExportMenuTest, ExtractFromTheMenuSavesTheSeal)
+{
+    const QString scan = writeScan(dir_.filePath(QStringLiteral("page.png")), {"#E01010"});
+    const QString out = dir_.filePath(QStringLiteral("seal.png"));
+    auto dog = watchdog(20000);
+    bool sawNone = false;
+    whenPopup([](QMenu* menu) {
+        QAction* action = menu->findChild<QAction*>(QStringLiteral("extractSeal"));
+        ASSERT_NE(action, nullptr);
+        menu->setActiveAction(action);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    whenModal([&](QWidget* fileDialog) {
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<ExtractDialog*>(modal);
+            ASSERT_NE(dialog, nullptr) << "not the extraction dialog";
+            dialog->chooseInk(2);
+            sawNone = !dialog->seal().has_value();
+            dialog->chooseInk(0);
+            ASSERT_TRUE(dialog->seal().has_value());
+            whenModal([&](QWidget* saveDialog) { answerFile(saveDialog, out); }, dialog);
+            dialog->findChild<QPushButton*>(QStringLiteral("savePng"))->click();
+        }, fileDialog);
+        answerFile(fileDialog, scan);
+    });
+    rightClickSeal();
+    EXPECT_FALSE(*dog) << "a dialog had to be closed by force";
+    EXPECT_TRUE(sawNone);
+    QImage saved(out);
+    ASSERT_FALSE(saved.isNull());
+    EXPECT_TRUE(saved.hasAlphaChannel());
+    EXPECT_EQ(qAlpha(saved.pixel(0, 0)), 0);
+    EXPECT_NEAR(saved.dotsPerMeterX() * 0.0254, 300, 0.05);
+    EXPECT_NEAR(saved.width() / 300.0 * 25.4, 40.4, 1.2);   // the ring and a millimetre each side
 }
 
 } // namespace
