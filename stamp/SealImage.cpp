@@ -14,7 +14,13 @@
 #include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
+#include <qpdf/Buffer.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/QPDFWriter.hh>
 #include <cmath>
+#include <string>
 
 namespace plomet {
 
@@ -65,7 +71,6 @@ QByteArray sealPdf(double wPt, double hPt, const QString& name, Paint paint)
     if (!painter.begin(&pdf))
         throw imageError(QStringLiteral("%1: cannot make the seal's page").arg(name));
     painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     paint(painter, QRectF(0, 0, wPt * 20, hPt * 20));   // twips at 1440 to the inch
     painter.end();
     return bytes;
@@ -111,6 +116,64 @@ StampSeal fromSvg(const QByteArray& bytes, const QString& name)
     return seal;
 }
 
+// The picture on a page of its own, its colour and alpha (a soft mask) as
+// lossless images (Flate): Qt's PDF writer stored a seal's colour as JPEG.
+QByteArray pngPdf(const QImage& picture, double wPt, double hPt, const QString& name)
+{
+    const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
+    const int w = argb.width(), h = argb.height();
+    std::string rgb, alpha;
+    rgb.reserve(size_t(w) * h * 3);
+    alpha.reserve(size_t(w) * h);
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            rgb += char(qRed(row[x]));
+            rgb += char(qGreen(row[x]));
+            rgb += char(qBlue(row[x]));
+            alpha += char(qAlpha(row[x]));
+        }
+    }
+    try {
+        QPDF pdf;
+        pdf.emptyPDF();
+        auto image = [&](std::string bytes, const char* colourSpace) {
+            QPDFObjectHandle stream = QPDFObjectHandle::newStream(&pdf, std::move(bytes));
+            QPDFObjectHandle dict = stream.getDict();
+            dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
+            dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Image"));
+            dict.replaceKey("/Width", QPDFObjectHandle::newInteger(w));
+            dict.replaceKey("/Height", QPDFObjectHandle::newInteger(h));
+            dict.replaceKey("/ColorSpace", QPDFObjectHandle::newName(colourSpace));
+            dict.replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(8));
+            return stream;
+        };
+        QPDFObjectHandle colour = image(std::move(rgb), "/DeviceRGB");
+        colour.getDict().replaceKey("/SMask", image(std::move(alpha), "/DeviceGray"));
+        const double pageW = std::ceil(wPt), pageH = std::ceil(hPt);
+        // From the page's top-left corner, as stamping takes a seal's page.
+        const std::string content = "q " + QByteArray::number(wPt, 'f', 4).toStdString() + " 0 0 "
+                                    + QByteArray::number(hPt, 'f', 4).toStdString() + " 0 "
+                                    + QByteArray::number(pageH - hPt, 'f', 4).toStdString() + " cm /Seal Do Q\n";
+        QPDFObjectHandle resources = QPDFObjectHandle::parse("<< /XObject << >> >>");
+        resources.getKey("/XObject").replaceKey("/Seal", colour);
+        QPDFObjectHandle page = pdf.makeIndirectObject(QPDFObjectHandle::parse(
+            "<< /Type /Page /MediaBox [0 0 " + QByteArray::number(pageW, 'f', 0).toStdString() + " "
+            + QByteArray::number(pageH, 'f', 0).toStdString() + "] >>"));
+        page.replaceKey("/Resources", resources);
+        page.replaceKey("/Contents", QPDFObjectHandle::newStream(&pdf, content));
+        QPDFPageDocumentHelper(pdf).addPage(QPDFPageObjectHelper(page), false);
+        QPDFWriter writer(pdf);
+        writer.setOutputMemory();
+        writer.setDeterministicID(true);
+        writer.write();
+        const std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
+        return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), static_cast<qsizetype>(buffer->getSize()));
+    } catch (const std::exception& e) {
+        throw imageError(QStringLiteral("%1: cannot make the seal's page: %2").arg(name, QString::fromLocal8Bit(e.what())));
+    }
+}
+
 StampSeal fromPng(const QByteArray& bytes, const QString& name, QStringList* warnings)
 {
     const QImage image = readPicture(bytes, "png", name);
@@ -125,7 +188,7 @@ StampSeal fromPng(const QByteArray& bytes, const QString& name, QStringList* war
     StampSeal seal;
     seal.widthPt = wPt;
     seal.heightPt = hPt;
-    seal.pdf = sealPdf(wPt, hPt, name, [&](QPainter& painter, const QRectF& box) { painter.drawImage(box, image); });
+    seal.pdf = pngPdf(image, wPt, hPt, name);
     return seal;
 }
 

@@ -2,7 +2,8 @@
 // A seal from a picture instead of a drawn one, for stamping: an SVG (an
 // extracted seal traced to paths, or any vector seal) stays vector, painted
 // into the one-page PDF that stamping turns into its form; a PNG is placed at
-// the physical size its resolution gives, with its alpha. No widgets.
+// the physical size its resolution gives, with its alpha, losslessly. No
+// widgets.
 #include "stamp/PdfStamp.h"
 
 #include <QByteArray>

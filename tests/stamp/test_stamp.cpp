@@ -774,8 +774,11 @@ TEST_F(Stamp, SealImages)
         const QStringList images = run("pdfimages", {"-list", out}).trimmed().split('\n');
         if (row.vector)
             EXPECT_EQ(images.size(), 2) << images.join('\n').toStdString();   // the header alone
-        else
+        else {
+            // Colour and alpha, both lossless.
             EXPECT_TRUE(images.join('\n').contains("smask")) << images.join('\n').toStdString();
+            EXPECT_FALSE(images.join('\n').contains("jpeg")) << images.join('\n').toStdString();
+        }
     }
 
     // Cross-page, and as a signature's appearance.
