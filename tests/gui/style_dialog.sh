@@ -21,7 +21,8 @@ clipboard_size() {
 }
 gui_expect_eq "seal on the clipboard before" "137x137" "$(clipboard_size)"
 
-# --- the context menu's last entry, "样式…" (after 导出图片… and 盖章到PDF…)
+# --- the context menu's last entry, "样式…" (after 导出图片…, 盖章到PDF… and
+# 从图片提取印章…)
 windows_shown() { xdotool search --all --onlyvisible --pid "$GUI_PID" 2>/dev/null | wc -l; }
 shown_before=$(windows_shown)
 read -r ox oy < <(gui_window_origin "$GUI_WIN")
@@ -30,7 +31,7 @@ xdotool mousemove --sync $(( ox + 48 + 68 )) $(( oy + 32 + 100 )) click 3
 menu_open() { [ "$(windows_shown)" -gt "$shown_before" ]; }
 gui_wait_for 5 menu_open || gui_fail "no context menu on the seal"
 gui_screenshot "$shots/style-menu.png"
-xdotool key Down Down Down Return
+xdotool key Down Down Down Down Return
 style=$(gui_find_window '^样式$' 10) || gui_fail "the 样式 dialog did not open from the context menu"
 gui_screenshot "$shots/style-opened.png" "$style"
 
