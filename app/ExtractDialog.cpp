@@ -62,6 +62,7 @@ ExtractDialog::ExtractDialog(QWidget* owner, const QString& scanPath, Scan scan)
     auto* buttons = new QDialogButtonBox(this);
     savePng_ = buttons->addButton(QStringLiteral("存为 PNG…"), QDialogButtonBox::AcceptRole);
     savePng_->setObjectName(QStringLiteral("savePng"));
+    savePng_->setDefault(true);   // Return saves the PNG
     saveSvg_ = buttons->addButton(QStringLiteral("存为 SVG…"), QDialogButtonBox::AcceptRole);
     saveSvg_->setObjectName(QStringLiteral("saveSvg"));
     buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole);
