@@ -532,8 +532,10 @@ int cmdRender(QStringList args)
         return kExitUsage;
     }
     if (options.engrave) {
+        // A table's rows may name their own formats: a raster one fails as
+        // that row's error.
         const QString given = batch ? format : QFileInfo(parser.value(outputOpt)).suffix().toLower();
-        if (exportFormats().contains(given) && !engraveFormat(given)) {
+        if ((!table || parser.isSet(formatOpt)) && exportFormats().contains(given) && !engraveFormat(given)) {
             printError(QStringLiteral("--engrave makes SVG or PDF outlines, not %1 (write .svg or .pdf)")
                            .arg(given.toUpper()));
             return kExitUsage;

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -200,6 +201,17 @@ TEST(Engrave, RastersAndLoneInvertAreRefused)
         EXPECT_EQ(r.err.count('\n'), 1);
     }
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+
+    // A table's rows name their own formats: the raster row alone fails.
+    QFile table(dir.filePath("seals.csv"));
+    ASSERT_TRUE(table.open(QIODevice::WriteOnly));
+    table.write("rText,output\nTervin科技有限公司,a.svg\nQorvel软件有限公司,b.png\n");
+    table.close();
+    const CliRun r = runPlomet({"render", "--table", dir.filePath("seals.csv"), "-d", dir.filePath("out"), "--engrave"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("seals.csv:3: an engraving is SVG or PDF, not PNG")) << r.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("out/a.svg")));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("out/b.png")));
 }
 
 } // namespace
