@@ -253,7 +253,7 @@ const frmOption::Field& frmOption::field(const char* property) const
 void frmOption::readField(const Field& f, const Plomet& seal)
 {
     const PropertyRow& row = plomet::property(f.property);
-    const QVariant v = row.get(seal);
+    const QVariant v = seal.value(row);
     if (auto* check = qobject_cast<QCheckBox*>(f.control))
         check->setChecked(v.toBool());
     else if (f.control == cmdColor_)
@@ -268,7 +268,7 @@ void frmOption::writeField(const Field& f, Plomet& seal)
 {
     const PropertyRow& row = plomet::property(f.property);
     if (auto* check = qobject_cast<QCheckBox*>(f.control)) {
-        row.set(seal, check->isChecked());
+        seal.setValue(row, check->isChecked());
         return;
     }
     QString text;
@@ -280,7 +280,7 @@ void frmOption::writeField(const Field& f, Plomet& seal)
     failedField_ = f.control;
     const QVariant v = fieldValue(row, text, f.reading, f.name);
     failedField_ = nullptr;
-    row.set(seal, v);
+    seal.setValue(row, v);
 }
 
 void frmOption::schedulePreview()
