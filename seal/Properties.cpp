@@ -39,119 +39,119 @@ void setField(SealSpec& s, const QVariant& v) { fromVariant(v, s.*M); }
 std::vector<PropertyRow> makeRows()
 {
     std::vector<PropertyRow> rows = {
-        {"ShowStar", ValueType::Boolean, 13, Unit::None,
+        {"ShowStar", ValueType::Boolean, 13, Unit::None, "显示中央标志",
          "whether the centre sign (MidSign) is drawn", "True or False", "",
          FIELD(showStar)},
-        {"ShowDate", ValueType::Boolean, kNotInFile, Unit::None,
+        {"ShowDate", ValueType::Boolean, kNotInFile, Unit::None, "",
          "a flag that is stored and kept; nothing draws it", "True or False", "",
          FIELD(showDate)},
-        {"FontBold", ValueType::Boolean, 20, Unit::None,
+        {"FontBold", ValueType::Boolean, 20, Unit::None, "粗体",
          "bold face for the company name and the centre sign", "True or False", "",
          FIELD(fontBold)},
-        {"MidSign", ValueType::Text, 14, Unit::None,
+        {"MidSign", ValueType::Text, 14, Unit::None, "中央标志",
          "the centre sign; only its first character is drawn", "any text", "",
          FIELD(midSign)},
-        {"StarSize", ValueType::Integer, 15, Unit::Points,
+        {"StarSize", ValueType::Integer, 15, Unit::Points, "中央标志尺寸",
          "size of the centre sign; the lower lines move down with it", "-32768 to 32767",
          "0: 24, chosen when drawn; below 0: no sign",
          FIELD(starSize)},
-        {"Degree", ValueType::Double, 19, Unit::Degrees,
+        {"Degree", ValueType::Double, 19, Unit::Degrees, "方向(角度)",
          "where the company name starts along the ring, clockwise from 12 o'clock", "any number",
          "-1: centred on 12 o'clock; -2: once around the full circle",
          FIELD(degree)},
-        {"pText", ValueType::Text, 7, Unit::None,
+        {"pText", ValueType::Text, 7, Unit::None, "章附名行1",
          "the upper of the two lines below the centre (0.85 of FontSize, never bold)", "any text",
          "empty: not drawn",
          FIELD(pText)},
-        {"pText1", ValueType::Text, 8, Unit::None,
+        {"pText1", ValueType::Text, 8, Unit::None, "章附名行2",
          "the lower of the two lines below the centre", "any text", "empty: not drawn",
          FIELD(pText1)},
-        {"ForeColor", ValueType::Colour, 10, Unit::None,
+        {"ForeColor", ValueType::Colour, 10, Unit::None, "颜色",
          "colour of the ring, the texts and the sign",
          "0x00BBGGRR in decimal (255 red, 12582912 dark blue, 0 black); on the command line also #RRGGBB",
          "negative: a system colour (0x80000000 + its index)",
          FIELD(foreColor)},
-        {"FontName", ValueType::Text, 11, Unit::None,
+        {"FontName", ValueType::Text, 11, Unit::Face, "字体",
          "face of the company name, the sign and the lower lines", "a face name (黑体, 宋体, 楷体, 仿宋, Arial, ...)",
          "",
          FIELD(fontName)},
-        {"FontSize", ValueType::Single, 12, Unit::Points,
+        {"FontSize", ValueType::Single, 12, Unit::Points, "字体尺寸",
          "size of the company name; the lower lines are 0.85 of it", "",
          "0: 16 for a name of under 6 characters, else 12, chosen when drawn",
          FIELD(fontSize)},
-        {"Space", ValueType::Long, 18, Unit::Blanks,
+        {"Space", ValueType::Long, 18, Unit::Blanks, "字符间隔",
          "blanks put after every character of the company name but the last", "",
          "below 0: none",
          FIELD(space)},
-        {"BackColor", ValueType::Colour, 9, Unit::None,
+        {"BackColor", ValueType::Colour, 9, Unit::None, "",
          "a colour that is stored and kept; never drawn (the background is the window's)",
          "0x00BBGGRR in decimal", "",
          FIELD(backColor)},
-        {"rText", ValueType::Text, 6, Unit::None,
+        {"rText", ValueType::Text, 6, Unit::None, "公司名称",
          "the company name, set along the upper arc", "any text", "",
          FIELD(rText)},
 
-        {"Shape", ValueType::Choice, kFileKey, Unit::None,
+        {"Shape", ValueType::Choice, kFileKey, Unit::None, "形状",
          "Round, or Oval: the band follows the ellipse inscribed in Width x Height", "Round or Oval", "",
-         FIELD(shape), "Round|Oval"},
-        {"RingWidth", ValueType::Double, kFileKey, Unit::Twips,
+         FIELD(shape), "Round=圆形|Oval=椭圆"},
+        {"RingWidth", ValueType::Double, kFileKey, Unit::Twips, "边框宽度",
          "width of the band", "0 or more", "0: the classic band (about 50 twips)",
          FIELD(ringWidth)},
-        {"InnerRing", ValueType::Double, kFileKey, Unit::Twips,
+        {"InnerRing", ValueType::Double, kFileKey, Unit::Twips, "内圈宽度",
          "width of a thin ring inside the band", "0 or more", "0: none",
          FIELD(innerRing)},
-        {"InnerRingGap", ValueType::Double, kFileKey, Unit::Twips,
+        {"InnerRingGap", ValueType::Double, kFileKey, Unit::Twips, "内圈间距",
          "gap between the band and the inner ring (57 twips = 1 mm)", "0 or more", "",
          FIELD(innerRingGap)},
-        {"CodeText", ValueType::Text, kFileKey, Unit::None,
+        {"CodeText", ValueType::Text, kFileKey, Unit::None, "防伪码",
          "a code along the lower arc, centred on 6 o'clock, read left to right", "any text",
          "empty: none",
          FIELD(codeText)},
-        {"CodeFontName", ValueType::Text, kFileKey, Unit::None,
+        {"CodeFontName", ValueType::Text, kFileKey, Unit::Face, "防伪码字体",
          "face of the code", "a face name", "",
          FIELD(codeFontName)},
-        {"CodeFontSize", ValueType::Single, kFileKey, Unit::Points,
+        {"CodeFontSize", ValueType::Single, kFileKey, Unit::Points, "防伪码字号",
          "size of the code", "", "",
          FIELD(codeFontSize)},
-        {"CodeSpace", ValueType::Double, kFileKey, Unit::Twips,
+        {"CodeSpace", ValueType::Double, kFileKey, Unit::Twips, "防伪码间隔",
          "space added between the code's characters", "", "",
          FIELD(codeSpace)},
-        {"MidText", ValueType::Text, kFileKey, Unit::None,
+        {"MidText", ValueType::Text, kFileKey, Unit::None, "中间行",
          "a line across the centre (an invoice seal's tax number), drawn in place of the sign",
          "any text", "empty: none",
          FIELD(midText)},
-        {"MidFontSize", ValueType::Single, kFileKey, Unit::Points,
+        {"MidFontSize", ValueType::Single, kFileKey, Unit::Points, "中间行字号",
          "size of the middle line", "", "",
          FIELD(midFontSize)},
-        {"MidTextWidth", ValueType::Double, kFileKey, Unit::Twips,
+        {"MidTextWidth", ValueType::Double, kFileKey, Unit::Twips, "中间行宽度",
          "width the middle line is condensed to fit in", "0 or more",
          "0: as wide as the band allows",
          FIELD(midTextWidth)},
-        {"LowerFontSize", ValueType::Single, kFileKey, Unit::Points,
+        {"LowerFontSize", ValueType::Single, kFileKey, Unit::Points, "附名行字号",
          "size of the lower lines (pText, pText1) in the fitted layout", "0 or more",
          "0: 0.85 of the name's size",
          FIELD(lowerFontSize)},
-        {"LowerCharWidth", ValueType::Double, kFileKey, Unit::Twips,
+        {"LowerCharWidth", ValueType::Double, kFileKey, Unit::Twips, "附名行字宽",
          "width of each character of the lower lines in the fitted layout; they are condensed to it, "
          "never widened", "0 or more", "0: the face's own widths",
          FIELD(lowerCharWidth)},
-        {"Fit", ValueType::Boolean, kFileKey, Unit::None,
+        {"Fit", ValueType::Boolean, kFileKey, Unit::None, "按实章排版",
          "the layout of a real seal: the name fills the upper arc by measured widths, condensed "
          "where needed; the lower lines are centred and kept inside the band; the sign scales",
          "True or False", "False: the classic layout",
          FIELD(fit)},
-        {"Aging", ValueType::Integer, kFileKey, Unit::None,
+        {"Aging", ValueType::Integer, kFileKey, Unit::None, "做旧程度",
          "worn ink: how much of the ink a worn seal loses, in specks, a pressure gradient and an uneven tone",
          "0 to 100, whole", "0: the exact unworn drawing",
          FIELD(aging), nullptr, 0, 100, true},
-        {"AgingSeed", ValueType::Long, kFileKey, Unit::None,
+        {"AgingSeed", ValueType::Long, kFileKey, Unit::None, "随机种子",
          "which wear: the same seed and level give the same specks everywhere", "", "",
          FIELD(agingSeed)},
 
-        {"Width", ValueType::Single, 16, Unit::Twips,
+        {"Width", ValueType::Single, 16, Unit::Twips, "公章宽度",
          "width of the seal's area", "0 or more", "",
          FIELD(width)},
-        {"Height", ValueType::Single, 17, Unit::Twips,
+        {"Height", ValueType::Single, 17, Unit::Twips, "公章高度",
          "height of the seal's area; a round seal follows the smaller side", "0 or more", "",
          FIELD(height)},
     };
@@ -228,10 +228,6 @@ QString rangeWords(ValueType type)
 ParsedValue value(QVariant v) { return {std::move(v), ValueProblem::None, QString()}; }
 ParsedValue problem(ValueProblem kind, QString why) { return {QVariant(), kind, std::move(why)}; }
 
-QStringList choiceNames(const PropertyRow& row)
-{
-    return QString::fromLatin1(row.choices).split(QLatin1Char('|'));
-}
 
 ParsedValue notAChoice(const PropertyRow& row, const QString& shown)
 {
@@ -355,6 +351,41 @@ const PropertyRow& property(const char* name)
 
 int propertyIndex(const PropertyRow& row) { return int(&row - propertyRows().data()); }
 
+namespace {
+
+// The choices as "Name=label" pairs (a bare name is its own label).
+QList<QStringList> choicePairs(const PropertyRow& row)
+{
+    QList<QStringList> out;
+    if (!row.choices)
+        return out;
+    for (const QString& c : QString::fromUtf8(row.choices).split(QLatin1Char('|'))) {
+        QStringList pair = c.split(QLatin1Char('='));
+        if (pair.size() < 2)
+            pair << pair.front();
+        out << pair;
+    }
+    return out;
+}
+
+} // namespace
+
+QStringList choiceNames(const PropertyRow& row)
+{
+    QStringList out;
+    for (const QStringList& pair : choicePairs(row))
+        out << pair[0];
+    return out;
+}
+
+QStringList choiceLabels(const PropertyRow& row)
+{
+    QStringList out;
+    for (const QStringList& pair : choicePairs(row))
+        out << pair[1];
+    return out;
+}
+
 bool isClassicProperty(const PropertyRow& row) { return propertyIndex(row) < 14; }
 
 SealSpec createdSpec()
@@ -460,7 +491,7 @@ QString valueText(const PropertyRow& row, const QVariant& v)
     case ValueType::Double: return numberTextDouble(v.toDouble());
     case ValueType::Text: return v.toString();
     case ValueType::Choice: {
-        const QStringList names = QString::fromLatin1(row.choices).split(QLatin1Char('|'));
+        const QStringList names = choiceNames(row);
         const int i = v.toInt();
         return i >= 0 && i < names.size() ? names[i] : QString::number(i);
     }
@@ -476,6 +507,7 @@ QString propertyHelp(int indent, int width)
         case Unit::Points: return QStringLiteral("points");
         case Unit::Degrees: return QStringLiteral("degrees");
         case Unit::Blanks: return QStringLiteral("blanks");
+        case Unit::Face:
         case Unit::None: break;
         }
         return QString();

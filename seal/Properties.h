@@ -18,7 +18,11 @@
 //                               of the description file; 6..20 are the classic
 //                               lines; kNotInFile
 //    Unit::Twips,               Twips (the command line also takes "1.2mm"),
-//                               Points, Degrees, Blanks or None
+//                               Points, Degrees, Blanks, Face (a face
+//                               name: the dialogs offer the installed ones)
+//                               or None
+//    "内圈宽度",                 the name the dialogs give it (their label,
+//                               and their messages); "" for none
 //    "width of a thin ring …",  meaning, for the help
 //    "0 or more",               range in words ("" for the type's own)
 //    "0: none",                 special values in words ("" for none)
@@ -27,7 +31,8 @@
 // The new-instance value (InitProperties; also the store's default and, for
 // a file key, the value a file without the key gives, which is never
 // written) is the member's value in a default-constructed SealSpec.
-// and, when needed, after `set`: choices ("Round|Oval"), then bounds low and
+// and, when needed, after `set`: choices ("Round=圆形|Oval=椭圆": each name
+// and the label the dialogs show for it), then bounds low and
 // high, then whole (true: 2.5 is refused rather than rounded); see Aging.
 //
 // Values travel as QVariant holding: bool (Boolean), int (Integer, Long,
@@ -42,7 +47,7 @@
 namespace plomet {
 
 enum class ValueType { Boolean, Integer, Long, Single, Double, Text, Colour, Choice };
-enum class Unit { None, Twips, Points, Degrees, Blanks };
+enum class Unit { None, Twips, Points, Degrees, Blanks, Face };
 
 // Where the description file keeps a value: a classic line (6 to 20), a
 // "Key=Value" line after line 20, or nowhere.
@@ -54,6 +59,7 @@ struct PropertyRow {
     ValueType type;
     int fileLine;
     Unit unit;
+    const char* label;
     const char* meaning;
     const char* range;
     const char* special;
@@ -64,7 +70,7 @@ struct PropertyRow {
 
     // Rarely needed; a new row usually leaves them out (or gives the first
     // few, in this order).
-    const char* choices = nullptr;       // Choice: "Round|Oval"
+    const char* choices = nullptr;       // Choice: "Round=圆形|Oval=椭圆"
     double low = -HUGE_VAL;              // numbers: the least value taken
     double high = HUGE_VAL;              // numbers: the greatest value taken
     bool whole = false;                  // numbers: whole ones only (no rounding)
@@ -76,6 +82,7 @@ struct PropertyRow {
     QVariant newValue = {};              // filled from SealSpec{}: never given
 
     QString qname() const { return QLatin1String(name); }
+    QString qlabel() const { return QString::fromUtf8(label); }
     QVariant defaultInStore() const { return storeDefault.isValid() ? storeDefault : newValue; }
     bool inFile() const { return fileLine != kNotInFile; }
     bool isFileKey() const { return fileLine == kFileKey; }
@@ -93,6 +100,10 @@ const PropertyRow* findProperty(const QString& name);
 const PropertyRow& property(const char* name);
 // The row's position in propertyRows().
 int propertyIndex(const PropertyRow& row);
+// A Choice row's names ("Round", "Oval") and the labels the dialogs show
+// for them ("圆形", "椭圆"), in index order.
+QStringList choiceNames(const PropertyRow& row);
+QStringList choiceLabels(const PropertyRow& row);
 // The fourteen classic properties are the table's first rows.
 bool isClassicProperty(const PropertyRow& row);
 

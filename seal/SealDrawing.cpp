@@ -202,7 +202,7 @@ float drawnFontSize(const SealSpec& spec)
     return spec.rText.size() < 6 ? 16.0f : 12.0f;
 }
 
-int drawnStarSize(const SealSpec& spec) { return spec.starSize == 0 ? 24 : spec.starSize; }
+int drawnSignSize(const SealSpec& spec) { return spec.starSize == 0 ? 24 : spec.starSize; }
 
 void drawSeal(const SealSpec& given, Surface& s)
 {
@@ -223,7 +223,7 @@ void drawSeal(const SealSpec& given, Surface& s)
     l.m = std::min(spec.height, spec.width);
     l.ring = ringGeometry(spec, spec.width, spec.height, l.cx, l.cy, s.TwipsPerPixelX());
     l.texts = {spec.rText, l.spaced,    l.fontSize,  spec.fontBold, spec.degree, spec.showStar,
-               drawnStarSize(spec), spec.midSign, spec.pText, spec.pText1};
+               drawnSignSize(spec), spec.midSign, spec.pText, spec.pText1};
     const auto form = std::size_t(spec.shape);
     kForms[form < std::size(kForms) ? form : 0](l);
     s.setAging(std::clamp(spec.aging, 0, 100), spec.agingSeed);

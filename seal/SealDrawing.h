@@ -1,7 +1,7 @@
 #pragma once
 // A seal's drawing: what a spec puts on a surface, worked out from the spec,
 // the faces the surface measures with and its screen metrics alone. The
-// automatic sizes (a FontSize or StarSize of 0) are chosen here and never
+// automatic sizes (a name or sign size of 0) are chosen here and never
 // written back into the spec.
 //
 // A NEW SEAL FORM is its own drawing function, chosen by Shape in drawSeal
@@ -22,8 +22,8 @@ void drawSeal(const SealSpec& spec, Surface& s);
 DrawingModel sealModel(const SealSpec& spec, float twipsPerPixelX = 15.0f, float twipsPerPixelY = 15.0f);
 
 // The sizes drawSeal draws with when the spec's are 0: a FontSize of 0 is 16
-// for a name of under 6 characters, else 12; a StarSize of 0 is 24.
+// for a name of under 6 characters, else 12; a sign size of 0 is 24.
 float drawnFontSize(const SealSpec& spec);
-int drawnStarSize(const SealSpec& spec);
+int drawnSignSize(const SealSpec& spec);
 
 } // namespace plomet

@@ -53,8 +53,8 @@ TEST(Presets, SizesOnPaperFromTheDrawingModel)
             seal.InitProperties();
             const auto values = presetSettings(QString::fromUtf8(row.name), askMm);
             ASSERT_TRUE(values);
-            for (const PresetValue& s : *values)
-                applySetting(seal, s.first, s.second);
+            for (const auto& [row, value] : *values)
+                seal.setValue(*row, value);
             EXPECT_TRUE(seal.Fit()) << row.name;
             seal.Draw();
             const DrawnEllipse band = bandOf(seal.image()->model());
@@ -79,8 +79,8 @@ TEST(Presets, InvoiceSealFollowsThePublishedLayout)
     seal.InitProperties();
     const auto values = presetSettings(QStringLiteral("发票专用章"));
     ASSERT_TRUE(values);
-    for (const PresetValue& s : *values)
-        applySetting(seal, s.first, s.second);
+    for (const auto& [row, value] : *values)
+        seal.setValue(*row, value);
     EXPECT_EQ(seal.shape(), Shape::Oval);
     EXPECT_EQ(seal.FontName(), QStringLiteral("仿宋"));
     EXPECT_NEAR(seal.FontSize() * 25.4 / 72, 4.2, 0.03);        // the name 4.2 mm
