@@ -97,9 +97,11 @@ void Plomet::setValue(const PropertyRow& row, const QVariant& v)
     row.set(spec_, v);
     announce(row.name);
     // The surface takes the font at once, as a control's font does.
-    if (&row == &plomet::property("FontName"))
+    static const PropertyRow* const fontName = &plomet::property("FontName");
+    static const PropertyRow* const fontSize = &plomet::property("FontSize");
+    if (&row == fontName)
         pic1_->setFontName(spec_.fontName);
-    else if (&row == &plomet::property("FontSize"))
+    else if (&row == fontSize)
         pic1_->setFontSize(spec_.fontSize);
 }
 
