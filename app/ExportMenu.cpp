@@ -41,17 +41,6 @@ namespace plomet {
 namespace {
 
 
-struct FormatRow {
-    const char* format;      // as the export writers name it
-    const char* description; // in the format list and the file dialog
-};
-// The formats the menu offers; BMP stays with "另 存".
-const FormatRow kFormats[] = {
-    {"png", "PNG 图片"},
-    {"svg", "SVG 矢量图"},
-    {"pdf", "PDF 文档"},
-};
-
 // A file name made of the company name: what the picture shows is what the
 // user looks for later. Characters no file system takes become "_".
 QString suggestedBaseName(const Plomet& seal)
@@ -199,10 +188,8 @@ ExportDialog::ExportDialog(QWidget* owner, double widthTwips, double heightTwips
 
     format_ = new QComboBox(this);
     format_->setObjectName(QStringLiteral("format"));
-    for (const FormatRow& row : kFormats)
-        format_->addItem(QStringLiteral("%1 (*.%2)").arg(QString::fromUtf8(row.description),
-                                                         QLatin1String(row.format)),
-                         QLatin1String(row.format));
+    for (const ExportFormat& f : exportFormatList())
+        format_->addItem(QStringLiteral("%1 (*.%2)").arg(f.description, f.name), f.name);
     form->addRow(QStringLiteral("格式:"), format_);
 
     dpi_ = new QSpinBox(this);
@@ -242,20 +229,21 @@ QString ExportDialog::format() const
 ExportOptions ExportDialog::options() const
 {
     ExportOptions o;
-    const bool png = format() == QLatin1String("png");
-    o.dpi = png ? dpi_->value() : 96;
-    o.transparent = png && transparent_->isChecked();
+    const std::optional<ExportFormat> f = exportFormat(format());
+    o.dpi = f && f->raster ? dpi_->value() : 96;
+    o.transparent = f && f->alpha && transparent_->isChecked();
     return o;
 }
 
 void ExportDialog::updateFields()
 {
-    const bool png = format() == QLatin1String("png");
-    dpi_->setEnabled(png);
-    transparent_->setEnabled(png);
+    const std::optional<ExportFormat> f = exportFormat(format());
+    const bool raster = f && f->raster;
+    dpi_->setEnabled(raster);
+    transparent_->setEnabled(f && f->alpha);
     const QString physical = QStringLiteral("%1 × %2 毫米").arg(millimetres(widthTwips_),
                                                                  millimetres(heightTwips_));
-    if (png) {
+    if (raster) {
         const QSize px = rasterSize(widthTwips_, heightTwips_, dpi_->value());
         pixels_->setText(QStringLiteral("%1 × %2 像素（%3）").arg(px.width()).arg(px.height()).arg(physical));
     } else {
@@ -292,7 +280,7 @@ QList<QAction*> sealActions(QObject* parent)
         QString text;
         const char* tip;
     } rows[] = {
-        {"exportPicture", kExportMenuText, "把公章存为 PNG、SVG 或 PDF 图片"},
+        {"exportPicture", kExportMenuText, "把公章存为 PNG、BMP、SVG 或 PDF 图片"},
         {"stampPdf", kStampMenuText, "把公章盖到 PDF 文档的页面上"},
         {"extractSeal", kExtractMenuText, "从扫描件或照片中取出印章，存为透明 PNG 或 SVG"},
         {"styleDialog", kStyleMenuText, "形状、边框、防伪码、预设与做旧"},
@@ -334,10 +322,7 @@ QString exportSealPicture(QWidget* owner, const Plomet& seal, const QString& ini
     const QString format = ask.format();
     const ExportOptions options = ask.options();
 
-    QString description;
-    for (const FormatRow& row : kFormats)
-        if (format == QLatin1String(row.format))
-            description = QString::fromUtf8(row.description);
+    const QString description = exportFormat(format)->description;
     const QString filter = QStringLiteral("%1 (*.%2)").arg(description, format) + QChar(u'\0')
                            + QStringLiteral("*.") + format;
     const QString path = ShowFileDialog(owner, kSaveDialog, QStringLiteral("导出图片"),

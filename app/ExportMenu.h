@@ -1,7 +1,7 @@
 #pragma once
 // Exporting the seal from the main window without touching its buttons: a
 // context menu on the seal ("导出图片…") writes the picture of the last Draw as
-// PNG (any resolution, optionally transparent), SVG or PDF through the export
+// PNG (any resolution, optionally transparent), BMP, SVG or PDF through the export
 // writers, and dragging the seal out of the window hands other programs a PNG.
 #include "formats/Export.h"
 #include "seal/SealPicture.h"
@@ -34,7 +34,7 @@ public:
     // widthTwips x heightTwips: the seal's size, to show the raster's size in pixels.
     ExportDialog(QWidget* owner, double widthTwips, double heightTwips);
 
-    // "png", "svg" or "pdf".
+    // A format of the export table (exportFormats()).
     QString format() const;
     // The resolution (dots per inch, PNG only) and the transparency (PNG only).
     ExportOptions options() const;

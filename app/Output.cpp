@@ -1,6 +1,7 @@
 #include "app/Output.h"
 
 #include "formats/AtomicFile.h"
+#include "formats/Export.h"
 #include "platform/CommDlgs.h"
 #include "seal/Errors.h"
 #include "seal/Plomet.h"
@@ -8,10 +9,8 @@
 #include "platform/modMain.h"
 #include "seal/Units.h"
 
-#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QImageWriter>
 #include <QMimeData>
 #include <QPageLayout>
 #include <QPainter>
@@ -29,38 +28,14 @@ namespace plomet {
 namespace {
 
 
-QByteArray encode(const QImage& image, const char* format)
+// The picture as the screen shows it: opaque pixels at the screen's
+// resolution (a bitmap has no alpha; transparent pixels would turn black).
+ExportOptions screenPixels(const SealPicture& picture)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    if (!writer.write(image))
-        throw PlometError(PlometError::Kind::Platform,
-                          QStringLiteral("无法把印章图片编码为 %1：%2")
-                              .arg(QString::fromLatin1(format).toUpper(), writer.errorString()));
-    return bytes;
-}
-
-// Opaque 24-bit pixels at 96 dpi: transparent pixels would turn black in a
-// bitmap, so any alpha is laid over the picture's own background.
-QImage opaquePixels(const SealPicture& picture)
-{
-    QImage image = picture.pixels();
-    if (image.hasAlphaChannel()) {
-        QImage flat(image.size(), QImage::Format_RGB32);
-        flat.fill(QColor::fromRgb(picture.model().background));
-        QPainter p(&flat);
-        p.drawImage(0, 0, image);
-        p.end();
-        image = flat;
-    } else {
-        image = image.convertToFormat(QImage::Format_RGB32);
-    }
-    const int dotsPerMeter = dotsPerMetre(kScreenDpi);
-    image.setDotsPerMeterX(dotsPerMeter);
-    image.setDotsPerMeterY(dotsPerMeter);
-    return image;
+    ExportOptions o;
+    o.dpi = picture.screenDpi();
+    o.transparent = false;
+    return o;
 }
 
 // Qt's CUPS engine neither asks whether a queue takes jobs nor reports a
@@ -109,9 +84,8 @@ PicturePtr lastPicture(const Plomet& seal)
 QMimeData* pictureMimeData(const SealPicture& picture)
 {
     auto* data = new QMimeData;
-    const QImage image = opaquePixels(picture);
-    data->setImageData(image);
-    data->setData(QStringLiteral("image/png"), encode(image, "png"));
+    data->setImageData(picture.pixels());
+    data->setData(QStringLiteral("image/png"), exportBytes(picture, QStringLiteral("png"), screenPixels(picture)));
     return data;
 }
 
@@ -180,7 +154,7 @@ void printPicture(const SealPicture& picture)
 
 QByteArray bitmapBytes(const SealPicture& picture)
 {
-    return encode(opaquePixels(picture), "bmp");
+    return exportBytes(picture, QStringLiteral("bmp"), screenPixels(picture));
 }
 
 void writeBitmap(const SealPicture& picture, const QString& path)

@@ -20,7 +20,7 @@ PicturePtr lastPicture(const Plomet& seal);
 
 // --- clipboard
 // The picture as clipboard data: a bitmap (Qt's image), and "image/png" with
-// the same pixels for programs that paste PNG.
+// the same pixels (the export table's PNG) for programs that paste PNG.
 QMimeData* pictureMimeData(const SealPicture& picture);
 // Puts it on the system clipboard, replacing what was there.
 void copyPicture(const SealPicture& picture);
@@ -39,7 +39,8 @@ void printPicture(const SealPicture& picture, QPrinter& printer);
 void printPicture(const SealPicture& picture);
 
 // --- bitmap file
-// The picture's pixels as a Windows bitmap (24 bits a pixel, 96 dpi).
+// The picture's pixels as a Windows bitmap (the export table's BMP at the
+// screen's resolution: 24 bits a pixel, 96 dpi).
 QByteArray bitmapBytes(const SealPicture& picture);
 // Writes them to path whatever its extension, replacing the file whole and
 // atomically: on failure the old file stays as it was and PlometError names

@@ -154,7 +154,7 @@ void frmOption::buildControls()
     chkStar_ = checkBox("chkStar", QStringLiteral("显示中央标志"), 720, 3600, 1935, 375);
     MidSign_ = lineEdit("MidSign", 2640, 3600, 495, 375);
     label(QStringLiteral("尺寸:"), 3360, 3720, 525, 210);
-    cboStarSize_ = list("cboStarSize", 4080, 3600, 855, 315);
+    cboSignSize_ = list("cboStarSize", 4080, 3600, 855, 315);
     label(QStringLiteral("字体:"), 720, 4320, 525, 210);
     cboFont_ = list("cboFont", 1560, 4320, 1215, 300);
     label(QStringLiteral("尺寸:"), 3000, 4440, 525, 210);
@@ -194,7 +194,7 @@ void frmOption::buildControls()
     // Keyboard focus order, lowest position first.
     QWidget* const order[] = {rText_,  pText_,   pText1_,     cWidth_,  cHeight_,     cboFont_,
                               cboSize_, CharSpace_, cmdOption_, cmdColor_, chkStar_,    chkDist_,
-                              cboStarSize_, MidSign_, Degree_, chkFontBold_, cmdRefresh_, cmdStyle_};
+                              cboSignSize_, MidSign_, Degree_, chkFontBold_, cmdRefresh_, cmdStyle_};
     for (size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
     rText_->setFocus();
@@ -211,23 +211,23 @@ void frmOption::buildControls()
             frmStyle::showFor(main_->Plomet1());
     });
 
-    // The fields and the rows they edit; the names are the labels without
-    // their colons, the two "尺寸" told apart.
+    // The fields and the rows they edit; messages name a field by its row's
+    // label (the field's label without its colon, the two "尺寸" told apart).
     fields_ = {
-        {"rText", rText_, Reading::Strict, QStringLiteral("公司名称")},
-        {"pText", pText_, Reading::Strict, QStringLiteral("章附名行1")},
-        {"pText1", pText1_, Reading::Strict, QStringLiteral("章附名行2")},
-        {"Width", cWidth_, Reading::Strict, QStringLiteral("公章宽度")},
-        {"Height", cHeight_, Reading::Strict, QStringLiteral("公章高度")},
-        {"ShowStar", chkStar_, Reading::Strict, QStringLiteral("显示中央标志")},
-        {"MidSign", MidSign_, Reading::Strict, QStringLiteral("中央标志")},
-        {"StarSize", cboStarSize_, Reading::Strict, QStringLiteral("中央标志尺寸")},
-        {"FontName", cboFont_, Reading::Strict, QStringLiteral("字体")},
-        {"FontSize", cboSize_, Reading::Strict, QStringLiteral("字体尺寸")},
-        {"FontBold", chkFontBold_, Reading::Strict, QStringLiteral("粗体")},
-        {"Space", CharSpace_, Reading::Lenient, QStringLiteral("字符间隔")},
-        {"ForeColor", cmdColor_, Reading::Strict, QStringLiteral("颜色")},
-        {"Degree", Degree_, Reading::Lenient, QStringLiteral("方向(角度)")},
+        {"rText", rText_, Reading::Strict},
+        {"pText", pText_, Reading::Strict},
+        {"pText1", pText1_, Reading::Strict},
+        {"Width", cWidth_, Reading::Strict},
+        {"Height", cHeight_, Reading::Strict},
+        {"ShowStar", chkStar_, Reading::Strict},
+        {"MidSign", MidSign_, Reading::Strict},
+        {"StarSize", cboSignSize_, Reading::Strict},
+        {"FontName", cboFont_, Reading::Strict},
+        {"FontSize", cboSize_, Reading::Strict},
+        {"FontBold", chkFontBold_, Reading::Strict},
+        {"Space", CharSpace_, Reading::Lenient},
+        {"ForeColor", cmdColor_, Reading::Strict},
+        {"Degree", Degree_, Reading::Lenient},
     };
 
     // Every edit of a field redraws the preview (the colour button applies
@@ -253,7 +253,7 @@ const frmOption::Field& frmOption::field(const char* property) const
 void frmOption::readField(const Field& f, const Plomet& seal)
 {
     const PropertyRow& row = plomet::property(f.property);
-    const QVariant v = row.get(seal);
+    const QVariant v = seal.value(row);
     if (auto* check = qobject_cast<QCheckBox*>(f.control))
         check->setChecked(v.toBool());
     else if (f.control == cmdColor_)
@@ -268,7 +268,7 @@ void frmOption::writeField(const Field& f, Plomet& seal)
 {
     const PropertyRow& row = plomet::property(f.property);
     if (auto* check = qobject_cast<QCheckBox*>(f.control)) {
-        row.set(seal, check->isChecked());
+        seal.setValue(row, check->isChecked());
         return;
     }
     QString text;
@@ -278,9 +278,9 @@ void frmOption::writeField(const Field& f, Plomet& seal)
         text = list->currentText();
     // The conversion remembers its field, so that a failure can point at it.
     failedField_ = f.control;
-    const QVariant v = fieldValue(row, text, f.reading, f.name);
+    const QVariant v = fieldValue(row, text, f.reading, row.qlabel());
     failedField_ = nullptr;
-    row.set(seal, v);
+    seal.setValue(row, v);
 }
 
 void frmOption::schedulePreview()
@@ -321,7 +321,7 @@ void frmOption::Form_Load()
 {
     FillFontList(*cboFont_);
     FillSizeList(*cboSize_);
-    FillSizeList(*cboStarSize_);
+    FillSizeList(*cboSignSize_);
     guarded(this, QStringLiteral("无法读取公章的设置。"), [this] { ReadData(); });
 }
 

@@ -76,7 +76,6 @@ private:
         const char* property;   // the row's name
         QWidget* control;
         Reading reading;        // for a number: Strict or Lenient
-        QString name;           // the field as messages name it
     };
 
     void buildControls();
@@ -106,7 +105,7 @@ private:
     void showSizeMm();
     QCheckBox* chkStar_ = nullptr;
     QLineEdit* MidSign_ = nullptr;
-    QComboBox* cboStarSize_ = nullptr;
+    QComboBox* cboSignSize_ = nullptr;
     QComboBox* cboFont_ = nullptr;
     QComboBox* cboSize_ = nullptr;
     QCheckBox* chkFontBold_ = nullptr;

@@ -3,7 +3,9 @@
 #include "seal/Errors.h"
 #include "platform/Guard.h"
 #include "seal/Plomet.h"
+#include "seal/NumberText.h"
 #include "seal/Presets.h"
+#include "seal/Properties.h"
 #include "seal/Render.h"
 #include "seal/SettingText.h"
 #include "seal/SealPicture.h"
@@ -35,47 +37,50 @@ namespace plomet {
 
 namespace {
 
-enum class Kind { Text, Length, Number, Font, Shape, Flag, Level, Seed };
+enum class Kind { Text, Length, Number, Font, Choice, Flag, Level, Seed };
 
-// The fields, top to bottom: each edits the property of its name, through the
-// property's own text conversions.
-struct FieldRow {
-    const char* key;
-    const char* label;
-    Kind kind;
-};
-const FieldRow kFields[] = {
-    {"Shape", "形状", Kind::Shape},
-    {"RingWidth", "边框宽度", Kind::Length},
-    {"InnerRing", "内圈宽度", Kind::Length},
-    {"InnerRingGap", "内圈间距", Kind::Length},
-    {"CodeText", "防伪码", Kind::Text},
-    {"CodeFontName", "防伪码字体", Kind::Font},
-    {"CodeFontSize", "防伪码字号", Kind::Number},
-    {"CodeSpace", "防伪码间隔", Kind::Length},
-    {"MidText", "中间行", Kind::Text},
-    {"MidFontSize", "中间行字号", Kind::Number},
-    {"MidTextWidth", "中间行宽度", Kind::Length},
-    {"LowerFontSize", "附名行字号", Kind::Number},
-    {"LowerCharWidth", "附名行字宽", Kind::Length},
-    {"Fit", "按实章排版", Kind::Flag},
-    // In the 做旧 group.
-    {"Aging", "做旧程度", Kind::Level},
-    {"AgingSeed", "随机种子", Kind::Seed},
-};
-
-
-// Lengths show in millimetres ("1.2mm", "0mm"), every one alike; what the
-// user types may be millimetres or twips, as on the command line.
-QString lengthText(const QString& twipsText)
+// The fields, top to bottom: every property beyond the classic seal and its
+// size, in table order, each editing its row through the row's own text
+// conversions; what kind of field follows from the row.
+std::vector<const PropertyRow*> styleRows()
 {
-    bool ok = false;
-    const double twips = twipsText.toDouble(&ok);
-    if (!ok || !std::isfinite(twips))
-        return twipsText;
-    if (twips == 0)
-        return QStringLiteral("0mm");
-    return QString::number(std::round(twips / kTwipsPerMm * 1000.0) / 1000.0, 'g', 12) + QStringLiteral("mm");
+    std::vector<const PropertyRow*> out;
+    for (const PropertyRow& r : propertyRows())
+        if (!isClassicProperty(r) && !r.isSize())
+            out.push_back(&r);
+    return out;
+}
+
+Kind kindOf(const PropertyRow& r)
+{
+    switch (r.type) {
+    case ValueType::Choice: return Kind::Choice;
+    case ValueType::Boolean: return Kind::Flag;
+    case ValueType::Text: return r.unit == Unit::Face ? Kind::Font : Kind::Text;
+    case ValueType::Integer: return std::isfinite(r.low) && std::isfinite(r.high) ? Kind::Level : Kind::Number;
+    case ValueType::Long: return Kind::Seed;   // which wear
+    default: return r.isLength() ? Kind::Length : Kind::Number;
+    }
+}
+
+// A value as its field shows it: lengths in millimetres ("1.2mm", "0mm"),
+// in the fewest decimals that read back as the same twips, so that applying
+// a field nobody touched changes nothing; a length no millimetre text gives
+// back (11.5 twips from a file) stays in twips. What the user types may be
+// millimetres or twips, as on the command line.
+QString shownText(const PropertyRow& row, const QVariant& value)
+{
+    const QString twips = valueText(row, value);
+    if (!row.isLength() || !std::isfinite(value.toDouble()))
+        return twips;
+    const QVariant exact = normalised(row, value);
+    for (int decimals = 0; decimals <= 3; ++decimals) {
+        const double rounded = QString::number(value.toDouble() / kTwipsPerMm, 'f', decimals).toDouble();
+        const QString mm = numberTextDouble(rounded) + QStringLiteral("mm");
+        if (const ParsedValue back = parseValue(row, mm, Reading::Setting); back.ok() && back.value == exact)
+            return mm;
+    }
+    return twips;
 }
 
 // The pending seal's picture is shown at most this big, in pixels.
@@ -175,11 +180,12 @@ void frmStyle::buildControls()
     presetNote_->setMinimumHeight(2 * presetNote_->fontMetrics().lineSpacing() + 4);
     form->addRow(presetNote_);
 
-    for (const FieldRow& row : kFields) {
-        const QString key = QLatin1String(row.key);
-        const QString label = QString::fromUtf8(row.label);
+    for (const PropertyRow* row : styleRows()) {
+        const QString key = row->qname();
+        const QString label = row->qlabel();
+        const Kind kind = kindOf(*row);
         QWidget* w = nullptr;
-        switch (row.kind) {
+        switch (kind) {
         case Kind::Text:
         case Kind::Length:
         case Kind::Number: {
@@ -199,10 +205,11 @@ void frmStyle::buildControls()
             w = c;
             break;
         }
-        case Kind::Shape: {
+        case Kind::Choice: {
             auto* c = new QComboBox(this);
-            c->addItem(QStringLiteral("圆形"), QStringLiteral("Round"));
-            c->addItem(QStringLiteral("椭圆"), QStringLiteral("Oval"));
+            const QStringList names = choiceNames(*row), labels = choiceLabels(*row);
+            for (qsizetype i = 0; i < names.size(); ++i)
+                c->addItem(labels[i], names[i]);
             connect(c, &QComboBox::currentIndexChanged, this, &frmStyle::schedulePreview);
             w = c;
             break;
@@ -253,10 +260,10 @@ void frmStyle::buildControls()
         }
         }
         w->setObjectName(key);
-        fields_.push_back({key, label, w});
-        if (row.kind == Kind::Level || row.kind == Kind::Seed)
+        fields_.push_back({row, w});
+        if (kind == Kind::Level || kind == Kind::Seed)
             continue;   // in the 做旧 group
-        if (row.kind == Kind::Flag)
+        if (kind == Kind::Flag)
             form->addRow(w);
         else
             form->addRow(label + QStringLiteral(":"), w);
@@ -350,34 +357,31 @@ void frmStyle::ReadData()
     presetNote_->clear();
     if (!seal_)
         return;
-    for (const Field& f : fields_) {
-        const QString text = settingText(*seal_, f.key);
-        setFieldText(f, isLengthSetting(f.key) ? lengthText(text) : text);
-    }
+    for (const Field& f : fields_)
+        setFieldText(f, shownText(*f.row, seal_->value(*f.row)));
     updatePreview();
 }
 
-std::vector<std::pair<const frmStyle::Field*, std::pair<QString, QString>>> frmStyle::pendingSettings() const
+const frmStyle::Field* frmStyle::fieldOf(const PropertyRow& row) const
 {
-    std::vector<std::pair<const Field*, std::pair<QString, QString>>> out;
-    for (const auto& kv : presetRest_)
-        out.push_back({nullptr, kv});
     for (const Field& f : fields_)
-        out.push_back({&f, {f.key, fieldText(f)}});
-    return out;
+        if (f.row == &row)
+            return &f;
+    return nullptr;
 }
 
 void frmStyle::applyPending(Plomet& target)
 {
     failedField_ = nullptr;
-    for (const auto& [field, kv] : pendingSettings()) {
-        failedField_ = field;
+    for (const auto& [row, value] : presetRest_)
+        target.setValue(*row, value);
+    for (const Field& f : fields_) {
+        failedField_ = &f;
         try {
-            applySetting(target, kv.first, kv.second);
+            applySetting(target, f.row->qname(), fieldText(f));
         } catch (const PlometError& e) {
             // Name the field as the dialog labels it.
-            const QString name = field ? field->label : kv.first;
-            throw PlometError(e.kind(), QStringLiteral("%1：%2").arg(name, e.message()));
+            throw PlometError(e.kind(), QStringLiteral("%1：%2").arg(f.row->qlabel(), e.message()));
         }
     }
     failedField_ = nullptr;
@@ -426,17 +430,13 @@ void frmStyle::applyPreset(const QString& name, double outerWidthMm)
         throw PlometError(PlometError::Kind::Format, QStringLiteral("没有名为“%1”的预设。").arg(name));
     presetRest_.clear();
     QStringList rest;
-    for (const PresetValue& s : *settings) {
-        bool shown = false;
-        for (const Field& f : fields_) {
-            if (f.key.compare(s.first, Qt::CaseInsensitive) == 0) {
-                setFieldText(f, s.second);   // lengths come as millimetres already
-                shown = true;
-            }
-        }
-        if (!shown) {
-            presetRest_.push_back(s);
-            rest << s.first + QLatin1Char('=') + s.second;
+    for (const auto& [row, value] : *settings) {
+        const Field* f = fieldOf(*row);
+        if (f) {
+            setFieldText(*f, shownText(*row, value));
+        } else {
+            presetRest_.push_back({row, value});
+            rest << row->qname() + QLatin1Char('=') + valueText(*row, value);
         }
     }
     // The values without a field here, in short; all of them in the tip.

@@ -5,6 +5,7 @@
 // live preview of the pending seal. "应 用" writes the pending values into the
 // seal and draws it; the close box throws them away. A field that does not
 // convert is named in a message and nothing is written.
+#include "seal/Presets.h"
 #include <QDialog>
 #include <QPointer>
 #include <QString>
@@ -69,19 +70,17 @@ protected:
 
 private:
     struct Field {
-        QString key;       // the property's name
-        QString label;     // the name a message gives the field
+        const PropertyRow* row;   // what it edits; its label names it
         QWidget* widget;
     };
 
     void buildControls();
     QString fieldText(const Field& f) const;
     void setFieldText(const Field& f, const QString& text);
-    // The pending values in the order they are written: preset values
-    // without a field first, then every field.
-    std::vector<std::pair<const Field*, std::pair<QString, QString>>> pendingSettings() const;
-    // Copies the seal into `target` and applies the pending values; throws at
-    // the first field that does not convert, with failedField_ set.
+    const Field* fieldOf(const PropertyRow& row) const;
+    // Applies the pending values to `target`: preset values without a field
+    // first, then every field. Throws at the first field that does not
+    // convert, with failedField_ set.
     void applyPending(Plomet& target);
     void schedulePreview();
     void updatePreview();
@@ -91,7 +90,7 @@ private:
     QPointer<Plomet> seal_;
     Plomet* preview_ = nullptr;   // owned (a QObject child)
     std::vector<Field> fields_;
-    std::vector<std::pair<QString, QString>> presetRest_;   // preset values with no field here
+    PresetValues presetRest_;   // preset values with no field here
     const Field* failedField_ = nullptr;
 
     QComboBox* cboPreset_ = nullptr;

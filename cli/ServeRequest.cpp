@@ -127,6 +127,7 @@ QString typeName(ValueType type)
 QString unitName(Unit unit)
 {
     switch (unit) {
+    case Unit::Face:
     case Unit::None: return QString();
     case Unit::Twips: return QStringLiteral("twips");
     case Unit::Points: return QStringLiteral("points");
@@ -353,8 +354,8 @@ QByteArray propertiesJson()
         QJsonObject o;
         o.insert(QStringLiteral("name"), r.qname());
         o.insert(QStringLiteral("type"), typeName(r.type));
-        if (r.unit != Unit::None)
-            o.insert(QStringLiteral("unit"), unitName(r.unit));
+        if (const QString unit = unitName(r.unit); !unit.isEmpty())
+            o.insert(QStringLiteral("unit"), unit);
         o.insert(QStringLiteral("newValue"), valueText(r, r.newValue));
         o.insert(QStringLiteral("meaning"), QString::fromUtf8(r.meaning));
         if (*r.range)
@@ -363,7 +364,7 @@ QByteArray propertiesJson()
             o.insert(QStringLiteral("special"), QString::fromUtf8(r.special));
         if (r.choices)
             o.insert(QStringLiteral("choices"),
-                     QJsonArray::fromStringList(QString::fromUtf8(r.choices).split(QLatin1Char('|'))));
+                     QJsonArray::fromStringList(choiceNames(r)));
         if (std::isfinite(r.low))
             o.insert(QStringLiteral("low"), r.low);
         if (std::isfinite(r.high))

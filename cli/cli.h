@@ -55,8 +55,7 @@ int cmdExtract(QStringList args);
 // applySetting and settingNames (SettingText.h) assign the seal's values by
 // name, as --set gives them.
 
-// Applies preset `name` (one of presetNames()) through applySetting, in its
-// order. Throws PlometError for a name that is not a preset, listing them.
+// Applies preset `name` (one of presetNames()), its values in their order. Throws PlometError for a name that is not a preset, listing them.
 void applyPreset(Plomet& seal, const QString& name);
 // Empty when `name` is a preset; otherwise the one line saying so.
 QString presetProblem(const QString& name);

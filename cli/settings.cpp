@@ -24,8 +24,8 @@ void applyPreset(Plomet& seal, const QString& name)
     const std::optional<PresetValues> settings = presetSettings(name);
     if (!settings)
         throw PlometError(PlometError::Kind::Format, presetProblem(name));
-    for (const PresetValue& s : *settings)
-        applySetting(seal, s.first, s.second);
+    for (const auto& [row, value] : *settings)
+        seal.setValue(*row, value);
 }
 
 void printJson(const QJsonArray& outputs)

@@ -625,14 +625,19 @@ struct Writer {
     const char* extension;
     QByteArray (*write)(const SealPicture&, const ExportOptions&);
     const char* mimeType;
+    const char* description;   // as a format list names it
+    bool raster;               // takes a resolution
+    bool alpha;                // can leave the background out
 };
 
-// One table: extension -> writer.
+// One table: extension -> writer. A NEW OUTPUT FORMAT is a row here (its
+// writer above); the command line, the export dialog and its file chooser
+// follow the table.
 const Writer kWriters[] = {
-    {"png", writePng, "image/png"},
-    {"bmp", writeBmp, "image/bmp"},
-    {"svg", writeSvg, "image/svg+xml"},
-    {"pdf", writePdf, "application/pdf"},
+    {"png", writePng, "image/png", "PNG 图片", true, true},
+    {"bmp", writeBmp, "image/bmp", "BMP 位图", true, false},
+    {"svg", writeSvg, "image/svg+xml", "SVG 矢量图", false, false},
+    {"pdf", writePdf, "application/pdf", "PDF 文档", false, false},
 };
 
 const Writer* writerFor(const QString& format)
@@ -661,10 +666,27 @@ QStringList exportFormats()
     return out;
 }
 
+std::vector<ExportFormat> exportFormatList()
+{
+    std::vector<ExportFormat> out;
+    for (const auto& w : kWriters)
+        out.push_back({QLatin1String(w.extension), QString::fromUtf8(w.description), w.raster, w.alpha});
+    return out;
+}
+
+std::optional<ExportFormat> exportFormat(const QString& format)
+{
+    const Writer* w = writerFor(format);
+    if (!w)
+        return std::nullopt;
+    return ExportFormat{QLatin1String(w->extension), QString::fromUtf8(w->description), w->raster, w->alpha};
+}
+
 bool engraveFormat(const QString& format)
 {
-    return format.compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0
-        || format.compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
+    // Engraving wants outlines: every vector format of the table takes it.
+    const auto f = exportFormat(format);
+    return f && !f->raster;
 }
 
 QString exportMimeType(const QString& format)

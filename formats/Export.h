@@ -9,6 +9,8 @@
 #include <functional>
 #include <QString>
 #include <QStringList>
+#include <optional>
+#include <vector>
 
 namespace plomet {
 
@@ -35,6 +37,18 @@ bool engraveFormat(const QString& format);
 
 // The known formats, lower case, in table order: "png", "bmp", "svg", "pdf".
 QStringList exportFormats();
+
+// A format as a chooser offers it.
+struct ExportFormat {
+    QString name;          // "png", as exportFormats() names it
+    QString description;   // "PNG 图片": in format lists and file dialogs
+    bool raster = false;   // takes a resolution (ExportOptions::dpi)
+    bool alpha = false;    // can leave the background out (ExportOptions::transparent)
+};
+// Every format, in table order.
+std::vector<ExportFormat> exportFormatList();
+// The format of that name (any letter case); empty for an unknown one.
+std::optional<ExportFormat> exportFormat(const QString& format);
 
 // The media type of a format ("image/png" for "png"); empty for an unknown one.
 QString exportMimeType(const QString& format);

@@ -106,30 +106,32 @@ QString nativePath(const QString& path) { return QDir::toNativeSeparators(path);
 
 PmfValues::PmfValues()
 {
-    for (const PropertyRow& r : propertyRows())
-        values_.push_back(!r.inFile() ? QVariant()
-                          : r.isFileKey() ? normalised(r, r.newValue)
-                                          : parseValue(r, QString(), Reading::File).value);
+    // The classic lines read as blank; the later keys are a new seal's.
+    for (const PropertyRow* r : fileLineRows())
+        r->set(spec_, parseValue(*r, QString(), Reading::File).value);
 }
 
-QVariant PmfValues::get(const PropertyRow& row) const { return values_[size_t(propertyIndex(row))]; }
+QVariant PmfValues::get(const PropertyRow& row) const { return row.inFile() ? row.get(spec_) : QVariant(); }
 
 void PmfValues::set(const PropertyRow& row, const QVariant& v)
 {
     if (row.inFile())
-        values_[size_t(propertyIndex(row))] = normalised(row, v);
+        row.set(spec_, normalised(row, v));
 }
 
 bool PmfValues::operator==(const PmfValues& o) const
 {
-    return values_ == o.values_ && unknownLines == o.unknownLines;
+    for (const PropertyRow& r : propertyRows())
+        if (get(r) != o.get(r))
+            return false;
+    return unknownLines == o.unknownLines;
 }
 
 PmfValues pmfValuesOf(const Plomet& seal)
 {
     PmfValues v;
     for (const PropertyRow& r : propertyRows())
-        v.set(r, r.get(seal));
+        v.set(r, seal.value(r));
     v.unknownLines = seal.unknownFileLines();
     return v;
 }
@@ -137,9 +139,9 @@ PmfValues pmfValuesOf(const Plomet& seal)
 void assignPmfValues(Plomet& seal, const PmfValues& v)
 {
     for (const PropertyRow* r : fileLineRows())
-        r->set(seal, v.get(*r));
+        seal.setValue(*r, v.get(*r));
     for (const PropertyRow* r : fileKeyRows())
-        r->set(seal, v.get(*r));
+        seal.setValue(*r, v.get(*r));
     seal.setUnknownFileLines(v.unknownLines);
 }
 

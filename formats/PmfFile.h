@@ -48,8 +48,8 @@ constexpr qsizetype kPmfMaxKeyLineBytes = 4096;
 // the lines after them; a file may be longer, the rest is never read.
 constexpr qint64 kPmfMaxReadBytes = kPmfMaxBytes + kPmfMaxKeyLines * (kPmfMaxKeyLineBytes + 2);
 
-// The values a description file holds: one per row of the property table
-// that lives in the file (seal/Properties.h), and the "Key=Value" lines whose
+// The values a description file holds: a seal spec, of which the rows that
+// live in the file count (seal/Properties.h), and the "Key=Value" lines whose
 // keys no row knows.
 class PmfValues {
 public:
@@ -67,8 +67,11 @@ public:
 
     bool operator==(const PmfValues& o) const;
     bool operator!=(const PmfValues& o) const { return !(*this == o); }
+    // The seal the file describes, where the file does not say: a new seal's
+    // (ShowDate).
+    const SealSpec& spec() const { return spec_; }
 private:
-    std::vector<QVariant> values_;   // by row index
+    SealSpec spec_;
 };
 
 // The values of the seal as SavePMF writes them (ShowDate is not among them).

@@ -1,10 +1,11 @@
 #pragma once
-// The seal control: fourteen classic properties and the later ones (one row
-// each in the property table, seal/Properties.h), persistence through the
-// host's property store, and Draw, which renders the seal into the drawing
-// surface and keeps the picture. Builds without Qt Widgets.
+// The seal control: holds one seal (a SealSpec, seal/SealSpec.h), announces
+// every change of it, keeps it in the host's property store, and Draw, which
+// draws it into the drawing surface (seal/SealDrawing.h) and keeps the
+// picture. Builds without Qt Widgets.
+#include "seal/Properties.h"
 #include "seal/PropertyBag.h"
-#include "seal/SealForm.h"
+#include "seal/SealSpec.h"
 #include "seal/SealPicture.h"
 #include "seal/Surface.h"
 #include <QObject>
@@ -39,125 +40,94 @@ public:
     int32_t hwnd() const { return hwnd_; }
     void setWindowHandle(int32_t h) { hwnd_ = h; }
 
-    // --- the fourteen properties, in interface order ---
-    // Every setter stores the value as given (no range is enforced here: the
-    // readers of files and command lines check theirs) and announces its own
-    // name with PropertyChanged; none draws. The table in seal/Properties.cpp
-    // holds the same facts for the help, the files and --set.
-    //
-    // Lengths are twips (1440 an inch, 567 a centimetre); sizes of type are
-    // points. Colours are 0x00BBGGRR (255 red, 12582912 dark blue); a value
-    // with the top bit set, 0x80000000 + index, is a system colour.
+    // --- the seal's values ---
+    // The whole seal as a value (seal/SealSpec.h says what each member means).
+    const SealSpec& spec() const { return spec_; }
+    // Every value of spec, each that differs written as its row writes it
+    // (and announced); no Draw.
+    void setSpec(const SealSpec& spec);
+    // One row's value (as normalised gives it): stored as given, no range is
+    // enforced here (the readers of files and command lines check theirs),
+    // announced with PropertyChanged under the row's name; none draws.
+    // FontName and FontSize also set the drawing surface's font; Width and
+    // Height resize it.
+    void setValue(const PropertyRow& row, const QVariant& v);
+    QVariant value(const PropertyRow& row) const { return row.get(spec_); }
 
-    // Whether the centre sign is drawn (only MidSign's first character).
-    // New seal: True.
-    bool ShowStar() const { return showStar_; }
-    void setShowStar(bool v);
-    // Stored and kept, never drawn, not in description files. New seal: False.
-    bool ShowDate() const { return showDate_; }
-    void setShowDate(bool v);
-    // Bold for the company name and the sign (the lower lines never are).
-    // New seal: False; the host's store defaults to True.
-    bool FontBold() const { return fontBold_; }
-    void setFontBold(bool v);
-    // The centre sign; only its first character (a surrogate pair whole) is
-    // drawn. New seal: "★".
-    QString MidSign() const { return midSign_; }
-    void setMidSign(const QString& v);
-    // Points, -32768..32767. 0: Draw sets 24 and keeps it; below 0: no sign.
-    // The lower lines sit StarSize + 150 and 2 StarSize + 350 twips below the
-    // centre. New seal: 24.
-    int16_t StarSize() const { return starSize_; }
-    void setStarSize(int16_t v);
-    // Degrees clockwise from 12 o'clock where the name starts. -1: centred on
-    // 12 o'clock; -2: once around the full circle (the radius fitted to it).
-    // New seal: -1.
-    double Degree() const { return degree_; }
-    void setDegree(double v);
-    // The two lines below the centre, at 0.85 of FontSize; empty: not drawn.
-    // New seal: "" and "专用章".
-    QString pText() const { return pText_; }
-    void setPText(const QString& v);
-    QString pText1() const { return pText1_; }
-    void setPText1(const QString& v);
-    // Ring, texts and sign. New seal: 255 (red).
-    int32_t ForeColor() const { return foreColor_; }
-    void setForeColor(int32_t v);
-    // A face name; Windows CJK names (黑体, 宋体, 楷体, 仿宋, SimSun, ...) resolve
-    // to installed faces of that style. New seal: "黑体".
-    QString FontName() const { return fontName_; }
-    void setFontName(const QString& v);
-    // Points, a Single. 0: Draw sets 16 for a name of under 6 characters,
-    // else 12, and keeps it. New seal: 12.
-    float FontSize() const { return fontSize_; }
-    void setFontSize(float v);
-    // Blanks put after every character of the name but the last (cut so the
-    // spaced name stays within 32767 characters); below 0: none. New seal: 1.
-    int32_t Space() const { return space_; }
-    void setSpace(int32_t v);
-    // Stored and kept, never drawn (the background is the window's). New seal: 0.
-    int32_t BackColor() const { return backColor_; }
-    void setBackColor(int32_t v);
-    // The company name along the upper arc. The store reads it as "RText" and
-    // writes "rText". New seal: "Qorvel软件有限公司".
-    QString rText() const { return rText_; }
-    void setRText(const QString& v);
+    // The properties one by one, in interface order: each reads its member
+    // and writes it through its row.
+    bool ShowStar() const { return spec_.showStar; }
+    void setShowStar(bool v) { setValue("ShowStar", v); }
+    bool ShowDate() const { return spec_.showDate; }
+    void setShowDate(bool v) { setValue("ShowDate", v); }
+    bool FontBold() const { return spec_.fontBold; }
+    void setFontBold(bool v) { setValue("FontBold", v); }
+    QString MidSign() const { return spec_.midSign; }
+    void setMidSign(const QString& v) { setValue("MidSign", v); }
+    int16_t StarSize() const { return spec_.starSize; }
+    void setStarSize(int16_t v) { setValue("StarSize", int(v)); }
+    double Degree() const { return spec_.degree; }
+    void setDegree(double v) { setValue("Degree", v); }
+    QString pText() const { return spec_.pText; }
+    void setPText(const QString& v) { setValue("pText", v); }
+    QString pText1() const { return spec_.pText1; }
+    void setPText1(const QString& v) { setValue("pText1", v); }
+    int32_t ForeColor() const { return spec_.foreColor; }
+    void setForeColor(int32_t v) { setValue("ForeColor", int(v)); }
+    QString FontName() const { return spec_.fontName; }
+    void setFontName(const QString& v) { setValue("FontName", v); }
+    float FontSize() const { return spec_.fontSize; }
+    void setFontSize(float v) { setValue("FontSize", v); }
+    int32_t Space() const { return spec_.space; }
+    void setSpace(int32_t v) { setValue("Space", int(v)); }
+    int32_t BackColor() const { return spec_.backColor; }
+    void setBackColor(int32_t v) { setValue("BackColor", int(v)); }
+    QString rText() const { return spec_.rText; }
+    void setRText(const QString& v) { setValue("rText", v); }
 
-    // --- the seal forms beyond the classic seal (all at their defaults: classic) ---
-    // Round, or Oval: the band follows the ellipse inscribed in Width x Height.
-    Shape shape() const { return form_.shape; }
-    void setShape(Shape v);
-    // Twips; 0: the classic band of 51 one-pixel circles.
-    double RingWidth() const { return form_.ringWidth; }
-    void setRingWidth(double twips);
-    // Twips; 0: no inner ring. Gap: twips between band and inner ring (57 = 1 mm).
-    double InnerRing() const { return form_.innerRing; }
-    void setInnerRing(double twips);
-    double InnerRingGap() const { return form_.innerRingGap; }
-    void setInnerRingGap(double twips);
-    // Along the lower arc, centred on 6 o'clock, left to right; empty: none.
-    // Face (new seal "Arial"), points (8), twips added between characters (0).
-    QString CodeText() const { return form_.codeText; }
-    void setCodeText(const QString& v);
-    QString CodeFontName() const { return form_.codeFontName; }
-    void setCodeFontName(const QString& v);
-    float CodeFontSize() const { return form_.codeFontSize; }
-    void setCodeFontSize(float points);
-    double CodeSpace() const { return form_.codeSpace; }
-    void setCodeSpace(double twips);
-    // A line across the centre in place of the sign; empty: none. Points
-    // (new seal 10); the width in twips it is condensed to fit (0: as wide as
-    // the band allows).
-    QString MidText() const { return form_.midText; }
-    void setMidText(const QString& v);
-    float MidFontSize() const { return form_.midFontSize; }
-    void setMidFontSize(float points);
-    double MidTextWidth() const { return form_.midTextWidth; }
-    void setMidTextWidth(double twips);
-    // The fitted layout's lower lines: points (0: 0.85 of FontSize) and the
-    // width in twips each character is condensed to (0: the face's own).
-    float LowerFontSize() const { return form_.lowerFontSize; }
-    void setLowerFontSize(float points);
-    double LowerCharWidth() const { return form_.lowerCharWidth; }
-    void setLowerCharWidth(double twips);
-    // The layout of a real seal (False: the classic layout).
-    bool Fit() const { return form_.fit; }
-    void setFit(bool v);
-    const SealForm& form() const { return form_; }
+    // The seal forms beyond the classic seal.
+    Shape shape() const { return spec_.shape; }
+    void setShape(Shape v) { setValue("Shape", int(v)); }
+    double RingWidth() const { return spec_.ringWidth; }
+    void setRingWidth(double twips) { setValue("RingWidth", twips); }
+    double InnerRing() const { return spec_.innerRing; }
+    void setInnerRing(double twips) { setValue("InnerRing", twips); }
+    double InnerRingGap() const { return spec_.innerRingGap; }
+    void setInnerRingGap(double twips) { setValue("InnerRingGap", twips); }
+    QString CodeText() const { return spec_.codeText; }
+    void setCodeText(const QString& v) { setValue("CodeText", v); }
+    QString CodeFontName() const { return spec_.codeFontName; }
+    void setCodeFontName(const QString& v) { setValue("CodeFontName", v); }
+    float CodeFontSize() const { return spec_.codeFontSize; }
+    void setCodeFontSize(float points) { setValue("CodeFontSize", points); }
+    double CodeSpace() const { return spec_.codeSpace; }
+    void setCodeSpace(double twips) { setValue("CodeSpace", twips); }
+    QString MidText() const { return spec_.midText; }
+    void setMidText(const QString& v) { setValue("MidText", v); }
+    float MidFontSize() const { return spec_.midFontSize; }
+    void setMidFontSize(float points) { setValue("MidFontSize", points); }
+    double MidTextWidth() const { return spec_.midTextWidth; }
+    void setMidTextWidth(double twips) { setValue("MidTextWidth", twips); }
+    float LowerFontSize() const { return spec_.lowerFontSize; }
+    void setLowerFontSize(float points) { setValue("LowerFontSize", points); }
+    double LowerCharWidth() const { return spec_.lowerCharWidth; }
+    void setLowerCharWidth(double twips) { setValue("LowerCharWidth", twips); }
+    bool Fit() const { return spec_.fit; }
+    void setFit(bool v) { setValue("Fit", v); }
+    const SealForm& form() const { return spec_; }
 
-    // --- worn ink (see Wear.cpp) ---
-    // 0 (the exact unworn drawing) .. 100; Draw takes values beyond as 0 or 100.
-    int Aging() const { return aging_; }
-    void setAging(int v);
-    // Which wear: the same seed and level give the same specks everywhere.
-    int32_t AgingSeed() const { return agingSeed_; }
-    void setAgingSeed(int32_t v);
+    // Worn ink: 0 .. 100 (Draw takes values beyond as 0 or 100), and its seed.
+    int Aging() const { return spec_.aging; }
+    void setAging(int v) { setValue("Aging", v); }
+    int32_t AgingSeed() const { return spec_.agingSeed; }
+    void setAgingSeed(int32_t v) { setValue("AgingSeed", int(v)); }
 
     // --- the control's size, set by its host, in twips ---
-    float Width() const { return width_; }
-    float Height() const { return height_; }
-    void setWidth(float twips);
-    void setHeight(float twips);
+    // Below 0 or not a number: 0.
+    float Width() const { return spec_.width; }
+    float Height() const { return spec_.height; }
+    void setWidth(float twips) { setValue("Width", twips); }
+    void setHeight(float twips) { setValue("Height", twips); }
 
     // --- notifications from the host ---
     // Every property to its new-instance value, then Draw. A host that
@@ -191,6 +161,7 @@ signals:
     void resized();
 
 private:
+    void setValue(const char* name, const QVariant& v);
     void announce(const char* name);
     // Property writes that announce nothing while it lives (InitProperties,
     // ReadProperties).
@@ -206,26 +177,9 @@ private:
     };
     void Resize();
 
-    // state record, in declaration order
-    int32_t foreColor_ = 0;
-    QString fontName_;
-    float fontSize_ = 0;
-    int32_t space_ = 0;
-    bool showStar_ = false;
-    bool showDate_ = false;
-    double degree_ = 0;
-    int16_t starSize_ = 0;
-    QString pText_, pText1_, rText_;
-    int32_t backColor_ = 0;
-    QString midSign_;
-    bool fontBold_ = false;
-    int aging_ = 0;
-    int32_t agingSeed_ = 0;
+    SealSpec spec_;
     PicturePtr image_;
-
-    SealForm form_;
     QVariant picture_;
-    float width_ = 0, height_ = 0;
     int32_t hwnd_ = 0;
     bool quiet_ = false;
     QStringList unknownFileLines_;

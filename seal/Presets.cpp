@@ -4,34 +4,62 @@
 #include "seal/Units.h"
 
 #include <cmath>
-#include <iterator>
 
 namespace plomet {
 
 namespace {
 
+// A preset's lengths on paper at the size asked for: k times its own.
+struct Scale {
+    double k = 1;
+    // Hundredths of a millimetre are far below a pixel at any print
+    // resolution; lengths are whole twips (a 1.2 mm band is 68 twips).
+    double length(double mm) const { return twipsFromMm(std::round(mm * k * 100.0) / 100.0); }
+    // A font size is the em height, in tenths of a point.
+    float points(double emMm) const { return float(std::round(emMm * k * kPointsPerMm * 10.0) / 10.0); }
+};
 
-// One common seal, at its own size. Lengths are millimetres on paper; a font
-// size is the em height. The sign's size is for the 2055-twip control: the
-// fitted layout grows it with the seal.
-struct PresetRow {
+// What every preset sets: the fitted layout of a real seal in red, its name
+// centred on 12 o'clock, the code in Arial. The sign's size is for the
+// 2055-twip control: the fitted layout grows it with the seal.
+void realSeal(SealSpec& s)
+{
+    s.innerRing = 0;
+    s.fit = true;
+    s.foreColor = 255;
+    s.degree = -1;
+    s.midSign = QStringLiteral("★");
+    s.codeFontName = QStringLiteral("Arial");
+    s.midTextWidth = 0;
+    s.lowerFontSize = 0;
+    s.lowerCharWidth = 0;
+}
+
+// A round seal in 宋体 bold with its sign in the middle: its band, the
+// name's, code's and middle line's em (millimetres), the sign's size and the
+// lower line (empty for the company's own seal).
+void roundSeal(SealSpec& s, const Scale& mm, double bandMm, double nameEmMm, double codeEmMm, double midEmMm,
+               int sign, const char* under)
+{
+    realSeal(s);
+    s.shape = Shape::Round;
+    s.ringWidth = mm.length(bandMm);
+    s.fontName = QStringLiteral("宋体");
+    s.fontBold = true;
+    s.fontSize = mm.points(nameEmMm);
+    s.showStar = true;
+    s.starSize = int16_t(sign);
+    s.pText = QString();
+    s.pText1 = QString::fromUtf8(under);
+    s.codeFontSize = mm.points(codeEmMm);
+    s.midFontSize = mm.points(midEmMm);
+    s.midText = QString();
+}
+
+struct Preset {
     const char* name;
-    bool oval;
     double widthMm, heightMm;   // outer edge of the band
-    double bandMm;
-    const char* face;
-    bool bold;
-    double nameEmMm;
-    double lowerEmMm;           // 0: the lower lines at 0.85 of the name's size
-    double lowerCharMm;         // 0: the face's own widths
-    bool star;
-    int starSize;
-    const char* pText;
-    const char* pText1;
-    double codeEmMm;            // a code along the lower arc (防伪码)
-    double midEmMm;             // the middle line (the tax number)
-    double midWidthMm;          // 0: as wide as the band allows
-    bool clearMidText;          // a round seal carries its sign in the middle
+    void (*values)(SealSpec&, const Scale&);
 };
 
 // The invoice seal follows its published layout (State Taxation
@@ -40,36 +68,53 @@ struct PresetRow {
 // 1.3 mm wide per character (its digits stand 0.716 em high, so a 5.17 mm
 // em; 18 x 1.3 = 23.4 mm wide), "发票专用章" below, 4.6 mm high and 3 mm
 // wide a character. A serial such as "(1)" goes into the second lower line.
-const PresetRow kPresets[] = {
-    {"公章", false, 42, 42, 1.2, "宋体", true, 6.3, 0, 0, true, 36, "", "", 2.5, 4.5, 0, true},
-    {"合同专用章", false, 40, 40, 1.0, "宋体", true, 6.0, 0, 0, true, 34, "", "合同专用章", 2.4, 4.3, 0, true},
-    {"财务专用章", false, 40, 40, 1.0, "宋体", true, 6.0, 0, 0, true, 34, "", "财务专用章", 2.4, 4.3, 0, true},
-    {"发票专用章", true, 40, 30, 1.0, "仿宋", false, 4.2, 4.6, 3.0, false, 24, "发票专用章", "", 2.4, 5.17, 23.4,
-     false},
+const Preset kPresets[] = {
+    {"公章", 42, 42,
+     [](SealSpec& s, const Scale& mm) { roundSeal(s, mm, 1.2, 6.3, 2.5, 4.5, 36, ""); }},
+    {"合同专用章", 40, 40,
+     [](SealSpec& s, const Scale& mm) { roundSeal(s, mm, 1.0, 6.0, 2.4, 4.3, 34, "合同专用章"); }},
+    {"财务专用章", 40, 40,
+     [](SealSpec& s, const Scale& mm) { roundSeal(s, mm, 1.0, 6.0, 2.4, 4.3, 34, "财务专用章"); }},
+    {"发票专用章", 40, 30,
+     [](SealSpec& s, const Scale& mm) {
+         realSeal(s);
+         s.shape = Shape::Oval;
+         s.ringWidth = mm.length(1.0);
+         s.fontName = QStringLiteral("仿宋");
+         s.fontBold = false;
+         s.fontSize = mm.points(4.2);
+         s.showStar = false;
+         s.starSize = 24;
+         s.pText = QStringLiteral("发票专用章");
+         s.pText1 = QString();
+         s.codeFontSize = mm.points(2.4);
+         s.midFontSize = mm.points(5.17);
+         s.midTextWidth = mm.length(23.4);
+         s.lowerFontSize = mm.points(4.6);
+         s.lowerCharWidth = mm.length(3.0);
+     }},
 };
 
-const PresetRow* rowOf(const QString& name)
+// What a preset leaves as the seal has it: the company's own texts and
+// choices. It sets every other row, the size included; an oval also keeps
+// the middle line (a round seal carries its sign there).
+const char* const kKeptRows[] = {"ShowDate", "rText",    "Space",     "BackColor", "InnerRingGap",
+                                 "CodeText", "CodeSpace", "Aging",    "AgingSeed"};
+
+bool keeps(const PropertyRow& row, const SealSpec& preset)
 {
-    for (const PresetRow& row : kPresets)
-        if (name == QString::fromUtf8(row.name))
-            return &row;
+    for (const char* name : kKeptRows)
+        if (&row == &property(name))
+            return true;
+    return preset.shape == Shape::Oval && &row == &property("MidText");
+}
+
+const Preset* presetOf(const QString& name)
+{
+    for (const Preset& p : kPresets)
+        if (name == QString::fromUtf8(p.name))
+            return &p;
     return nullptr;
-}
-
-QString mm(double v)
-{
-    // Hundredths of a millimetre are far below a pixel at any print resolution.
-    return numberTextDouble(std::round(v * 100.0) / 100.0) + QStringLiteral("mm");
-}
-
-QString points(double emMm)
-{
-    return numberTextSingle(static_cast<float>(std::round(emMm * kPointsPerMm * 10.0) / 10.0));
-}
-
-QString boolText(bool b)
-{
-    return b ? QStringLiteral("True") : QStringLiteral("False");
 }
 
 } // namespace
@@ -77,17 +122,17 @@ QString boolText(bool b)
 QStringList presetNames()
 {
     QStringList out;
-    for (const PresetRow& row : kPresets)
-        out << QString::fromUtf8(row.name);
+    for (const Preset& p : kPresets)
+        out << QString::fromUtf8(p.name);
     return out;
 }
 
 std::optional<QSizeF> presetSizeMm(const QString& name)
 {
-    const PresetRow* row = rowOf(name);
-    if (!row)
+    const Preset* p = presetOf(name);
+    if (!p)
         return std::nullopt;
-    return QSizeF(row->widthMm, row->heightMm);
+    return QSizeF(p->widthMm, p->heightMm);
 }
 
 QSizeF controlSizeForBand(bool oval, double outerWidth, double outerHeight)
@@ -110,40 +155,22 @@ QSizeF controlSizeForBand(bool oval, double outerWidth, double outerHeight)
 
 std::optional<PresetValues> presetSettings(const QString& name, double outerWidthMm)
 {
-    const PresetRow* row = rowOf(name);
-    if (!row)
+    const Preset* p = presetOf(name);
+    if (!p)
         return std::nullopt;
-    const double k = outerWidthMm > 0 && std::isfinite(outerWidthMm) ? outerWidthMm / row->widthMm : 1.0;
-    const QSizeF control = controlSizeForBand(row->oval, row->widthMm * k * kTwipsPerMm,
-                                              row->heightMm * k * kTwipsPerMm);
-    PresetValues s = {
-        {QStringLiteral("Shape"), row->oval ? QStringLiteral("Oval") : QStringLiteral("Round")},
-        // Whole twips: a 42 mm seal is 2500 twips wide, its ring 41.99 mm.
-        {QStringLiteral("Width"), numberTextDouble(std::round(control.width()))},
-        {QStringLiteral("Height"), numberTextDouble(std::round(control.height()))},
-        {QStringLiteral("RingWidth"), mm(row->bandMm * k)},
-        {QStringLiteral("InnerRing"), QStringLiteral("0")},
-        {QStringLiteral("Fit"), QStringLiteral("True")},
-        {QStringLiteral("ForeColor"), QStringLiteral("255")},
-        {QStringLiteral("FontName"), QString::fromUtf8(row->face)},
-        {QStringLiteral("FontSize"), points(row->nameEmMm * k)},
-        {QStringLiteral("FontBold"), boolText(row->bold)},
-        {QStringLiteral("Degree"), QStringLiteral("-1")},
-        {QStringLiteral("ShowStar"), boolText(row->star)},
-        {QStringLiteral("MidSign"), QStringLiteral("★")},
-        {QStringLiteral("StarSize"), numberTextLong(row->starSize)},
-        {QStringLiteral("pText"), QString::fromUtf8(row->pText)},
-        {QStringLiteral("pText1"), QString::fromUtf8(row->pText1)},
-        {QStringLiteral("CodeFontName"), QStringLiteral("Arial")},
-        {QStringLiteral("CodeFontSize"), points(row->codeEmMm * k)},
-        {QStringLiteral("MidFontSize"), points(row->midEmMm * k)},
-        {QStringLiteral("MidTextWidth"), row->midWidthMm > 0 ? mm(row->midWidthMm * k) : QStringLiteral("0")},
-        {QStringLiteral("LowerFontSize"), row->lowerEmMm > 0 ? points(row->lowerEmMm * k) : QStringLiteral("0")},
-        {QStringLiteral("LowerCharWidth"), row->lowerCharMm > 0 ? mm(row->lowerCharMm * k) : QStringLiteral("0")},
-    };
-    if (row->clearMidText)
-        s.append({QStringLiteral("MidText"), QString()});
-    return s;
+    const Scale mm{outerWidthMm > 0 && std::isfinite(outerWidthMm) ? outerWidthMm / p->widthMm : 1.0};
+    SealSpec s;
+    p->values(s, mm);
+    // Whole twips: a 42 mm seal is 2500 twips wide, its ring 41.99 mm.
+    const QSizeF control = controlSizeForBand(s.shape == Shape::Oval, p->widthMm * mm.k * kTwipsPerMm,
+                                              p->heightMm * mm.k * kTwipsPerMm);
+    s.width = float(std::round(control.width()));
+    s.height = float(std::round(control.height()));
+    PresetValues out;
+    for (const PropertyRow& row : propertyRows())
+        if (!keeps(row, s))
+            out.push_back({&row, row.get(s)});
+    return out;
 }
 
 } // namespace plomet

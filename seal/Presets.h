@@ -1,18 +1,22 @@
 #pragma once
 // Presets: the values of the seals companies commonly order ("公章",
-// "合同专用章", "财务专用章", "发票专用章"). A preset is a list of settings
-// as `--set NAME=VALUE` takes them, applied in order; anything set after it
-// overrides it. Preset sizes are common practice, not a legal standard.
+// "合同专用章", "财务专用章", "发票专用章"). A preset is a list of property
+// rows with their values, applied in table order; anything set after it overrides
+// it. Preset sizes are common practice, not a legal standard.
+#include "seal/Properties.h"
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace plomet {
 
-using PresetValue = std::pair<QString, QString>;   // NAME, VALUE
-using PresetValues = QList<PresetValue>;
+// A row and its value (as normalised gives it).
+using PresetValue = std::pair<const PropertyRow*, QVariant>;
+using PresetValues = std::vector<PresetValue>;
 
 // The preset names, in the order they are offered.
 QStringList presetNames();
@@ -21,7 +25,7 @@ QStringList presetNames();
 // height; equal for a round seal). Empty for an unknown name.
 std::optional<QSizeF> presetSizeMm(const QString& name);
 
-// The settings of preset `name` (exact name), in the order they apply. The
+// The values of preset `name` (exact name), in the order they apply. The
 // seal's size is the outer edge of its band; fonts, band and sign scale with
 // it. outerWidthMm > 0 asks for another size than the preset's own (the
 // height follows in proportion); 0 keeps the preset's size. Empty for an

@@ -1,7 +1,6 @@
 #include "seal/Properties.h"
 
 #include "seal/NumberText.h"
-#include "seal/Plomet.h"
 #include "seal/Units.h"
 
 #include <cmath>
@@ -12,158 +11,149 @@ namespace plomet {
 
 namespace {
 
+// A member's value as the rows hand values around (see the header).
+QVariant toVariant(bool v) { return v; }
+QVariant toVariant(int16_t v) { return int(v); }
+QVariant toVariant(int32_t v) { return int(v); }
+QVariant toVariant(float v) { return v; }
+QVariant toVariant(double v) { return v; }
+QVariant toVariant(const QString& v) { return v; }
+QVariant toVariant(Shape v) { return int(v); }
+
+void fromVariant(const QVariant& v, bool& m) { m = v.toBool(); }
+void fromVariant(const QVariant& v, int16_t& m) { m = int16_t(v.toInt()); }
+void fromVariant(const QVariant& v, int32_t& m) { m = v.toInt(); }
+void fromVariant(const QVariant& v, float& m) { m = v.toFloat(); }
+void fromVariant(const QVariant& v, double& m) { m = v.toDouble(); }
+void fromVariant(const QVariant& v, QString& m) { m = v.toString(); }
+void fromVariant(const QVariant& v, Shape& m) { m = Shape(v.toInt()); }
+
+template <auto M>
+QVariant getField(const SealSpec& s) { return toVariant(s.*M); }
+template <auto M>
+void setField(SealSpec& s, const QVariant& v) { fromVariant(v, s.*M); }
+#define FIELD(member) &getField<&SealSpec::member>, &setField<&SealSpec::member>
+
 // The rows (see the header for the fields). The fourteen classic properties
 // first, in interface order; then the seal forms; Width and Height last.
 std::vector<PropertyRow> makeRows()
 {
     std::vector<PropertyRow> rows = {
-        {"ShowStar", ValueType::Boolean, true, 13, Unit::None,
+        {"ShowStar", ValueType::Boolean, 13, Unit::None, "显示中央标志",
          "whether the centre sign (MidSign) is drawn", "True or False", "",
-         [](const Plomet& s) -> QVariant { return s.ShowStar(); },
-         [](Plomet& s, const QVariant& v) { s.setShowStar(v.toBool()); }},
-        {"ShowDate", ValueType::Boolean, false, kNotInFile, Unit::None,
+         FIELD(showStar)},
+        {"ShowDate", ValueType::Boolean, kNotInFile, Unit::None, "",
          "a flag that is stored and kept; nothing draws it", "True or False", "",
-         [](const Plomet& s) -> QVariant { return s.ShowDate(); },
-         [](Plomet& s, const QVariant& v) { s.setShowDate(v.toBool()); }},
-        {"FontBold", ValueType::Boolean, false, 20, Unit::None,
+         FIELD(showDate)},
+        {"FontBold", ValueType::Boolean, 20, Unit::None, "粗体",
          "bold face for the company name and the centre sign", "True or False", "",
-         [](const Plomet& s) -> QVariant { return s.FontBold(); },
-         [](Plomet& s, const QVariant& v) { s.setFontBold(v.toBool()); }},
-        {"MidSign", ValueType::Text, QStringLiteral("★"), 14, Unit::None,
+         FIELD(fontBold)},
+        {"MidSign", ValueType::Text, 14, Unit::None, "中央标志",
          "the centre sign; only its first character is drawn", "any text", "",
-         [](const Plomet& s) -> QVariant { return s.MidSign(); },
-         [](Plomet& s, const QVariant& v) { s.setMidSign(v.toString()); }},
-        {"StarSize", ValueType::Integer, 24, 15, Unit::Points,
+         FIELD(midSign)},
+        {"StarSize", ValueType::Integer, 15, Unit::Points, "中央标志尺寸",
          "size of the centre sign; the lower lines move down with it", "-32768 to 32767",
          "0: 24, chosen when drawn; below 0: no sign",
-         [](const Plomet& s) -> QVariant { return int(s.StarSize()); },
-         [](Plomet& s, const QVariant& v) { s.setStarSize(int16_t(v.toInt())); }},
-        {"Degree", ValueType::Double, -1.0, 19, Unit::Degrees,
+         FIELD(starSize)},
+        {"Degree", ValueType::Double, 19, Unit::Degrees, "方向(角度)",
          "where the company name starts along the ring, clockwise from 12 o'clock", "any number",
          "-1: centred on 12 o'clock; -2: once around the full circle",
-         [](const Plomet& s) -> QVariant { return s.Degree(); },
-         [](Plomet& s, const QVariant& v) { s.setDegree(v.toDouble()); }},
-        {"pText", ValueType::Text, QString(), 7, Unit::None,
+         FIELD(degree)},
+        {"pText", ValueType::Text, 7, Unit::None, "章附名行1",
          "the upper of the two lines below the centre (0.85 of FontSize, never bold)", "any text",
          "empty: not drawn",
-         [](const Plomet& s) -> QVariant { return s.pText(); },
-         [](Plomet& s, const QVariant& v) { s.setPText(v.toString()); }},
-        {"pText1", ValueType::Text, QStringLiteral("专用章"), 8, Unit::None,
+         FIELD(pText)},
+        {"pText1", ValueType::Text, 8, Unit::None, "章附名行2",
          "the lower of the two lines below the centre", "any text", "empty: not drawn",
-         [](const Plomet& s) -> QVariant { return s.pText1(); },
-         [](Plomet& s, const QVariant& v) { s.setPText1(v.toString()); }},
-        {"ForeColor", ValueType::Colour, 255, 10, Unit::None,
+         FIELD(pText1)},
+        {"ForeColor", ValueType::Colour, 10, Unit::None, "颜色",
          "colour of the ring, the texts and the sign",
          "0x00BBGGRR in decimal (255 red, 12582912 dark blue, 0 black); on the command line also #RRGGBB",
          "negative: a system colour (0x80000000 + its index)",
-         [](const Plomet& s) -> QVariant { return int(s.ForeColor()); },
-         [](Plomet& s, const QVariant& v) { s.setForeColor(v.toInt()); }},
-        {"FontName", ValueType::Text, QStringLiteral("黑体"), 11, Unit::None,
+         FIELD(foreColor)},
+        {"FontName", ValueType::Text, 11, Unit::Face, "字体",
          "face of the company name, the sign and the lower lines", "a face name (黑体, 宋体, 楷体, 仿宋, Arial, ...)",
          "",
-         [](const Plomet& s) -> QVariant { return s.FontName(); },
-         [](Plomet& s, const QVariant& v) { s.setFontName(v.toString()); }},
-        {"FontSize", ValueType::Single, 12.0f, 12, Unit::Points,
+         FIELD(fontName)},
+        {"FontSize", ValueType::Single, 12, Unit::Points, "字体尺寸",
          "size of the company name; the lower lines are 0.85 of it", "",
          "0: 16 for a name of under 6 characters, else 12, chosen when drawn",
-         [](const Plomet& s) -> QVariant { return s.FontSize(); },
-         [](Plomet& s, const QVariant& v) { s.setFontSize(v.toFloat()); }},
-        {"Space", ValueType::Long, 1, 18, Unit::Blanks,
+         FIELD(fontSize)},
+        {"Space", ValueType::Long, 18, Unit::Blanks, "字符间隔",
          "blanks put after every character of the company name but the last", "",
          "below 0: none",
-         [](const Plomet& s) -> QVariant { return int(s.Space()); },
-         [](Plomet& s, const QVariant& v) { s.setSpace(v.toInt()); }},
-        {"BackColor", ValueType::Colour, 0, 9, Unit::None,
+         FIELD(space)},
+        {"BackColor", ValueType::Colour, 9, Unit::None, "",
          "a colour that is stored and kept; never drawn (the background is the window's)",
          "0x00BBGGRR in decimal", "",
-         [](const Plomet& s) -> QVariant { return int(s.BackColor()); },
-         [](Plomet& s, const QVariant& v) { s.setBackColor(v.toInt()); }},
-        {"rText", ValueType::Text, QStringLiteral("Qorvel软件有限公司"), 6, Unit::None,
+         FIELD(backColor)},
+        {"rText", ValueType::Text, 6, Unit::None, "公司名称",
          "the company name, set along the upper arc", "any text", "",
-         [](const Plomet& s) -> QVariant { return s.rText(); },
-         [](Plomet& s, const QVariant& v) { s.setRText(v.toString()); }},
+         FIELD(rText)},
 
-        {"Shape", ValueType::Choice, 0, kFileKey, Unit::None,
+        {"Shape", ValueType::Choice, kFileKey, Unit::None, "形状",
          "Round, or Oval: the band follows the ellipse inscribed in Width x Height", "Round or Oval", "",
-         [](const Plomet& s) -> QVariant { return int(s.shape()); },
-         [](Plomet& s, const QVariant& v) { s.setShape(Shape(v.toInt())); }, "Round|Oval"},
-        {"RingWidth", ValueType::Double, 0.0, kFileKey, Unit::Twips,
+         FIELD(shape), "Round=圆形|Oval=椭圆"},
+        {"RingWidth", ValueType::Double, kFileKey, Unit::Twips, "边框宽度",
          "width of the band", "0 or more", "0: the classic band (about 50 twips)",
-         [](const Plomet& s) -> QVariant { return s.RingWidth(); },
-         [](Plomet& s, const QVariant& v) { s.setRingWidth(v.toDouble()); }},
-        {"InnerRing", ValueType::Double, 0.0, kFileKey, Unit::Twips,
+         FIELD(ringWidth)},
+        {"InnerRing", ValueType::Double, kFileKey, Unit::Twips, "内圈宽度",
          "width of a thin ring inside the band", "0 or more", "0: none",
-         [](const Plomet& s) -> QVariant { return s.InnerRing(); },
-         [](Plomet& s, const QVariant& v) { s.setInnerRing(v.toDouble()); }},
-        {"InnerRingGap", ValueType::Double, 57.0, kFileKey, Unit::Twips,
+         FIELD(innerRing)},
+        {"InnerRingGap", ValueType::Double, kFileKey, Unit::Twips, "内圈间距",
          "gap between the band and the inner ring (57 twips = 1 mm)", "0 or more", "",
-         [](const Plomet& s) -> QVariant { return s.InnerRingGap(); },
-         [](Plomet& s, const QVariant& v) { s.setInnerRingGap(v.toDouble()); }},
-        {"CodeText", ValueType::Text, QString(), kFileKey, Unit::None,
+         FIELD(innerRingGap)},
+        {"CodeText", ValueType::Text, kFileKey, Unit::None, "防伪码",
          "a code along the lower arc, centred on 6 o'clock, read left to right", "any text",
          "empty: none",
-         [](const Plomet& s) -> QVariant { return s.CodeText(); },
-         [](Plomet& s, const QVariant& v) { s.setCodeText(v.toString()); }},
-        {"CodeFontName", ValueType::Text, QStringLiteral("Arial"), kFileKey, Unit::None,
+         FIELD(codeText)},
+        {"CodeFontName", ValueType::Text, kFileKey, Unit::Face, "防伪码字体",
          "face of the code", "a face name", "",
-         [](const Plomet& s) -> QVariant { return s.CodeFontName(); },
-         [](Plomet& s, const QVariant& v) { s.setCodeFontName(v.toString()); }},
-        {"CodeFontSize", ValueType::Single, 8.0f, kFileKey, Unit::Points,
+         FIELD(codeFontName)},
+        {"CodeFontSize", ValueType::Single, kFileKey, Unit::Points, "防伪码字号",
          "size of the code", "", "",
-         [](const Plomet& s) -> QVariant { return s.CodeFontSize(); },
-         [](Plomet& s, const QVariant& v) { s.setCodeFontSize(v.toFloat()); }},
-        {"CodeSpace", ValueType::Double, 0.0, kFileKey, Unit::Twips,
+         FIELD(codeFontSize)},
+        {"CodeSpace", ValueType::Double, kFileKey, Unit::Twips, "防伪码间隔",
          "space added between the code's characters", "", "",
-         [](const Plomet& s) -> QVariant { return s.CodeSpace(); },
-         [](Plomet& s, const QVariant& v) { s.setCodeSpace(v.toDouble()); }},
-        {"MidText", ValueType::Text, QString(), kFileKey, Unit::None,
+         FIELD(codeSpace)},
+        {"MidText", ValueType::Text, kFileKey, Unit::None, "中间行",
          "a line across the centre (an invoice seal's tax number), drawn in place of the sign",
          "any text", "empty: none",
-         [](const Plomet& s) -> QVariant { return s.MidText(); },
-         [](Plomet& s, const QVariant& v) { s.setMidText(v.toString()); }},
-        {"MidFontSize", ValueType::Single, 10.0f, kFileKey, Unit::Points,
+         FIELD(midText)},
+        {"MidFontSize", ValueType::Single, kFileKey, Unit::Points, "中间行字号",
          "size of the middle line", "", "",
-         [](const Plomet& s) -> QVariant { return s.MidFontSize(); },
-         [](Plomet& s, const QVariant& v) { s.setMidFontSize(v.toFloat()); }},
-        {"MidTextWidth", ValueType::Double, 0.0, kFileKey, Unit::Twips,
+         FIELD(midFontSize)},
+        {"MidTextWidth", ValueType::Double, kFileKey, Unit::Twips, "中间行宽度",
          "width the middle line is condensed to fit in", "0 or more",
          "0: as wide as the band allows",
-         [](const Plomet& s) -> QVariant { return s.MidTextWidth(); },
-         [](Plomet& s, const QVariant& v) { s.setMidTextWidth(v.toDouble()); }},
-        {"LowerFontSize", ValueType::Single, 0.0f, kFileKey, Unit::Points,
+         FIELD(midTextWidth)},
+        {"LowerFontSize", ValueType::Single, kFileKey, Unit::Points, "附名行字号",
          "size of the lower lines (pText, pText1) in the fitted layout", "0 or more",
          "0: 0.85 of the name's size",
-         [](const Plomet& s) -> QVariant { return s.LowerFontSize(); },
-         [](Plomet& s, const QVariant& v) { s.setLowerFontSize(v.toFloat()); }},
-        {"LowerCharWidth", ValueType::Double, 0.0, kFileKey, Unit::Twips,
+         FIELD(lowerFontSize)},
+        {"LowerCharWidth", ValueType::Double, kFileKey, Unit::Twips, "附名行字宽",
          "width of each character of the lower lines in the fitted layout; they are condensed to it, "
          "never widened", "0 or more", "0: the face's own widths",
-         [](const Plomet& s) -> QVariant { return s.LowerCharWidth(); },
-         [](Plomet& s, const QVariant& v) { s.setLowerCharWidth(v.toDouble()); }},
-        {"Fit", ValueType::Boolean, false, kFileKey, Unit::None,
+         FIELD(lowerCharWidth)},
+        {"Fit", ValueType::Boolean, kFileKey, Unit::None, "按实章排版",
          "the layout of a real seal: the name fills the upper arc by measured widths, condensed "
          "where needed; the lower lines are centred and kept inside the band; the sign scales",
          "True or False", "False: the classic layout",
-         [](const Plomet& s) -> QVariant { return s.Fit(); },
-         [](Plomet& s, const QVariant& v) { s.setFit(v.toBool()); }},
-        {"Aging", ValueType::Integer, 0, kFileKey, Unit::None,
+         FIELD(fit)},
+        {"Aging", ValueType::Integer, kFileKey, Unit::None, "做旧程度",
          "worn ink: how much of the ink a worn seal loses, in specks, a pressure gradient and an uneven tone",
          "0 to 100, whole", "0: the exact unworn drawing",
-         [](const Plomet& s) -> QVariant { return s.Aging(); },
-         [](Plomet& s, const QVariant& v) { s.setAging(v.toInt()); }, nullptr, 0, 100, true},
-        {"AgingSeed", ValueType::Long, 0, kFileKey, Unit::None,
+         FIELD(aging), nullptr, 0, 100, true},
+        {"AgingSeed", ValueType::Long, kFileKey, Unit::None, "随机种子",
          "which wear: the same seed and level give the same specks everywhere", "", "",
-         [](const Plomet& s) -> QVariant { return int(s.AgingSeed()); },
-         [](Plomet& s, const QVariant& v) { s.setAgingSeed(v.toInt()); }},
+         FIELD(agingSeed)},
 
-        {"Width", ValueType::Single, 2055.0f, 16, Unit::Twips,
+        {"Width", ValueType::Single, 16, Unit::Twips, "公章宽度",
          "width of the seal's area", "0 or more", "",
-         [](const Plomet& s) -> QVariant { return s.Width(); },
-         [](Plomet& s, const QVariant& v) { s.setWidth(v.toFloat()); }},
-        {"Height", ValueType::Single, 2055.0f, 17, Unit::Twips,
+         FIELD(width)},
+        {"Height", ValueType::Single, 17, Unit::Twips, "公章高度",
          "height of the seal's area; a round seal follows the smaller side", "0 or more", "",
-         [](const Plomet& s) -> QVariant { return s.Height(); },
-         [](Plomet& s, const QVariant& v) { s.setHeight(v.toFloat()); }},
+         FIELD(height)},
     };
     auto row = [&rows](const char* name) -> PropertyRow& {
         for (PropertyRow& r : rows)
@@ -177,6 +167,9 @@ std::vector<PropertyRow> makeRows()
     row("rText").storeReadKey = "RText";
     row("Width").kept = false;
     row("Height").kept = false;
+    const SealSpec fresh;
+    for (PropertyRow& r : rows)
+        r.newValue = r.get(fresh);
     return rows;
 }
 
@@ -235,10 +228,6 @@ QString rangeWords(ValueType type)
 ParsedValue value(QVariant v) { return {std::move(v), ValueProblem::None, QString()}; }
 ParsedValue problem(ValueProblem kind, QString why) { return {QVariant(), kind, std::move(why)}; }
 
-QStringList choiceNames(const PropertyRow& row)
-{
-    return QString::fromLatin1(row.choices).split(QLatin1Char('|'));
-}
 
 ParsedValue notAChoice(const PropertyRow& row, const QString& shown)
 {
@@ -362,6 +351,60 @@ const PropertyRow& property(const char* name)
 
 int propertyIndex(const PropertyRow& row) { return int(&row - propertyRows().data()); }
 
+namespace {
+
+// The choices as "Name=label" pairs (a bare name is its own label).
+QList<QStringList> choicePairs(const PropertyRow& row)
+{
+    QList<QStringList> out;
+    if (!row.choices)
+        return out;
+    for (const QString& c : QString::fromUtf8(row.choices).split(QLatin1Char('|'))) {
+        QStringList pair = c.split(QLatin1Char('='));
+        if (pair.size() < 2)
+            pair << pair.front();
+        out << pair;
+    }
+    return out;
+}
+
+} // namespace
+
+QStringList choiceNames(const PropertyRow& row)
+{
+    QStringList out;
+    for (const QStringList& pair : choicePairs(row))
+        out << pair[0];
+    return out;
+}
+
+QStringList choiceLabels(const PropertyRow& row)
+{
+    QStringList out;
+    for (const QStringList& pair : choicePairs(row))
+        out << pair[1];
+    return out;
+}
+
+bool isClassicProperty(const PropertyRow& row) { return propertyIndex(row) < 14; }
+
+SealSpec createdSpec()
+{
+    SealSpec s;
+    for (const PropertyRow& r : propertyRows())
+        if (isClassicProperty(r))
+            r.set(s, QVariant(r.newValue.metaType()));
+    return s;
+}
+
+bool SealSpec::operator==(const SealSpec& o) const
+{
+    for (const PropertyRow& r : propertyRows())
+        if (r.get(*this) != r.get(o))
+            return false;
+    return true;
+}
+
 std::vector<const PropertyRow*> fileLineRows()
 {
     std::vector<const PropertyRow*> out;
@@ -448,7 +491,7 @@ QString valueText(const PropertyRow& row, const QVariant& v)
     case ValueType::Double: return numberTextDouble(v.toDouble());
     case ValueType::Text: return v.toString();
     case ValueType::Choice: {
-        const QStringList names = QString::fromLatin1(row.choices).split(QLatin1Char('|'));
+        const QStringList names = choiceNames(row);
         const int i = v.toInt();
         return i >= 0 && i < names.size() ? names[i] : QString::number(i);
     }
@@ -464,6 +507,7 @@ QString propertyHelp(int indent, int width)
         case Unit::Points: return QStringLiteral("points");
         case Unit::Degrees: return QStringLiteral("degrees");
         case Unit::Blanks: return QStringLiteral("blanks");
+        case Unit::Face:
         case Unit::None: break;
         }
         return QString();

@@ -4,9 +4,9 @@
 // the values by name (--set, the presets, the "样式" dialog), `plomet show`
 // and the help texts all go through these rows. No Widgets.
 //
-// ADDING A PROPERTY: a getter and a setter on Plomet (the setter announces
-// the name), one row in kRows (seal/Properties.cpp), and what it draws.
-// Nothing else names it. A row, field by field:
+// ADDING A PROPERTY: a member of SealSpec (seal/SealSpec.h) with its
+// new-instance value, one row in makeRows (seal/Properties.cpp), and what it
+// draws (seal/SealDrawing.cpp). Nothing else names it. A row, field by field:
 //
 //   {"InnerRing",               the name everywhere: store key, --set NAME,
 //                               show, the description file's key; read in
@@ -14,26 +14,30 @@
 //    ValueType::Double,         Boolean, Integer (16 bit), Long (32 bit),
 //                               Single, Double, Text, Colour (0x00BBGGRR),
 //                               Choice (one of `choices`, kept as its index)
-//    0.0,                       new-instance value (InitProperties); also the
-//                               store's default and, for a file key, the value
-//                               a file without the key gives: it is never
-//                               written. Use the row type's C++ type (see below)
 //    kFileKey,                  kFileKey: an "InnerRing=57" line after line 20
 //                               of the description file; 6..20 are the classic
 //                               lines; kNotInFile
 //    Unit::Twips,               Twips (the command line also takes "1.2mm"),
-//                               Points, Degrees, Blanks or None
+//                               Points, Degrees, Blanks, Face (a face
+//                               name: the dialogs offer the installed ones)
+//                               or None
+//    "内圈宽度",                 the name the dialogs give it (their label,
+//                               and their messages); "" for none
 //    "width of a thin ring …",  meaning, for the help
 //    "0 or more",               range in words ("" for the type's own)
 //    "0: none",                 special values in words ("" for none)
-//    get, set},                 [](const Plomet& s) -> QVariant { ... },
-//                               [](Plomet& s, const QVariant& v) { ... }
+//    FIELD(innerRing)},         the SealSpec member it reads and writes
 //
-// and, when needed, after `set`: choices ("Round|Oval"), then bounds low and
+// The new-instance value (InitProperties; also the store's default and, for
+// a file key, the value a file without the key gives, which is never
+// written) is the member's value in a default-constructed SealSpec.
+// and, when needed, after `set`: choices ("Round=圆形|Oval=椭圆": each name
+// and the label the dialogs show for it), then bounds low and
 // high, then whole (true: 2.5 is refused rather than rounded); see Aging.
 //
 // Values travel as QVariant holding: bool (Boolean), int (Integer, Long,
 // Colour, Choice), float (Single), double (Double), QString (Text).
+#include "seal/SealSpec.h"
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -42,10 +46,8 @@
 
 namespace plomet {
 
-class Plomet;
-
 enum class ValueType { Boolean, Integer, Long, Single, Double, Text, Colour, Choice };
-enum class Unit { None, Twips, Points, Degrees, Blanks };
+enum class Unit { None, Twips, Points, Degrees, Blanks, Face };
 
 // Where the description file keeps a value: a classic line (6 to 20), a
 // "Key=Value" line after line 20, or nowhere.
@@ -55,18 +57,20 @@ constexpr int kNotInFile = -1;
 struct PropertyRow {
     const char* name;
     ValueType type;
-    QVariant newValue;
     int fileLine;
     Unit unit;
+    const char* label;
     const char* meaning;
     const char* range;
     const char* special;
-    QVariant (*get)(const Plomet&);
-    void (*set)(Plomet&, const QVariant&);   // the public setter: announces
+    // The member's value, and the member set to a value (as normalised gives
+    // it); nothing is announced or checked.
+    QVariant (*get)(const SealSpec&);
+    void (*set)(SealSpec&, const QVariant&);
 
     // Rarely needed; a new row usually leaves them out (or gives the first
     // few, in this order).
-    const char* choices = nullptr;       // Choice: "Round|Oval"
+    const char* choices = nullptr;       // Choice: "Round=圆形|Oval=椭圆"
     double low = -HUGE_VAL;              // numbers: the least value taken
     double high = HUGE_VAL;              // numbers: the greatest value taken
     bool whole = false;                  // numbers: whole ones only (no rounding)
@@ -75,7 +79,10 @@ struct PropertyRow {
     const char* storeReadKey = nullptr;  // when ReadProperties asks another key ("RText")
     bool announcedOnRead = false;        // ReadProperties assigns it announced (FontBold)
 
+    QVariant newValue = {};              // filled from SealSpec{}: never given
+
     QString qname() const { return QLatin1String(name); }
+    QString qlabel() const { return QString::fromUtf8(label); }
     QVariant defaultInStore() const { return storeDefault.isValid() ? storeDefault : newValue; }
     bool inFile() const { return fileLine != kNotInFile; }
     bool isFileKey() const { return fileLine == kFileKey; }
@@ -93,6 +100,16 @@ const PropertyRow* findProperty(const QString& name);
 const PropertyRow& property(const char* name);
 // The row's position in propertyRows().
 int propertyIndex(const PropertyRow& row);
+// A Choice row's names ("Round", "Oval") and the labels the dialogs show
+// for them ("圆形", "椭圆"), in index order.
+QStringList choiceNames(const PropertyRow& row);
+QStringList choiceLabels(const PropertyRow& row);
+// The fourteen classic properties are the table's first rows.
+bool isClassicProperty(const PropertyRow& row);
+
+// The values of a control before its host initialises it: the fourteen
+// classic properties 0, empty or False, the rest as a new seal's.
+SealSpec createdSpec();
 
 // The description file's classic lines 6 to 20, in line order.
 std::vector<const PropertyRow*> fileLineRows();

@@ -27,7 +27,7 @@ const PropertyRow& rowOf(const QString& name)
 QString settingText(const Plomet& seal, const QString& name)
 {
     const PropertyRow& r = rowOf(name);
-    return valueText(r, r.get(seal));
+    return valueText(r, seal.value(r));
 }
 
 bool isLengthSetting(const QString& name)
@@ -39,7 +39,7 @@ bool isLengthSetting(const QString& name)
 void copySettings(const Plomet& from, Plomet& to)
 {
     for (const PropertyRow& r : propertyRows())
-        r.set(to, r.get(from));
+        to.setValue(r, from.value(r));
 }
 
 QStringList settingNames()
@@ -57,7 +57,7 @@ void applySetting(Plomet& seal, const QString& name, const QString& value)
     if (!v.ok())
         throw PlometError(PlometError::Kind::TypeMismatch,
                           QStringLiteral("设置 %1 的值无效：%2").arg(r.qname(), v.problem));
-    r.set(seal, v.value);
+    seal.setValue(r, v.value);
 }
 
 void applySetting(Plomet& seal, const QString& assignment)

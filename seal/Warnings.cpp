@@ -129,7 +129,7 @@ QStringList fileWarnings(const Plomet& seal)
         if (row.type != ValueType::Text || !row.inFile())
             continue;
         QList<char32_t> outside;
-        for (uint cp : row.get(seal).toString().toUcs4())
+        for (uint cp : seal.value(row).toString().toUcs4())
             if (!gbkCharacter(char32_t(cp)) && !outside.contains(char32_t(cp)))
                 outside << char32_t(cp);
         for (char32_t cp : outside)

@@ -162,6 +162,7 @@ TEST_F(ExportMenuTest, ExportFromTheMenuWritesEachFormat)
         {"png", 96, false, "screen.png"},
         {"png", 300, true, "print.png"},
         {"png", 600, false, "印章600.png"},
+        {"bmp", 300, false, "print.bmp"},
         {"svg", 96, false, "vector.svg"},
         {"pdf", 96, false, "page.pdf"},
     };
@@ -183,9 +184,9 @@ TEST_F(ExportMenuTest, ExportFromTheMenuWritesEachFormat)
         const QByteArray bytes = plomet::test::readAll(path);
 
         const QString format = QLatin1String(row.format);
-        if (format == QLatin1String("png")) {
+        if (format == QLatin1String("png") || format == QLatin1String("bmp")) {
             QImage image;
-            ASSERT_TRUE(image.loadFromData(bytes, "PNG")) << row.file;
+            ASSERT_TRUE(image.loadFromData(bytes, format.toUpper().toLatin1())) << row.file;
             EXPECT_EQ(image.size(), rasterSize(w, h, row.dpi)) << row.file;
             EXPECT_NEAR(image.dotsPerMeterX(), row.dpi / 0.0254, 1.0) << row.file;
             EXPECT_EQ(qAlpha(image.pixel(0, 0)), row.transparent ? 0 : 255) << row.file;
@@ -306,7 +307,7 @@ TEST_F(ExportMenuTest, AFailedWriteIsReportedAndTheProgramGoesOn)
     EXPECT_TRUE(QDir(dir_.path()).entryList(QDir::Files).isEmpty());
 }
 
-TEST_F(ExportMenuTest, ExportDialogOffersResolutionAndTransparencyForPngOnly)
+TEST_F(ExportMenuTest, ExportDialogOffersEveryFormatWithItsResolutionAndTransparency)
 {
     ExportDialog ask(main_.get(), 2055, 2055);
     auto* format = ask.findChild<QComboBox*>(QStringLiteral("format"));
@@ -314,27 +315,32 @@ TEST_F(ExportMenuTest, ExportDialogOffersResolutionAndTransparencyForPngOnly)
     auto* transparent = ask.findChild<QCheckBox*>(QStringLiteral("transparent"));
     auto* size = ask.findChild<QLabel*>(QStringLiteral("size"));
     ASSERT_TRUE(format && dpi && transparent && size);
+    // The list is the export table's, in its order.
+    QStringList offered;
+    for (int i = 0; i < format->count(); ++i)
+        offered << format->itemData(i).toString();
+    EXPECT_EQ(offered, exportFormats());
 
-    struct Row { const char* format; int dpi; bool transparent; bool enabled; const char* sizeText; };
+    struct Row { const char* format; int dpi; bool transparent; bool raster; bool alpha; const char* sizeText; };
     const Row rows[] = {
-        {"png", 300, true, true, "428 × 428 像素"},     // 2055 x 300 / 1440 = 428.1
-        {"png", 96, false, true, "137 × 137 像素"},
-        {"png", 1200, true, true, "1712 × 1712 像素"},  // 1712.5: half to even
-        {"svg", 600, true, false, "36.2 × 36.2 毫米（矢量图）"},
-        {"pdf", 600, true, false, "矢量图"},
+        {"png", 300, true, true, true, "428 × 428 像素"},     // 2055 x 300 / 1440 = 428.1
+        {"png", 96, false, true, true, "137 × 137 像素"},
+        {"png", 1200, true, true, true, "1712 × 1712 像素"},  // 1712.5: half to even
+        {"bmp", 300, true, true, false, "428 × 428 像素"},    // a bitmap is opaque
+        {"svg", 600, true, false, false, "36.2 × 36.2 毫米（矢量图）"},
+        {"pdf", 600, true, false, false, "矢量图"},
     };
     for (const Row& r : rows) {
         format->setCurrentIndex(format->findData(QLatin1String(r.format)));
         dpi->setValue(r.dpi);
         transparent->setChecked(r.transparent);
         EXPECT_EQ(ask.format(), QLatin1String(r.format));
-        EXPECT_EQ(dpi->isEnabled(), r.enabled) << r.format;
-        EXPECT_EQ(transparent->isEnabled(), r.enabled) << r.format;
+        EXPECT_EQ(dpi->isEnabled(), r.raster) << r.format;
+        EXPECT_EQ(transparent->isEnabled(), r.alpha) << r.format;
         EXPECT_TRUE(size->text().contains(QString::fromUtf8(r.sizeText))) << size->text().toStdString();
         const ExportOptions o = ask.options();
-        EXPECT_EQ(o.transparent, r.enabled && r.transparent) << r.format;
-        if (r.enabled)
-            EXPECT_EQ(o.dpi, r.dpi);
+        EXPECT_EQ(o.transparent, r.alpha && r.transparent) << r.format;
+        EXPECT_EQ(o.dpi, r.raster ? r.dpi : 96) << r.format;
     }
 }
 

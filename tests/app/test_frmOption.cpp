@@ -1,6 +1,7 @@
 // The settings dialog, driven in-process on the real main window's seal:
 // reading the seal into the fields, the size coupling, the writes and their
 // order, failed conversions, the colour button, Enter and the close box.
+#include "UntouchedSeals.h"
 #include "seal/Plomet.h"
 #include "formats/PmfFile.h"
 #include "seal/PropertyBag.h"
@@ -30,6 +31,7 @@
 #include <memory>
 
 using namespace plomet;
+using namespace plomet::test;
 
 namespace {
 
@@ -179,6 +181,18 @@ TEST_F(SettingsDialog, AnOvalStaysAnOvalWhenNothingIsTouched)
     seal().setHeight(2268);
     open();
     EXPECT_TRUE(check("chkDist")->isChecked());
+}
+
+TEST_F(SettingsDialog, ChangeWithoutATouchChangesNothing)
+{
+    for (const UntouchedSeal& row : kUntouchedSeals) {
+        applyUntouched(seal(), row);
+        const SealSpec before = seal().spec();
+        open();
+        button("cmdOption")->click();
+        for (const PropertyRow& r : propertyRows())
+            EXPECT_EQ(seal().value(r), r.get(before)) << row.name << ": " << r.name;
+    }
 }
 
 TEST_F(SettingsDialog, UnknownFontNameIsShownAndWrittenBackUnchanged)

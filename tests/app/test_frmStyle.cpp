@@ -5,6 +5,7 @@
 // step, and it reads the seal again after one.
 #include "app/ExportMenu.h"
 #include "ModalDriver.h"
+#include "UntouchedSeals.h"
 #include "seal/Plomet.h"
 #include "seal/PlometWidget.h"
 #include "app/frmMain.h"
@@ -163,6 +164,19 @@ TEST_F(StyleDialog, ApplyWritesEveryFieldAndDraws)
     EXPECT_TRUE(seal().Fit());
     EXPECT_EQ(drawn.count(), 1);
     EXPECT_TRUE(dlg_ && dlg_->isVisible()) << "应 用 keeps the dialog open";
+}
+
+TEST_F(StyleDialog, ApplyWithoutATouchChangesNothing)
+{
+    for (const UntouchedSeal& row : kUntouchedSeals) {
+        applyUntouched(seal(), row);
+        const SealSpec before = seal().spec();
+        open();
+        EXPECT_EQ(pressApply(), QString()) << row.name;
+        for (const PropertyRow& r : propertyRows())
+            EXPECT_EQ(seal().value(r), r.get(before)) << row.name << ": " << r.name;
+        delete dlg_.data();
+    }
 }
 
 TEST_F(StyleDialog, CloseBoxCloseButtonAndEscapeThrowTheEditsAway)

@@ -53,8 +53,8 @@ TEST(Presets, SizesOnPaperFromTheDrawingModel)
             seal.InitProperties();
             const auto values = presetSettings(QString::fromUtf8(row.name), askMm);
             ASSERT_TRUE(values);
-            for (const PresetValue& s : *values)
-                applySetting(seal, s.first, s.second);
+            for (const auto& [row, value] : *values)
+                seal.setValue(*row, value);
             EXPECT_TRUE(seal.Fit()) << row.name;
             seal.Draw();
             const DrawnEllipse band = bandOf(seal.image()->model());
@@ -79,8 +79,8 @@ TEST(Presets, InvoiceSealFollowsThePublishedLayout)
     seal.InitProperties();
     const auto values = presetSettings(QStringLiteral("发票专用章"));
     ASSERT_TRUE(values);
-    for (const PresetValue& s : *values)
-        applySetting(seal, s.first, s.second);
+    for (const auto& [row, value] : *values)
+        seal.setValue(*row, value);
     EXPECT_EQ(seal.shape(), Shape::Oval);
     EXPECT_EQ(seal.FontName(), QStringLiteral("仿宋"));
     EXPECT_NEAR(seal.FontSize() * 25.4 / 72, 4.2, 0.03);        // the name 4.2 mm
@@ -128,6 +128,47 @@ QSize inkExtent(const QImage& image)
             bottom = y;
         }
     return QSize(right - left + 1, bottom - top + 1);
+}
+
+TEST(Presets, KeepTheCompanysOwnValuesAndSetTheRest)
+{
+    // A preset sets the form, never the company's texts, wear or spacing;
+    // a round seal clears the middle line (its sign sits there), an oval
+    // keeps it for the tax number.
+    const char* const own[] = {"rText=Tervin有限公司", "CodeText=1234567890123", "Space=3", "Aging=40",
+                               "AgingSeed=9", "BackColor=5", "ShowDate=True", "InnerRingGap=40", "CodeSpace=-3",
+                               "MidText=91440300MA5ABCDE1X"};
+    const struct { const char* preset; bool keepsMidText; } rows[] = {
+        {"公章", false}, {"合同专用章", false}, {"财务专用章", false}, {"发票专用章", true},
+    };
+    for (const auto& row : rows) {
+        Plomet seal;
+        seal.InitProperties(false);
+        for (const char* s : own)
+            applySetting(seal, QString::fromUtf8(s));
+        const SealSpec before = seal.spec();
+        const auto values = presetSettings(QString::fromUtf8(row.preset));
+        ASSERT_TRUE(values) << row.preset;
+        QStringList set;
+        for (const auto& [property, value] : *values) {
+            set << property->qname();
+            seal.setValue(*property, value);
+        }
+        for (const char* s : own) {
+            const QString name = QString::fromUtf8(s).section(QLatin1Char('='), 0, 0);
+            const PropertyRow& r = *findProperty(name);
+            const bool cleared = name == QLatin1String("MidText") && !row.keepsMidText;
+            EXPECT_EQ(set.contains(name), cleared) << row.preset << ": " << s;
+            if (cleared)
+                EXPECT_EQ(seal.MidText(), QString()) << row.preset;
+            else
+                EXPECT_EQ(seal.value(r), r.get(before)) << row.preset << ": " << s;
+        }
+        // Everything else is the preset's: its form, size, faces and sign.
+        for (const char* name : {"Shape", "Width", "Height", "RingWidth", "Fit", "FontName", "FontSize",
+                                 "StarSize", "ShowStar", "pText1", "LowerCharWidth"})
+            EXPECT_TRUE(set.contains(QLatin1String(name))) << row.preset << ": " << name;
+    }
 }
 
 TEST(Presets, RenderedAt300DpiMeasuresTheDocumentedSize)

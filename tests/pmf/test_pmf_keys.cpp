@@ -85,7 +85,7 @@ TEST(PmfKeys, EachLaterPropertyRoundTripsAsOneKeyLine)
         Plomet seal;
         seal.InitProperties();
         assignPmfValues(seal, v);
-        EXPECT_EQ(r->get(seal), v.get(*r));
+        EXPECT_EQ(seal.value(*r), v.get(*r));
         EXPECT_EQ(encodePMF(pmfValuesOf(seal)), file);
     }
 }

@@ -137,7 +137,7 @@ TEST(PlometLimits, ModeMinusTwoEmptyNameWritesZeroRadius)
     p.setDegree(-2);
     p.setFontSize(0);
     p.Draw();
-    EXPECT_EQ(p.FontSize(), 16.0f);
+    EXPECT_EQ(p.FontSize(), 0.0f);
     EXPECT_EQ(arcGlyphs(p.image()->model()), 0);
 }
 

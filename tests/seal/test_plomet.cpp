@@ -222,20 +222,28 @@ TEST(PlometProperties, WritesLeaveImageUntilDraw)
     EXPECT_EQ(before->pixels(), pixels) << "a picture handed out never changes";
 }
 
-TEST(PlometProperties, DrawWritesBackZeroSizes)
+TEST(PlometProperties, ZeroSizesAreDrawnChosenAndKeptZero)
 {
+    // A zero size is chosen when drawn, never written back: the seal still
+    // reads 0 (so its file keeps 0) and draws as the chosen size does.
     const struct { const char* name; float size; } rows[] = {
         {"甲乙丙丁戊", 16}, {"甲乙丙丁戊己", 12}, {"", 16},
     };
     for (const auto& row : rows) {
-        Plomet p;
-        p.InitProperties();
-        p.setRText(QString::fromUtf8(row.name));
-        p.setFontSize(0);
-        p.setStarSize(0);
-        p.Draw();
-        EXPECT_EQ(p.FontSize(), row.size) << row.name;
-        EXPECT_EQ(p.StarSize(), 24);
+        Plomet zero, chosen;
+        for (Plomet* p : {&zero, &chosen}) {
+            p->InitProperties();
+            p->setRText(QString::fromUtf8(row.name));
+        }
+        zero.setFontSize(0);
+        zero.setStarSize(0);
+        chosen.setFontSize(row.size);
+        chosen.setStarSize(24);
+        zero.Draw();
+        chosen.Draw();
+        EXPECT_EQ(zero.FontSize(), 0.0f) << row.name;
+        EXPECT_EQ(zero.StarSize(), 0) << row.name;
+        EXPECT_EQ(zero.image()->pixels(), chosen.image()->pixels()) << row.name;
     }
 }
 
