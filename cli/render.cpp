@@ -9,13 +9,12 @@
 #include "formats/PmfFile.h"
 #include "seal/Plomet.h"
 #include "seal/Properties.h"
+#include "seal/Render.h"
 #include "seal/Units.h"
 #include "seal/Warnings.h"
 #include "formats/SealTable.h"
 
-#include <QBuffer>
 #include <QCommandLineParser>
-#include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -152,11 +151,11 @@ RenderedSeal renderSeal(const QString& pmf, const QString& preset, const QString
     made.warnings += layoutWarnings(layout, picture->model());
     made.bytes = exportBytes(*picture, format, options);
     made.sizeMm = QSizeF(picture->model().widthTwips / kTwipsPerMm, picture->model().heightTwips / kTwipsPerMm);
-    if (format == QLatin1String("png") || format == QLatin1String("bmp")) {
-        QBuffer buffer;
-        buffer.setData(made.bytes);
-        made.pixels = QImageReader(&buffer).size();   // the header only
-    }
+    // The raster's size is the model's at the resolution; reading it back
+    // from the bytes had Qt load every image plugin to find one that knows
+    // them (a tenth of a lone render's instructions).
+    if (format == QLatin1String("png") || format == QLatin1String("bmp"))
+        made.pixels = rasterSize(picture->model().widthTwips, picture->model().heightTwips, options.dpi);
     return made;
 }
 

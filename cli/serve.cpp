@@ -2,6 +2,7 @@
 // office systems that make seals on demand.
 #include "cli/cli.h"
 
+#include "cli/ServeHeaders.h"
 #include "cli/ServeRequest.h"
 #include "seal/Errors.h"
 #include "seal/NumberText.h"
@@ -53,9 +54,10 @@ const char kServeHelp[] =
     "  GET  /health       {\"status\": \"ok\", ...}\n"
     "\n"
     "Failures are JSON {\"error\": ..., \"property\": ...}: 400 a bad value or\n"
-    "body, 404 no such path, 405 a method the path does not take, 408 a body\n"
-    "not received in time, 413 a body over its limit, 503 the queue is full or\n"
-    "the drawing took too long.\n"
+    "body, 404 no such path, 405 a method the path does not take, 408 headers\n"
+    "or a body not received in time, 413 a body over its limit, 431 headers\n"
+    "over 256 KiB or 4096 lines, 503 the queue is full or the drawing took\n"
+    "too long.\n"
     "\n"
     "  --host ADDRESS       the address to listen on (default 127.0.0.1: this\n"
     "                       machine only)\n"
@@ -69,6 +71,8 @@ const char kServeHelp[] =
     "  --max-json SIZE      largest JSON body for /render (default 64K)\n"
     "  --read-timeout S     seconds a client may stay silent while sending a\n"
     "                       request, and 4 times that to send a body (default 5)\n"
+    "  --header-timeout S   seconds from a request's first byte to the end of\n"
+    "                       its headers (default 10)\n"
     "  --job-timeout S      seconds a request may wait and draw (default 30)\n"
     "  --quiet              no log line per request\n"
     "  --sign SEAL.p12      sign every document /stamp answers with this key\n"
@@ -178,7 +182,15 @@ private:
 class ConnectionQueue : public httplib::TaskQueue {
 public:
     explicit ConnectionQueue(unsigned connections) : queue_(connections, connections) {}
-    void enqueue(std::function<void()> fn) override { queue_.push(std::move(fn)); }
+    void enqueue(std::function<void()> fn) override
+    {
+        // Its thread serves the connection alone, reading its headers within their limits.
+        queue_.push([fn = std::move(fn)] {
+            watchConnection();
+            fn();
+            forgetConnection();
+        });
+    }
     void shutdown() override { queue_.finish(); }
 
 private:
@@ -194,6 +206,7 @@ struct Config {
     size_t maxPdf = size_t(32) << 20;
     size_t maxJson = size_t(64) << 10;
     int readTimeoutS = 5;
+    int headerTimeoutS = 10;
     int jobTimeoutS = 30;
     bool quiet = false;
     // Read once at start (--sign): every stamped document answered is then
@@ -485,6 +498,7 @@ QString statusReason(int status)
     case 413: return QStringLiteral("the request is larger than allowed");
     case 414: return QStringLiteral("the request's path and query are too long");
     case 416: return QStringLiteral("the range cannot be served");
+    case 431: return QStringLiteral("the request's headers are too large");
     case 500: return QStringLiteral("internal error");
     default: return QStringLiteral("HTTP status %1").arg(status);
     }
@@ -537,6 +551,7 @@ int cmdServe(QStringList args)
     const QCommandLineOption maxJsonOpt = valueOpt("max-json", "SIZE");
     const QCommandLineOption readTimeoutOpt = valueOpt("read-timeout", "S");
     const QCommandLineOption jobTimeoutOpt = valueOpt("job-timeout", "S");
+    const QCommandLineOption headerTimeoutOpt = valueOpt("header-timeout", "S");
     const QCommandLineOption quietOpt(QStringLiteral("quiet"), QStringLiteral("no request log"));
     const QCommandLineOption signOpt(QStringLiteral("sign"), QStringLiteral("signing key"), QStringLiteral("SEAL.p12"));
     const QCommandLineOption passwordOpt(QStringLiteral("password-file"), QStringLiteral("password"),
@@ -546,7 +561,7 @@ int cmdServe(QStringList args)
     const QCommandLineOption contactOpt(QStringLiteral("contact"), QStringLiteral("contact"), QStringLiteral("TEXT"));
     const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
     parser.addOptions({hostOpt, portOpt, threadsOpt, queueOpt, connectionsOpt, maxBodyOpt, maxJsonOpt, readTimeoutOpt,
-                       jobTimeoutOpt, quietOpt, signOpt, passwordOpt, reasonOpt, locationOpt, contactOpt, helpOpt});
+                       jobTimeoutOpt, headerTimeoutOpt, quietOpt, signOpt, passwordOpt, reasonOpt, locationOpt, contactOpt, helpOpt});
     args.prepend(QStringLiteral("plomet serve"));
     if (!parser.parse(args)) {
         printError(parser.errorText());
@@ -561,7 +576,7 @@ int cmdServe(QStringList args)
         return kExitUsage;
     }
     for (const QCommandLineOption* o : {&hostOpt, &portOpt, &threadsOpt, &queueOpt, &connectionsOpt, &maxBodyOpt,
-                                        &maxJsonOpt, &readTimeoutOpt, &jobTimeoutOpt, &signOpt, &passwordOpt,
+                                        &maxJsonOpt, &readTimeoutOpt, &jobTimeoutOpt, &headerTimeoutOpt, &signOpt, &passwordOpt,
                                         &reasonOpt, &locationOpt, &contactOpt}) {
         if (parser.values(*o).size() > 1) {
             printError(QStringLiteral("--%1 given more than once").arg(o->names().constLast()));
@@ -588,6 +603,7 @@ int cmdServe(QStringList args)
          [&](long n) { config.connections = unsigned(n); }},
         {&readTimeoutOpt, 1, 3600, "seconds from 1 to 3600", [&](long n) { config.readTimeoutS = int(n); }},
         {&jobTimeoutOpt, 1, 3600, "seconds from 1 to 3600", [&](long n) { config.jobTimeoutS = int(n); }},
+        {&headerTimeoutOpt, 1, 3600, "seconds from 1 to 3600", [&](long n) { config.headerTimeoutS = int(n); }},
     };
     for (const Whole& w : wholes) {
         if (!parser.isSet(*w.option))
@@ -654,7 +670,21 @@ int cmdServe(QStringList args)
     server.set_payload_max_length(std::max(config.maxPdf, config.maxJson));
     // The failures httplib finds itself (a request it cannot read, a path
     // that no route takes) get the same JSON body as ours.
+    HeaderLimits limits;
+    limits.time = std::chrono::seconds(config.headerTimeoutS);
+    setHeaderLimits(limits);
     const httplib::Server::HandlerWithResponse onError = [](const httplib::Request&, httplib::Response& res) {
+        // Headers cut off read as a broken request; the answer says why.
+        if (const HeaderCut cut = headerCut(); cut != HeaderCut::None) {
+            res.set_header("Connection", "close");
+            if (cut == HeaderCut::Late)
+                sendError(res, 408, QStringLiteral("the request's headers did not arrive within %1 s")
+                                        .arg(headerLimits().time.count() / 1000));
+            else
+                sendError(res, 431, QStringLiteral("the request's headers are longer than %1 bytes or %2 lines")
+                                        .arg(headerLimits().bytes).arg(headerLimits().lines));
+            return httplib::Server::HandlerResponse::Handled;
+        }
         if (!res.body.empty())
             return httplib::Server::HandlerResponse::Unhandled;
         sendError(res, res.status, statusReason(res.status));
@@ -665,22 +695,27 @@ int cmdServe(QStringList args)
         sendError(res, 500, QStringLiteral("internal error"));
     });
     server.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
+        headersArrived();
         requestStart = Clock::now();
         return httplib::Server::HandlerResponse::Unhandled;
     });
     std::mutex logMutex;
-    if (!config.quiet)
-        server.set_logger([&logMutex](const httplib::Request& req, const httplib::Response& res) {
-            const double ms = requestStart
-                ? std::chrono::duration<double, std::milli>(Clock::now() - *requestStart).count() : 0.0;
-            requestStart.reset();
-            // The path only: a query can be long, and the log stays one line a request.
-            std::string path = req.path.substr(0, 200);
-            std::replace_if(path.begin(), path.end(), [](char c) { return c < 0x20 || c == 0x7f; }, '?');
-            std::lock_guard<std::mutex> lock(logMutex);
-            std::fprintf(stderr, "plomet: %s %s %s %d %zu %.1f ms\n", req.remote_addr.c_str(), req.method.c_str(),
-                         path.c_str(), res.status, res.body.size(), ms);
-        });
+    // Called once an answer has gone out, so the next request's headers
+    // are watched from their first byte.
+    server.set_logger([&logMutex, quiet = config.quiet](const httplib::Request& req, const httplib::Response& res) {
+        awaitHeaders();
+        if (quiet)
+            return;
+        const double ms = requestStart
+            ? std::chrono::duration<double, std::milli>(Clock::now() - *requestStart).count() : 0.0;
+        requestStart.reset();
+        // The path only: a query can be long, and the log stays one line a request.
+        std::string path = req.path.substr(0, 200);
+        std::replace_if(path.begin(), path.end(), [](char c) { return c < 0x20 || c == 0x7f; }, '?');
+        std::lock_guard<std::mutex> lock(logMutex);
+        std::fprintf(stderr, "plomet: %s %s %s %d %zu %.1f ms\n", req.remote_addr.c_str(), req.method.c_str(),
+                     path.c_str(), res.status, res.body.size(), ms);
+    });
 
     const std::string host = config.host.toStdString();
     int port = config.port;

@@ -1,5 +1,7 @@
 #include "seal/Fonts.h"
 
+#include "seal/GlyphOutlines.h"
+
 #include <QFontDatabase>
 #include <QRawFont>
 #include <QGlyphRun>
@@ -243,13 +245,30 @@ QList<char32_t> missingGlyphs(const QString& face, const QString& text)
         answers = 0;
     }
     QHash<char32_t, bool>& drawable = known[face];
-    const QFont font = makeFont(face, 16, 400);
+    // The family the text engine draws the face in: the face itself when it
+    // is installed, else the first installed face of its style (the
+    // substitutions put it first). A character in that family's own
+    // character map is drawn by it: read straight from the file, with no
+    // text engine made (laying each character out made a regular engine
+    // beside the bold ones that draw, a sixth of a lone render). Only the
+    // others are laid out, through every fallback face.
+    const auto ownFace = [&](char32_t cp) {
+        if (const auto has = familyHasCharacter(face, cp))
+            return *has;
+        const QStringList installed = installedFacesOfStyle(faceStyle(face));
+        return !installed.isEmpty() && familyHasCharacter(installed.first(), cp).value_or(false);
+    };
     QList<char32_t> missing;
     for (char32_t cp : text.toUcs4()) {
         if (cp <= 0x20 || (cp >= 0x7f && cp < 0xa0) || missing.contains(cp))
             continue;
         auto it = drawable.constFind(cp);
+        if (it == drawable.constEnd() && ownFace(cp)) {
+            it = drawable.insert(cp, true);
+            ++answers;
+        }
         if (it == drawable.constEnd()) {
+            const QFont font = makeFont(face, 16, 400);
             // Lay the character out alone: the text engine falls back through
             // every face it knows; glyph 0 means none of them has it.
             QTextLayout layout(QString::fromUcs4(&cp, 1), font);

@@ -147,26 +147,30 @@ private:
         if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch)
             return nullptr;
         FcPatternGetInteger(font, FC_INDEX, 0, &index);
-        const QByteArray fileKey = QByteArray(reinterpret_cast<const char*>(file)) + '#' + QByteArray::number(index);
-        FT_Face face = nullptr;
-        if (const auto it = opened.find(fileKey); it != opened.end()) {
-            face = it->second->face;
-        } else if (!(face = openFace(reinterpret_cast<const char*>(file), index))) {
+        Face* found = openedFace(reinterpret_cast<const char*>(file), index);
+        if (!found || sfntTable(found->face, TTAG_head) != head || sfntTable(found->face, TTAG_OS2) != os2)
             return nullptr;
-        } else {
-            auto f = std::make_unique<Face>();
-            f->face = face;
-            f->unitsPerEm = face->units_per_EM > 0 ? face->units_per_EM : 1000;
-            const auto* table = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-            f->hasBold = (face->style_flags & FT_STYLE_FLAG_BOLD) || FT_IS_FIXED_WIDTH(face)
-                || (table && table->usWeightClass >= 700);
-            opened.emplace(fileKey, std::move(f));
-        }
-        if (sfntTable(face, TTAG_head) != head || sfntTable(face, TTAG_OS2) != os2)
-            return nullptr;
-        Face* found = opened.find(fileKey)->second.get();
         found->matched = true;
         return found;
+    }
+
+    // The face of a file, opened once (closed again by match unless some
+    // engine draws from it or a family lookup keeps it).
+    Face* openedFace(const char* file, int index)
+    {
+        const QByteArray fileKey = QByteArray(file) + '#' + QByteArray::number(index);
+        if (const auto it = opened.find(fileKey); it != opened.end())
+            return it->second.get();
+        FT_Face face = openFace(file, index);
+        if (!face)
+            return nullptr;
+        auto f = std::make_unique<Face>();
+        f->face = face;
+        f->unitsPerEm = face->units_per_EM > 0 ? face->units_per_EM : 1000;
+        const auto* table = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+        f->hasBold = (face->style_flags & FT_STYLE_FLAG_BOLD) || FT_IS_FIXED_WIDTH(face)
+            || (table && table->usWeightClass >= 700);
+        return opened.emplace(fileKey, std::move(f)).first->second.get();
     }
 
     // The installed files of the family, as fontconfig lists them, and the
@@ -214,9 +218,58 @@ private:
         return found;
     }
 
+public:
+    // A file of the installed family, bold first (the name's glyphs are
+    // bold, so that file is open already), or nullptr when fontconfig lists
+    // none. Kept open with the faces the engines draw from.
+    const Face* faceOfFamily(const QString& family)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (const auto it = byFamily.constFind(family.toCaseFolded()); it != byFamily.constEnd())
+            return *it;
+        const Face* found = nullptr;
+        if (library) {
+            const QByteArray name = family.toUtf8();
+            FcPattern* pattern = FcPatternCreate();
+            FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.constData()));
+            FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_WEIGHT, nullptr);
+            FcFontSet* set = FcFontList(nullptr, pattern, objects);
+            FcObjectSetDestroy(objects);
+            FcPatternDestroy(pattern);
+            for (int pass = 0; pass < 2 && !found; ++pass)
+                for (int i = 0; set && i < set->nfont && !found; ++i) {
+                    int w = -1;
+                    FcPatternGetInteger(set->fonts[i], FC_WEIGHT, 0, &w);
+                    if ((w == FC_WEIGHT_BOLD) != (pass == 0))
+                        continue;
+                    found = openListed(set->fonts[i]);
+                }
+            if (set)
+                FcFontSetDestroy(set);
+        }
+        byFamily.insert(family.toCaseFolded(), found);
+        return found;
+    }
+
+private:
+    // The listed font's face, opened once and kept.
+    Face* openListed(FcPattern* font)
+    {
+        FcChar8* file = nullptr;
+        int index = 0;
+        if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch)
+            return nullptr;
+        FcPatternGetInteger(font, FC_INDEX, 0, &index);
+        Face* face = openedFace(reinterpret_cast<const char*>(file), index);
+        if (face)
+            face->matched = true;
+        return face;
+    }
+
     std::mutex mutex;
     FT_Library library = nullptr;
     QHash<QString, const Face*> byEngine;
+    QHash<QString, const Face*> byFamily;   // case-folded family name
     std::map<QByteArray, std::unique_ptr<Face>> opened;
 };
 
@@ -493,6 +546,15 @@ std::vector<Placed> glyphsOf(const QFont& font, const QString& text)
 }
 
 } // namespace
+
+std::optional<bool> familyHasCharacter(const QString& family, char32_t cp)
+{
+    Faces& faces = Faces::instance();
+    const Face* face = faces.faceOfFamily(family);
+    if (!face)
+        return std::nullopt;
+    return faces.locked([&] { return FT_Get_Char_Index(face->face, FT_ULong(cp)) != 0; });
+}
 
 QPainterPath textOutline(const QFont& font, const QString& text)
 {

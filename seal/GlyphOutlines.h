@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QPainterPath>
 #include <QString>
+#include <optional>
 
 namespace plomet {
 
@@ -19,5 +20,10 @@ namespace plomet {
 // fill, as Qt's own text paths. Empty for a text without ink (blanks) or glyphs no face has.
 // Thread-safe.
 QPainterPath textOutline(const QFont& font, const QString& text);
+
+// Whether the installed family's own file maps the character to a glyph,
+// read from its character map with FreeType (no text engine, no fallback
+// faces); nullopt when fontconfig lists no file of the family. Thread-safe.
+std::optional<bool> familyHasCharacter(const QString& family, char32_t cp);
 
 } // namespace plomet

@@ -462,6 +462,60 @@ TEST(Serve, ASlowClientDoesNotHoldUpOthers)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(12));
 }
 
+// Headers are read within a time from their first byte and within a size:
+// a client that trickles them or sends megabytes of them is cut off with the
+// status that says why, in bounded time; headers within the limits pass.
+TEST(Serve, HeadersAreCutOffByTimeAndSize)
+{
+    Serve serve({"--header-timeout", "1", "--read-timeout", "2"});
+    ASSERT_GT(serve.port(), 0) << serve.log().toStdString();
+    const std::string start = "GET /health HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    const auto lines = [](int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i)
+            out += "X-" + std::to_string(i) + ": a\r\n";
+        return out;
+    };
+    const struct {
+        const char* name;
+        std::string request;
+        int gapMs;
+        int status;
+        int withinS;   // the answer's time, sent to answered
+    } rows[] = {
+        // About 5 s to send a byte at a time: cut off after 1 s, at the
+        // next byte (one read timeout at most).
+        {"trickled", start + "X-Slow: " + std::string(200, 'a') + "\r\n\r\n", 25, 408, 4},
+        {"one long line", start + "X-Big: " + std::string(300 << 10, 'a') + "\r\n\r\n", 0, 431, 3},
+        {"many lines", start + lines(5000) + "\r\n", 0, 431, 3},
+        {"lines within the limit", start + lines(4000) + "\r\n", 0, 200, 3},
+        {"sent at once", start + "Connection: close\r\n\r\n", 0, 200, 3},
+    };
+    for (const auto& row : rows) {
+        const auto t0 = std::chrono::steady_clock::now();
+        const std::string answer = exchange(serve.port(), row.request, std::chrono::milliseconds(row.gapMs));
+        const auto took = std::chrono::steady_clock::now() - t0;
+        EXPECT_EQ(statusOf(answer), row.status) << row.name << ": " << answer.substr(0, 200);
+        EXPECT_LT(took, std::chrono::seconds(row.withinS)) << row.name;
+        if (row.status != 200) {
+            const size_t body = answer.find("\r\n\r\n");
+            ASSERT_NE(body, std::string::npos) << row.name;
+            EXPECT_TRUE(jsonBody(answer.substr(body + 4)).value(QStringLiteral("error")).isString()) << row.name;
+        }
+    }
+    // The time counts from a request's first byte: a kept-alive connection
+    // idle for longer than it between two requests answers both.
+    httplib::Client client = serve.client();
+    client.set_keep_alive(true);
+    const auto first = client.Get("/health");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->status, 200);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const auto second = client.Get("/health");
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->status, 200);
+}
+
 TEST(Serve, MalformedRequestsGetA4xxAndTheServerStaysUp)
 {
     Serve serve;

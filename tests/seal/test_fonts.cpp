@@ -95,17 +95,25 @@ TEST(Fonts, CompanyNameMeasuresWithTheCjkFace)
 
 TEST(Fonts, MissingGlyphsTable)
 {
-    const struct { const char* text; std::vector<char32_t> missing; } rows[] = {
-        {"Qorvel软件有限公司 ★", {}},
+    // A character the face's own family lacks is looked for in the fallback
+    // faces before it counts as missing.
+    const struct { const char* face; const char* text; std::vector<char32_t> missing; } rows[] = {
+        {"黑体", "Qorvel软件有限公司 ★", {}},
         // U+EEEE: a private-use code point that none of the installed faces fills (AR PL UKai
         // HK has U+E000).
-        {"甲\xee\xbb\xae乙\xee\xbb\xae", {0xEEEE}},
-        {"\xf4\x8f\xbf\xbd\xcd\xb8", {0x10FFFD, 0x0378}},
-        {"", {}},
+        {"黑体", "甲\xee\xbb\xae乙\xee\xbb\xae", {0xEEEE}},
+        {"黑体", "\xf4\x8f\xbf\xbd\xcd\xb8", {0x10FFFD, 0x0378}},
+        {"黑体", "", {}},
+        // A Latin face has no ideographs of its own; a CJK fallback draws them.
+        {"Arial", "Ab公司", {}},
+        {"Arial", "A\xee\xbb\xae", {0xEEEE}},
+        // An installed family named as it is, and a name no face has.
+        {"DejaVu Sans", "Ab公", {}},
+        {"No Such Face", "Ab公\xee\xbb\xae", {0xEEEE}},
     };
     for (const auto& row : rows) {
-        const QList<char32_t> got = missingGlyphs(QStringLiteral("黑体"), QString::fromUtf8(row.text));
-        EXPECT_EQ(std::vector<char32_t>(got.begin(), got.end()), row.missing) << row.text;
+        const QList<char32_t> got = missingGlyphs(QString::fromUtf8(row.face), QString::fromUtf8(row.text));
+        EXPECT_EQ(std::vector<char32_t>(got.begin(), got.end()), row.missing) << row.face << " " << row.text;
     }
 }
 
