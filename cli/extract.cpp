@@ -1,12 +1,12 @@
 // plomet extract: takes the seals off a scanned page as transparent images.
 #include "cli/cli.h"
+#include "cli/Options.h"
 
 #include "formats/AtomicFile.h"
 #include "formats/SealExtract.h"
 #include "seal/Errors.h"
 #include "seal/NumberText.h"
 
-#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -18,7 +18,8 @@ namespace plomet {
 
 namespace {
 
-const char kExtractHelp[] =
+const char kExtractAbout[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "Usage: plomet extract SCAN -o OUT.png|OUT.svg [options]\n"
     "       plomet extract SCAN -d OUTDIR [--format png|svg] [options]\n"
     "\n"
@@ -29,24 +30,14 @@ const char kExtractHelp[] =
     "records the scan's resolution, so the seal keeps its size in mm; SVG\n"
     "traces the ink to paths at the same size. With -o the largest seal on\n"
     "the page is written; with -d every seal, largest first, as\n"
-    "OUTDIR/<scan>-1.png, <scan>-2.png, ...\n"
-    "\n"
-    "  -o, --output FILE     the image to write (.png or .svg)\n"
-    "  -d, --directory DIR   one image for each seal (the folder is made when\n"
-    "                        it does not exist)\n"
-    "  --format EXT          with -d: png (default) or svg\n"
-    "  --dpi N               the scan's resolution, for a file that records\n"
-    "                        none (otherwise taken as 300) or a wrong one\n"
-    "  --colour #RRGGBB      the ink's colour (default red; blue or purple\n"
-    "                        seals need it)\n"
-    "  --recolour #RRGGBB    give the whole seal this one colour\n"
-    "  --size MM             scale the seal so that its larger side is MM\n"
-    "                        millimetres (42mm or 42)\n"
-    "\n"
+    "OUTDIR/<scan>-1.png, <scan>-2.png, ...\n");
+
+const char kExtractNotes[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "Refused with one line and no file written: a file that is not one of\n"
     "the four formats or is damaged, a picture above 100 million pixels, a\n"
     "picture with no ink of the seal's colour.\n"
-    "Exit codes: 0 written, 1 refused or failed, 2 bad command line.\n";
+    "Exit codes: 0 written, 1 refused or failed, 2 bad command line.\n");
 
 std::optional<QColor> colourArg(const QString& text)
 {
@@ -60,38 +51,20 @@ std::optional<QColor> colourArg(const QString& text)
 
 int cmdExtract(QStringList args)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    auto valueOpt = [](const char* name, const char* value) {
-        return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(name), QString::fromLatin1(value));
-    };
-    const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")},
-                                       QStringLiteral("output file"), QStringLiteral("FILE"));
-    const QCommandLineOption dirOpt({QStringLiteral("d"), QStringLiteral("directory")},
-                                    QStringLiteral("output folder"), QStringLiteral("DIR"));
-    const QCommandLineOption formatOpt = valueOpt("format", "EXT");
-    const QCommandLineOption dpiOpt = valueOpt("dpi", "N");
-    const QCommandLineOption colourOpt = valueOpt("colour", "#RRGGBB");
-    const QCommandLineOption recolourOpt = valueOpt("recolour", "#RRGGBB");
-    const QCommandLineOption sizeOpt = valueOpt("size", "MM");
-    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
-    parser.addOptions({outputOpt, dirOpt, formatOpt, dpiOpt, colourOpt, recolourOpt, sizeOpt, helpOpt});
-    args.prepend(QStringLiteral("plomet extract"));
-    if (!parser.parse(args)) {
-        printError(parser.errorText());
-        return kExitUsage;
-    }
-    if (parser.isSet(helpOpt)) {
-        std::fputs(kExtractHelp, stdout);
-        return kExitOk;
-    }
+    CommandLine parser(kCmdExtract, "extract", kExtractAbout, kExtractNotes);
+    if (const auto done = parser.parse(args))
+        return *done;
+    const QCommandLineOption& outputOpt = parser.option("output");
+    const QCommandLineOption& dirOpt = parser.option("directory");
+    const QCommandLineOption& formatOpt = parser.option("format");
+    const QCommandLineOption& dpiOpt = parser.option("dpi");
+    const QCommandLineOption& colourOpt = parser.option("colour");
+    const QCommandLineOption& recolourOpt = parser.option("recolour");
+    const QCommandLineOption& sizeOpt = parser.option("size");
     auto usage = [](const QString& message) {
         printError(message);
         return int(kExitUsage);
     };
-    for (const QCommandLineOption* o : {&outputOpt, &dirOpt, &formatOpt, &dpiOpt, &colourOpt, &recolourOpt, &sizeOpt})
-        if (parser.values(*o).size() > 1)
-            return usage(QStringLiteral("--%1 given more than once").arg(o->names().constLast()));
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
         return usage(QStringLiteral("missing SCAN (the scanned page to take the seal from)"));

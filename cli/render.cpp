@@ -1,5 +1,6 @@
 // plomet render: draws a seal and writes it as an image.
 #include "cli/cli.h"
+#include "cli/Options.h"
 
 #include "seal/Errors.h"
 #include "formats/Export.h"
@@ -14,7 +15,6 @@
 #include "formats/SealTable.h"
 
 #include <QBuffer>
-#include <QCommandLineParser>
 #include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -43,44 +43,22 @@ namespace plomet {
 
 namespace {
 
-const char kRenderHelp[] =
+const char kRenderAbout[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "Usage: plomet render [SEAL.PMF] -o OUT [options]\n"
     "       plomet render SEAL.PMF... -d OUTDIR [--format png|bmp|svg|pdf] [options]\n"
+    "       plomet render --table FILE.csv -d OUTDIR [options]\n"
     "\n"
     "Draws a brand-new seal (2055 x 2055 twips), or the seal that the\n"
     "description file SEAL.PMF describes (its size from the file), and writes\n"
     "it to OUT; the format follows OUT's extension (.png .bmp .svg .pdf).\n"
     "With -d, every SEAL.PMF given is drawn to OUTDIR/<name>.<format> (PNG\n"
     "unless --format says otherwise), on all cores; a file that fails is\n"
-    "reported on one line and the others are still drawn.\n"
-    "\n"
-    "  -o, --output FILE     the image to write\n"
-    "  -d, --directory DIR   batch: the folder for the images (made when it\n"
-    "                        does not exist)\n"
-    "  --format EXT          batch: png (default), bmp, svg or pdf\n"
-    "  --preset NAME         start from a common seal: 公章 (round, 42 mm, 1.2 mm\n"
-    "                        band, star), 合同专用章 or 财务专用章 (round, 40 mm,\n"
-    "                        1 mm band), 发票专用章 (oval 40 x 30 mm); the size is\n"
-    "                        the outer edge of the band; --set applies after it\n"
-    "  --set NAME=VALUE      assign a property before drawing (the list below);\n"
-    "                        NAME in any letter case; VALUE as the description\n"
-    "                        file writes it: plain decimal numbers, True/False;\n"
-    "                        lengths also in millimetres (42mm, 1.2mm), colours\n"
-    "                        also as #RRGGBB; an empty VALUE is the empty text\n"
-    "  --dpi N               resolution of PNG and BMP (default 96: the screen\n"
-    "                        picture pixel for pixel); size = twips x N / 1440\n"
-    "  --transparent         no background (PNG, SVG, PDF; BMP stays opaque)\n"
-    "  --table FILE.csv      batch: one seal a row of a table (with -d); the\n"
-    "                        header names properties (any letter case) and\n"
-    "                        an optional 'output' column names the images\n"
-    "                        (else the row's number); empty cells keep the\n"
-    "                        value, lengths are millimetres, colours #RRGGBB;\n"
-    "                        UTF-8 (with or without BOM) or GBK; --preset and\n"
-    "                        --set apply first\n"
-    "  --json                print one JSON document on stdout: an entry per\n"
-    "                        output (input, output, status, message,\n"
-    "                        warnings, widthMm, heightMm, pixels)\n"
-    "\n"
+    "reported on one line and the others are still drawn. A table's optional\n"
+    "'output' column names the images (else the row's number).\n");
+
+const char kRenderNotes[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "A character that no installed face can draw, and a face style with no\n"
     "installed face (仿宋 on Debian: drawn as 宋体), are named on stderr (as a\n"
     "warning; the image is still written).\n"
@@ -88,7 +66,7 @@ const char kRenderHelp[] =
     "was. Exit codes: 0 all written, 1 a seal could not be read, drawn or\n"
     "written (in a batch: at least one), 2 bad command line.\n"
     "\n"
-    "Properties (--set NAME=VALUE; new seal: the value a brand-new seal has):\n";
+    "Properties (--set NAME=VALUE; new seal: the value a brand-new seal has):\n");
 
 // Writes an image's bytes to its file (the batch hands them to the threads
 // that wait for the disk).
@@ -429,37 +407,19 @@ std::vector<RenderJob> tableJobs(const QString& path, const QString& dir, const 
 
 int cmdRender(QStringList args)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")},
-                                       QStringLiteral("output file"), QStringLiteral("FILE"));
-    const QCommandLineOption dirOpt({QStringLiteral("d"), QStringLiteral("directory")},
-                                    QStringLiteral("output folder"), QStringLiteral("DIR"));
-    const QCommandLineOption formatOpt(QStringLiteral("format"), QStringLiteral("batch format"),
-                                       QStringLiteral("EXT"), QStringLiteral("png"));
-    const QCommandLineOption setOpt(QStringLiteral("set"), QStringLiteral("property"),
-                                    QStringLiteral("NAME=VALUE"));
-    const QCommandLineOption presetOpt(QStringLiteral("preset"), QStringLiteral("preset"),
-                                       QStringLiteral("NAME"));
-    const QCommandLineOption dpiOpt(QStringLiteral("dpi"), QStringLiteral("resolution"),
-                                    QStringLiteral("N"), QStringLiteral("96"));
-    const QCommandLineOption transparentOpt(QStringLiteral("transparent"), QStringLiteral("no background"));
-    const QCommandLineOption tableOpt(QStringLiteral("table"), QStringLiteral("table of seals"), QStringLiteral("FILE"));
-    const QCommandLineOption jsonOpt(QStringLiteral("json"), QStringLiteral("results as JSON"));
-    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
-    parser.addOptions({outputOpt, dirOpt, formatOpt, presetOpt, setOpt, dpiOpt, transparentOpt, tableOpt, jsonOpt,
-                       helpOpt});
-
-    args.prepend(QStringLiteral("plomet render"));
-    if (!parser.parse(args)) {
-        printError(parser.errorText());
-        return kExitUsage;
-    }
-    if (parser.isSet(helpOpt)) {
-        std::fputs(kRenderHelp, stdout);
-        std::fputs(propertyHelp(2, 78).toUtf8().constData(), stdout);
-        return kExitOk;
-    }
+    CommandLine parser(kCmdRender, "render", kRenderAbout, kRenderNotes);
+    parser.setHelpTail([] { return propertyHelp(2, 78); });
+    if (const auto done = parser.parse(args))
+        return *done;
+    const QCommandLineOption& outputOpt = parser.option("output");
+    const QCommandLineOption& dirOpt = parser.option("directory");
+    const QCommandLineOption& formatOpt = parser.option("format");
+    const QCommandLineOption& setOpt = parser.option("set");
+    const QCommandLineOption& presetOpt = parser.option("preset");
+    const QCommandLineOption& dpiOpt = parser.option("dpi");
+    const QCommandLineOption& transparentOpt = parser.option("transparent");
+    const QCommandLineOption& tableOpt = parser.option("table");
+    const QCommandLineOption& jsonOpt = parser.option("json");
     const QStringList inputs = parser.positionalArguments();
     const bool batch = parser.isSet(dirOpt);
     const bool table = parser.isSet(tableOpt);
@@ -497,10 +457,6 @@ int cmdRender(QStringList args)
     if (!exportFormats().contains(format)) {
         printError(QStringLiteral("--format wants one of %1, not '%2'")
                        .arg(exportFormats().join(QStringLiteral(", ")), parser.value(formatOpt)));
-        return kExitUsage;
-    }
-    if (parser.values(presetOpt).size() > 1) {
-        printError(QStringLiteral("--preset given more than once"));
         return kExitUsage;
     }
     const QString preset = parser.value(presetOpt);

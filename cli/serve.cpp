@@ -1,6 +1,7 @@
 // plomet serve: a stateless HTTP service that draws seals on request, for
 // office systems that make seals on demand.
 #include "cli/cli.h"
+#include "cli/Options.h"
 
 #include "cli/ServeRequest.h"
 #include "seal/Errors.h"
@@ -10,7 +11,6 @@
 
 #include <httplib.h>
 
-#include <QCommandLineParser>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
@@ -33,7 +33,8 @@ namespace plomet {
 
 namespace {
 
-const char kServeHelp[] =
+const char kServeAbout[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "Usage: plomet serve [--host 127.0.0.1] [--port 8080] [--threads N] [options]\n"
     "\n"
     "Answers HTTP requests for seals until SIGTERM or SIGINT, which let the\n"
@@ -55,32 +56,13 @@ const char kServeHelp[] =
     "Failures are JSON {\"error\": ..., \"property\": ...}: 400 a bad value or\n"
     "body, 404 no such path, 405 a method the path does not take, 408 a body\n"
     "not received in time, 413 a body over its limit, 503 the queue is full or\n"
-    "the drawing took too long.\n"
-    "\n"
-    "  --host ADDRESS       the address to listen on (default 127.0.0.1: this\n"
-    "                       machine only)\n"
-    "  --port N             the TCP port (default 8080; 0: any free one)\n"
-    "  --threads N          drawing threads (default: the usable cores)\n"
-    "  --queue N            requests that may wait for a drawing thread\n"
-    "                       (default 64); more are answered 503\n"
-    "  --connections N      connections served at once (default 64); more wait\n"
-    "                       to be accepted\n"
-    "  --max-body SIZE      largest PDF for /stamp (default 32M; K, M, G)\n"
-    "  --max-json SIZE      largest JSON body for /render (default 64K)\n"
-    "  --read-timeout S     seconds a client may stay silent while sending a\n"
-    "                       request, and 4 times that to send a body (default 5)\n"
-    "  --job-timeout S      seconds a request may wait and draw (default 30)\n"
-    "  --quiet              no log line per request\n"
-    "  --sign SEAL.p12      sign every document /stamp answers with this key\n"
-    "                       and certificate chain (read once, at start)\n"
-    "  --password-file FILE its password, the file's first line (else\n"
-    "                       PLOMET_P12_PASSWORD, else asked on the terminal)\n"
-    "  --reason TEXT, --location TEXT, --contact TEXT\n"
-    "                       what the signatures say\n"
-    "\n"
+    "the drawing took too long.\n");
+
+const char kServeNotes[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "Each request is logged on stderr: client, method, path, status, bytes, ms.\n"
     "The first line says where it listens: \"plomet: serving on http://HOST:PORT\".\n"
-    "Exit codes: 0 stopped by a signal, 1 cannot listen, 2 bad command line.\n";
+    "Exit codes: 0 stopped by a signal, 1 cannot listen, 2 bad command line.\n");
 
 using Clock = std::chrono::steady_clock;
 
@@ -523,50 +505,27 @@ std::optional<long> wholeNumber(const QString& text, long low, long high)
 
 int cmdServe(QStringList args)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    auto valueOpt = [](const char* name, const char* value) {
-        return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(name), QString::fromLatin1(value));
-    };
-    const QCommandLineOption hostOpt = valueOpt("host", "ADDRESS");
-    const QCommandLineOption portOpt = valueOpt("port", "N");
-    const QCommandLineOption threadsOpt = valueOpt("threads", "N");
-    const QCommandLineOption queueOpt = valueOpt("queue", "N");
-    const QCommandLineOption connectionsOpt = valueOpt("connections", "N");
-    const QCommandLineOption maxBodyOpt = valueOpt("max-body", "SIZE");
-    const QCommandLineOption maxJsonOpt = valueOpt("max-json", "SIZE");
-    const QCommandLineOption readTimeoutOpt = valueOpt("read-timeout", "S");
-    const QCommandLineOption jobTimeoutOpt = valueOpt("job-timeout", "S");
-    const QCommandLineOption quietOpt(QStringLiteral("quiet"), QStringLiteral("no request log"));
-    const QCommandLineOption signOpt(QStringLiteral("sign"), QStringLiteral("signing key"), QStringLiteral("SEAL.p12"));
-    const QCommandLineOption passwordOpt(QStringLiteral("password-file"), QStringLiteral("password"),
-                                         QStringLiteral("FILE"));
-    const QCommandLineOption reasonOpt(QStringLiteral("reason"), QStringLiteral("reason"), QStringLiteral("TEXT"));
-    const QCommandLineOption locationOpt(QStringLiteral("location"), QStringLiteral("location"), QStringLiteral("TEXT"));
-    const QCommandLineOption contactOpt(QStringLiteral("contact"), QStringLiteral("contact"), QStringLiteral("TEXT"));
-    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
-    parser.addOptions({hostOpt, portOpt, threadsOpt, queueOpt, connectionsOpt, maxBodyOpt, maxJsonOpt, readTimeoutOpt,
-                       jobTimeoutOpt, quietOpt, signOpt, passwordOpt, reasonOpt, locationOpt, contactOpt, helpOpt});
-    args.prepend(QStringLiteral("plomet serve"));
-    if (!parser.parse(args)) {
-        printError(parser.errorText());
-        return kExitUsage;
-    }
-    if (parser.isSet(helpOpt)) {
-        std::fputs(kServeHelp, stdout);
-        return kExitOk;
-    }
+    CommandLine parser(kCmdServe, "serve", kServeAbout, kServeNotes);
+    if (const auto done = parser.parse(args))
+        return *done;
+    const QCommandLineOption& hostOpt = parser.option("host");
+    const QCommandLineOption& portOpt = parser.option("port");
+    const QCommandLineOption& threadsOpt = parser.option("threads");
+    const QCommandLineOption& queueOpt = parser.option("queue");
+    const QCommandLineOption& connectionsOpt = parser.option("connections");
+    const QCommandLineOption& maxBodyOpt = parser.option("max-body");
+    const QCommandLineOption& maxJsonOpt = parser.option("max-json");
+    const QCommandLineOption& readTimeoutOpt = parser.option("read-timeout");
+    const QCommandLineOption& jobTimeoutOpt = parser.option("job-timeout");
+    const QCommandLineOption& quietOpt = parser.option("quiet");
+    const QCommandLineOption& signOpt = parser.option("sign");
+    const QCommandLineOption& passwordOpt = parser.option("password-file");
+    const QCommandLineOption& reasonOpt = parser.option("reason");
+    const QCommandLineOption& locationOpt = parser.option("location");
+    const QCommandLineOption& contactOpt = parser.option("contact");
     if (!parser.positionalArguments().isEmpty()) {
         printError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
         return kExitUsage;
-    }
-    for (const QCommandLineOption* o : {&hostOpt, &portOpt, &threadsOpt, &queueOpt, &connectionsOpt, &maxBodyOpt,
-                                        &maxJsonOpt, &readTimeoutOpt, &jobTimeoutOpt, &signOpt, &passwordOpt,
-                                        &reasonOpt, &locationOpt, &contactOpt}) {
-        if (parser.values(*o).size() > 1) {
-            printError(QStringLiteral("--%1 given more than once").arg(o->names().constLast()));
-            return kExitUsage;
-        }
     }
     Config config;
     config.threads = usableCores();

@@ -2,6 +2,7 @@
 // seal certificate for trying signing out. The password reading that
 // `plomet stamp --sign` shares.
 #include "cli/cli.h"
+#include "cli/Options.h"
 
 #include "formats/AtomicFile.h"
 #include "seal/Errors.h"
@@ -9,7 +10,6 @@
 #include "stamp/PdfSign.h"
 #include "stamp/PdfStamp.h"
 
-#include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,38 +27,36 @@ namespace plomet {
 
 namespace {
 
-const char kVerifyHelp[] =
+const char kVerifyAbout[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "Usage: plomet verify FILE.pdf [--json] [--trust CERT.pem]\n"
     "\n"
     "Checks every digital signature of FILE.pdf: the signature field, the\n"
     "signer's certificate subject, the signing time, the hash, whether the\n"
     "signed bytes are intact, whether the signature covers the whole file or\n"
     "later revisions follow it, and whether the signer's certificate chain\n"
-    "leads to a trusted certificate (the system's store, or --trust).\n"
-    "\n"
-    "  --json            one JSON object instead of the text\n"
-    "  --trust CERT.pem  trust these certificates (PEM) instead of the system's\n"
-    "\n"
-    "Exit codes: 0 every signature intact, 1 a signature is not intact, the\n"
-    "file has none, or it cannot be read; 2 bad command line.\n";
+    "leads to a trusted certificate (the system's store, or --trust).\n");
 
-const char kCertHelp[] =
+const char kVerifyNotes[] = QT_TRANSLATE_NOOP(
+    "Commands",
+    "Exit codes: 0 every signature intact, 1 a signature is not intact, the\n"
+    "file has none, or it cannot be read; 2 bad command line.\n");
+
+const char kCertAbout[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "Usage: plomet cert new --name NAME -o SEAL.p12 [--days N] [--password-file FILE]\n"
     "\n"
     "Makes a new RSA key and a SELF-SIGNED certificate for it (subject CN and\n"
     "O the name, in UTF-8, key usage digitalSignature and nonRepudiation), and\n"
     "writes both as PKCS#12 protected by a password. This certificate is NOT\n"
     "issued by a certification authority: it is for trying electronic seals\n"
-    "out, and readers report its signatures as not trusted.\n"
-    "\n"
-    "  --name NAME           the certificate's name, usually the company's\n"
-    "  -o, --output FILE     the PKCS#12 file to write\n"
-    "  --days N              days of validity from now (default 365)\n"
-    "  --password-file FILE  the password, the file's first line\n"
-    "\n"
+    "out, and readers report its signatures as not trusted.\n");
+
+const char kCertNotes[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "The password comes from --password-file, else the environment variable\n"
     "PLOMET_P12_PASSWORD, else it is asked on the terminal (twice, not shown).\n"
-    "Exit codes: 0 written, 1 failed, 2 bad command line.\n";
+    "Exit codes: 0 written, 1 failed, 2 bad command line.\n");
 
 QByteArray promptNoEcho(const char* prompt)
 {
@@ -139,22 +137,11 @@ std::optional<QByteArray> readPassword(const QString& passwordFile, bool confirm
 
 int cmdVerify(QStringList args)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption jsonOpt(QStringLiteral("json"), QStringLiteral("JSON"));
-    const QCommandLineOption trustOpt(QStringLiteral("trust"), QStringLiteral("trusted certificates"),
-                                      QStringLiteral("CERT.pem"));
-    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
-    parser.addOptions({jsonOpt, trustOpt, helpOpt});
-    args.prepend(QStringLiteral("plomet verify"));
-    if (!parser.parse(args)) {
-        printError(parser.errorText());
-        return kExitUsage;
-    }
-    if (parser.isSet(helpOpt)) {
-        std::fputs(kVerifyHelp, stdout);
-        return kExitOk;
-    }
+    CommandLine parser(kCmdVerify, "verify", kVerifyAbout, kVerifyNotes);
+    if (const auto done = parser.parse(args))
+        return *done;
+    const QCommandLineOption& jsonOpt = parser.option("json");
+    const QCommandLineOption& trustOpt = parser.option("trust");
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
         printError(positional.isEmpty() ? QStringLiteral("missing FILE.pdf (the document to check)")
@@ -234,24 +221,13 @@ int cmdVerify(QStringList args)
 
 int cmdCert(QStringList args)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption nameOpt(QStringLiteral("name"), QStringLiteral("name"), QStringLiteral("NAME"));
-    const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("output"),
-                                       QStringLiteral("FILE"));
-    const QCommandLineOption daysOpt(QStringLiteral("days"), QStringLiteral("days"), QStringLiteral("N"));
-    const QCommandLineOption passOpt(QStringLiteral("password-file"), QStringLiteral("password"), QStringLiteral("FILE"));
-    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
-    parser.addOptions({nameOpt, outputOpt, daysOpt, passOpt, helpOpt});
-    args.prepend(QStringLiteral("plomet cert"));
-    if (!parser.parse(args)) {
-        printError(parser.errorText());
-        return kExitUsage;
-    }
-    if (parser.isSet(helpOpt)) {
-        std::fputs(kCertHelp, stdout);
-        return kExitOk;
-    }
+    CommandLine parser(kCmdCert, "cert", kCertAbout, kCertNotes);
+    if (const auto done = parser.parse(args))
+        return *done;
+    const QCommandLineOption& nameOpt = parser.option("name");
+    const QCommandLineOption& outputOpt = parser.option("output");
+    const QCommandLineOption& daysOpt = parser.option("days");
+    const QCommandLineOption& passOpt = parser.option("password-file");
     const QStringList positional = parser.positionalArguments();
     if (positional != QStringList{QStringLiteral("new")}) {
         printError(positional.isEmpty() ? QStringLiteral("missing what to do: plomet cert new")

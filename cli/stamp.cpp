@@ -1,5 +1,6 @@
 // plomet stamp: stamps a seal onto pages of a PDF document.
 #include "cli/cli.h"
+#include "cli/Options.h"
 
 #include "seal/Errors.h"
 #include "seal/NumberText.h"
@@ -10,7 +11,6 @@
 
 #include "seal/SystemReason.h"
 
-#include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QDir>
@@ -24,9 +24,11 @@ namespace plomet {
 
 namespace {
 
-const char kStampHelp[] =
-    "Usage: plomet stamp IN.pdf -o OUT.pdf [SEAL.PMF] [--preset NAME] [--set NAME=VALUE]...\n"
-    "                    (--at X,Y [--angle DEG] | --straddle [options]) [--page LIST]\n"
+const char kStampAbout[] = QT_TRANSLATE_NOOP(
+    "Commands",
+    "Usage: plomet stamp IN.pdf -o OUT.pdf [SEAL.PMF] [--preset NAME]\n"
+    "           [--set NAME=VALUE]...\n"
+    "           (--at X,Y [--angle DEG] | --straddle [options]) [--page LIST]\n"
     "\n"
     "Stamps a brand-new seal, or the seal that SEAL.PMF describes, onto pages\n"
     "of IN.pdf and writes OUT.pdf (which may be IN.pdf; IN.pdf itself is never\n"
@@ -34,47 +36,14 @@ const char kStampHelp[] =
     "background, its ink multiplied onto the page so that text under it stays\n"
     "readable. Positions are millimetres from the top-left corner of the page\n"
     "as a reader sees it (inside the crop box, after the page's rotation).\n"
-    "\n"
-    "  -o, --output FILE   the PDF to write\n"
-    "  --preset NAME       start from a common seal (as for render): 公章,\n"
-    "                      合同专用章, 财务专用章, 发票专用章; --set applies after it\n"
-    "  --set NAME=VALUE    assign a seal property before drawing (as for render)\n"
-    "  --page LIST         pages: 1  1,3  2-5  last  all  odd  even, or a list of\n"
-    "                      these (default 1; for --straddle all)\n"
-    "  --at X,Y            the seal's centre, in mm\n"
-    "  --angle DEG         turn the seal clockwise (default 0)\n"
-    "  --straddle          cross-page seal: one strip of the seal at the edge\n"
-    "                      of each page; the strips side by side give the seal\n"
-    "  --at-y Y            cross-page: height of the seal's centre in mm\n"
-    "                      (default the middle of the first page)\n"
-    "  --straddle-max N    cross-page: a new seal every N pages (default 20)\n"
-    "  --edge right|left   cross-page: the edge the strips sit at (default\n"
-    "                      right; double-sided: --page odd, or --page even\n"
-    "                      --edge left)\n"
-    "  --first-strip MM    cross-page: width of the first page's strip (default:\n"
-    "                      all strips equally wide)\n"
-    "  --inset MM          cross-page: distance of the strips from the page edge\n"
-    "  --force             rewrite a digitally signed document whole (its\n"
-    "                      signatures break) instead of appending the seal\n"
-    "\n"
-    "Signing (an electronic seal): the seal becomes the visible appearance of\n"
-    "a PAdES signature (ETSI.CAdES.detached, SHA-256) over the document.\n"
-    "  --sign SEAL.p12     sign with the key and certificate chain in this\n"
-    "                      PKCS#12 file\n"
-    "  --password-file F   its password, the file's first line (else the\n"
-    "                      environment variable PLOMET_P12_PASSWORD, else asked\n"
-    "                      on the terminal, not shown)\n"
-    "  --reason TEXT       why it is signed\n"
-    "  --location TEXT     where it is signed\n"
-    "  --contact TEXT      how to reach the signer\n"
-    "  --name FIELD        the signature field's name (default SignatureN)\n"
-    "  --tsa URL           add a time stamp from this RFC 3161 service\n"
-    "                      (http://...; PAdES B-T)\n"
-    "  --json              print one JSON document on stdout: an entry for\n"
-    "                      the output (input, output, status, message,\n"
-    "                      warnings, pages, signed, widthMm, heightMm)\n"
-    "A cross-page seal signs as one signature field whose widget is the\n"
-    "first page's strip; the other strips are in their pages' content,\n"
+    "Options named cross-page are for --straddle.\n");
+
+const char kStampNotes[] = QT_TRANSLATE_NOOP(
+    "Commands",
+    "Signing (an electronic seal, --sign): the seal becomes the visible\n"
+    "appearance of a PAdES signature (ETSI.CAdES.detached, SHA-256) over the\n"
+    "document. A cross-page seal signs as one signature field whose widget is\n"
+    "the first page's strip; the other strips are in their pages' content,\n"
     "covered by the same signature.\n"
     "\n"
     "A document that is already signed gets the seal (signed or not) as an\n"
@@ -88,7 +57,7 @@ const char kStampHelp[] =
     "page; for signing also a wrong password, a file that is not PKCS#12, an\n"
     "expired certificate or one not for signing, an encrypted document, and a\n"
     "signed one whose cross-reference cannot be followed to append to.\n"
-    "Exit codes: 0 written, 1 refused or failed, 2 bad command line.\n";
+    "Exit codes: 0 written, 1 refused or failed, 2 bad command line.\n");
 
 std::optional<double> millimetres(const QString& text)
 {
@@ -102,55 +71,30 @@ std::optional<double> millimetres(const QString& text)
 
 int cmdStamp(QStringList args)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    auto valueOpt = [](const char* name, const char* value) {
-        return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(name), QString::fromLatin1(value));
-    };
-    const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")},
-                                       QStringLiteral("output file"), QStringLiteral("FILE"));
-    const QCommandLineOption setOpt = valueOpt("set", "NAME=VALUE");
-    const QCommandLineOption presetOpt = valueOpt("preset", "NAME");
-    const QCommandLineOption pageOpt = valueOpt("page", "LIST");
-    const QCommandLineOption atOpt = valueOpt("at", "X,Y");
-    const QCommandLineOption angleOpt = valueOpt("angle", "DEG");
-    const QCommandLineOption straddleOpt(QStringLiteral("straddle"), QStringLiteral("cross-page seal"));
-    const QCommandLineOption atYOpt = valueOpt("at-y", "Y");
-    const QCommandLineOption maxOpt = valueOpt("straddle-max", "N");
-    const QCommandLineOption edgeOpt = valueOpt("edge", "EDGE");
-    const QCommandLineOption firstOpt = valueOpt("first-strip", "MM");
-    const QCommandLineOption insetOpt = valueOpt("inset", "MM");
-    const QCommandLineOption forceOpt(QStringLiteral("force"), QStringLiteral("break signatures"));
-    const QCommandLineOption signOpt = valueOpt("sign", "SEAL.p12");
-    const QCommandLineOption passwordOpt = valueOpt("password-file", "FILE");
-    const QCommandLineOption reasonOpt = valueOpt("reason", "TEXT");
-    const QCommandLineOption locationOpt = valueOpt("location", "TEXT");
-    const QCommandLineOption contactOpt = valueOpt("contact", "TEXT");
-    const QCommandLineOption nameOpt = valueOpt("name", "FIELD");
-    const QCommandLineOption tsaOpt = valueOpt("tsa", "URL");
-    const QCommandLineOption jsonOpt(QStringLiteral("json"), QStringLiteral("results as JSON"));
-    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
-    parser.addOptions({outputOpt, presetOpt, setOpt, pageOpt, atOpt, angleOpt, straddleOpt, atYOpt, maxOpt, edgeOpt,
-                       firstOpt, insetOpt, forceOpt, signOpt, passwordOpt, reasonOpt, locationOpt, contactOpt, nameOpt,
-                       tsaOpt, jsonOpt, helpOpt});
-    args.prepend(QStringLiteral("plomet stamp"));
-    if (!parser.parse(args)) {
-        printError(parser.errorText());
-        return kExitUsage;
-    }
-    if (parser.isSet(helpOpt)) {
-        std::fputs(kStampHelp, stdout);
-        return kExitOk;
-    }
-    // Every option but --set once.
-    for (const QCommandLineOption* o : {&outputOpt, &presetOpt, &pageOpt, &atOpt, &angleOpt, &atYOpt, &maxOpt, &edgeOpt,
-                                        &firstOpt, &insetOpt, &signOpt, &passwordOpt, &reasonOpt, &locationOpt,
-                                        &contactOpt, &nameOpt, &tsaOpt}) {
-        if (parser.values(*o).size() > 1) {
-            printError(QStringLiteral("--%1 given more than once").arg(o->names().constLast()));
-            return kExitUsage;
-        }
-    }
+    CommandLine parser(kCmdStamp, "stamp", kStampAbout, kStampNotes);
+    if (const auto done = parser.parse(args))
+        return *done;
+    const QCommandLineOption& outputOpt = parser.option("output");
+    const QCommandLineOption& setOpt = parser.option("set");
+    const QCommandLineOption& presetOpt = parser.option("preset");
+    const QCommandLineOption& pageOpt = parser.option("page");
+    const QCommandLineOption& atOpt = parser.option("at");
+    const QCommandLineOption& angleOpt = parser.option("angle");
+    const QCommandLineOption& straddleOpt = parser.option("straddle");
+    const QCommandLineOption& atYOpt = parser.option("at-y");
+    const QCommandLineOption& maxOpt = parser.option("straddle-max");
+    const QCommandLineOption& edgeOpt = parser.option("edge");
+    const QCommandLineOption& firstOpt = parser.option("first-strip");
+    const QCommandLineOption& insetOpt = parser.option("inset");
+    const QCommandLineOption& forceOpt = parser.option("force");
+    const QCommandLineOption& signOpt = parser.option("sign");
+    const QCommandLineOption& passwordOpt = parser.option("password-file");
+    const QCommandLineOption& reasonOpt = parser.option("reason");
+    const QCommandLineOption& locationOpt = parser.option("location");
+    const QCommandLineOption& contactOpt = parser.option("contact");
+    const QCommandLineOption& nameOpt = parser.option("name");
+    const QCommandLineOption& tsaOpt = parser.option("tsa");
+    const QCommandLineOption& jsonOpt = parser.option("json");
     if (parser.isSet(presetOpt) && !presetProblem(parser.value(presetOpt)).isEmpty()) {
         printError(presetProblem(parser.value(presetOpt)));
         return kExitUsage;
