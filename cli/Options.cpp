@@ -9,111 +9,107 @@ namespace plomet {
 
 namespace {
 
-#define T(text) QT_TRANSLATE_NOOP("Options", text)
-
 constexpr unsigned kSealFrom = kCmdRender | kCmdWrite | kCmdStamp;   // the commands that make a seal
 constexpr unsigned kSigning = kCmdStamp | kCmdServe;
 
 // clang-format off
 const OptionRow kOptions[] = {
     // names                 value          help                                                             default  commands
-    {"o,output", "FILE", T("the file to write"), nullptr, kCmdRender | kCmdStamp | kCmdExtract | kCmdCert, false},
-    {"d,directory", "DIR", T("batch: the folder for the images (made when it does not exist)"), nullptr,
+    {"o,output", "FILE", QT_TRANSLATE_NOOP("Options", "the file to write"), nullptr, kCmdRender | kCmdStamp | kCmdExtract | kCmdCert, false},
+    {"d,directory", "DIR", QT_TRANSLATE_NOOP("Options", "batch: the folder for the images (made when it does not exist)"), nullptr,
      kCmdRender | kCmdExtract, false},
-    {"format", "EXT", T("batch: png, bmp, svg or pdf"), "png", kCmdRender, false},
-    {"format", "EXT", T("with -d: png or svg"), "png", kCmdExtract, false},
-    {"from", "FILE", T("start from the seal in this description file"), nullptr, kCmdWrite, false},
+    {"format", "EXT", QT_TRANSLATE_NOOP("Options", "batch: png, bmp, svg or pdf"), "png", kCmdRender, false},
+    {"format", "EXT", QT_TRANSLATE_NOOP("Options", "with -d: png or svg"), "png", kCmdExtract, false},
+    {"from", "FILE", QT_TRANSLATE_NOOP("Options", "start from the seal in this description file"), nullptr, kCmdWrite, false},
     {"table", "FILE.csv",
-     T("one seal a row of a table; the header names properties (any letter case, as --set takes them) and the "
+     QT_TRANSLATE_NOOP("Options", "one seal a row of a table; the header names properties (any letter case, as --set takes them) and the "
        "command's own columns; empty cells keep the value, lengths are millimetres, colours #RRGGBB; UTF-8 "
        "(with or without BOM) or GBK; --preset and --set apply first"),
      nullptr, kCmdRender, false},
     {"preset", "NAME",
-     T("start from a common seal: 公章 (round, 42 mm, 1.2 mm band, star), 合同专用章 or 财务专用章 (round, 40 mm, "
+     QT_TRANSLATE_NOOP("Options", "start from a common seal: 公章 (round, 42 mm, 1.2 mm band, star), 合同专用章 or 财务专用章 (round, 40 mm, "
        "1 mm band), 发票专用章 (oval 40 x 30 mm); the size is the outer edge of the band; --set applies after it"),
      nullptr, kSealFrom, false},
     {"set", "NAME=VALUE",
-     T("assign a property (the list: plomet render --help); NAME in any letter case; VALUE as the description "
+     QT_TRANSLATE_NOOP("Options", "assign a property (the list: plomet render --help); NAME in any letter case; VALUE as the description "
        "file writes it: plain decimal numbers, True/False; lengths also in millimetres (42mm, 1.2mm), colours "
        "also as #RRGGBB; an empty VALUE is the empty text"),
      nullptr, kSealFrom, true},
-    {"dpi", "N", T("resolution of PNG and BMP (96: the screen picture pixel for pixel); size = twips x N / 1440"),
+    {"dpi", "N", QT_TRANSLATE_NOOP("Options", "resolution of PNG and BMP (96: the screen picture pixel for pixel); size = twips x N / 1440"),
      "96", kCmdRender, false},
-    {"dpi", "N", T("the scan's resolution, for a file that records none (otherwise taken as 300) or a wrong one"),
+    {"dpi", "N", QT_TRANSLATE_NOOP("Options", "the scan's resolution, for a file that records none (otherwise taken as 300) or a wrong one"),
      nullptr, kCmdExtract, false},
-    {"transparent", nullptr, T("no background (PNG, SVG, PDF; BMP stays opaque)"), nullptr, kCmdRender, false},
+    {"transparent", nullptr, QT_TRANSLATE_NOOP("Options", "no background (PNG, SVG, PDF; BMP stays opaque)"), nullptr, kCmdRender, false},
     // stamp: where the seal goes
-    {"page", "LIST", T("pages: 1  1,3  2-5  last  all  odd  even, or a list of these (default 1; for --straddle all)"),
+    {"page", "LIST", QT_TRANSLATE_NOOP("Options", "pages: 1  1,3  2-5  last  all  odd  even, or a list of these (default 1; for --straddle all)"),
      nullptr, kCmdStamp, false},
-    {"at", "X,Y", T("the seal's centre, in mm from the page's top-left corner"), nullptr, kCmdStamp, false},
-    {"angle", "DEG", T("turn the seal clockwise"), "0", kCmdStamp, false},
+    {"at", "X,Y", QT_TRANSLATE_NOOP("Options", "the seal's centre, in mm from the page's top-left corner"), nullptr, kCmdStamp, false},
+    {"angle", "DEG", QT_TRANSLATE_NOOP("Options", "turn the seal clockwise"), "0", kCmdStamp, false},
     {"straddle", nullptr,
-     T("cross-page seal: one strip of the seal at the edge of each page; the strips side by side give the seal"),
+     QT_TRANSLATE_NOOP("Options", "cross-page seal: one strip of the seal at the edge of each page; the strips side by side give the seal"),
      nullptr, kCmdStamp, false},
-    {"at-y", "Y", T("cross-page: height of the seal's centre in mm (default the middle of the first page)"), nullptr,
+    {"at-y", "Y", QT_TRANSLATE_NOOP("Options", "cross-page: height of the seal's centre in mm (default the middle of the first page)"), nullptr,
      kCmdStamp, false},
-    {"straddle-max", "N", T("cross-page: a new seal every N pages"), "20", kCmdStamp, false},
+    {"straddle-max", "N", QT_TRANSLATE_NOOP("Options", "cross-page: a new seal every N pages"), "20", kCmdStamp, false},
     {"edge", "right|left",
-     T("cross-page: the edge the strips sit at (double-sided: --page odd, or --page even --edge left)"), "right",
+     QT_TRANSLATE_NOOP("Options", "cross-page: the edge the strips sit at (double-sided: --page odd, or --page even --edge left)"), "right",
      kCmdStamp, false},
-    {"first-strip", "MM", T("cross-page: width of the first page's strip (default: all strips equally wide)"),
+    {"first-strip", "MM", QT_TRANSLATE_NOOP("Options", "cross-page: width of the first page's strip (default: all strips equally wide)"),
      nullptr, kCmdStamp, false},
-    {"inset", "MM", T("cross-page: distance of the strips from the page edge"), "0", kCmdStamp, false},
+    {"inset", "MM", QT_TRANSLATE_NOOP("Options", "cross-page: distance of the strips from the page edge"), "0", kCmdStamp, false},
     {"force", nullptr,
-     T("rewrite a digitally signed document whole (its signatures break) instead of appending the seal"), nullptr,
+     QT_TRANSLATE_NOOP("Options", "rewrite a digitally signed document whole (its signatures break) instead of appending the seal"), nullptr,
      kCmdStamp, false},
     // serve
-    {"host", "ADDRESS", T("the address to listen on; 127.0.0.1 is this machine only"), "127.0.0.1", kCmdServe, false},
-    {"port", "N", T("the TCP port; 0: any free one"), "8080", kCmdServe, false},
-    {"threads", "N", T("drawing threads (default: the usable cores)"), nullptr, kCmdServe, false},
-    {"queue", "N", T("requests that may wait for a drawing thread; more are answered 503"), "64", kCmdServe, false},
-    {"connections", "N", T("connections served at once; more wait to be accepted"), "64", kCmdServe, false},
-    {"max-body", "SIZE", T("largest PDF for /stamp, in bytes or with K, M, G"), "32M", kCmdServe, false},
-    {"max-json", "SIZE", T("largest JSON body for /render"), "64K", kCmdServe, false},
+    {"host", "ADDRESS", QT_TRANSLATE_NOOP("Options", "the address to listen on; 127.0.0.1 is this machine only"), "127.0.0.1", kCmdServe, false},
+    {"port", "N", QT_TRANSLATE_NOOP("Options", "the TCP port; 0: any free one"), "8080", kCmdServe, false},
+    {"threads", "N", QT_TRANSLATE_NOOP("Options", "drawing threads (default: the usable cores)"), nullptr, kCmdServe, false},
+    {"queue", "N", QT_TRANSLATE_NOOP("Options", "requests that may wait for a drawing thread; more are answered 503"), "64", kCmdServe, false},
+    {"connections", "N", QT_TRANSLATE_NOOP("Options", "connections served at once; more wait to be accepted"), "64", kCmdServe, false},
+    {"max-body", "SIZE", QT_TRANSLATE_NOOP("Options", "largest PDF for /stamp, in bytes or with K, M, G"), "32M", kCmdServe, false},
+    {"max-json", "SIZE", QT_TRANSLATE_NOOP("Options", "largest JSON body for /render"), "64K", kCmdServe, false},
     {"read-timeout", "S",
-     T("seconds a client may stay silent while sending a request, and 4 times that to send a body"), "5", kCmdServe,
+     QT_TRANSLATE_NOOP("Options", "seconds a client may stay silent while sending a request, and 4 times that to send a body"), "5", kCmdServe,
      false},
-    {"job-timeout", "S", T("seconds a request may wait and draw"), "30", kCmdServe, false},
-    {"quiet", nullptr, T("no log line per request"), nullptr, kCmdServe, false},
+    {"job-timeout", "S", QT_TRANSLATE_NOOP("Options", "seconds a request may wait and draw"), "30", kCmdServe, false},
+    {"quiet", nullptr, QT_TRANSLATE_NOOP("Options", "no log line per request"), nullptr, kCmdServe, false},
     // signing
-    {"sign", "SEAL.p12", T("sign with the key and certificate chain in this PKCS#12 file (PAdES)"), nullptr, kSigning,
+    {"sign", "SEAL.p12", QT_TRANSLATE_NOOP("Options", "sign with the key and certificate chain in this PKCS#12 file (PAdES)"), nullptr, kSigning,
      false},
     {"password-file", "FILE",
-     T("the PKCS#12 password, the file's first line (else the environment variable PLOMET_P12_PASSWORD, else "
+     QT_TRANSLATE_NOOP("Options", "the PKCS#12 password, the file's first line (else the environment variable PLOMET_P12_PASSWORD, else "
        "asked on the terminal, not shown)"),
      nullptr, kSigning | kCmdCert, false},
-    {"reason", "TEXT", T("why it is signed"), nullptr, kSigning, false},
-    {"location", "TEXT", T("where it is signed"), nullptr, kSigning, false},
-    {"contact", "TEXT", T("how to reach the signer"), nullptr, kSigning, false},
-    {"name", "FIELD", T("the signature field's name (default SignatureN)"), nullptr, kCmdStamp, false},
-    {"tsa", "URL", T("add a time stamp from this RFC 3161 service (http://...; PAdES B-T)"), nullptr, kCmdStamp,
+    {"reason", "TEXT", QT_TRANSLATE_NOOP("Options", "why it is signed"), nullptr, kSigning, false},
+    {"location", "TEXT", QT_TRANSLATE_NOOP("Options", "where it is signed"), nullptr, kSigning, false},
+    {"contact", "TEXT", QT_TRANSLATE_NOOP("Options", "how to reach the signer"), nullptr, kSigning, false},
+    {"name", "FIELD", QT_TRANSLATE_NOOP("Options", "the signature field's name (default SignatureN)"), nullptr, kCmdStamp, false},
+    {"tsa", "URL", QT_TRANSLATE_NOOP("Options", "add a time stamp from this RFC 3161 service (http://...; PAdES B-T)"), nullptr, kCmdStamp,
      false},
     // results
     {"json", nullptr,
-     T("print one JSON document on stdout: an entry per output (input, output, status, message, warnings, "
+     QT_TRANSLATE_NOOP("Options", "print one JSON document on stdout: an entry per output (input, output, status, message, warnings, "
        "widthMm, heightMm; pixels of an image, pages and signed of a document)"),
      nullptr, kCmdRender | kCmdStamp, false},
     {"json", nullptr,
-     T("one JSON object instead with every property the file can hold (those it does not set at a new seal's "
+     QT_TRANSLATE_NOOP("Options", "one JSON object instead with every property the file can hold (those it does not set at a new seal's "
        "values): the property names and Width, Height as keys; numbers as JSON numbers, Booleans as true/false, "
        "texts and Shape as strings"),
      nullptr, kCmdShow, false},
-    {"json", nullptr, T("one JSON object instead of the text"), nullptr, kCmdVerify, false},
-    {"trust", "CERT.pem", T("trust these certificates (PEM) instead of the system's"), nullptr, kCmdVerify, false},
+    {"json", nullptr, QT_TRANSLATE_NOOP("Options", "one JSON object instead of the text"), nullptr, kCmdVerify, false},
+    {"trust", "CERT.pem", QT_TRANSLATE_NOOP("Options", "trust these certificates (PEM) instead of the system's"), nullptr, kCmdVerify, false},
     // cert
-    {"name", "NAME", T("the certificate's name, usually the company's"), nullptr, kCmdCert, false},
-    {"days", "N", T("days of validity from now"), "365", kCmdCert, false},
+    {"name", "NAME", QT_TRANSLATE_NOOP("Options", "the certificate's name, usually the company's"), nullptr, kCmdCert, false},
+    {"days", "N", QT_TRANSLATE_NOOP("Options", "days of validity from now"), "365", kCmdCert, false},
     // extract
-    {"colour", "#RRGGBB", T("the ink's colour (default red; blue or purple seals need it)"), nullptr, kCmdExtract,
+    {"colour", "#RRGGBB", QT_TRANSLATE_NOOP("Options", "the ink's colour (default red; blue or purple seals need it)"), nullptr, kCmdExtract,
      false},
-    {"recolour", "#RRGGBB", T("give the whole seal this one colour"), nullptr, kCmdExtract, false},
-    {"size", "MM", T("scale the seal so that its larger side is MM millimetres (42mm or 42)"), nullptr, kCmdExtract,
+    {"recolour", "#RRGGBB", QT_TRANSLATE_NOOP("Options", "give the whole seal this one colour"), nullptr, kCmdExtract, false},
+    {"size", "MM", QT_TRANSLATE_NOOP("Options", "scale the seal so that its larger side is MM millimetres (42mm or 42)"), nullptr, kCmdExtract,
      false},
-    {"h,help", nullptr, T("show this help"), nullptr, kCmdAll, false},
+    {"h,help", nullptr, QT_TRANSLATE_NOOP("Options", "show this help"), nullptr, kCmdAll, false},
 };
 // clang-format on
-
-#undef T
 
 QString tr(const char* text)
 {
@@ -212,7 +208,7 @@ QString optionHelp(unsigned command, int width)
             head += QLatin1Char(' ') + QString::fromUtf8(row->value);
         QString help = tr(row->help);
         if (row->fallback)
-            help += QLatin1Char(' ') + tr(QT_TRANSLATE_NOOP("Options", "(default %1)")).arg(QString::fromUtf8(row->fallback));
+            help += QLatin1Char(' ') + QCoreApplication::translate("Options", "(default %1)").arg(QString::fromUtf8(row->fallback));
         const QStringList lines = wrap(help, width - kHelpColumn);
         if (head.size() + 2 > kHelpColumn) {
             text += head + QLatin1Char('\n');

@@ -7,6 +7,7 @@
 #include "seal/SettingText.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QString>
 #include <QStringList>
@@ -15,6 +16,12 @@
 namespace plomet {
 
 class Plomet;
+
+// The texts the command line shows, in the user's language: Cli::tr("...")
+// with the English text.
+struct Cli {
+    Q_DECLARE_TR_FUNCTIONS(Cli)
+};
 
 // Exit codes shared by every command.
 enum ExitCode : int {

@@ -67,46 +67,46 @@ int cmdExtract(QStringList args)
     };
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
-        return usage(QStringLiteral("missing SCAN (the scanned page to take the seal from)"));
+        return usage(Cli::tr("missing SCAN (the scanned page to take the seal from)"));
     if (positional.size() > 1)
-        return usage(QStringLiteral("unexpected argument '%1'").arg(positional.at(1)));
+        return usage(Cli::tr("unexpected argument '%1'").arg(positional.at(1)));
     const bool batch = parser.isSet(dirOpt);
     if (batch == parser.isSet(outputOpt))
-        return usage(batch ? QStringLiteral("give -o FILE or -d DIR, not both")
-                           : QStringLiteral("missing -o OUT.png|OUT.svg (the image to write)"));
+        return usage(batch ? Cli::tr("give -o FILE or -d DIR, not both")
+                           : Cli::tr("missing -o OUT.png|OUT.svg (the image to write)"));
     QString format;
     if (batch) {
         format = parser.isSet(formatOpt) ? parser.value(formatOpt).toLower() : QStringLiteral("png");
         if (format != QLatin1String("png") && format != QLatin1String("svg"))
-            return usage(QStringLiteral("--format wants png or svg, not '%1'").arg(parser.value(formatOpt)));
+            return usage(Cli::tr("--format wants png or svg, not '%1'").arg(parser.value(formatOpt)));
     } else {
         if (parser.isSet(formatOpt))
-            return usage(QStringLiteral("--format is for -d; -o takes the format from its extension"));
+            return usage(Cli::tr("--format is for -d; -o takes the format from its extension"));
         format = QFileInfo(parser.value(outputOpt)).suffix().toLower();
         if (format != QLatin1String("png") && format != QLatin1String("svg"))
-            return usage(QStringLiteral("cannot tell the format of '%1' (known: .png, .svg)").arg(parser.value(outputOpt)));
+            return usage(Cli::tr("cannot tell the format of '%1' (known: .png, .svg)").arg(parser.value(outputOpt)));
     }
     double dpi = 0;
     if (parser.isSet(dpiOpt)) {
         const auto v = parseStrictNumber(parser.value(dpiOpt).trimmed());
         if (!v || !(*v >= 10 && *v <= 20000))
-            return usage(QStringLiteral("--dpi wants a resolution from 10 to 20000, not '%1'").arg(parser.value(dpiOpt)));
+            return usage(Cli::tr("--dpi wants a resolution from 10 to 20000, not '%1'").arg(parser.value(dpiOpt)));
         dpi = *v;
     }
     ExtractOptions options;
     if (parser.isSet(colourOpt)) {
         const auto c = colourArg(parser.value(colourOpt));
         if (!c)
-            return usage(QStringLiteral("--colour wants #RRGGBB, not '%1'").arg(parser.value(colourOpt)));
+            return usage(Cli::tr("--colour wants #RRGGBB, not '%1'").arg(parser.value(colourOpt)));
         if (c->hsvSaturationF() < 0.15)
-            return usage(QStringLiteral("--colour %1 is grey: seals are told from black print by their colour")
+            return usage(Cli::tr("--colour %1 is grey: seals are told from black print by their colour")
                              .arg(parser.value(colourOpt)));
         options.ink = *c;
     }
     if (parser.isSet(recolourOpt)) {
         const auto c = colourArg(parser.value(recolourOpt));
         if (!c)
-            return usage(QStringLiteral("--recolour wants #RRGGBB, not '%1'").arg(parser.value(recolourOpt)));
+            return usage(Cli::tr("--recolour wants #RRGGBB, not '%1'").arg(parser.value(recolourOpt)));
         options.recolour = *c;
     }
     if (parser.isSet(sizeOpt)) {
@@ -115,7 +115,7 @@ int cmdExtract(QStringList args)
             text.chop(2);
         const auto v = parseStrictNumber(text.trimmed());
         if (!v || !(*v >= 1 && *v <= 1000))
-            return usage(QStringLiteral("--size wants millimetres from 1 to 1000, not '%1'").arg(parser.value(sizeOpt)));
+            return usage(Cli::tr("--size wants millimetres from 1 to 1000, not '%1'").arg(parser.value(sizeOpt)));
         options.diameterMm = *v;
     }
 
@@ -123,23 +123,23 @@ int cmdExtract(QStringList args)
         const QString scanPath = positional.at(0);
         const Scan scan = readScanFile(scanPath, dpi);
         if (!scan.dpiFromFile && dpi <= 0)
-            printError(QStringLiteral("warning: %1 records no resolution; taken as %2 dpi (give the scan's with --dpi)")
+            printError(Cli::tr("warning: %1 records no resolution; taken as %2 dpi (give the scan's with --dpi)")
                            .arg(scanPath).arg(kAssumedScanDpi));
         const std::vector<ExtractedSeal> seals = extractSeals(scan, options);
         auto bytesOf = [&format](const ExtractedSeal& seal) {
             return format == QLatin1String("svg") ? extractedSvg(seal) : extractedPng(seal);
         };
-        const QString writeFailed = QStringLiteral("cannot write %1: %2");
+        const QString writeFailed = Cli::tr("cannot write %1: %2");
         if (!batch) {
             writeFileAtomically(parser.value(outputOpt), bytesOf(seals.front()), writeFailed);
             if (seals.size() > 1)
-                printError(QStringLiteral("warning: %1 seals on the page; the largest is written (-d DIR writes each)")
+                printError(Cli::tr("warning: %1 seals on the page; the largest is written (-d DIR writes each)")
                                .arg(seals.size()));
             return kExitOk;
         }
         const QString dir = parser.value(dirOpt);
         if (!QDir().mkpath(dir))
-            throw PlometError(PlometError::Kind::File, QStringLiteral("cannot make the folder %1").arg(dir));
+            throw PlometError(PlometError::Kind::File, Cli::tr("cannot make the folder %1").arg(dir));
         const QString base = QFileInfo(scanPath).completeBaseName();
         for (size_t i = 0; i < seals.size(); ++i)
             writeFileAtomically(QDir(dir).filePath(QStringLiteral("%1-%2.%3").arg(base).arg(i + 1).arg(format)),

@@ -240,7 +240,7 @@ int renderBatch(std::vector<RenderJob> jobs, const QString& preset, const QStrin
             firstWithOutput.insert(key, i);
             continue;
         }
-        errors[i] = QStringLiteral("not drawn, its image %1 is already %2's")
+        errors[i] = Cli::tr("not drawn, its image %1 is already %2's")
                         .arg(QFileInfo(jobs[i].output).fileName(), jobs[*it].input);
     }
     std::vector<bool> skip(count);
@@ -366,7 +366,7 @@ std::vector<RenderJob> tableJobs(const QString& path, const QString& dir, const 
             outputColumn = int(c);
         else if (!known.contains(name, Qt::CaseInsensitive))
             throw PlometError(PlometError::Kind::Format,
-                              QStringLiteral("%1:1: column %2: '%3' is no property (known: output, %4)")
+                              Cli::tr("%1:1: column %2: '%3' is no property (known: output, %4)")
                                   .arg(shown)
                                   .arg(c + 1)
                                   .arg(name, known.join(QStringLiteral(", "))));
@@ -383,7 +383,7 @@ std::vector<RenderJob> tableJobs(const QString& path, const QString& dir, const 
         // The image stays inside the folder: a name is a file name, nothing more.
         if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name == QLatin1String(".")
             || name == QLatin1String(".."))
-            job.error = QStringLiteral("column %1 (output): '%2' is not a file name").arg(outputColumn + 1).arg(name);
+            job.error = Cli::tr("column %1 (output): '%2' is not a file name").arg(outputColumn + 1).arg(name);
         if (QFileInfo(name).suffix().isEmpty() || !exportFormats().contains(QFileInfo(name).suffix().toLower()))
             name += QLatin1Char('.') + format;
         job.output = QDir(dir).filePath(name);
@@ -394,12 +394,12 @@ std::vector<RenderJob> tableJobs(const QString& path, const QString& dir, const 
             const bool plainNumber = parseStrictNumber(value).has_value();
             job.settings << sheet.header[c] + QLatin1Char('=') + value
                                 + (plainNumber && isLengthSetting(sheet.header[c]) ? QStringLiteral("mm") : QString());
-            job.settingAt << QStringLiteral("column %1 (%2)").arg(c + 1).arg(sheet.header[c]);
+            job.settingAt << Cli::tr("column %1 (%2)").arg(c + 1).arg(sheet.header[c]);
         }
         jobs.push_back(std::move(job));
     }
     if (jobs.empty())
-        throw PlometError(PlometError::Kind::Format, QStringLiteral("%1: the table has no rows").arg(shown));
+        throw PlometError(PlometError::Kind::Format, Cli::tr("%1: the table has no rows").arg(shown));
     return jobs;
 }
 
@@ -424,38 +424,38 @@ int cmdRender(QStringList args)
     const bool batch = parser.isSet(dirOpt);
     const bool table = parser.isSet(tableOpt);
     if (table && !batch) {
-        printError(QStringLiteral("--table wants -d OUTDIR (the folder for its images)"));
+        printError(Cli::tr("--table wants -d OUTDIR (the folder for its images)"));
         return kExitUsage;
     }
     if (table && !inputs.isEmpty()) {
-        printError(QStringLiteral("give either --table FILE or description files, not both (unexpected '%1')")
+        printError(Cli::tr("give either --table FILE or description files, not both (unexpected '%1')")
                        .arg(inputs.first()));
         return kExitUsage;
     }
     if (batch && parser.isSet(outputOpt)) {
-        printError(QStringLiteral("give either -o OUT or -d OUTDIR, not both"));
+        printError(Cli::tr("give either -o OUT or -d OUTDIR, not both"));
         return kExitUsage;
     }
     if (batch && inputs.isEmpty() && !table) {
-        printError(QStringLiteral("-d OUTDIR wants description files (SEAL.PMF ...)"));
+        printError(Cli::tr("-d OUTDIR wants description files (SEAL.PMF ...)"));
         return kExitUsage;
     }
     if (!batch && inputs.size() > 1) {
-        printError(QStringLiteral("several description files need -d OUTDIR (unexpected '%1')").arg(inputs.at(1)));
+        printError(Cli::tr("several description files need -d OUTDIR (unexpected '%1')").arg(inputs.at(1)));
         return kExitUsage;
     }
     if (!batch && !parser.isSet(outputOpt)) {
-        printError(QStringLiteral("missing -o OUT (an image file: %1)")
+        printError(Cli::tr("missing -o OUT (an image file: %1)")
                        .arg(exportFormats().join(QStringLiteral(", "))));
         return kExitUsage;
     }
     if (!batch && parser.isSet(formatOpt)) {
-        printError(QStringLiteral("--format is for batches (-d OUTDIR); with -o the extension gives the format"));
+        printError(Cli::tr("--format is for batches (-d OUTDIR); with -o the extension gives the format"));
         return kExitUsage;
     }
     const QString format = parser.value(formatOpt).toLower();
     if (!exportFormats().contains(format)) {
-        printError(QStringLiteral("--format wants one of %1, not '%2'")
+        printError(Cli::tr("--format wants one of %1, not '%2'")
                        .arg(exportFormats().join(QStringLiteral(", ")), parser.value(formatOpt)));
         return kExitUsage;
     }
@@ -467,7 +467,7 @@ int cmdRender(QStringList args)
     ExportOptions options;
     const auto dpi = parseStrictNumber(parser.value(dpiOpt));
     if (!dpi || !(*dpi > 0) || *dpi > 100000) {
-        printError(QStringLiteral("--dpi wants a positive number, not '%1'").arg(parser.value(dpiOpt)));
+        printError(Cli::tr("--dpi wants a positive number, not '%1'").arg(parser.value(dpiOpt)));
         return kExitUsage;
     }
     options.dpi = *dpi;
@@ -477,7 +477,7 @@ int cmdRender(QStringList args)
         const QString dir = parser.value(dirOpt);
         // A folder that is not there yet is made, as an output file would be.
         if (!QDir().mkpath(dir) || !QFileInfo(dir).isDir()) {
-            printError(QStringLiteral("cannot make the folder '%1'").arg(QDir::toNativeSeparators(dir)));
+            printError(Cli::tr("cannot make the folder '%1'").arg(QDir::toNativeSeparators(dir)));
             return kExitFailed;
         }
         std::vector<RenderJob> jobs;

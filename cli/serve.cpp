@@ -524,7 +524,7 @@ int cmdServe(QStringList args)
     const QCommandLineOption& locationOpt = parser.option("location");
     const QCommandLineOption& contactOpt = parser.option("contact");
     if (!parser.positionalArguments().isEmpty()) {
-        printError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+        printError(Cli::tr("unexpected argument '%1'").arg(parser.positionalArguments().first()));
         return kExitUsage;
     }
     Config config;
@@ -536,7 +536,7 @@ int cmdServe(QStringList args)
     if (parser.isSet(hostOpt)) {
         config.host = parser.value(hostOpt).trimmed();
         if (config.host.isEmpty())
-            return bad(QStringLiteral("--host wants an address, such as 127.0.0.1 or 0.0.0.0"));
+            return bad(Cli::tr("--host wants an address, such as 127.0.0.1 or 0.0.0.0"));
     }
     struct Whole { const QCommandLineOption* option; long low, high; const char* what; std::function<void(long)> set; };
     const Whole wholes[] = {
@@ -553,7 +553,7 @@ int cmdServe(QStringList args)
             continue;
         const auto n = wholeNumber(parser.value(*w.option), w.low, w.high);
         if (!n)
-            return bad(QStringLiteral("--%1 wants %2, not '%3'")
+            return bad(Cli::tr("--%1 wants %2, not '%3'")
                            .arg(w.option->names().constLast(), QLatin1String(w.what), parser.value(*w.option)));
         w.set(*n);
     }
@@ -562,7 +562,7 @@ int cmdServe(QStringList args)
             continue;
         const auto n = byteSize(parser.value(*option));
         if (!n)
-            return bad(QStringLiteral("--%1 wants a size in bytes (64K, 32M), not '%2'")
+            return bad(Cli::tr("--%1 wants a size in bytes (64K, 32M), not '%2'")
                            .arg(option->names().constLast(), parser.value(*option)));
         *target = *n;
     }
@@ -570,7 +570,7 @@ int cmdServe(QStringList args)
     if (!parser.isSet(signOpt)) {
         for (const QCommandLineOption* o : {&passwordOpt, &reasonOpt, &locationOpt, &contactOpt})
             if (parser.isSet(*o))
-                return bad(QStringLiteral("--%1 is for signing (--sign SEAL.p12)").arg(o->names().constLast()));
+                return bad(Cli::tr("--%1 is for signing (--sign SEAL.p12)").arg(o->names().constLast()));
     } else {
         // The key is read before the server listens: a wrong password or a
         // certificate that cannot sign stops it at once.
@@ -645,7 +645,7 @@ int cmdServe(QStringList args)
     int port = config.port;
     const bool bound = port == 0 ? (port = server.bind_to_any_port(host)) > 0 : server.bind_to_port(host, port);
     if (!bound) {
-        printError(QStringLiteral("cannot listen on %1 port %2").arg(config.host).arg(config.port));
+        printError(Cli::tr("cannot listen on %1 port %2").arg(config.host).arg(config.port));
         return kExitFailed;
     }
     std::fprintf(stderr, "plomet: serving on http://%s:%d (%u drawing threads)\n",

@@ -96,15 +96,15 @@ int cmdShow(QStringList args)
     const QCommandLineOption& jsonOpt = parser.option("json");
     const QStringList files = parser.positionalArguments();
     if (files.size() != 1) {
-        printError(files.isEmpty() ? QStringLiteral("missing SEAL.PMF (the description file to show)")
-                                   : QStringLiteral("unexpected argument '%1'").arg(files.at(1)));
+        printError(files.isEmpty() ? Cli::tr("missing SEAL.PMF (the description file to show)")
+                                   : Cli::tr("unexpected argument '%1'").arg(files.at(1)));
         return kExitUsage;
     }
     try {
         const QByteArray text = showText(readPMF(files.first()), parser.isSet(jsonOpt)).toUtf8();
         std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
         if (std::fflush(stdout) != 0) {
-            printError(QStringLiteral("cannot write to standard output"));
+            printError(Cli::tr("cannot write to standard output"));
             return kExitFailed;
         }
     } catch (const PlometError& e) {

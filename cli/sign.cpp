@@ -58,9 +58,9 @@ const char kCertNotes[] = QT_TRANSLATE_NOOP(
     "PLOMET_P12_PASSWORD, else it is asked on the terminal (twice, not shown).\n"
     "Exit codes: 0 written, 1 failed, 2 bad command line.\n");
 
-QByteArray promptNoEcho(const char* prompt)
+QByteArray promptNoEcho(const QString& prompt)
 {
-    std::fputs(prompt, stderr);
+    std::fputs(prompt.toUtf8().constData(), stderr);
     std::fflush(stderr);
     termios old{};
     const bool terminal = tcgetattr(STDIN_FILENO, &old) == 0;
@@ -88,7 +88,7 @@ SignRequest signRequest(const QString& p12Path, const QString& passwordFile)
     if (!file.open(QIODevice::ReadOnly) || QFileInfo(p12Path).isDir()) {
         const QString reason = QFileInfo(p12Path).isDir() ? systemReason(EISDIR) : systemReason(errno, file.errorString());
         throw PlometError(PlometError::Kind::File,
-                          QStringLiteral("无法打开证书文件“%1”：%2").arg(QDir::toNativeSeparators(p12Path), reason));
+                          Cli::tr("cannot open the certificate file “%1”: %2").arg(QDir::toNativeSeparators(p12Path), reason));
     }
     const QByteArray p12 = file.read(16 * 1024 * 1024);
     std::optional<QByteArray> password = readPassword(passwordFile, false);
@@ -103,7 +103,7 @@ std::optional<QByteArray> readPassword(const QString& passwordFile, bool confirm
         QFile file(passwordFile);
         errno = 0;
         if (!file.open(QIODevice::ReadOnly)) {
-            printError(QStringLiteral("无法打开密码文件“%1”：%2")
+            printError(Cli::tr("cannot open the password file “%1”: %2")
                            .arg(QDir::toNativeSeparators(passwordFile), systemReason(errno, file.errorString())));
             return std::nullopt;
         }
@@ -118,17 +118,17 @@ std::optional<QByteArray> readPassword(const QString& passwordFile, bool confirm
     if (const char* env = std::getenv("PLOMET_P12_PASSWORD"))
         return QByteArray(env);
     if (!isatty(STDIN_FILENO)) {
-        printError(QStringLiteral("no password: give --password-file FILE or set PLOMET_P12_PASSWORD"));
+        printError(Cli::tr("no password: give --password-file FILE or set PLOMET_P12_PASSWORD"));
         return std::nullopt;
     }
-    QByteArray password = promptNoEcho("证书密码：");
+    QByteArray password = promptNoEcho(Cli::tr("Certificate password: "));
     if (confirm) {
-        QByteArray again = promptNoEcho("再输一次：");
+        QByteArray again = promptNoEcho(Cli::tr("Again: "));
         const bool same = again == password;
         OPENSSL_cleanse(again.data(), static_cast<size_t>(again.size()));
         if (!same) {
             OPENSSL_cleanse(password.data(), static_cast<size_t>(password.size()));
-            printError(QStringLiteral("两次输入的密码不同"));
+            printError(Cli::tr("the two passwords differ"));
             return std::nullopt;
         }
     }
@@ -144,8 +144,8 @@ int cmdVerify(QStringList args)
     const QCommandLineOption& trustOpt = parser.option("trust");
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
-        printError(positional.isEmpty() ? QStringLiteral("missing FILE.pdf (the document to check)")
-                                        : QStringLiteral("unexpected argument '%1'").arg(positional.at(1)));
+        printError(positional.isEmpty() ? Cli::tr("missing FILE.pdf (the document to check)")
+                                        : Cli::tr("unexpected argument '%1'").arg(positional.at(1)));
         return kExitUsage;
     }
     auto readAll = [](const QString& path, QByteArray& bytes) {
@@ -153,7 +153,7 @@ int cmdVerify(QStringList args)
         errno = 0;
         if (!file.open(QIODevice::ReadOnly) || QFileInfo(path).isDir()) {
             const QString reason = QFileInfo(path).isDir() ? systemReason(EISDIR) : systemReason(errno, file.errorString());
-            printError(QStringLiteral("无法打开文件“%1”：%2").arg(QDir::toNativeSeparators(path), reason));
+            printError(Cli::tr("cannot open the file “%1”: %2").arg(QDir::toNativeSeparators(path), reason));
             return false;
         }
         bytes = file.readAll();
@@ -196,24 +196,24 @@ int cmdVerify(QStringList args)
     } else {
         QString text;
         for (const SignatureCheck& c : checks) {
-            text += QStringLiteral("Signature field: %1\n").arg(c.field);
-            text += QStringLiteral("  Signer: %1\n").arg(c.signer.isEmpty() ? QStringLiteral("?") : c.signer);
-            text += QStringLiteral("  Signing time: %1\n").arg(c.time.isEmpty() ? QStringLiteral("?") : c.time);
-            text += QStringLiteral("  Type: %1, hash %2\n").arg(c.subFilter, c.hash.isEmpty() ? QStringLiteral("?") : c.hash);
-            text += c.intact ? QStringLiteral("  Signed bytes: intact\n")
-                             : QStringLiteral("  Signed bytes: NOT intact (%1)\n").arg(c.problem);
+            text += Cli::tr("Signature field: %1\n").arg(c.field);
+            text += Cli::tr("  Signer: %1\n").arg(c.signer.isEmpty() ? QStringLiteral("?") : c.signer);
+            text += Cli::tr("  Signing time: %1\n").arg(c.time.isEmpty() ? QStringLiteral("?") : c.time);
+            text += Cli::tr("  Type: %1, hash %2\n").arg(c.subFilter, c.hash.isEmpty() ? QStringLiteral("?") : c.hash);
+            text += c.intact ? Cli::tr("  Signed bytes: intact\n")
+                             : Cli::tr("  Signed bytes: NOT intact (%1)\n").arg(c.problem);
             if (c.wholeFile)
-                text += QStringLiteral("  Covers: the whole file\n");
+                text += Cli::tr("  Covers: the whole file\n");
             else
-                text += QStringLiteral("  Covers: a revision; %1 bytes of later revisions follow\n").arg(c.bytesAfter);
-            text += c.chainValid ? QStringLiteral("  Certificate chain: trusted\n")
-                                 : QStringLiteral("  Certificate chain: not trusted (%1)\n").arg(c.chainProblem);
+                text += Cli::tr("  Covers: a revision; %1 bytes of later revisions follow\n").arg(c.bytesAfter);
+            text += c.chainValid ? Cli::tr("  Certificate chain: trusted\n")
+                                 : Cli::tr("  Certificate chain: not trusted (%1)\n").arg(c.chainProblem);
         }
         std::fputs(text.toUtf8().constData(), stdout);
     }
     std::fflush(stdout);
     if (checks.empty()) {
-        printError(QStringLiteral("“%1”没有数字签名").arg(QDir::toNativeSeparators(path)));
+        printError(Cli::tr("“%1” has no digital signatures").arg(QDir::toNativeSeparators(path)));
         return kExitFailed;
     }
     return allIntact ? kExitOk : kExitFailed;
@@ -230,16 +230,16 @@ int cmdCert(QStringList args)
     const QCommandLineOption& passOpt = parser.option("password-file");
     const QStringList positional = parser.positionalArguments();
     if (positional != QStringList{QStringLiteral("new")}) {
-        printError(positional.isEmpty() ? QStringLiteral("missing what to do: plomet cert new")
-                                        : QStringLiteral("unexpected argument '%1'").arg(positional.constLast()));
+        printError(positional.isEmpty() ? Cli::tr("missing what to do: plomet cert new")
+                                        : Cli::tr("unexpected argument '%1'").arg(positional.constLast()));
         return kExitUsage;
     }
     if (parser.value(nameOpt).trimmed().isEmpty()) {
-        printError(QStringLiteral("missing --name NAME (the certificate's name)"));
+        printError(Cli::tr("missing --name NAME (the certificate's name)"));
         return kExitUsage;
     }
     if (parser.value(outputOpt).isEmpty()) {
-        printError(QStringLiteral("missing -o SEAL.p12 (the file to write)"));
+        printError(Cli::tr("missing -o SEAL.p12 (the file to write)"));
         return kExitUsage;
     }
     int days = 365;
@@ -247,7 +247,7 @@ int cmdCert(QStringList args)
         bool ok = false;
         days = parser.value(daysOpt).toInt(&ok);
         if (!ok || days < 1 || days > 36500) {
-            printError(QStringLiteral("--days wants a whole number from 1 to 36500, not '%1'").arg(parser.value(daysOpt)));
+            printError(Cli::tr("--days wants a whole number from 1 to 36500, not '%1'").arg(parser.value(daysOpt)));
             return kExitUsage;
         }
     }
@@ -256,7 +256,7 @@ int cmdCert(QStringList args)
         return parser.isSet(passOpt) ? kExitFailed : kExitUsage;
     try {
         const QByteArray p12 = makeSelfSignedP12(parser.value(nameOpt), *password, days);
-        writeFileAtomically(parser.value(outputOpt), p12, QStringLiteral("无法写入文件“%1”：%2"));
+        writeFileAtomically(parser.value(outputOpt), p12, Cli::tr("cannot write the file “%1”: %2"));
     } catch (const PlometError& e) {
         printError(e.message());
         return kExitFailed;

@@ -101,15 +101,15 @@ int cmdStamp(QStringList args)
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
-        printError(QStringLiteral("missing IN.pdf (the document to stamp)"));
+        printError(Cli::tr("missing IN.pdf (the document to stamp)"));
         return kExitUsage;
     }
     if (positional.size() > 2) {
-        printError(QStringLiteral("unexpected argument '%1'").arg(positional.at(2)));
+        printError(Cli::tr("unexpected argument '%1'").arg(positional.at(2)));
         return kExitUsage;
     }
     if (!parser.isSet(outputOpt) || parser.value(outputOpt).isEmpty()) {
-        printError(QStringLiteral("missing -o OUT.pdf (the stamped document to write)"));
+        printError(Cli::tr("missing -o OUT.pdf (the stamped document to write)"));
         return kExitUsage;
     }
 
@@ -123,18 +123,18 @@ int cmdStamp(QStringList args)
     };
     if (placement.straddle) {
         if (parser.isSet(atOpt))
-            return usage(QStringLiteral("--at is for a single seal; a cross-page seal takes --at-y Y"));
+            return usage(Cli::tr("--at is for a single seal; a cross-page seal takes --at-y Y"));
         if (parser.isSet(atYOpt)) {
             const auto y = millimetres(parser.value(atYOpt));
             if (!y)
-                return usage(QStringLiteral("--at-y wants millimetres, not '%1'").arg(parser.value(atYOpt)));
+                return usage(Cli::tr("--at-y wants millimetres, not '%1'").arg(parser.value(atYOpt)));
             placement.straddleYMm = *y;
         }
         if (parser.isSet(maxOpt)) {
             bool ok = false;
             placement.straddleMax = parser.value(maxOpt).toInt(&ok);
             if (!ok || placement.straddleMax < 1)
-                return usage(QStringLiteral("--straddle-max wants a whole number of pages of at least 1, not '%1'")
+                return usage(Cli::tr("--straddle-max wants a whole number of pages of at least 1, not '%1'")
                                  .arg(parser.value(maxOpt)));
         }
         if (parser.isSet(edgeOpt)) {
@@ -144,48 +144,48 @@ int cmdStamp(QStringList args)
             else if (edge == QLatin1String("left"))
                 placement.edge = StampPlacement::Edge::Left;
             else
-                return usage(QStringLiteral("--edge wants right or left, not '%1'").arg(parser.value(edgeOpt)));
+                return usage(Cli::tr("--edge wants right or left, not '%1'").arg(parser.value(edgeOpt)));
         }
         if (parser.isSet(firstOpt)) {
             const auto w = millimetres(parser.value(firstOpt));
             if (!w || *w <= 0)
-                return usage(QStringLiteral("--first-strip wants a positive width in mm, not '%1'")
+                return usage(Cli::tr("--first-strip wants a positive width in mm, not '%1'")
                                  .arg(parser.value(firstOpt)));
             placement.firstStripMm = *w;
         }
         if (parser.isSet(insetOpt)) {
             const auto w = millimetres(parser.value(insetOpt));
             if (!w || *w < 0)
-                return usage(QStringLiteral("--inset wants a distance in mm of at least 0, not '%1'")
+                return usage(Cli::tr("--inset wants a distance in mm of at least 0, not '%1'")
                                  .arg(parser.value(insetOpt)));
             placement.insetMm = *w;
         }
     } else {
         for (const QCommandLineOption* o : {&atYOpt, &maxOpt, &edgeOpt, &firstOpt, &insetOpt})
             if (parser.isSet(*o))
-                return usage(QStringLiteral("--%1 is for a cross-page seal (--straddle)").arg(o->names().constLast()));
+                return usage(Cli::tr("--%1 is for a cross-page seal (--straddle)").arg(o->names().constLast()));
         if (!parser.isSet(atOpt))
-            return usage(QStringLiteral("missing --at X,Y (the seal's centre in mm from the page's top-left "
+            return usage(Cli::tr("missing --at X,Y (the seal's centre in mm from the page's top-left "
                                         "corner) or --straddle"));
         const QStringList xy = parser.value(atOpt).split(QLatin1Char(','));
         const auto x = xy.size() == 2 ? millimetres(xy[0]) : std::nullopt;
         const auto y = xy.size() == 2 ? millimetres(xy[1]) : std::nullopt;
         if (!x || !y)
-            return usage(QStringLiteral("--at wants X,Y in millimetres, not '%1'").arg(parser.value(atOpt)));
+            return usage(Cli::tr("--at wants X,Y in millimetres, not '%1'").arg(parser.value(atOpt)));
         placement.xMm = *x;
         placement.yMm = *y;
     }
     if (parser.isSet(angleOpt)) {
         const auto a = parseStrictNumber(parser.value(angleOpt).trimmed());
         if (!a || !std::isfinite(*a) || std::abs(*a) > 36000)
-            return usage(QStringLiteral("--angle wants degrees, not '%1'").arg(parser.value(angleOpt)));
+            return usage(Cli::tr("--angle wants degrees, not '%1'").arg(parser.value(angleOpt)));
         placement.angleDeg = *a;
     }
 
     if (!parser.isSet(signOpt)) {
         for (const QCommandLineOption* o : {&passwordOpt, &reasonOpt, &locationOpt, &contactOpt, &nameOpt, &tsaOpt})
             if (parser.isSet(*o))
-                return usage(QStringLiteral("--%1 is for signing (--sign SEAL.p12)").arg(o->names().constLast()));
+                return usage(Cli::tr("--%1 is for signing (--sign SEAL.p12)").arg(o->names().constLast()));
     }
 
     QJsonObject entry{{QStringLiteral("input"), positional.at(0)}, {QStringLiteral("output"), parser.value(outputOpt)}};

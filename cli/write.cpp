@@ -40,8 +40,8 @@ int cmdWrite(QStringList args)
     const QCommandLineOption& presetOpt = parser.option("preset");
     const QStringList files = parser.positionalArguments();
     if (files.size() != 1) {
-        printError(files.isEmpty() ? QStringLiteral("missing SEAL.PMF (the description file to write)")
-                                   : QStringLiteral("unexpected argument '%1'").arg(files.at(1)));
+        printError(files.isEmpty() ? Cli::tr("missing SEAL.PMF (the description file to write)")
+                                   : Cli::tr("unexpected argument '%1'").arg(files.at(1)));
         return kExitUsage;
     }
     if (parser.isSet(presetOpt) && !presetProblem(parser.value(presetOpt)).isEmpty()) {
@@ -52,7 +52,7 @@ int cmdWrite(QStringList args)
         const QString name = assignment.left(assignment.indexOf(QLatin1Char('='))).trimmed();
         if (name.compare(QLatin1String("ShowDate"), Qt::CaseInsensitive) == 0) {
             // Accepting it would drop it without a word.
-            printError(QStringLiteral("ShowDate is not kept in description files"));
+            printError(Cli::tr("ShowDate is not kept in description files"));
             return kExitUsage;
         }
     }

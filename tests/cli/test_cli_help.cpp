@@ -100,4 +100,48 @@ TEST(CliHelp, OnlySetMayBeGivenTwice)
     }
 }
 
+TEST(CliLanguage, EveryTextInTheUsersLanguage)
+{
+    // The same run under C and under zh_CN: one language in each, the
+    // specification's own texts unchanged in both.
+    struct Row {
+        QStringList args;
+        bool onStdout;
+        const char* english;
+        const char* chinese;
+    };
+    const Row rows[] = {
+        {{"--help"}, true, "Commands:", "命令:"},
+        {{"render", "--help"}, true, "the file to write", "要写入的文件"},
+        {{"render", "-o", "x.png", "--dpi", "abc"}, false, "--dpi wants a positive number, not 'abc'",
+         "--dpi 须为正数,而不是“abc”"},
+        {{"stamp", "in.pdf"}, false, "missing -o OUT.pdf", "缺少 -o OUT.pdf"},
+        {{"paint"}, false, "unknown command 'paint'", "未知的命令“paint”"},
+        {{"render", "--dpi", "1", "--dpi", "2"}, false, "--dpi given more than once", "--dpi 给出了不止一次"},
+        // Qt's parser speaks Qt's own translation
+        {{"render", "--bogus"}, false, "Unknown option 'bogus'", "bogus"},
+        // a range in the seal's own words, one language
+        {{"render", "-o", "/nonexistent/x.png", "--set", "Aging=101"}, false, "超出范围(0 至 100 的整数)",
+         "超出范围(0 至 100 的整数)"},
+    };
+    for (const Row& row : rows) {
+        const std::string shown = row.args.join(QLatin1Char(' ')).toStdString();
+        const CliRun c = runPlomet(row.args, true, "C");
+        const CliRun zh = runPlomet(row.args, true, "zh_CN.UTF-8");
+        const QString& cText = row.onStdout ? c.out : c.err;
+        const QString& zhText = row.onStdout ? zh.out : zh.err;
+        EXPECT_EQ(c.exitCode, zh.exitCode) << shown;
+        EXPECT_TRUE(cText.contains(QString::fromUtf8(row.english))) << shown << ": " << cText.toStdString();
+        EXPECT_TRUE(zhText.contains(QString::fromUtf8(row.chinese))) << shown << ": " << zhText.toStdString();
+        if (QString::fromUtf8(row.english) != QString::fromUtf8(row.chinese))
+            EXPECT_NE(cText, zhText) << shown << ": the same text in both";
+    }
+    // The Chinese help fits a terminal too (a CJK character takes two columns).
+    for (const char* command : kCommandNames) {
+        const CliRun help = runPlomet({QLatin1String(command), QStringLiteral("--help")}, true, "zh_CN.UTF-8");
+        for (const QString& line : help.out.split(QLatin1Char('\n')))
+            EXPECT_LE(columns(line), 80) << command << ": " << line.toStdString();
+    }
+}
+
 } // namespace

@@ -75,7 +75,7 @@ done
 grep -q '<svg' "$share/icons/hicolor/scalable/apps/$id.svg" || fail "the scalable icon is no SVG"
 
 # --- manual pages and completion against the live --help
-export QT_QPA_PLATFORM=offscreen
+export QT_QPA_PLATFORM=offscreen LC_ALL=C
 options_of() { grep -oE '(^|[[:space:],\[])--?[A-Za-z][A-Za-z0-9-]*' | sed -E 's/^[[:space:],\[]+//' | sort -u; }
 man_text() { MANWIDTH=200 man -l "$1" 2>/dev/null | col -b; }
 for program in plomet PlometSample; do
