@@ -25,7 +25,7 @@ const OptionRow kOptions[] = {
      QT_TRANSLATE_NOOP("Options", "one seal a row of a table; the header names properties (any letter case, as --set takes them) and the "
        "command's own columns; empty cells keep the value, lengths are millimetres, colours #RRGGBB; UTF-8 "
        "(with or without BOM) or GBK; --preset and --set apply first"),
-     nullptr, kCmdRender, false},
+     nullptr, kCmdRender | kCmdStamp, false},
     {"preset", "NAME",
      QT_TRANSLATE_NOOP("Options", "start from a common seal: 公章 (round, 42 mm, 1.2 mm band, star), 合同专用章 or 财务专用章 (round, 40 mm, "
        "1 mm band), 发票专用章 (oval 40 x 30 mm); the size is the outer edge of the band; --set applies after it"),

@@ -101,21 +101,7 @@ RenderedSeal renderSeal(const QString& pmf, const QString& preset, const QString
     NameLayout layout;
     const PicturePtr picture = drawSealFor(
         [&](Plomet& seal) {
-            if (!pmf.isEmpty())
-                LoadPMF(seal, pmf);
-            if (!preset.isEmpty())
-                applyPreset(seal, preset);
-            for (const QString& assignment : settings)
-                applySetting(seal, assignment);
-            for (qsizetype i = 0; i < own.size(); ++i) {
-                try {
-                    applySetting(seal, own[i]);
-                } catch (const PlometError& e) {
-                    if (ownAt.value(i).isEmpty())
-                        throw;
-                    throw PlometError(e.kind(), ownAt[i] + QStringLiteral(": ") + e.message());
-                }
-            }
+            applySealSettings(seal, pmf, preset, settings, own, ownAt);
             made.warnings = textWarnings(seal);
             layout = NameLayout::of(seal);
         },
@@ -141,41 +127,6 @@ RenderedSeal renderOne(const RenderJob& job, const QString& preset, const QStrin
     made.bytes.clear();
     return made;
 }
-
-// A bar on stderr while a batch runs, when stderr is a terminal; nothing
-// otherwise (a log file or a pipe gets only the messages).
-class Progress {
-public:
-    explicit Progress(qsizetype total) : total_(total), shown_(total > 1 && isatty(fileno(stderr))) {}
-    ~Progress()
-    {
-        if (shown_ && drawn_ >= 0)
-            std::fputs("\r\033[K", stderr);
-    }
-    void step()
-    {
-        if (!shown_)
-            return;
-        std::lock_guard<std::mutex> lock(mutex_);
-        const qsizetype done = ++done_;
-        const int width = 40;
-        const int bar = int(width * done / total_);
-        if (bar == drawn_ && done != total_)
-            return;
-        drawn_ = bar;
-        std::fprintf(stderr, "\r[%s%s] %lld/%lld", std::string(size_t(bar), '#').c_str(),
-                     std::string(size_t(width - bar), ' ').c_str(), static_cast<long long>(done),
-                     static_cast<long long>(total_));
-        std::fflush(stderr);
-    }
-
-private:
-    std::mutex mutex_;
-    const qsizetype total_;
-    const bool shown_;
-    qsizetype done_ = 0;
-    int drawn_ = -1;
-};
 
 QJsonObject jsonEntry(const RenderJob& job, const RenderedSeal& made, const QString& error)
 {
@@ -204,6 +155,71 @@ QByteArray renderSealBytes(const QString& pmf, const QString& preset, const QStr
     if (warnings)
         *warnings = made.warnings;
     return made.bytes;
+}
+
+void applySealSettings(Plomet& seal, const QString& pmf, const QString& preset, const QStringList& settings,
+                       const QStringList& own, const QStringList& ownAt)
+{
+    if (!pmf.isEmpty())
+        LoadPMF(seal, pmf);
+    if (!preset.isEmpty())
+        applyPreset(seal, preset);
+    for (const QString& assignment : settings)
+        applySetting(seal, assignment);
+    for (qsizetype i = 0; i < own.size(); ++i) {
+        try {
+            applySetting(seal, own[i]);
+        } catch (const PlometError& e) {
+            if (ownAt.value(i).isEmpty())
+                throw;
+            throw PlometError(e.kind(), ownAt[i] + QStringLiteral(": ") + e.message());
+        }
+    }
+}
+
+std::vector<TableJob> readTableJobs(const QString& path, const QStringList& ownColumns)
+{
+    const SealTable sheet = readTable(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    const QStringList known = settingNames();
+    QHash<QString, int> own;   // lower-case name: column (from 1)
+    for (qsizetype c = 0; c < sheet.header.size(); ++c) {
+        const QString& name = sheet.header[c];
+        const QString lower = name.toLower();
+        if (ownColumns.contains(lower) && !own.contains(lower))
+            own.insert(lower, int(c + 1));
+        else if (!known.contains(name, Qt::CaseInsensitive))
+            throw PlometError(PlometError::Kind::Format,
+                              Cli::tr("%1:1: column %2: '%3' is no property (known: %4)")
+                                  .arg(shown)
+                                  .arg(c + 1)
+                                  .arg(name, (ownColumns + known).join(QStringLiteral(", "))));
+    }
+    std::vector<TableJob> jobs;
+    for (const TableRow& row : sheet.rows) {
+        TableJob job;
+        job.input = QStringLiteral("%1:%2").arg(shown).arg(row.line);
+        job.columns = own;
+        for (qsizetype c = 0; c < sheet.header.size(); ++c) {
+            const QString value = row.cells[c].trimmed();
+            const QString lower = sheet.header[c].toLower();
+            if (own.value(lower) == c + 1) {
+                job.cells.insert(lower, value);
+                continue;
+            }
+            if (value.isEmpty())
+                continue;
+            // A spreadsheet's 42 is 42 mm.
+            const bool plainNumber = parseStrictNumber(value).has_value();
+            job.settings << sheet.header[c] + QLatin1Char('=') + value
+                                + (plainNumber && isLengthSetting(sheet.header[c]) ? QStringLiteral("mm") : QString());
+            job.settingAt << Cli::tr("column %1 (%2)").arg(c + 1).arg(sheet.header[c]);
+        }
+        jobs.push_back(std::move(job));
+    }
+    if (jobs.empty())
+        throw PlometError(PlometError::Kind::Format, Cli::tr("%1: the table has no rows").arg(shown));
+    return jobs;
 }
 
 unsigned usableCores()
@@ -348,58 +364,33 @@ int renderBatch(std::vector<RenderJob> jobs, const QString& preset, const QStrin
     return failed == 0 ? kExitOk : kExitFailed;
 }
 
-// The jobs of a table of seals: a row each, its cells assigned by the
-// header's property names after the preset and --set. An empty cell keeps
-// the value; a length without unit is millimetres (a spreadsheet's 42 is
-// 42 mm); the "output" column names the image (without extension: the
-// batch's format), else the row's number does. A row that cannot be a job
-// is refused with its line and column, and the others still are.
+// The jobs of a table of seals: a row each (see readTableJobs); the
+// "output" column names the image (without extension: the batch's format),
+// else the row's number does.
 std::vector<RenderJob> tableJobs(const QString& path, const QString& dir, const QString& format)
 {
-    const SealTable sheet = readTable(path);
-    const QString shown = QDir::toNativeSeparators(path);
-    const QStringList known = settingNames();
-    int outputColumn = -1;
-    for (qsizetype c = 0; c < sheet.header.size(); ++c) {
-        const QString& name = sheet.header[c];
-        if (name.compare(QLatin1String("output"), Qt::CaseInsensitive) == 0 && outputColumn < 0)
-            outputColumn = int(c);
-        else if (!known.contains(name, Qt::CaseInsensitive))
-            throw PlometError(PlometError::Kind::Format,
-                              Cli::tr("%1:1: column %2: '%3' is no property (known: output, %4)")
-                                  .arg(shown)
-                                  .arg(c + 1)
-                                  .arg(name, known.join(QStringLiteral(", "))));
-    }
     std::vector<RenderJob> jobs;
     int number = 0;
-    for (const TableRow& row : sheet.rows) {
+    for (TableJob& row : readTableJobs(path, {QStringLiteral("output")})) {
         RenderJob job;
-        job.input = QStringLiteral("%1:%2").arg(shown).arg(row.line);
-        QString name = outputColumn >= 0 ? row.cells[outputColumn].trimmed() : QString();
+        job.input = row.input;
+        QString name = row.cells.value(QStringLiteral("output")).trimmed();
         ++number;
         if (name.isEmpty())
             name = QString::number(number);
         // The image stays inside the folder: a name is a file name, nothing more.
         if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name == QLatin1String(".")
             || name == QLatin1String(".."))
-            job.error = Cli::tr("column %1 (output): '%2' is not a file name").arg(outputColumn + 1).arg(name);
+            job.error = Cli::tr("column %1 (output): '%2' is not a file name")
+                            .arg(row.columns.value(QStringLiteral("output")))
+                            .arg(name);
         if (QFileInfo(name).suffix().isEmpty() || !exportFormats().contains(QFileInfo(name).suffix().toLower()))
             name += QLatin1Char('.') + format;
         job.output = QDir(dir).filePath(name);
-        for (qsizetype c = 0; c < sheet.header.size(); ++c) {
-            const QString value = row.cells[c].trimmed();
-            if (c == outputColumn || value.isEmpty())
-                continue;
-            const bool plainNumber = parseStrictNumber(value).has_value();
-            job.settings << sheet.header[c] + QLatin1Char('=') + value
-                                + (plainNumber && isLengthSetting(sheet.header[c]) ? QStringLiteral("mm") : QString());
-            job.settingAt << Cli::tr("column %1 (%2)").arg(c + 1).arg(sheet.header[c]);
-        }
+        job.settings = std::move(row.settings);
+        job.settingAt = std::move(row.settingAt);
         jobs.push_back(std::move(job));
     }
-    if (jobs.empty())
-        throw PlometError(PlometError::Kind::Format, Cli::tr("%1: the table has no rows").arg(shown));
     return jobs;
 }
 

@@ -29,6 +29,7 @@ const char kStampAbout[] = QT_TRANSLATE_NOOP(
     "Usage: plomet stamp IN.pdf -o OUT.pdf [SEAL.PMF] [--preset NAME]\n"
     "           [--set NAME=VALUE]...\n"
     "           (--at X,Y [--angle DEG] | --straddle [options]) [--page LIST]\n"
+    "       plomet stamp --table FILE.csv [options]\n"
     "\n"
     "Stamps a brand-new seal, or the seal that SEAL.PMF describes, onto pages\n"
     "of IN.pdf and writes OUT.pdf (which may be IN.pdf; IN.pdf itself is never\n"
@@ -36,7 +37,10 @@ const char kStampAbout[] = QT_TRANSLATE_NOOP(
     "background, its ink multiplied onto the page so that text under it stays\n"
     "readable. Positions are millimetres from the top-left corner of the page\n"
     "as a reader sees it (inside the crop box, after the page's rotation).\n"
-    "Options named cross-page are for --straddle.\n");
+    "Options named cross-page are for --straddle. With --table, one document\n"
+    "a row: the columns input, output, page and at (X,Y in mm) and the seal's\n"
+    "properties; a row's empty cell takes the option's value; a bad row is\n"
+    "named with its line and column and the others are still stamped.\n");
 
 const char kStampNotes[] = QT_TRANSLATE_NOOP(
     "Commands",
@@ -65,6 +69,20 @@ std::optional<double> millimetres(const QString& text)
     if (!v || !std::isfinite(*v) || std::abs(*v) > 100000)
         return std::nullopt;
     return v;
+}
+
+// Reads "X,Y" in millimetres into the placement's centre; false when it is
+// not that.
+bool centreAt(const QString& text, StampPlacement& placement)
+{
+    const QStringList xy = text.split(QLatin1Char(','));
+    const auto x = xy.size() == 2 ? millimetres(xy[0]) : std::nullopt;
+    const auto y = xy.size() == 2 ? millimetres(xy[1]) : std::nullopt;
+    if (!x || !y)
+        return false;
+    placement.xMm = *x;
+    placement.yMm = *y;
+    return true;
 }
 
 } // namespace
@@ -100,17 +118,29 @@ int cmdStamp(QStringList args)
         return kExitUsage;
     }
     const QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty()) {
-        printError(Cli::tr("missing IN.pdf (the document to stamp)"));
-        return kExitUsage;
-    }
-    if (positional.size() > 2) {
-        printError(Cli::tr("unexpected argument '%1'").arg(positional.at(2)));
-        return kExitUsage;
-    }
-    if (!parser.isSet(outputOpt) || parser.value(outputOpt).isEmpty()) {
-        printError(Cli::tr("missing -o OUT.pdf (the stamped document to write)"));
-        return kExitUsage;
+    const bool table = parser.isSet(parser.option("table"));
+    if (table) {
+        if (!positional.isEmpty()) {
+            printError(Cli::tr("give either --table FILE or IN.pdf, not both (unexpected '%1')").arg(positional.first()));
+            return kExitUsage;
+        }
+        if (parser.isSet(outputOpt)) {
+            printError(Cli::tr("with --table the output column names each document, not -o"));
+            return kExitUsage;
+        }
+    } else {
+        if (positional.isEmpty()) {
+            printError(Cli::tr("missing IN.pdf (the document to stamp)"));
+            return kExitUsage;
+        }
+        if (positional.size() > 2) {
+            printError(Cli::tr("unexpected argument '%1'").arg(positional.at(2)));
+            return kExitUsage;
+        }
+        if (!parser.isSet(outputOpt) || parser.value(outputOpt).isEmpty()) {
+            printError(Cli::tr("missing -o OUT.pdf (the stamped document to write)"));
+            return kExitUsage;
+        }
     }
 
     StampPlacement placement;
@@ -164,16 +194,11 @@ int cmdStamp(QStringList args)
         for (const QCommandLineOption* o : {&atYOpt, &maxOpt, &edgeOpt, &firstOpt, &insetOpt})
             if (parser.isSet(*o))
                 return usage(Cli::tr("--%1 is for a cross-page seal (--straddle)").arg(o->names().constLast()));
-        if (!parser.isSet(atOpt))
+        if (!parser.isSet(atOpt) && !table)
             return usage(Cli::tr("missing --at X,Y (the seal's centre in mm from the page's top-left "
                                         "corner) or --straddle"));
-        const QStringList xy = parser.value(atOpt).split(QLatin1Char(','));
-        const auto x = xy.size() == 2 ? millimetres(xy[0]) : std::nullopt;
-        const auto y = xy.size() == 2 ? millimetres(xy[1]) : std::nullopt;
-        if (!x || !y)
+        if (parser.isSet(atOpt) && !centreAt(parser.value(atOpt), placement))
             return usage(Cli::tr("--at wants X,Y in millimetres, not '%1'").arg(parser.value(atOpt)));
-        placement.xMm = *x;
-        placement.yMm = *y;
     }
     if (parser.isSet(angleOpt)) {
         const auto a = parseStrictNumber(parser.value(angleOpt).trimmed());
@@ -188,59 +213,125 @@ int cmdStamp(QStringList args)
                 return usage(Cli::tr("--%1 is for signing (--sign SEAL.p12)").arg(o->names().constLast()));
     }
 
-    QJsonObject entry{{QStringLiteral("input"), positional.at(0)}, {QStringLiteral("output"), parser.value(outputOpt)}};
-    const auto finish = [&](const QString& error) {
-        if (parser.isSet(jsonOpt)) {
-            entry.insert(QStringLiteral("status"), error.isEmpty() ? QStringLiteral("ok") : QStringLiteral("failed"));
-            if (!error.isEmpty())
-                entry.insert(QStringLiteral("message"), error);
-            printJson({entry});
-        }
-        return error.isEmpty() ? kExitOk : kExitFailed;
-    };
-    try {
-        std::optional<SignRequest> sign;
-        if (parser.isSet(signOpt))
+    std::optional<SignRequest> sign;
+    if (parser.isSet(signOpt)) {
+        try {
             sign = signRequest(parser.value(signOpt), parser.value(passwordOpt));
-        if (sign && !sign->key)
-            return parser.isSet(passwordOpt) ? kExitFailed : kExitUsage;
-        if (sign) {
-            sign->options.reason = parser.value(reasonOpt);
-            sign->options.location = parser.value(locationOpt);
-            sign->options.contact = parser.value(contactOpt);
-            sign->options.fieldName = parser.value(nameOpt);
-            sign->options.tsaUrl = parser.value(tsaOpt);
+        } catch (const PlometError& e) {
+            printError(e.message());
+            if (parser.isSet(jsonOpt))
+                printJson({QJsonObject{{QStringLiteral("status"), QStringLiteral("failed")},
+                                       {QStringLiteral("message"), e.message()}}});
+            return kExitFailed;
         }
-        // The seal goes onto the page as vector outlines, as into a PDF file.
-        const PicturePtr picture = drawSealFor(
-            [&](Plomet& seal) {
-                if (positional.size() == 2)
-                    LoadPMF(seal, positional.at(1));
-                if (parser.isSet(presetOpt))
-                    applyPreset(seal, parser.value(presetOpt));
-                for (const QString& assignment : parser.values(setOpt))
-                    applySetting(seal, assignment);
-            },
-            QStringLiteral("pdf"), ExportOptions{});
-        const StampSeal seal = stampSealFromPicture(*picture);
-        const StampResult result =
-            stampPdf(positional.at(0), parser.value(outputOpt), seal, placement, sign ? &*sign : nullptr);
-        for (const QString& w : result.warnings)
-            printError(w);
-        QJsonArray pages;
-        for (int page : result.pages)
-            pages.append(page);
-        entry.insert(QStringLiteral("pages"), pages);
-        entry.insert(QStringLiteral("signed"), sign.has_value());
-        entry.insert(QStringLiteral("widthMm"), std::round(seal.widthPt / 72 * 25.4 * 100) / 100);
-        entry.insert(QStringLiteral("heightMm"), std::round(seal.heightPt / 72 * 25.4 * 100) / 100);
-        if (!result.warnings.isEmpty())
-            entry.insert(QStringLiteral("warnings"), QJsonArray::fromStringList(result.warnings));
+        if (!sign->key)
+            return parser.isSet(passwordOpt) ? kExitFailed : kExitUsage;
+        sign->options.reason = parser.value(reasonOpt);
+        sign->options.location = parser.value(locationOpt);
+        sign->options.contact = parser.value(contactOpt);
+        sign->options.fieldName = parser.value(nameOpt);
+        sign->options.tsaUrl = parser.value(tsaOpt);
+    }
+
+    // One document: its seal (the description file, the preset, --set, the
+    // row's own settings), stamped where the placement says. The entry of
+    // --json, with "message" when it failed; warnings and the failure are
+    // printed with `shown` before them (a table's FILE:LINE).
+    const QString preset = parser.value(presetOpt);
+    const auto stampOne = [&](const QString& shown, const QString& in, const QString& out, const QString& pmf,
+                              const StampPlacement& where, const QStringList& own, const QStringList& ownAt) {
+        const QString prefix = shown.isEmpty() ? QString() : shown + QStringLiteral(": ");
+        QJsonObject entry{{QStringLiteral("input"), shown.isEmpty() ? in : shown}, {QStringLiteral("output"), out}};
+        try {
+            // The seal goes onto the page as vector outlines, as into a PDF file.
+            const PicturePtr picture = drawSealFor(
+                [&](Plomet& seal) { applySealSettings(seal, pmf, preset, parser.values(setOpt), own, ownAt); },
+                QStringLiteral("pdf"), ExportOptions{});
+            const StampSeal seal = stampSealFromPicture(*picture);
+            const StampResult result = stampPdf(in, out, seal, where, sign ? &*sign : nullptr);
+            for (const QString& w : result.warnings)
+                printError(prefix + w);
+            QJsonArray pages;
+            for (int page : result.pages)
+                pages.append(page);
+            entry.insert(QStringLiteral("status"), QStringLiteral("ok"));
+            entry.insert(QStringLiteral("pages"), pages);
+            entry.insert(QStringLiteral("signed"), sign.has_value());
+            entry.insert(QStringLiteral("widthMm"), std::round(seal.widthPt / 72 * 25.4 * 100) / 100);
+            entry.insert(QStringLiteral("heightMm"), std::round(seal.heightPt / 72 * 25.4 * 100) / 100);
+            if (!result.warnings.isEmpty())
+                entry.insert(QStringLiteral("warnings"), QJsonArray::fromStringList(result.warnings));
+        } catch (const PlometError& e) {
+            printError(prefix + e.message());
+            entry.insert(QStringLiteral("status"), QStringLiteral("failed"));
+            entry.insert(QStringLiteral("message"), e.message());
+        }
+        return entry;
+    };
+    const auto failed = [](const QJsonObject& entry) {
+        return entry.value(QStringLiteral("status")) != QLatin1String("ok");
+    };
+
+    if (!table) {
+        const QJsonObject entry = stampOne(QString(), positional.at(0), parser.value(outputOpt),
+                                           positional.value(1), placement, {}, {});
+        if (parser.isSet(jsonOpt))
+            printJson({entry});
+        return failed(entry) ? kExitFailed : kExitOk;
+    }
+
+    // A table: one document a row, the row's page and at over the options';
+    // a bad row is reported and the others are still stamped.
+    std::vector<TableJob> rows;
+    try {
+        rows = readTableJobs(parser.value(parser.option("table")),
+                             {QStringLiteral("input"), QStringLiteral("output"), QStringLiteral("page"),
+                              QStringLiteral("at")});
     } catch (const PlometError& e) {
         printError(e.message());
-        return finish(e.message());
+        return kExitFailed;
     }
-    return finish(QString());
+    Progress progress{qsizetype(rows.size())};
+    QJsonArray outputs;
+    int failures = 0;
+    for (const TableJob& row : rows) {
+        const QString in = row.cells.value(QStringLiteral("input"));
+        const QString out = row.cells.value(QStringLiteral("output"));
+        StampPlacement where = placement;
+        QString refused;
+        const auto column = [&](const char* name) {
+            return Cli::tr("column %1 (%2)").arg(row.columns.value(QLatin1String(name))).arg(QLatin1String(name));
+        };
+        if (in.isEmpty())
+            refused = Cli::tr("no input document (an input column)");
+        else if (out.isEmpty())
+            refused = Cli::tr("no output document (an output column)");
+        if (refused.isEmpty() && !row.cells.value(QStringLiteral("page")).isEmpty())
+            where.pages = row.cells.value(QStringLiteral("page"));
+        if (refused.isEmpty() && !row.cells.value(QStringLiteral("at")).isEmpty()) {
+            if (placement.straddle)
+                refused = column("at") + QStringLiteral(": ") + Cli::tr("--at is for a single seal; a cross-page seal takes --at-y Y");
+            else if (!centreAt(row.cells.value(QStringLiteral("at")), where))
+                refused = column("at") + QStringLiteral(": ")
+                          + Cli::tr("wants X,Y in millimetres, not '%1'").arg(row.cells.value(QStringLiteral("at")));
+        } else if (refused.isEmpty() && !placement.straddle && !parser.isSet(atOpt)) {
+            refused = Cli::tr("no place for the seal (an at column, or --at X,Y)");
+        }
+        QJsonObject entry;
+        if (refused.isEmpty()) {
+            entry = stampOne(row.input, in, out, QString(), where, row.settings, row.settingAt);
+        } else {
+            printError(row.input + QStringLiteral(": ") + refused);
+            entry = {{QStringLiteral("input"), row.input}, {QStringLiteral("output"), out},
+                     {QStringLiteral("status"), QStringLiteral("failed")}, {QStringLiteral("message"), refused}};
+        }
+        failures += failed(entry) ? 1 : 0;
+        outputs.append(entry);
+        progress.step();
+    }
+    if (parser.isSet(jsonOpt))
+        printJson(outputs);
+    return failures == 0 ? kExitOk : kExitFailed;
 }
 
 } // namespace plomet

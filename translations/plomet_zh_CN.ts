@@ -72,10 +72,6 @@
         <translation>未绘制:其图像 %1 已属于 %2</translation>
     </message>
     <message>
-        <source>%1:1: column %2: &apos;%3&apos; is no property (known: output, %4)</source>
-        <translation>%1:1:第 %2 列:“%3”不是属性(可用:output、%4)</translation>
-    </message>
-    <message>
         <source>column %1 (output): &apos;%2&apos; is not a file name</source>
         <translation>第 %1 列(output):“%2”不是文件名</translation>
     </message>
@@ -360,6 +356,34 @@ Exit codes: 0 success, 1 the seal could not be read, drawn or written,
         <source>cannot write the file “%1”: %2</source>
         <translation>无法写入文件“%1”：%2</translation>
     </message>
+    <message>
+        <source>%1:1: column %2: &apos;%3&apos; is no property (known: %4)</source>
+        <translation>%1:1:第 %2 列:“%3”不是属性(可用:%4)</translation>
+    </message>
+    <message>
+        <source>give either --table FILE or IN.pdf, not both (unexpected &apos;%1&apos;)</source>
+        <translation>--table FILE 与 IN.pdf 只能给一种(多余的“%1”)</translation>
+    </message>
+    <message>
+        <source>with --table the output column names each document, not -o</source>
+        <translation>用 --table 时由 output 列给出每个文档,而不是 -o</translation>
+    </message>
+    <message>
+        <source>no input document (an input column)</source>
+        <translation>没有输入文档(input 列)</translation>
+    </message>
+    <message>
+        <source>no output document (an output column)</source>
+        <translation>没有输出文档(output 列)</translation>
+    </message>
+    <message>
+        <source>wants X,Y in millimetres, not &apos;%1&apos;</source>
+        <translation>须为以毫米计的 X,Y,而不是“%1”</translation>
+    </message>
+    <message>
+        <source>no place for the seal (an at column, or --at X,Y)</source>
+        <translation>没有印章的位置(at 列,或 --at X,Y)</translation>
+    </message>
 </context>
 <context>
     <name>Commands</name>
@@ -603,30 +627,6 @@ Exit codes: 0 written, 1 failed, 2 bad command line.
 </translation>
     </message>
     <message>
-        <source>Usage: plomet stamp IN.pdf -o OUT.pdf [SEAL.PMF] [--preset NAME]
-           [--set NAME=VALUE]...
-           (--at X,Y [--angle DEG] | --straddle [options]) [--page LIST]
-
-Stamps a brand-new seal, or the seal that SEAL.PMF describes, onto pages
-of IN.pdf and writes OUT.pdf (which may be IN.pdf; IN.pdf itself is never
-changed). The seal goes in as vectors at its true size, without
-background, its ink multiplied onto the page so that text under it stays
-readable. Positions are millimetres from the top-left corner of the page
-as a reader sees it (inside the crop box, after the page&apos;s rotation).
-Options named cross-page are for --straddle.
-</source>
-        <translation>用法:plomet stamp IN.pdf -o OUT.pdf [SEAL.PMF] [--preset NAME]
-           [--set NAME=VALUE]...
-           (--at X,Y [--angle DEG] | --straddle [选项]) [--page LIST]
-
-把一个全新的印章,或 SEAL.PMF 所描述的印章,盖到 IN.pdf 的页面上并
-写入 OUT.pdf(可以就是 IN.pdf;IN.pdf 本身从不改动)。印章以矢量按
-实际尺寸放入,没有背景,印泥以正片叠底方式印在页面上,其下文字
-仍可阅读。位置是距页面左上角的毫米数,按读者所见(在裁切框内,
-页面旋转之后)。标为骑缝的选项用于 --straddle。
-</translation>
-    </message>
-    <message>
         <source>Signing (an electronic seal, --sign): the seal becomes the visible
 appearance of a PAdES signature (ETSI.CAdES.detached, SHA-256) over the
 document. A cross-page seal signs as one signature field whose widget is
@@ -683,6 +683,37 @@ ShowDate is not kept in description files.
 code is 1 (2 for a bad command line).
 </source>
         <translation>出错时不写任何内容,在 stderr 上输出一行,退出码为 1(命令行有误为 2)。
+</translation>
+    </message>
+    <message>
+        <source>Usage: plomet stamp IN.pdf -o OUT.pdf [SEAL.PMF] [--preset NAME]
+           [--set NAME=VALUE]...
+           (--at X,Y [--angle DEG] | --straddle [options]) [--page LIST]
+       plomet stamp --table FILE.csv [options]
+
+Stamps a brand-new seal, or the seal that SEAL.PMF describes, onto pages
+of IN.pdf and writes OUT.pdf (which may be IN.pdf; IN.pdf itself is never
+changed). The seal goes in as vectors at its true size, without
+background, its ink multiplied onto the page so that text under it stays
+readable. Positions are millimetres from the top-left corner of the page
+as a reader sees it (inside the crop box, after the page&apos;s rotation).
+Options named cross-page are for --straddle. With --table, one document
+a row: the columns input, output, page and at (X,Y in mm) and the seal&apos;s
+properties; a row&apos;s empty cell takes the option&apos;s value; a bad row is
+named with its line and column and the others are still stamped.
+</source>
+        <translation>用法:plomet stamp IN.pdf -o OUT.pdf [SEAL.PMF] [--preset NAME]
+           [--set NAME=VALUE]...
+           (--at X,Y [--angle DEG] | --straddle [选项]) [--page LIST]
+      plomet stamp --table FILE.csv [选项]
+
+把一个全新的印章,或 SEAL.PMF 所描述的印章,盖到 IN.pdf 的页面上并
+写入 OUT.pdf(可以就是 IN.pdf;IN.pdf 本身从不改动)。印章以矢量按
+实际尺寸放入,没有背景,印泥以正片叠底方式印在页面上,其下文字
+仍可阅读。位置是距页面左上角的毫米数,按读者所见(在裁切框内,
+页面旋转之后)。标为骑缝的选项用于 --straddle。用 --table 时每行一
+个文档:input、output、page 和 at(以毫米计的 X,Y)列及印章的属性;
+行中的空单元格取选项的值;有误的行给出其行号和列号,其余照常盖章。
 </translation>
     </message>
 </context>
