@@ -36,7 +36,9 @@ public:
     StampPreview(StampDialog& dialog, QPdfDocument& document, const PicturePtr& picture)
         : dialog_(dialog), document_(document), picture_(picture)
     {
-        setMinimumSize(420, 560);
+        // Large enough to read the page's text under the seal and place it
+        // to the millimetre by hand.
+        setMinimumSize(540, 720);
         setCursor(Qt::OpenHandCursor);
     }
 
@@ -150,6 +152,18 @@ StampDialog::StampDialog(QWidget* owner, const QString& pdfPath, PdfInfo info, P
     angle_->setRange(-180, 180);
     angle_->setDecimals(1);
     angle_->setSuffix(QStringLiteral("°"));
+    // The centre typed in millimetres, as the drag sets it.
+    for (auto [box, name] : {std::pair{&x_, "x"}, std::pair{&y_, "y"}}) {
+        *box = new QDoubleSpinBox;
+        (*box)->setObjectName(QLatin1String(name));
+        (*box)->setDecimals(1);
+        (*box)->setSingleStep(0.5);
+        (*box)->setRange(-10000, 10000);
+        (*box)->setSuffix(QStringLiteral(" 毫米"));
+        (*box)->setKeyboardTracking(false);
+        connect(*box, qOverload<double>(&QDoubleSpinBox::valueChanged), this,
+                [this] { setSealCentreMm(QPointF(x_->value(), y_->value())); });
+    }
     status_ = new QLabel;
     status_->setObjectName(QStringLiteral("status"));
     status_->setWordWrap(true);
@@ -188,6 +202,8 @@ StampDialog::StampDialog(QWidget* owner, const QString& pdfPath, PdfInfo info, P
     form->addRow(QStringLiteral("显示第"), page_);
     form->addRow(QStringLiteral("方式"), mode_);
     form->addRow(QStringLiteral("盖章页码"), pages_);
+    form->addRow(QStringLiteral("距左"), x_);
+    form->addRow(QStringLiteral("距上"), y_);
     form->addRow(QStringLiteral("角度"), angle_);
     form->addRow(sign_);
     form->addRow(QStringLiteral("证书"), certRow);
@@ -279,8 +295,18 @@ std::optional<SealImpression> StampDialog::shownImpression(QString* problem) con
     return std::nullopt;
 }
 
+void StampDialog::showCentre()
+{
+    // The fields follow the centre without setting it again.
+    const QSignalBlocker bx(x_), by(y_);
+    x_->setValue(centreMm_.x());
+    y_->setValue(centreMm_.y());
+    x_->setEnabled(mode_->currentIndex() == 0);
+}
+
 void StampDialog::placementChanged()
 {
+    showCentre();
     QString problem;
     const auto imp = shownImpression(&problem);
     if (!problem.isEmpty())

@@ -109,6 +109,18 @@ TEST_F(StampDialogTest, DragTurnAndSaveWhereShown)
     const QPointF moved = dialog_->sealCentreMm() - before;
     EXPECT_NEAR(moved.x(), 60 / scale, 1e-6);
     EXPECT_NEAR(moved.y(), 40 / scale, 1e-6);
+    // The millimetre fields follow the drag, and typing in them moves the seal.
+    auto* x = dialog_->findChild<QDoubleSpinBox*>(QStringLiteral("x"));
+    auto* y = dialog_->findChild<QDoubleSpinBox*>(QStringLiteral("y"));
+    ASSERT_TRUE(x && y);
+    EXPECT_NEAR(x->value(), dialog_->sealCentreMm().x(), 0.05);
+    EXPECT_NEAR(y->value(), dialog_->sealCentreMm().y(), 0.05);
+    const QPointF dragged = dialog_->sealCentreMm();
+    x->setValue(50);
+    y->setValue(60);
+    EXPECT_EQ(dialog_->sealCentreMm(), QPointF(50, 60));
+    x->setValue(dragged.x());
+    y->setValue(dragged.y());
 
     dialog_->findChild<QDoubleSpinBox*>(QStringLiteral("angle"))->setValue(25);
     // The preview shows the seal there, over the page.
