@@ -4,5 +4,5 @@
 set -eu
 cd "$(dirname "$0")/.."
 lupdate=$(command -v lupdate || echo /usr/lib/qt6/bin/lupdate)
-"$lupdate" -no-obsolete -locations none cli translations seal formats stamp \
+"$lupdate" -I . -no-obsolete -locations none cli translations seal formats stamp app/StampDialog.h app/StampDialog.cpp \
     -ts translations/plomet_zh_CN.ts

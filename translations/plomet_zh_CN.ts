@@ -924,4 +924,137 @@ named with its line and column and the others are still stamped.
         <translation>(默认 %1)</translation>
     </message>
 </context>
+<context>
+    <name>plomet::StampDialog</name>
+    <message>
+        <source>Stamp onto PDF - %1</source>
+        <translation>盖章到PDF - %1</translation>
+    </message>
+    <message>
+        <source>Single seal</source>
+        <translation>单页盖章</translation>
+    </message>
+    <message>
+        <source>Cross-page seal</source>
+        <translation>骑缝章</translation>
+    </message>
+    <message>
+        <source>for example 1, 1,3, 2-5, last, all, odd, even</source>
+        <translation>例如 1、1,3、2-5、last、all、odd、even</translation>
+    </message>
+    <message>
+        <source> mm</source>
+        <translation> 毫米</translation>
+    </message>
+    <message>
+        <source>Sign</source>
+        <translation>签名</translation>
+    </message>
+    <message>
+        <source>A digital signature with the seal as its appearance (PAdES); needs a PKCS#12 certificate file</source>
+        <translation>以印章为外观的数字签名（PAdES），需要 PKCS#12 证书文件</translation>
+    </message>
+    <message>
+        <source>PKCS#12 certificate file (.p12)</source>
+        <translation>PKCS#12 证书文件（.p12）</translation>
+    </message>
+    <message>
+        <source>Choose the certificate file</source>
+        <translation>选择证书文件</translation>
+    </message>
+    <message>
+        <source>PKCS#12 certificates (*.p12 *.pfx)</source>
+        <translation>PKCS#12 证书 (*.p12 *.pfx)</translation>
+    </message>
+    <message>
+        <source>Show page</source>
+        <translation>显示第</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>方式</translation>
+    </message>
+    <message>
+        <source>Pages to stamp</source>
+        <translation>盖章页码</translation>
+    </message>
+    <message>
+        <source>From the left</source>
+        <translation>距左</translation>
+    </message>
+    <message>
+        <source>From the top</source>
+        <translation>距上</translation>
+    </message>
+    <message>
+        <source>Angle</source>
+        <translation>角度</translation>
+    </message>
+    <message>
+        <source>Certificate</source>
+        <translation>证书</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>密码</translation>
+    </message>
+    <message>
+        <source>Save as PDF…</source>
+        <translation>另存为PDF…</translation>
+    </message>
+    <message>
+        <source>The seal&apos;s centre: %1 mm from the left, %2 mm from the top</source>
+        <translation>印章中心：距左 %1 毫米，距上 %2 毫米</translation>
+    </message>
+    <message>
+        <source>No seal on this page</source>
+        <translation>本页不盖章</translation>
+    </message>
+    <message>
+        <source>Signing failed.</source>
+        <translation>签名失败。</translation>
+    </message>
+    <message>
+        <source>Stamping failed.</source>
+        <translation>盖章失败。</translation>
+    </message>
+    <message>
+        <source>Cannot open the certificate file “%1”</source>
+        <translation>无法打开证书文件“%1”</translation>
+    </message>
+    <message>
+        <source>The signature verified: the file is intact, signed by %1.</source>
+        <translation>签名已验证：文件完好，签名者 %1。</translation>
+    </message>
+    <message>
+        <source>
+The certificate is not trusted (%1).</source>
+        <translation>
+证书不受信任（%1）。</translation>
+    </message>
+    <message>
+        <source>The signature did not verify: %1</source>
+        <translation>签名未通过验证：%1</translation>
+    </message>
+    <message>
+        <source>the file has no signature</source>
+        <translation>文件里没有签名</translation>
+    </message>
+    <message>
+        <source>Save as PDF</source>
+        <translation>另存为PDF</translation>
+    </message>
+    <message>
+        <source>-stamped.pdf</source>
+        <translation>-盖章.pdf</translation>
+    </message>
+    <message>
+        <source>PDF documents (*.pdf)</source>
+        <translation>PDF 文档 (*.pdf)</translation>
+    </message>
+    <message>
+        <source>Choose the PDF to stamp</source>
+        <translation>选择要盖章的PDF</translation>
+    </message>
+</context>
 </TS>

@@ -8,7 +8,7 @@ lupdate=$1 src=$2
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 cp "$src/translations/plomet_zh_CN.ts" "$tmp/check.ts"
-(cd "$src" && "$lupdate" -no-obsolete -locations none cli translations seal formats stamp \
+(cd "$src" && "$lupdate" -I . -no-obsolete -locations none cli translations seal formats stamp app/StampDialog.h app/StampDialog.cpp \
     -ts "$tmp/check.ts") >"$tmp/log" 2>&1 || { cat "$tmp/log"; exit 1; }
 if grep -q 'type="unfinished"\|type="vanished"\|type="obsolete"' "$tmp/check.ts"; then
     echo "untranslated or changed texts (run scripts/update-translations.sh and translate them):"
