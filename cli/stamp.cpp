@@ -294,6 +294,7 @@ int cmdStamp(QStringList args)
     Progress progress{qsizetype(rows.size())};
     QJsonArray outputs;
     int failures = 0;
+    QHash<QString, QString> firstWithOutput;   // two rows writing one file: the later is refused
     for (const TableJob& row : rows) {
         const QString in = row.cells.value(QStringLiteral("input"));
         const QString out = row.cells.value(QStringLiteral("output"));
@@ -306,6 +307,10 @@ int cmdStamp(QStringList args)
             refused = Cli::tr("no input document (an input column)");
         else if (out.isEmpty())
             refused = Cli::tr("no output document (an output column)");
+        else if (const QString key = QFileInfo(out).absoluteFilePath(); firstWithOutput.contains(key))
+            refused = Cli::tr("not stamped, its output %1 is already %2's").arg(out, firstWithOutput.value(key));
+        else
+            firstWithOutput.insert(key, row.input);
         if (refused.isEmpty() && !row.cells.value(QStringLiteral("page")).isEmpty())
             where.pages = row.cells.value(QStringLiteral("page"));
         if (refused.isEmpty() && !row.cells.value(QStringLiteral("at")).isEmpty()) {

@@ -384,6 +384,10 @@ Exit codes: 0 success, 1 the seal could not be read, drawn or written,
         <source>no place for the seal (an at column, or --at X,Y)</source>
         <translation>没有印章的位置(at 列,或 --at X,Y)</translation>
     </message>
+    <message>
+        <source>not stamped, its output %1 is already %2&apos;s</source>
+        <translation>未盖章:其输出 %1 已属于 %2</translation>
+    </message>
 </context>
 <context>
     <name>Commands</name>

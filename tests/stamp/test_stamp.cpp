@@ -749,7 +749,8 @@ TEST_F(Stamp, TableStampsEveryGoodRow)
                            "%3,%4,\"3,5\",,,,\n"
                            "%5,%6,1,\"x,y\",,,\n"
                            "%5,%7,1,,,abc,\n"
-                           ",%7,1,,,,\n")
+                           ",%7,1,,,,\n"
+                           "%5,%4,1,,,,\n")
                 .arg(path("qt-a4.pdf"), a, path("twenty.pdf"), b, path("mixed.pdf"), c, d)
                 .toUtf8());
     f.close();
@@ -757,7 +758,7 @@ TEST_F(Stamp, TableStampsEveryGoodRow)
                               QStringLiteral("100,100"), QStringLiteral("--json")});
     EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
     const QJsonArray outputs = QJsonDocument::fromJson(r.out.toUtf8()).object().value(QStringLiteral("outputs")).toArray();
-    ASSERT_EQ(outputs.size(), 5) << r.out.toStdString();
+    ASSERT_EQ(outputs.size(), 6) << r.out.toStdString();
     struct Row {
         const char* status;
         QJsonArray pages;
@@ -768,8 +769,9 @@ TEST_F(Stamp, TableStampsEveryGoodRow)
         {"failed", {}, "column 4 (at)"},
         {"failed", {}, "column 6 (Width)"},
         {"failed", {}, "no input document"},
+        {"failed", {}, "is already"},   // the second row's output again
     };
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 6; ++i) {
         const QJsonObject entry = outputs.at(i).toObject();
         const QString line = QStringLiteral("jobs.csv:%1").arg(i + 2);
         EXPECT_EQ(entry.value(QStringLiteral("status")).toString(), QLatin1String(rows[i].status)) << i;
