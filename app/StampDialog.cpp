@@ -36,7 +36,9 @@ public:
     StampPreview(StampDialog& dialog, QPdfDocument& document, const PicturePtr& picture)
         : dialog_(dialog), document_(document), picture_(picture)
     {
-        setMinimumSize(420, 560);
+        // Large enough to read the page's text under the seal and place it
+        // to the millimetre by hand.
+        setMinimumSize(540, 720);
         setCursor(Qt::OpenHandCursor);
     }
 
@@ -131,7 +133,7 @@ StampDialog::StampDialog(QWidget* owner, const QString& pdfPath, PdfInfo info, P
     : QDialog(owner), pdfPath_(pdfPath), info_(std::move(info)), picture_(std::move(picture)),
       document_(std::make_unique<QPdfDocument>())
 {
-    setWindowTitle(QStringLiteral("盖章到PDF - %1").arg(QFileInfo(pdfPath).fileName()));
+    setWindowTitle(tr("Stamp onto PDF - %1").arg(QFileInfo(pdfPath).fileName()));
     document_->load(pdfPath);
 
     preview_ = new StampPreview(*this, *document_, picture_);
@@ -141,30 +143,42 @@ StampDialog::StampDialog(QWidget* owner, const QString& pdfPath, PdfInfo info, P
     page_->setSuffix(QStringLiteral(" / %1").arg(info_.pages.size()));
     mode_ = new QComboBox;
     mode_->setObjectName(QStringLiteral("mode"));
-    mode_->addItems({QStringLiteral("单页盖章"), QStringLiteral("骑缝章")});
+    mode_->addItems({tr("Single seal"), tr("Cross-page seal")});
     pages_ = new QLineEdit(QStringLiteral("1"));
     pages_->setObjectName(QStringLiteral("pages"));
-    pages_->setToolTip(QStringLiteral("例如 1、1,3、2-5、last、all、odd、even"));
+    pages_->setToolTip(tr("for example 1, 1,3, 2-5, last, all, odd, even"));
     angle_ = new QDoubleSpinBox;
     angle_->setObjectName(QStringLiteral("angle"));
     angle_->setRange(-180, 180);
     angle_->setDecimals(1);
     angle_->setSuffix(QStringLiteral("°"));
+    // The centre typed in millimetres, as the drag sets it.
+    for (auto [box, name] : {std::pair{&x_, "x"}, std::pair{&y_, "y"}}) {
+        *box = new QDoubleSpinBox;
+        (*box)->setObjectName(QLatin1String(name));
+        (*box)->setDecimals(1);
+        (*box)->setSingleStep(0.5);
+        (*box)->setRange(-10000, 10000);
+        (*box)->setSuffix(tr(" mm"));
+        (*box)->setKeyboardTracking(false);
+        connect(*box, qOverload<double>(&QDoubleSpinBox::valueChanged), this,
+                [this] { setSealCentreMm(QPointF(x_->value(), y_->value())); });
+    }
     status_ = new QLabel;
     status_->setObjectName(QStringLiteral("status"));
     status_->setWordWrap(true);
 
-    sign_ = new QCheckBox(QStringLiteral("签名"));
+    sign_ = new QCheckBox(tr("Sign"));
     sign_->setObjectName(QStringLiteral("sign"));
-    sign_->setToolTip(QStringLiteral("以印章为外观的数字签名（PAdES），需要 PKCS#12 证书文件"));
+    sign_->setToolTip(tr("A digital signature with the seal as its appearance (PAdES); needs a PKCS#12 certificate file"));
     certificate_ = new QLineEdit;
     certificate_->setObjectName(QStringLiteral("certificate"));
-    certificate_->setPlaceholderText(QStringLiteral("PKCS#12 证书文件（.p12）"));
+    certificate_->setPlaceholderText(tr("PKCS#12 certificate file (.p12)"));
     auto* browse = new QPushButton(QStringLiteral("…"));
     browse->setObjectName(QStringLiteral("browseCertificate"));
     connect(browse, &QPushButton::clicked, this, [this] {
-        const QString path = ShowFileDialog(this, kOpenDialog, QStringLiteral("选择证书文件"), QString(),
-                                            QStringLiteral("PKCS#12 证书 (*.p12 *.pfx)") + QChar(u'\0')
+        const QString path = ShowFileDialog(this, kOpenDialog, tr("Choose the certificate file"), QString(),
+                                            tr("PKCS#12 certificates (*.p12 *.pfx)") + QChar(u'\0')
                                                 + QStringLiteral("*.p12;*.pfx"),
                                             QFileInfo(pdfPath_).absolutePath(), QStringLiteral("p12"));
         if (!path.isEmpty())
@@ -185,16 +199,18 @@ StampDialog::StampDialog(QWidget* owner, const QString& pdfPath, PdfInfo info, P
     enableSigning(false);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("显示第"), page_);
-    form->addRow(QStringLiteral("方式"), mode_);
-    form->addRow(QStringLiteral("盖章页码"), pages_);
-    form->addRow(QStringLiteral("角度"), angle_);
+    form->addRow(tr("Show page"), page_);
+    form->addRow(tr("Kind"), mode_);
+    form->addRow(tr("Pages to stamp"), pages_);
+    form->addRow(tr("From the left"), x_);
+    form->addRow(tr("From the top"), y_);
+    form->addRow(tr("Angle"), angle_);
     form->addRow(sign_);
-    form->addRow(QStringLiteral("证书"), certRow);
-    form->addRow(QStringLiteral("密码"), password_);
+    form->addRow(tr("Certificate"), certRow);
+    form->addRow(tr("Password"), password_);
     form->addRow(status_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
-    QPushButton* saveButton = buttons->addButton(QStringLiteral("另存为PDF…"), QDialogButtonBox::AcceptRole);
+    QPushButton* saveButton = buttons->addButton(tr("Save as PDF…"), QDialogButtonBox::AcceptRole);
     saveButton->setObjectName(QStringLiteral("save"));
     connect(buttons, &QDialogButtonBox::accepted, this, &StampDialog::save);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -279,18 +295,28 @@ std::optional<SealImpression> StampDialog::shownImpression(QString* problem) con
     return std::nullopt;
 }
 
+void StampDialog::showCentre()
+{
+    // The fields follow the centre without setting it again.
+    const QSignalBlocker bx(x_), by(y_);
+    x_->setValue(centreMm_.x());
+    y_->setValue(centreMm_.y());
+    x_->setEnabled(mode_->currentIndex() == 0);
+}
+
 void StampDialog::placementChanged()
 {
+    showCentre();
     QString problem;
     const auto imp = shownImpression(&problem);
     if (!problem.isEmpty())
         status_->setText(problem);
     else if (imp)
-        status_->setText(QStringLiteral("印章中心：距左 %1 毫米，距上 %2 毫米")
+        status_->setText(tr("The seal's centre: %1 mm from the left, %2 mm from the top")
                              .arg(imp->centreMm.x(), 0, 'f', 1)
                              .arg(imp->centreMm.y(), 0, 'f', 1));
     else
-        status_->setText(QStringLiteral("本页不盖章"));
+        status_->setText(tr("No seal on this page"));
     preview_->update();
 }
 
@@ -298,12 +324,12 @@ bool StampDialog::saveTo(const QString& outPath)
 {
     StampResult result;
     QString verdict;
-    const bool ok = guarded(this, sign_->isChecked() ? QStringLiteral("签名失败。") : QStringLiteral("盖章失败。"), [&] {
+    const bool ok = guarded(this, sign_->isChecked() ? tr("Signing failed.") : tr("Stamping failed."), [&] {
         std::optional<SignRequest> request;
         if (sign_->isChecked()) {
             QFile file(certificate_->text());
             if (certificate_->text().isEmpty() || !file.open(QIODevice::ReadOnly))
-                throw PlometError(PlometError::Kind::File, QStringLiteral("无法打开证书文件“%1”")
+                throw PlometError(PlometError::Kind::File, tr("Cannot open the certificate file “%1”")
                                                                .arg(QDir::toNativeSeparators(certificate_->text())));
             QByteArray password = password_->text().toUtf8();
             request.emplace();
@@ -320,12 +346,12 @@ bool StampDialog::saveTo(const QString& outPath)
             written.open(QIODevice::ReadOnly) ? verifyPdfBytes(written.readAll(), QDir::toNativeSeparators(outPath))
                                               : std::vector<SignatureCheck>{};
         if (!checks.empty() && checks.back().intact && checks.back().wholeFile)
-            verdict = QStringLiteral("签名已验证：文件完好，签名者 %1。").arg(checks.back().signer)
+            verdict = tr("The signature verified: the file is intact, signed by %1.").arg(checks.back().signer)
                     + (checks.back().chainValid ? QString()
-                                                : QStringLiteral("\n证书不受信任（%1）。").arg(checks.back().chainProblem));
+                                                : tr("\nThe certificate is not trusted (%1).").arg(checks.back().chainProblem));
         else
-            verdict = QStringLiteral("签名未通过验证：%1")
-                          .arg(checks.empty() ? QStringLiteral("文件里没有签名") : checks.back().problem);
+            verdict = tr("The signature did not verify: %1")
+                          .arg(checks.empty() ? tr("the file has no signature") : checks.back().problem);
     });
     if (ok && !result.warnings.isEmpty())
         QMessageBox::information(this, windowTitle(), result.warnings.join(QLatin1Char('\n')));
@@ -337,9 +363,9 @@ bool StampDialog::saveTo(const QString& outPath)
 void StampDialog::save()
 {
     const QFileInfo in(pdfPath_);
-    const QString path = ShowFileDialog(this, kSaveDialog, QStringLiteral("另存为PDF"),
-                                        in.completeBaseName() + QStringLiteral("-盖章.pdf"),
-                                        QStringLiteral("PDF 文档 (*.pdf)") + QChar(u'\0') + QStringLiteral("*.pdf"),
+    const QString path = ShowFileDialog(this, kSaveDialog, tr("Save as PDF"),
+                                        in.completeBaseName() + tr("-stamped.pdf"),
+                                        tr("PDF documents (*.pdf)") + QChar(u'\0') + QStringLiteral("*.pdf"),
                                         in.absolutePath(), QStringLiteral("pdf"));
     if (path.isEmpty())
         return;
@@ -350,8 +376,8 @@ void StampDialog::save()
 void stampSealOntoPdf(QWidget* owner, const Plomet& seal, const QString& initialDir)
 {
     const PicturePtr picture = lastPicture(seal);   // no picture yet: says so
-    const QString path = ShowFileDialog(owner, kOpenDialog, QStringLiteral("选择要盖章的PDF"), QString(),
-                                        QStringLiteral("PDF 文档 (*.pdf)") + QChar(u'\0') + QStringLiteral("*.pdf"),
+    const QString path = ShowFileDialog(owner, kOpenDialog, StampDialog::tr("Choose the PDF to stamp"), QString(),
+                                        StampDialog::tr("PDF documents (*.pdf)") + QChar(u'\0') + QStringLiteral("*.pdf"),
                                         initialDir, QStringLiteral("pdf"));
     if (path.isEmpty())
         return;

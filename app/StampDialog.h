@@ -66,6 +66,7 @@ public:
 
 private:
     void placementChanged();
+    void showCentre();
     void save();
 
     QString pdfPath_;
@@ -78,6 +79,8 @@ private:
     QComboBox* mode_ = nullptr;
     QLineEdit* pages_ = nullptr;
     QDoubleSpinBox* angle_ = nullptr;
+    QDoubleSpinBox* x_ = nullptr;   // the centre in mm from the left (single seal)
+    QDoubleSpinBox* y_ = nullptr;   // ... from the top (also a cross-page seal's height)
     QLabel* status_ = nullptr;
     QCheckBox* sign_ = nullptr;
     QLineEdit* certificate_ = nullptr;

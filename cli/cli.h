@@ -7,14 +7,27 @@
 #include "seal/SettingText.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QHash>
 #include <QJsonArray>
 #include <QString>
 #include <QStringList>
+#include <cstdio>
+#include <mutex>
 #include <optional>
+#include <string>
+#include <unistd.h>
+#include <vector>
 
 namespace plomet {
 
 class Plomet;
+
+// The texts the command line shows, in the user's language: Cli::tr("...")
+// with the English text.
+struct Cli {
+    Q_DECLARE_TR_FUNCTIONS(Cli)
+};
 
 // Exit codes shared by every command.
 enum ExitCode : int {
@@ -64,6 +77,62 @@ QString presetProblem(const QString& name);
 // a container's cpuset), not all of the machine's. A second drawing thread
 // on one core only takes turns with the first and opens every face again.
 unsigned usableCores();
+
+// The seal of a job: the description file `pmf` (when given), then the
+// preset, the common settings and the job's own ones in order; a failing
+// own setting is named by its ownAt (where it came from). Throws PlometError.
+void applySealSettings(Plomet& seal, const QString& pmf, const QString& preset, const QStringList& settings,
+                       const QStringList& own, const QStringList& ownAt);
+
+// One row of a table of seals (render --table, stamp --table).
+struct TableJob {
+    QString input;                  // named in messages: TABLE:LINE
+    QStringList settings;           // NAME=VALUE from the property columns
+    QStringList settingAt;          // for each, "column 3 (FontSize)"
+    QHash<QString, QString> cells;  // the command's own columns, by lower-case name
+    QHash<QString, int> columns;    // where those columns are (from 1), for messages
+};
+
+// The rows of a table whose header names properties (any letter case) and
+// the command's own columns (`ownColumns`, lower case). An empty cell keeps
+// the value; a length without unit is millimetres. Throws PlometError for a
+// table that cannot be read, a column that is neither, or no rows.
+std::vector<TableJob> readTableJobs(const QString& path, const QStringList& ownColumns);
+
+// A bar on stderr while a batch runs, when stderr is a terminal; nothing
+// otherwise (a log file or a pipe gets only the messages).
+class Progress {
+public:
+    explicit Progress(qsizetype total) : total_(total), shown_(total > 1 && isatty(fileno(stderr))) {}
+    ~Progress()
+    {
+        if (shown_ && drawn_ >= 0)
+            std::fputs("\r\033[K", stderr);
+    }
+    void step()
+    {
+        if (!shown_)
+            return;
+        std::lock_guard<std::mutex> lock(mutex_);
+        const qsizetype done = ++done_;
+        const int width = 40;
+        const int bar = int(width * done / total_);
+        if (bar == drawn_ && done != total_)
+            return;
+        drawn_ = bar;
+        std::fprintf(stderr, "\r[%s%s] %lld/%lld", std::string(size_t(bar), '#').c_str(),
+                     std::string(size_t(width - bar), ' ').c_str(), static_cast<long long>(done),
+                     static_cast<long long>(total_));
+        std::fflush(stderr);
+    }
+
+private:
+    std::mutex mutex_;
+    const qsizetype total_;
+    const bool shown_;
+    qsizetype done_ = 0;
+    int drawn_ = -1;
+};
 
 // The --json document on stdout: {"outputs": [one entry per output]}.
 void printJson(const QJsonArray& outputs);

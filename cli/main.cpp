@@ -3,10 +3,13 @@
 #include "cli/cli.h"
 
 #include "seal/Fonts.h"
+#include "translations/Translations.h"
 
 #include <QGuiApplication>
 #include <QStringList>
 #include <cstdio>
+
+using plomet::Cli;
 
 namespace {
 
@@ -19,27 +22,29 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"render", plomet::cmdRender, "draw a seal and write it as an image (PNG, BMP, SVG, PDF)"},
-    {"show", plomet::cmdShow, "print the settings of a seal description file"},
-    {"write", plomet::cmdWrite, "write a seal description file"},
-    {"stamp", plomet::cmdStamp, "stamp a seal onto pages of a PDF document, or sign it with the seal"},
-    {"verify", plomet::cmdVerify, "check the digital signatures of a PDF document"},
-    {"cert", plomet::cmdCert, "make a self-signed seal certificate for trying signing out"},
-    {"extract", plomet::cmdExtract, "take a seal off a scanned page as a transparent image (PNG, SVG)"},
-    {"serve", plomet::cmdServe, "answer HTTP requests for seals (a stateless service)"},
+    {"render", plomet::cmdRender, QT_TRANSLATE_NOOP("Commands", "draw a seal and write it as an image (PNG, BMP, SVG, PDF)")},
+    {"show", plomet::cmdShow, QT_TRANSLATE_NOOP("Commands", "print the settings of a seal description file")},
+    {"write", plomet::cmdWrite, QT_TRANSLATE_NOOP("Commands", "write a seal description file")},
+    {"stamp", plomet::cmdStamp, QT_TRANSLATE_NOOP("Commands", "stamp a seal onto pages of a PDF document, or sign it with the seal")},
+    {"verify", plomet::cmdVerify, QT_TRANSLATE_NOOP("Commands", "check the digital signatures of a PDF document")},
+    {"cert", plomet::cmdCert, QT_TRANSLATE_NOOP("Commands", "make a self-signed seal certificate for trying signing out")},
+    {"extract", plomet::cmdExtract, QT_TRANSLATE_NOOP("Commands", "take a seal off a scanned page as a transparent image (PNG, SVG)")},
+    {"serve", plomet::cmdServe, QT_TRANSLATE_NOOP("Commands", "answer HTTP requests for seals (a stateless service)")},
 };
 
 QString usage()
 {
-    QString text = QStringLiteral("Usage: plomet <command> [options]\n\nCommands:\n");
+    QString text = Cli::tr("Usage: plomet <command> [options]\n\nCommands:\n");
     for (const Command& command : kCommands)
-        text += QStringLiteral("  %1%2\n").arg(QLatin1String(command.name), -9).arg(QString::fromUtf8(command.summary));
-    text += QStringLiteral("\n"
-                           "Exit codes: 0 success, 1 the seal could not be read, drawn or written,\n"
-                           "2 bad command line.\n"
-                           "\n"
-                           "`plomet <command> --help` shows one command and its options;\n"
-                           "`plomet --help-all` shows every command's.\n");
+        text += QStringLiteral("  %1%2\n")
+                    .arg(QLatin1String(command.name), -9)
+                    .arg(QCoreApplication::translate("Commands", command.summary));
+    text += Cli::tr("\n"
+                            "Exit codes: 0 success, 1 the seal could not be read, drawn or written,\n"
+                            "2 bad command line.\n"
+                            "\n"
+                            "`plomet <command> --help` shows one command and its options;\n"
+                            "`plomet --help-all` shows every command's.\n");
     return text;
 }
 
@@ -73,6 +78,9 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("plomet"));
     plomet::installFaceSubstitutions();
+    // The texts in the user's language (LC_ALL, LC_MESSAGES, LANG); English
+    // where there is no translation.
+    plomet::installTranslations(QLocale());
 
     QStringList args = QGuiApplication::arguments();
     args.removeFirst();
@@ -105,6 +113,6 @@ int main(int argc, char** argv)
     for (const Command& command : kCommands)
         if (name == QLatin1String(command.name))
             return command.run(args);
-    plomet::printError(QStringLiteral("unknown command '%1' (known: %2)").arg(name, commandNames()));
+    plomet::printError(Cli::tr("unknown command '%1' (known: %2)").arg(name, commandNames()));
     return plomet::kExitUsage;
 }

@@ -1,5 +1,6 @@
 // plomet render: draws a seal and writes it as an image.
 #include "cli/cli.h"
+#include "cli/Options.h"
 
 #include "seal/Errors.h"
 #include "formats/Export.h"
@@ -14,7 +15,6 @@
 #include "seal/Warnings.h"
 #include "formats/SealTable.h"
 
-#include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -42,51 +42,22 @@ namespace plomet {
 
 namespace {
 
-const char kRenderHelp[] =
+const char kRenderAbout[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "Usage: plomet render [SEAL.PMF] -o OUT [options]\n"
     "       plomet render SEAL.PMF... -d OUTDIR [--format png|bmp|svg|pdf] [options]\n"
+    "       plomet render --table FILE.csv -d OUTDIR [options]\n"
     "\n"
     "Draws a brand-new seal (2055 x 2055 twips), or the seal that the\n"
     "description file SEAL.PMF describes (its size from the file), and writes\n"
     "it to OUT; the format follows OUT's extension (.png .bmp .svg .pdf).\n"
     "With -d, every SEAL.PMF given is drawn to OUTDIR/<name>.<format> (PNG\n"
     "unless --format says otherwise), on all cores; a file that fails is\n"
-    "reported on one line and the others are still drawn.\n"
-    "\n"
-    "  -o, --output FILE     the image to write\n"
-    "  -d, --directory DIR   batch: the folder for the images (made when it\n"
-    "                        does not exist)\n"
-    "  --format EXT          batch: png (default), bmp, svg or pdf\n"
-    "  --preset NAME         start from a common seal: 公章 (round, 42 mm, 1.2 mm\n"
-    "                        band, star), 合同专用章 or 财务专用章 (round, 40 mm,\n"
-    "                        1 mm band), 发票专用章 (oval 40 x 30 mm); the size is\n"
-    "                        the outer edge of the band; --set applies after it\n"
-    "  --set NAME=VALUE      assign a property before drawing (the list below);\n"
-    "                        NAME in any letter case; VALUE as the description\n"
-    "                        file writes it: plain decimal numbers, True/False;\n"
-    "                        lengths also in millimetres (42mm, 1.2mm), colours\n"
-    "                        also as #RRGGBB; an empty VALUE is the empty text\n"
-    "  --dpi N               resolution of PNG and BMP (default 96: the screen\n"
-    "                        picture pixel for pixel); size = twips x N / 1440\n"
-    "  --transparent         no background (PNG, SVG, PDF; BMP stays opaque)\n"
-    "  --table FILE.csv      batch: one seal a row of a table (with -d); the\n"
-    "                        header names properties (any letter case) and\n"
-    "                        an optional 'output' column names the images\n"
-    "                        (else the row's number); empty cells keep the\n"
-    "                        value, lengths are millimetres, colours #RRGGBB;\n"
-    "                        UTF-8 (with or without BOM) or GBK; --preset and\n"
-    "                        --set apply first\n"
-    "  --engrave             for seal makers (SVG and PDF only): the seal\n"
-    "                        mirrored left to right, every glyph and ring a\n"
-    "                        filled outline (no text, no fonts), unworn, at\n"
-    "                        its exact size\n"
-    "  --invert              with --engrave: the ink as the cut-away, one\n"
-    "                        outline of the seal's outer disc (or box) less\n"
-    "                        the ink, for rubber stamps\n"
-    "  --json                print one JSON document on stdout: an entry per\n"
-    "                        output (input, output, status, message,\n"
-    "                        warnings, widthMm, heightMm, pixels)\n"
-    "\n"
+    "reported on one line and the others are still drawn. A table's optional\n"
+    "'output' column names the images (else the row's number).\n");
+
+const char kRenderNotes[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "A character that no installed face can draw, and a face style with no\n"
     "installed face (仿宋 on Debian: drawn as 宋体), are named on stderr (as a\n"
     "warning; the image is still written).\n"
@@ -94,7 +65,7 @@ const char kRenderHelp[] =
     "was. Exit codes: 0 all written, 1 a seal could not be read, drawn or\n"
     "written (in a batch: at least one), 2 bad command line.\n"
     "\n"
-    "Properties (--set NAME=VALUE; new seal: the value a brand-new seal has):\n";
+    "Properties (--set NAME=VALUE; new seal: the value a brand-new seal has):\n");
 
 // Writes an image's bytes to its file (the batch hands them to the threads
 // that wait for the disk).
@@ -129,21 +100,7 @@ RenderedSeal renderSeal(const QString& pmf, const QString& preset, const QString
     NameLayout layout;
     const PicturePtr picture = drawSealFor(
         [&](Plomet& seal) {
-            if (!pmf.isEmpty())
-                LoadPMF(seal, pmf);
-            if (!preset.isEmpty())
-                applyPreset(seal, preset);
-            for (const QString& assignment : settings)
-                applySetting(seal, assignment);
-            for (qsizetype i = 0; i < own.size(); ++i) {
-                try {
-                    applySetting(seal, own[i]);
-                } catch (const PlometError& e) {
-                    if (ownAt.value(i).isEmpty())
-                        throw;
-                    throw PlometError(e.kind(), ownAt[i] + QStringLiteral(": ") + e.message());
-                }
-            }
+            applySealSettings(seal, pmf, preset, settings, own, ownAt);
             made.warnings = textWarnings(seal);
             layout = NameLayout::of(seal);
         },
@@ -169,41 +126,6 @@ RenderedSeal renderOne(const RenderJob& job, const QString& preset, const QStrin
     made.bytes.clear();
     return made;
 }
-
-// A bar on stderr while a batch runs, when stderr is a terminal; nothing
-// otherwise (a log file or a pipe gets only the messages).
-class Progress {
-public:
-    explicit Progress(qsizetype total) : total_(total), shown_(total > 1 && isatty(fileno(stderr))) {}
-    ~Progress()
-    {
-        if (shown_ && drawn_ >= 0)
-            std::fputs("\r\033[K", stderr);
-    }
-    void step()
-    {
-        if (!shown_)
-            return;
-        std::lock_guard<std::mutex> lock(mutex_);
-        const qsizetype done = ++done_;
-        const int width = 40;
-        const int bar = int(width * done / total_);
-        if (bar == drawn_ && done != total_)
-            return;
-        drawn_ = bar;
-        std::fprintf(stderr, "\r[%s%s] %lld/%lld", std::string(size_t(bar), '#').c_str(),
-                     std::string(size_t(width - bar), ' ').c_str(), static_cast<long long>(done),
-                     static_cast<long long>(total_));
-        std::fflush(stderr);
-    }
-
-private:
-    std::mutex mutex_;
-    const qsizetype total_;
-    const bool shown_;
-    qsizetype done_ = 0;
-    int drawn_ = -1;
-};
 
 QJsonObject jsonEntry(const RenderJob& job, const RenderedSeal& made, const QString& error)
 {
@@ -232,6 +154,71 @@ QByteArray renderSealBytes(const QString& pmf, const QString& preset, const QStr
     if (warnings)
         *warnings = made.warnings;
     return made.bytes;
+}
+
+void applySealSettings(Plomet& seal, const QString& pmf, const QString& preset, const QStringList& settings,
+                       const QStringList& own, const QStringList& ownAt)
+{
+    if (!pmf.isEmpty())
+        LoadPMF(seal, pmf);
+    if (!preset.isEmpty())
+        applyPreset(seal, preset);
+    for (const QString& assignment : settings)
+        applySetting(seal, assignment);
+    for (qsizetype i = 0; i < own.size(); ++i) {
+        try {
+            applySetting(seal, own[i]);
+        } catch (const PlometError& e) {
+            if (ownAt.value(i).isEmpty())
+                throw;
+            throw PlometError(e.kind(), ownAt[i] + QStringLiteral(": ") + e.message());
+        }
+    }
+}
+
+std::vector<TableJob> readTableJobs(const QString& path, const QStringList& ownColumns)
+{
+    const SealTable sheet = readTable(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    const QStringList known = settingNames();
+    QHash<QString, int> own;   // lower-case name: column (from 1)
+    for (qsizetype c = 0; c < sheet.header.size(); ++c) {
+        const QString& name = sheet.header[c];
+        const QString lower = name.toLower();
+        if (ownColumns.contains(lower) && !own.contains(lower))
+            own.insert(lower, int(c + 1));
+        else if (!known.contains(name, Qt::CaseInsensitive))
+            throw PlometError(PlometError::Kind::Format,
+                              Cli::tr("%1:1: column %2: '%3' is no property (known: %4)")
+                                  .arg(shown)
+                                  .arg(c + 1)
+                                  .arg(name, (ownColumns + known).join(QStringLiteral(", "))));
+    }
+    std::vector<TableJob> jobs;
+    for (const TableRow& row : sheet.rows) {
+        TableJob job;
+        job.input = QStringLiteral("%1:%2").arg(shown).arg(row.line);
+        job.columns = own;
+        for (qsizetype c = 0; c < sheet.header.size(); ++c) {
+            const QString value = row.cells[c].trimmed();
+            const QString lower = sheet.header[c].toLower();
+            if (own.value(lower) == c + 1) {
+                job.cells.insert(lower, value);
+                continue;
+            }
+            if (value.isEmpty())
+                continue;
+            // A spreadsheet's 42 is 42 mm.
+            const bool plainNumber = parseStrictNumber(value).has_value();
+            job.settings << sheet.header[c] + QLatin1Char('=') + value
+                                + (plainNumber && isLengthSetting(sheet.header[c]) ? QStringLiteral("mm") : QString());
+            job.settingAt << Cli::tr("column %1 (%2)").arg(c + 1).arg(sheet.header[c]);
+        }
+        jobs.push_back(std::move(job));
+    }
+    if (jobs.empty())
+        throw PlometError(PlometError::Kind::Format, Cli::tr("%1: the table has no rows").arg(shown));
+    return jobs;
 }
 
 unsigned usableCores()
@@ -268,7 +255,7 @@ int renderBatch(std::vector<RenderJob> jobs, const QString& preset, const QStrin
             firstWithOutput.insert(key, i);
             continue;
         }
-        errors[i] = QStringLiteral("not drawn, its image %1 is already %2's")
+        errors[i] = Cli::tr("not drawn, its image %1 is already %2's")
                         .arg(QFileInfo(jobs[i].output).fileName(), jobs[*it].input);
     }
     std::vector<bool> skip(count);
@@ -376,58 +363,33 @@ int renderBatch(std::vector<RenderJob> jobs, const QString& preset, const QStrin
     return failed == 0 ? kExitOk : kExitFailed;
 }
 
-// The jobs of a table of seals: a row each, its cells assigned by the
-// header's property names after the preset and --set. An empty cell keeps
-// the value; a length without unit is millimetres (a spreadsheet's 42 is
-// 42 mm); the "output" column names the image (without extension: the
-// batch's format), else the row's number does. A row that cannot be a job
-// is refused with its line and column, and the others still are.
+// The jobs of a table of seals: a row each (see readTableJobs); the
+// "output" column names the image (without extension: the batch's format),
+// else the row's number does.
 std::vector<RenderJob> tableJobs(const QString& path, const QString& dir, const QString& format)
 {
-    const SealTable sheet = readTable(path);
-    const QString shown = QDir::toNativeSeparators(path);
-    const QStringList known = settingNames();
-    int outputColumn = -1;
-    for (qsizetype c = 0; c < sheet.header.size(); ++c) {
-        const QString& name = sheet.header[c];
-        if (name.compare(QLatin1String("output"), Qt::CaseInsensitive) == 0 && outputColumn < 0)
-            outputColumn = int(c);
-        else if (!known.contains(name, Qt::CaseInsensitive))
-            throw PlometError(PlometError::Kind::Format,
-                              QStringLiteral("%1:1: column %2: '%3' is no property (known: output, %4)")
-                                  .arg(shown)
-                                  .arg(c + 1)
-                                  .arg(name, known.join(QStringLiteral(", "))));
-    }
     std::vector<RenderJob> jobs;
     int number = 0;
-    for (const TableRow& row : sheet.rows) {
+    for (TableJob& row : readTableJobs(path, {QStringLiteral("output")})) {
         RenderJob job;
-        job.input = QStringLiteral("%1:%2").arg(shown).arg(row.line);
-        QString name = outputColumn >= 0 ? row.cells[outputColumn].trimmed() : QString();
+        job.input = row.input;
+        QString name = row.cells.value(QStringLiteral("output")).trimmed();
         ++number;
         if (name.isEmpty())
             name = QString::number(number);
         // The image stays inside the folder: a name is a file name, nothing more.
         if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name == QLatin1String(".")
             || name == QLatin1String(".."))
-            job.error = QStringLiteral("column %1 (output): '%2' is not a file name").arg(outputColumn + 1).arg(name);
+            job.error = Cli::tr("column %1 (output): '%2' is not a file name")
+                            .arg(row.columns.value(QStringLiteral("output")))
+                            .arg(name);
         if (QFileInfo(name).suffix().isEmpty() || !exportFormats().contains(QFileInfo(name).suffix().toLower()))
             name += QLatin1Char('.') + format;
         job.output = QDir(dir).filePath(name);
-        for (qsizetype c = 0; c < sheet.header.size(); ++c) {
-            const QString value = row.cells[c].trimmed();
-            if (c == outputColumn || value.isEmpty())
-                continue;
-            const bool plainNumber = parseStrictNumber(value).has_value();
-            job.settings << sheet.header[c] + QLatin1Char('=') + value
-                                + (plainNumber && isLengthSetting(sheet.header[c]) ? QStringLiteral("mm") : QString());
-            job.settingAt << QStringLiteral("column %1 (%2)").arg(c + 1).arg(sheet.header[c]);
-        }
+        job.settings = std::move(row.settings);
+        job.settingAt = std::move(row.settingAt);
         jobs.push_back(std::move(job));
     }
-    if (jobs.empty())
-        throw PlometError(PlometError::Kind::Format, QStringLiteral("%1: the table has no rows").arg(shown));
     return jobs;
 }
 
@@ -435,80 +397,58 @@ std::vector<RenderJob> tableJobs(const QString& path, const QString& dir, const 
 
 int cmdRender(QStringList args)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")},
-                                       QStringLiteral("output file"), QStringLiteral("FILE"));
-    const QCommandLineOption dirOpt({QStringLiteral("d"), QStringLiteral("directory")},
-                                    QStringLiteral("output folder"), QStringLiteral("DIR"));
-    const QCommandLineOption formatOpt(QStringLiteral("format"), QStringLiteral("batch format"),
-                                       QStringLiteral("EXT"), QStringLiteral("png"));
-    const QCommandLineOption setOpt(QStringLiteral("set"), QStringLiteral("property"),
-                                    QStringLiteral("NAME=VALUE"));
-    const QCommandLineOption presetOpt(QStringLiteral("preset"), QStringLiteral("preset"),
-                                       QStringLiteral("NAME"));
-    const QCommandLineOption dpiOpt(QStringLiteral("dpi"), QStringLiteral("resolution"),
-                                    QStringLiteral("N"), QStringLiteral("96"));
-    const QCommandLineOption transparentOpt(QStringLiteral("transparent"), QStringLiteral("no background"));
-    const QCommandLineOption tableOpt(QStringLiteral("table"), QStringLiteral("table of seals"), QStringLiteral("FILE"));
-    const QCommandLineOption jsonOpt(QStringLiteral("json"), QStringLiteral("results as JSON"));
-    const QCommandLineOption engraveOpt(QStringLiteral("engrave"), QStringLiteral("mirrored outlines"));
-    const QCommandLineOption invertOpt(QStringLiteral("invert"), QStringLiteral("ink as the cut-away"));
-    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
-    parser.addOptions({outputOpt, dirOpt, formatOpt, presetOpt, setOpt, dpiOpt, transparentOpt, tableOpt, jsonOpt,
-                       engraveOpt, invertOpt, helpOpt});
-
-    args.prepend(QStringLiteral("plomet render"));
-    if (!parser.parse(args)) {
-        printError(parser.errorText());
-        return kExitUsage;
-    }
-    if (parser.isSet(helpOpt)) {
-        std::fputs(kRenderHelp, stdout);
-        std::fputs(propertyHelp(2, 78).toUtf8().constData(), stdout);
-        return kExitOk;
-    }
+    CommandLine parser(kCmdRender, "render", kRenderAbout, kRenderNotes);
+    parser.setHelpTail([] { return propertyHelp(2, 78); });
+    if (const auto done = parser.parse(args))
+        return *done;
+    const QCommandLineOption& outputOpt = parser.option("output");
+    const QCommandLineOption& dirOpt = parser.option("directory");
+    const QCommandLineOption& formatOpt = parser.option("format");
+    const QCommandLineOption& setOpt = parser.option("set");
+    const QCommandLineOption& presetOpt = parser.option("preset");
+    const QCommandLineOption& dpiOpt = parser.option("dpi");
+    const QCommandLineOption& transparentOpt = parser.option("transparent");
+    const QCommandLineOption& tableOpt = parser.option("table");
+    const QCommandLineOption& jsonOpt = parser.option("json");
+    const QCommandLineOption& engraveOpt = parser.option("engrave");
+    const QCommandLineOption& invertOpt = parser.option("invert");
     const QStringList inputs = parser.positionalArguments();
     const bool batch = parser.isSet(dirOpt);
     const bool table = parser.isSet(tableOpt);
     if (table && !batch) {
-        printError(QStringLiteral("--table wants -d OUTDIR (the folder for its images)"));
+        printError(Cli::tr("--table wants -d OUTDIR (the folder for its images)"));
         return kExitUsage;
     }
     if (table && !inputs.isEmpty()) {
-        printError(QStringLiteral("give either --table FILE or description files, not both (unexpected '%1')")
+        printError(Cli::tr("give either --table FILE or description files, not both (unexpected '%1')")
                        .arg(inputs.first()));
         return kExitUsage;
     }
     if (batch && parser.isSet(outputOpt)) {
-        printError(QStringLiteral("give either -o OUT or -d OUTDIR, not both"));
+        printError(Cli::tr("give either -o OUT or -d OUTDIR, not both"));
         return kExitUsage;
     }
     if (batch && inputs.isEmpty() && !table) {
-        printError(QStringLiteral("-d OUTDIR wants description files (SEAL.PMF ...)"));
+        printError(Cli::tr("-d OUTDIR wants description files (SEAL.PMF ...)"));
         return kExitUsage;
     }
     if (!batch && inputs.size() > 1) {
-        printError(QStringLiteral("several description files need -d OUTDIR (unexpected '%1')").arg(inputs.at(1)));
+        printError(Cli::tr("several description files need -d OUTDIR (unexpected '%1')").arg(inputs.at(1)));
         return kExitUsage;
     }
     if (!batch && !parser.isSet(outputOpt)) {
-        printError(QStringLiteral("missing -o OUT (an image file: %1)")
+        printError(Cli::tr("missing -o OUT (an image file: %1)")
                        .arg(exportFormats().join(QStringLiteral(", "))));
         return kExitUsage;
     }
     if (!batch && parser.isSet(formatOpt)) {
-        printError(QStringLiteral("--format is for batches (-d OUTDIR); with -o the extension gives the format"));
+        printError(Cli::tr("--format is for batches (-d OUTDIR); with -o the extension gives the format"));
         return kExitUsage;
     }
     const QString format = parser.value(formatOpt).toLower();
     if (!exportFormats().contains(format)) {
-        printError(QStringLiteral("--format wants one of %1, not '%2'")
+        printError(Cli::tr("--format wants one of %1, not '%2'")
                        .arg(exportFormats().join(QStringLiteral(", ")), parser.value(formatOpt)));
-        return kExitUsage;
-    }
-    if (parser.values(presetOpt).size() > 1) {
-        printError(QStringLiteral("--preset given more than once"));
         return kExitUsage;
     }
     const QString preset = parser.value(presetOpt);
@@ -519,7 +459,7 @@ int cmdRender(QStringList args)
     ExportOptions options;
     const auto dpi = parseStrictNumber(parser.value(dpiOpt));
     if (!dpi || !(*dpi > 0) || *dpi > 100000) {
-        printError(QStringLiteral("--dpi wants a positive number, not '%1'").arg(parser.value(dpiOpt)));
+        printError(Cli::tr("--dpi wants a positive number, not '%1'").arg(parser.value(dpiOpt)));
         return kExitUsage;
     }
     options.dpi = *dpi;
@@ -527,7 +467,7 @@ int cmdRender(QStringList args)
     options.engrave = parser.isSet(engraveOpt);
     options.invert = parser.isSet(invertOpt);
     if (options.invert && !options.engrave) {
-        printError(QStringLiteral("--invert is for engravings: give --engrave with it"));
+        printError(Cli::tr("--invert is for engravings: give --engrave with it"));
         return kExitUsage;
     }
     if (options.engrave) {
@@ -535,7 +475,7 @@ int cmdRender(QStringList args)
         // that row's error.
         const QString given = batch ? format : QFileInfo(parser.value(outputOpt)).suffix().toLower();
         if ((!table || parser.isSet(formatOpt)) && exportFormats().contains(given) && !engraveFormat(given)) {
-            printError(QStringLiteral("--engrave makes SVG or PDF outlines, not %1 (write .svg or .pdf)")
+            printError(Cli::tr("--engrave makes SVG or PDF outlines, not %1 (write .svg or .pdf)")
                            .arg(given.toUpper()));
             return kExitUsage;
         }
@@ -545,7 +485,7 @@ int cmdRender(QStringList args)
         const QString dir = parser.value(dirOpt);
         // A folder that is not there yet is made, as an output file would be.
         if (!QDir().mkpath(dir) || !QFileInfo(dir).isDir()) {
-            printError(QStringLiteral("cannot make the folder '%1'").arg(QDir::toNativeSeparators(dir)));
+            printError(Cli::tr("cannot make the folder '%1'").arg(QDir::toNativeSeparators(dir)));
             return kExitFailed;
         }
         std::vector<RenderJob> jobs;

@@ -1,6 +1,7 @@
 // plomet serve: a stateless HTTP service that draws seals on request, for
 // office systems that make seals on demand.
 #include "cli/cli.h"
+#include "cli/Options.h"
 
 #include "cli/ServeHeaders.h"
 #include "cli/ServeRequest.h"
@@ -11,7 +12,6 @@
 
 #include <httplib.h>
 
-#include <QCommandLineParser>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
@@ -34,7 +34,8 @@ namespace plomet {
 
 namespace {
 
-const char kServeHelp[] =
+const char kServeAbout[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "Usage: plomet serve [--host 127.0.0.1] [--port 8080] [--threads N] [options]\n"
     "\n"
     "Answers HTTP requests for seals until SIGTERM or SIGINT, which let the\n"
@@ -57,34 +58,13 @@ const char kServeHelp[] =
     "body, 404 no such path, 405 a method the path does not take, 408 headers\n"
     "or a body not received in time, 413 a body over its limit, 431 headers\n"
     "over 256 KiB or 4096 lines, 503 the queue is full or the drawing took\n"
-    "too long.\n"
-    "\n"
-    "  --host ADDRESS       the address to listen on (default 127.0.0.1: this\n"
-    "                       machine only)\n"
-    "  --port N             the TCP port (default 8080; 0: any free one)\n"
-    "  --threads N          drawing threads (default: the usable cores)\n"
-    "  --queue N            requests that may wait for a drawing thread\n"
-    "                       (default 64); more are answered 503\n"
-    "  --connections N      connections served at once (default 64); more wait\n"
-    "                       to be accepted\n"
-    "  --max-body SIZE      largest PDF for /stamp (default 32M; K, M, G)\n"
-    "  --max-json SIZE      largest JSON body for /render (default 64K)\n"
-    "  --read-timeout S     seconds a client may stay silent while sending a\n"
-    "                       request, and 4 times that to send a body (default 5)\n"
-    "  --header-timeout S   seconds from a request's first byte to the end of\n"
-    "                       its headers (default 10)\n"
-    "  --job-timeout S      seconds a request may wait and draw (default 30)\n"
-    "  --quiet              no log line per request\n"
-    "  --sign SEAL.p12      sign every document /stamp answers with this key\n"
-    "                       and certificate chain (read once, at start)\n"
-    "  --password-file FILE its password, the file's first line (else\n"
-    "                       PLOMET_P12_PASSWORD, else asked on the terminal)\n"
-    "  --reason TEXT, --location TEXT, --contact TEXT\n"
-    "                       what the signatures say\n"
-    "\n"
+    "too long.\n");
+
+const char kServeNotes[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "Each request is logged on stderr: client, method, path, status, bytes, ms.\n"
     "The first line says where it listens: \"plomet: serving on http://HOST:PORT\".\n"
-    "Exit codes: 0 stopped by a signal, 1 cannot listen, 2 bad command line.\n";
+    "Exit codes: 0 stopped by a signal, 1 cannot listen, 2 bad command line.\n");
 
 using Clock = std::chrono::steady_clock;
 
@@ -537,51 +517,28 @@ std::optional<long> wholeNumber(const QString& text, long low, long high)
 
 int cmdServe(QStringList args)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    auto valueOpt = [](const char* name, const char* value) {
-        return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(name), QString::fromLatin1(value));
-    };
-    const QCommandLineOption hostOpt = valueOpt("host", "ADDRESS");
-    const QCommandLineOption portOpt = valueOpt("port", "N");
-    const QCommandLineOption threadsOpt = valueOpt("threads", "N");
-    const QCommandLineOption queueOpt = valueOpt("queue", "N");
-    const QCommandLineOption connectionsOpt = valueOpt("connections", "N");
-    const QCommandLineOption maxBodyOpt = valueOpt("max-body", "SIZE");
-    const QCommandLineOption maxJsonOpt = valueOpt("max-json", "SIZE");
-    const QCommandLineOption readTimeoutOpt = valueOpt("read-timeout", "S");
-    const QCommandLineOption jobTimeoutOpt = valueOpt("job-timeout", "S");
-    const QCommandLineOption headerTimeoutOpt = valueOpt("header-timeout", "S");
-    const QCommandLineOption quietOpt(QStringLiteral("quiet"), QStringLiteral("no request log"));
-    const QCommandLineOption signOpt(QStringLiteral("sign"), QStringLiteral("signing key"), QStringLiteral("SEAL.p12"));
-    const QCommandLineOption passwordOpt(QStringLiteral("password-file"), QStringLiteral("password"),
-                                         QStringLiteral("FILE"));
-    const QCommandLineOption reasonOpt(QStringLiteral("reason"), QStringLiteral("reason"), QStringLiteral("TEXT"));
-    const QCommandLineOption locationOpt(QStringLiteral("location"), QStringLiteral("location"), QStringLiteral("TEXT"));
-    const QCommandLineOption contactOpt(QStringLiteral("contact"), QStringLiteral("contact"), QStringLiteral("TEXT"));
-    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
-    parser.addOptions({hostOpt, portOpt, threadsOpt, queueOpt, connectionsOpt, maxBodyOpt, maxJsonOpt, readTimeoutOpt,
-                       jobTimeoutOpt, headerTimeoutOpt, quietOpt, signOpt, passwordOpt, reasonOpt, locationOpt, contactOpt, helpOpt});
-    args.prepend(QStringLiteral("plomet serve"));
-    if (!parser.parse(args)) {
-        printError(parser.errorText());
-        return kExitUsage;
-    }
-    if (parser.isSet(helpOpt)) {
-        std::fputs(kServeHelp, stdout);
-        return kExitOk;
-    }
+    CommandLine parser(kCmdServe, "serve", kServeAbout, kServeNotes);
+    if (const auto done = parser.parse(args))
+        return *done;
+    const QCommandLineOption& hostOpt = parser.option("host");
+    const QCommandLineOption& portOpt = parser.option("port");
+    const QCommandLineOption& threadsOpt = parser.option("threads");
+    const QCommandLineOption& queueOpt = parser.option("queue");
+    const QCommandLineOption& connectionsOpt = parser.option("connections");
+    const QCommandLineOption& maxBodyOpt = parser.option("max-body");
+    const QCommandLineOption& maxJsonOpt = parser.option("max-json");
+    const QCommandLineOption& readTimeoutOpt = parser.option("read-timeout");
+    const QCommandLineOption& jobTimeoutOpt = parser.option("job-timeout");
+    const QCommandLineOption& headerTimeoutOpt = parser.option("header-timeout");
+    const QCommandLineOption& quietOpt = parser.option("quiet");
+    const QCommandLineOption& signOpt = parser.option("sign");
+    const QCommandLineOption& passwordOpt = parser.option("password-file");
+    const QCommandLineOption& reasonOpt = parser.option("reason");
+    const QCommandLineOption& locationOpt = parser.option("location");
+    const QCommandLineOption& contactOpt = parser.option("contact");
     if (!parser.positionalArguments().isEmpty()) {
-        printError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+        printError(Cli::tr("unexpected argument '%1'").arg(parser.positionalArguments().first()));
         return kExitUsage;
-    }
-    for (const QCommandLineOption* o : {&hostOpt, &portOpt, &threadsOpt, &queueOpt, &connectionsOpt, &maxBodyOpt,
-                                        &maxJsonOpt, &readTimeoutOpt, &jobTimeoutOpt, &headerTimeoutOpt, &signOpt, &passwordOpt,
-                                        &reasonOpt, &locationOpt, &contactOpt}) {
-        if (parser.values(*o).size() > 1) {
-            printError(QStringLiteral("--%1 given more than once").arg(o->names().constLast()));
-            return kExitUsage;
-        }
     }
     Config config;
     config.threads = usableCores();
@@ -592,7 +549,7 @@ int cmdServe(QStringList args)
     if (parser.isSet(hostOpt)) {
         config.host = parser.value(hostOpt).trimmed();
         if (config.host.isEmpty())
-            return bad(QStringLiteral("--host wants an address, such as 127.0.0.1 or 0.0.0.0"));
+            return bad(Cli::tr("--host wants an address, such as 127.0.0.1 or 0.0.0.0"));
     }
     struct Whole { const QCommandLineOption* option; long low, high; const char* what; std::function<void(long)> set; };
     const Whole wholes[] = {
@@ -610,7 +567,7 @@ int cmdServe(QStringList args)
             continue;
         const auto n = wholeNumber(parser.value(*w.option), w.low, w.high);
         if (!n)
-            return bad(QStringLiteral("--%1 wants %2, not '%3'")
+            return bad(Cli::tr("--%1 wants %2, not '%3'")
                            .arg(w.option->names().constLast(), QLatin1String(w.what), parser.value(*w.option)));
         w.set(*n);
     }
@@ -619,7 +576,7 @@ int cmdServe(QStringList args)
             continue;
         const auto n = byteSize(parser.value(*option));
         if (!n)
-            return bad(QStringLiteral("--%1 wants a size in bytes (64K, 32M), not '%2'")
+            return bad(Cli::tr("--%1 wants a size in bytes (64K, 32M), not '%2'")
                            .arg(option->names().constLast(), parser.value(*option)));
         *target = *n;
     }
@@ -627,7 +584,7 @@ int cmdServe(QStringList args)
     if (!parser.isSet(signOpt)) {
         for (const QCommandLineOption* o : {&passwordOpt, &reasonOpt, &locationOpt, &contactOpt})
             if (parser.isSet(*o))
-                return bad(QStringLiteral("--%1 is for signing (--sign SEAL.p12)").arg(o->names().constLast()));
+                return bad(Cli::tr("--%1 is for signing (--sign SEAL.p12)").arg(o->names().constLast()));
     } else {
         // The key is read before the server listens: a wrong password or a
         // certificate that cannot sign stops it at once.
@@ -721,7 +678,7 @@ int cmdServe(QStringList args)
     int port = config.port;
     const bool bound = port == 0 ? (port = server.bind_to_any_port(host)) > 0 : server.bind_to_port(host, port);
     if (!bound) {
-        printError(QStringLiteral("cannot listen on %1 port %2").arg(config.host).arg(config.port));
+        printError(Cli::tr("cannot listen on %1 port %2").arg(config.host).arg(config.port));
         return kExitFailed;
     }
     std::fprintf(stderr, "plomet: serving on http://%s:%d (%u drawing threads)\n",

@@ -1,32 +1,30 @@
 // plomet show: prints the values of a seal description file.
 #include "cli/cli.h"
+#include "cli/Options.h"
 
 #include "seal/Errors.h"
 #include "seal/Properties.h"
 #include "formats/PmfFile.h"
 
-#include <QCommandLineParser>
 #include <cstdio>
 
 namespace plomet {
 
 namespace {
 
-const char kShowHelp[] =
+const char kShowAbout[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "Usage: plomet show SEAL.PMF [--json]\n"
     "\n"
     "Prints the values of a seal description file, one NAME=VALUE a line in\n"
     "file order, numbers and True/False as the file writes them: the fifteen\n"
     "classic values, then the later properties the file sets and any lines of\n"
-    "keys this version does not know.\n"
-    "\n"
-    "  --json    one JSON object instead with every property the file can\n"
-    "            hold (those it does not set at a new seal's values): the\n"
-    "            property names and Width, Height as keys; numbers as JSON\n"
-    "            numbers, Booleans as true/false, texts and Shape as strings\n"
-    "\n"
+    "keys this version does not know.\n");
+
+const char kShowNotes[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "A file that cannot be read gives one line on stderr and exit code 1\n"
-    "(2 for a bad command line).\n";
+    "(2 for a bad command line).\n");
 
 QString jsonString(const QString& s)
 {
@@ -92,31 +90,21 @@ QString showText(const PmfValues& values, bool json)
 
 int cmdShow(QStringList args)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption jsonOpt(QStringLiteral("json"), QStringLiteral("JSON output"));
-    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
-    parser.addOptions({jsonOpt, helpOpt});
-    args.prepend(QStringLiteral("plomet show"));
-    if (!parser.parse(args)) {
-        printError(parser.errorText());
-        return kExitUsage;
-    }
-    if (parser.isSet(helpOpt)) {
-        std::fputs(kShowHelp, stdout);
-        return kExitOk;
-    }
+    CommandLine parser(kCmdShow, "show", kShowAbout, kShowNotes);
+    if (const auto done = parser.parse(args))
+        return *done;
+    const QCommandLineOption& jsonOpt = parser.option("json");
     const QStringList files = parser.positionalArguments();
     if (files.size() != 1) {
-        printError(files.isEmpty() ? QStringLiteral("missing SEAL.PMF (the description file to show)")
-                                   : QStringLiteral("unexpected argument '%1'").arg(files.at(1)));
+        printError(files.isEmpty() ? Cli::tr("missing SEAL.PMF (the description file to show)")
+                                   : Cli::tr("unexpected argument '%1'").arg(files.at(1)));
         return kExitUsage;
     }
     try {
         const QByteArray text = showText(readPMF(files.first()), parser.isSet(jsonOpt)).toUtf8();
         std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
         if (std::fflush(stdout) != 0) {
-            printError(QStringLiteral("cannot write to standard output"));
+            printError(Cli::tr("cannot write to standard output"));
             return kExitFailed;
         }
     } catch (const PlometError& e) {

@@ -2,6 +2,7 @@
 // seal certificate for trying signing out. The password reading that
 // `plomet stamp --sign` shares.
 #include "cli/cli.h"
+#include "cli/Options.h"
 
 #include "formats/AtomicFile.h"
 #include "seal/Errors.h"
@@ -9,7 +10,6 @@
 #include "stamp/PdfSign.h"
 #include "stamp/PdfStamp.h"
 
-#include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,42 +27,40 @@ namespace plomet {
 
 namespace {
 
-const char kVerifyHelp[] =
+const char kVerifyAbout[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "Usage: plomet verify FILE.pdf [--json] [--trust CERT.pem]\n"
     "\n"
     "Checks every digital signature of FILE.pdf: the signature field, the\n"
     "signer's certificate subject, the signing time, the hash, whether the\n"
     "signed bytes are intact, whether the signature covers the whole file or\n"
     "later revisions follow it, and whether the signer's certificate chain\n"
-    "leads to a trusted certificate (the system's store, or --trust).\n"
-    "\n"
-    "  --json            one JSON object instead of the text\n"
-    "  --trust CERT.pem  trust these certificates (PEM) instead of the system's\n"
-    "\n"
-    "Exit codes: 0 every signature intact, 1 a signature is not intact, the\n"
-    "file has none, or it cannot be read; 2 bad command line.\n";
+    "leads to a trusted certificate (the system's store, or --trust).\n");
 
-const char kCertHelp[] =
+const char kVerifyNotes[] = QT_TRANSLATE_NOOP(
+    "Commands",
+    "Exit codes: 0 every signature intact, 1 a signature is not intact, the\n"
+    "file has none, or it cannot be read; 2 bad command line.\n");
+
+const char kCertAbout[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "Usage: plomet cert new --name NAME -o SEAL.p12 [--days N] [--password-file FILE]\n"
     "\n"
     "Makes a new RSA key and a SELF-SIGNED certificate for it (subject CN and\n"
     "O the name, in UTF-8, key usage digitalSignature and nonRepudiation), and\n"
     "writes both as PKCS#12 protected by a password. This certificate is NOT\n"
     "issued by a certification authority: it is for trying electronic seals\n"
-    "out, and readers report its signatures as not trusted.\n"
-    "\n"
-    "  --name NAME           the certificate's name, usually the company's\n"
-    "  -o, --output FILE     the PKCS#12 file to write\n"
-    "  --days N              days of validity from now (default 365)\n"
-    "  --password-file FILE  the password, the file's first line\n"
-    "\n"
+    "out, and readers report its signatures as not trusted.\n");
+
+const char kCertNotes[] = QT_TRANSLATE_NOOP(
+    "Commands",
     "The password comes from --password-file, else the environment variable\n"
     "PLOMET_P12_PASSWORD, else it is asked on the terminal (twice, not shown).\n"
-    "Exit codes: 0 written, 1 failed, 2 bad command line.\n";
+    "Exit codes: 0 written, 1 failed, 2 bad command line.\n");
 
-QByteArray promptNoEcho(const char* prompt)
+QByteArray promptNoEcho(const QString& prompt)
 {
-    std::fputs(prompt, stderr);
+    std::fputs(prompt.toUtf8().constData(), stderr);
     std::fflush(stderr);
     termios old{};
     const bool terminal = tcgetattr(STDIN_FILENO, &old) == 0;
@@ -90,7 +88,7 @@ SignRequest signRequest(const QString& p12Path, const QString& passwordFile)
     if (!file.open(QIODevice::ReadOnly) || QFileInfo(p12Path).isDir()) {
         const QString reason = QFileInfo(p12Path).isDir() ? systemReason(EISDIR) : systemReason(errno, file.errorString());
         throw PlometError(PlometError::Kind::File,
-                          QStringLiteral("无法打开证书文件“%1”：%2").arg(QDir::toNativeSeparators(p12Path), reason));
+                          Cli::tr("cannot open the certificate file “%1”: %2").arg(QDir::toNativeSeparators(p12Path), reason));
     }
     const QByteArray p12 = file.read(16 * 1024 * 1024);
     std::optional<QByteArray> password = readPassword(passwordFile, false);
@@ -105,7 +103,7 @@ std::optional<QByteArray> readPassword(const QString& passwordFile, bool confirm
         QFile file(passwordFile);
         errno = 0;
         if (!file.open(QIODevice::ReadOnly)) {
-            printError(QStringLiteral("无法打开密码文件“%1”：%2")
+            printError(Cli::tr("cannot open the password file “%1”: %2")
                            .arg(QDir::toNativeSeparators(passwordFile), systemReason(errno, file.errorString())));
             return std::nullopt;
         }
@@ -120,17 +118,17 @@ std::optional<QByteArray> readPassword(const QString& passwordFile, bool confirm
     if (const char* env = std::getenv("PLOMET_P12_PASSWORD"))
         return QByteArray(env);
     if (!isatty(STDIN_FILENO)) {
-        printError(QStringLiteral("no password: give --password-file FILE or set PLOMET_P12_PASSWORD"));
+        printError(Cli::tr("no password: give --password-file FILE or set PLOMET_P12_PASSWORD"));
         return std::nullopt;
     }
-    QByteArray password = promptNoEcho("证书密码：");
+    QByteArray password = promptNoEcho(Cli::tr("Certificate password: "));
     if (confirm) {
-        QByteArray again = promptNoEcho("再输一次：");
+        QByteArray again = promptNoEcho(Cli::tr("Again: "));
         const bool same = again == password;
         OPENSSL_cleanse(again.data(), static_cast<size_t>(again.size()));
         if (!same) {
             OPENSSL_cleanse(password.data(), static_cast<size_t>(password.size()));
-            printError(QStringLiteral("两次输入的密码不同"));
+            printError(Cli::tr("the two passwords differ"));
             return std::nullopt;
         }
     }
@@ -139,26 +137,15 @@ std::optional<QByteArray> readPassword(const QString& passwordFile, bool confirm
 
 int cmdVerify(QStringList args)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption jsonOpt(QStringLiteral("json"), QStringLiteral("JSON"));
-    const QCommandLineOption trustOpt(QStringLiteral("trust"), QStringLiteral("trusted certificates"),
-                                      QStringLiteral("CERT.pem"));
-    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
-    parser.addOptions({jsonOpt, trustOpt, helpOpt});
-    args.prepend(QStringLiteral("plomet verify"));
-    if (!parser.parse(args)) {
-        printError(parser.errorText());
-        return kExitUsage;
-    }
-    if (parser.isSet(helpOpt)) {
-        std::fputs(kVerifyHelp, stdout);
-        return kExitOk;
-    }
+    CommandLine parser(kCmdVerify, "verify", kVerifyAbout, kVerifyNotes);
+    if (const auto done = parser.parse(args))
+        return *done;
+    const QCommandLineOption& jsonOpt = parser.option("json");
+    const QCommandLineOption& trustOpt = parser.option("trust");
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
-        printError(positional.isEmpty() ? QStringLiteral("missing FILE.pdf (the document to check)")
-                                        : QStringLiteral("unexpected argument '%1'").arg(positional.at(1)));
+        printError(positional.isEmpty() ? Cli::tr("missing FILE.pdf (the document to check)")
+                                        : Cli::tr("unexpected argument '%1'").arg(positional.at(1)));
         return kExitUsage;
     }
     auto readAll = [](const QString& path, QByteArray& bytes) {
@@ -166,7 +153,7 @@ int cmdVerify(QStringList args)
         errno = 0;
         if (!file.open(QIODevice::ReadOnly) || QFileInfo(path).isDir()) {
             const QString reason = QFileInfo(path).isDir() ? systemReason(EISDIR) : systemReason(errno, file.errorString());
-            printError(QStringLiteral("无法打开文件“%1”：%2").arg(QDir::toNativeSeparators(path), reason));
+            printError(Cli::tr("cannot open the file “%1”: %2").arg(QDir::toNativeSeparators(path), reason));
             return false;
         }
         bytes = file.readAll();
@@ -209,24 +196,24 @@ int cmdVerify(QStringList args)
     } else {
         QString text;
         for (const SignatureCheck& c : checks) {
-            text += QStringLiteral("Signature field: %1\n").arg(c.field);
-            text += QStringLiteral("  Signer: %1\n").arg(c.signer.isEmpty() ? QStringLiteral("?") : c.signer);
-            text += QStringLiteral("  Signing time: %1\n").arg(c.time.isEmpty() ? QStringLiteral("?") : c.time);
-            text += QStringLiteral("  Type: %1, hash %2\n").arg(c.subFilter, c.hash.isEmpty() ? QStringLiteral("?") : c.hash);
-            text += c.intact ? QStringLiteral("  Signed bytes: intact\n")
-                             : QStringLiteral("  Signed bytes: NOT intact (%1)\n").arg(c.problem);
+            text += Cli::tr("Signature field: %1\n").arg(c.field);
+            text += Cli::tr("  Signer: %1\n").arg(c.signer.isEmpty() ? QStringLiteral("?") : c.signer);
+            text += Cli::tr("  Signing time: %1\n").arg(c.time.isEmpty() ? QStringLiteral("?") : c.time);
+            text += Cli::tr("  Type: %1, hash %2\n").arg(c.subFilter, c.hash.isEmpty() ? QStringLiteral("?") : c.hash);
+            text += c.intact ? Cli::tr("  Signed bytes: intact\n")
+                             : Cli::tr("  Signed bytes: NOT intact (%1)\n").arg(c.problem);
             if (c.wholeFile)
-                text += QStringLiteral("  Covers: the whole file\n");
+                text += Cli::tr("  Covers: the whole file\n");
             else
-                text += QStringLiteral("  Covers: a revision; %1 bytes of later revisions follow\n").arg(c.bytesAfter);
-            text += c.chainValid ? QStringLiteral("  Certificate chain: trusted\n")
-                                 : QStringLiteral("  Certificate chain: not trusted (%1)\n").arg(c.chainProblem);
+                text += Cli::tr("  Covers: a revision; %1 bytes of later revisions follow\n").arg(c.bytesAfter);
+            text += c.chainValid ? Cli::tr("  Certificate chain: trusted\n")
+                                 : Cli::tr("  Certificate chain: not trusted (%1)\n").arg(c.chainProblem);
         }
         std::fputs(text.toUtf8().constData(), stdout);
     }
     std::fflush(stdout);
     if (checks.empty()) {
-        printError(QStringLiteral("“%1”没有数字签名").arg(QDir::toNativeSeparators(path)));
+        printError(Cli::tr("“%1” has no digital signatures").arg(QDir::toNativeSeparators(path)));
         return kExitFailed;
     }
     return allIntact ? kExitOk : kExitFailed;
@@ -234,36 +221,25 @@ int cmdVerify(QStringList args)
 
 int cmdCert(QStringList args)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption nameOpt(QStringLiteral("name"), QStringLiteral("name"), QStringLiteral("NAME"));
-    const QCommandLineOption outputOpt({QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("output"),
-                                       QStringLiteral("FILE"));
-    const QCommandLineOption daysOpt(QStringLiteral("days"), QStringLiteral("days"), QStringLiteral("N"));
-    const QCommandLineOption passOpt(QStringLiteral("password-file"), QStringLiteral("password"), QStringLiteral("FILE"));
-    const QCommandLineOption helpOpt({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("help"));
-    parser.addOptions({nameOpt, outputOpt, daysOpt, passOpt, helpOpt});
-    args.prepend(QStringLiteral("plomet cert"));
-    if (!parser.parse(args)) {
-        printError(parser.errorText());
-        return kExitUsage;
-    }
-    if (parser.isSet(helpOpt)) {
-        std::fputs(kCertHelp, stdout);
-        return kExitOk;
-    }
+    CommandLine parser(kCmdCert, "cert", kCertAbout, kCertNotes);
+    if (const auto done = parser.parse(args))
+        return *done;
+    const QCommandLineOption& nameOpt = parser.option("name");
+    const QCommandLineOption& outputOpt = parser.option("output");
+    const QCommandLineOption& daysOpt = parser.option("days");
+    const QCommandLineOption& passOpt = parser.option("password-file");
     const QStringList positional = parser.positionalArguments();
     if (positional != QStringList{QStringLiteral("new")}) {
-        printError(positional.isEmpty() ? QStringLiteral("missing what to do: plomet cert new")
-                                        : QStringLiteral("unexpected argument '%1'").arg(positional.constLast()));
+        printError(positional.isEmpty() ? Cli::tr("missing what to do: plomet cert new")
+                                        : Cli::tr("unexpected argument '%1'").arg(positional.constLast()));
         return kExitUsage;
     }
     if (parser.value(nameOpt).trimmed().isEmpty()) {
-        printError(QStringLiteral("missing --name NAME (the certificate's name)"));
+        printError(Cli::tr("missing --name NAME (the certificate's name)"));
         return kExitUsage;
     }
     if (parser.value(outputOpt).isEmpty()) {
-        printError(QStringLiteral("missing -o SEAL.p12 (the file to write)"));
+        printError(Cli::tr("missing -o SEAL.p12 (the file to write)"));
         return kExitUsage;
     }
     int days = 365;
@@ -271,7 +247,7 @@ int cmdCert(QStringList args)
         bool ok = false;
         days = parser.value(daysOpt).toInt(&ok);
         if (!ok || days < 1 || days > 36500) {
-            printError(QStringLiteral("--days wants a whole number from 1 to 36500, not '%1'").arg(parser.value(daysOpt)));
+            printError(Cli::tr("--days wants a whole number from 1 to 36500, not '%1'").arg(parser.value(daysOpt)));
             return kExitUsage;
         }
     }
@@ -280,7 +256,7 @@ int cmdCert(QStringList args)
         return parser.isSet(passOpt) ? kExitFailed : kExitUsage;
     try {
         const QByteArray p12 = makeSelfSignedP12(parser.value(nameOpt), *password, days);
-        writeFileAtomically(parser.value(outputOpt), p12, QStringLiteral("无法写入文件“%1”：%2"));
+        writeFileAtomically(parser.value(outputOpt), p12, Cli::tr("cannot write the file “%1”: %2"));
     } catch (const PlometError& e) {
         printError(e.message());
         return kExitFailed;

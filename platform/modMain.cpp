@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
+#include "translations/Translations.h"
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -71,15 +71,9 @@ QString defaultFileFolder(const QString& appFolder, bool appFolderWritable,
 
 bool loadQtTranslations()
 {
-    auto* translator = new QTranslator(QCoreApplication::instance());
-    // "qt" pulls in qtbase and the other modules' files of the locale.
-    if (!translator->load(QLocale(), QStringLiteral("qt"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
-        return false;
-    }
-    QCoreApplication::installTranslator(translator);
-    return true;
+    // The windows speak Chinese whatever the locale: their own texts and
+    // Qt's dialogs and buttons alike.
+    return installTranslations(QLocale(QLocale::Chinese, QLocale::China));
 }
 
 void Main(const std::function<QWidget*()>& createMainWindow)

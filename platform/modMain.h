@@ -38,10 +38,10 @@ bool isFolderWritable(const QString& dir);
 QString defaultFileFolder(const QString& appFolder, bool appFolderWritable,
                           const QString& userFolder);
 
-// Loads Qt's own translations for the user's locale (the standard dialogs
-// and buttons: "确定", "取消", …) from Qt's translations folder. Returns
-// whether a translation for the locale was found. Call once, after the
-// QApplication exists.
+// Loads the Chinese translations, whatever the user's locale: Qt's own (the
+// standard dialogs and buttons: "确定", "取消", …, from Qt's translations
+// folder) and the program's. Returns whether the program's was found. Call
+// once, after the QApplication exists.
 bool loadQtTranslations();
 
 // Sets AppFolder and DefaultFile, then creates and shows the main window.

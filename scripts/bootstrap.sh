@@ -44,6 +44,8 @@ PACKAGES=(
   # pages from --help, and the tools that check the desktop files and file type
   dpkg-dev file help2man man-db bsdextrautils desktop-file-utils appstream
   shared-mime-info xdg-utils libglib2.0-bin
+  # the translations: lupdate and lrelease, and CMake's Qt6LinguistTools
+  qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
   # tables of seals (CSV)
   libcsv-dev
   # Qt's own translations: standard dialogs and buttons in Chinese

@@ -225,6 +225,17 @@ QString rangeWords(ValueType type)
     }
 }
 
+// A row's own bounds in words, as the message around them speaks
+// ("0 至 100 的整数", "至少 0").
+QString boundsWords(const PropertyRow& row)
+{
+    const QString low = QString::number(row.low), high = QString::number(row.high);
+    QString words = std::isinf(row.high) ? QStringLiteral("至少 %1").arg(low)
+                    : std::isinf(row.low) ? QStringLiteral("至多 %1").arg(high)
+                                          : QStringLiteral("%1 至 %2").arg(low, high);
+    return row.whole ? words + QStringLiteral(" 的整数") : words;
+}
+
 ParsedValue value(QVariant v) { return {std::move(v), ValueProblem::None, QString()}; }
 ParsedValue problem(ValueProblem kind, QString why) { return {QVariant(), kind, std::move(why)}; }
 
@@ -262,7 +273,7 @@ ParsedValue fitNumber(const PropertyRow& row, double n, Reading reading, const Q
     }
     if (reading != Reading::Store && (n < row.low || n > row.high || (row.whole && n != std::floor(n))))
         return problem(ValueProblem::OutOfBounds,
-                       QStringLiteral("%1超出范围(%2)").arg(quoted(shown), QString::fromUtf8(row.range)));
+                       QStringLiteral("%1超出范围(%2)").arg(quoted(shown), boundsWords(row)));
     const ParsedValue outOfRange = problem(ValueProblem::OutOfRange,
                                            QStringLiteral("%1超出范围(%2)").arg(quoted(shown), rangeWords(row.type)));
     switch (row.type) {

@@ -6,7 +6,9 @@
 #include "stamp/PdfStamp.h"
 #include "seal/Plomet.h"
 #include "app/StampDialog.h"
+#include "platform/modMain.h"
 
+#include <QLabel>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -51,6 +53,9 @@ class StampDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The windows speak Chinese, as the program loads them.
+        static const bool translated = loadQtTranslations();
+        ASSERT_TRUE(translated);
         // Two pages: A4 upright, then A5 lying.
         pdf_ = dir_.filePath(QStringLiteral("doc.pdf"));
         QPdfWriter w(pdf_);
@@ -109,6 +114,21 @@ TEST_F(StampDialogTest, DragTurnAndSaveWhereShown)
     const QPointF moved = dialog_->sealCentreMm() - before;
     EXPECT_NEAR(moved.x(), 60 / scale, 1e-6);
     EXPECT_NEAR(moved.y(), 40 / scale, 1e-6);
+    // The millimetre fields follow the drag, and typing in them moves the seal.
+    auto* x = dialog_->findChild<QDoubleSpinBox*>(QStringLiteral("x"));
+    auto* y = dialog_->findChild<QDoubleSpinBox*>(QStringLiteral("y"));
+    ASSERT_TRUE(x && y);
+    EXPECT_NEAR(x->value(), dialog_->sealCentreMm().x(), 0.05);
+    EXPECT_NEAR(y->value(), dialog_->sealCentreMm().y(), 0.05);
+    const QPointF dragged = dialog_->sealCentreMm();
+    x->setValue(50);
+    y->setValue(60);
+    EXPECT_EQ(dialog_->sealCentreMm(), QPointF(50, 60));
+    EXPECT_EQ(x->suffix(), QStringLiteral(" 毫米"));
+    EXPECT_TRUE(dialog_->findChild<QLabel*>(QStringLiteral("status"))->text().startsWith(QStringLiteral("印章中心：距左 50.0 毫米")))
+        << dialog_->findChild<QLabel*>(QStringLiteral("status"))->text().toStdString();
+    x->setValue(dragged.x());
+    y->setValue(dragged.y());
 
     dialog_->findChild<QDoubleSpinBox*>(QStringLiteral("angle"))->setValue(25);
     // The preview shows the seal there, over the page.

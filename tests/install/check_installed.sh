@@ -76,12 +76,14 @@ grep -q '<svg' "$share/icons/hicolor/scalable/apps/$id.svg" || fail "the scalabl
 
 # --- manual pages and completion against the live --help
 export QT_QPA_PLATFORM=offscreen
+# The help the manual page and the completion read: the C locale's.
+help_of() { LC_ALL=C "$@"; }
 options_of() { grep -oE '(^|[[:space:],\[])--?[A-Za-z][A-Za-z0-9-]*' | sed -E 's/^[[:space:],\[]+//' | sort -u; }
 man_text() { MANWIDTH=200 man -l "$1" 2>/dev/null | col -b; }
 for program in plomet PlometSample; do
   # plomet's manual page is its --help-all (the short --help lists only the commands).
   help=--help; [ "$program" = plomet ] && help=--help-all
-  "$bin/$program" "$help" >"$tmp/$program.help" 2>&1 || fail "$program $help failed"
+  help_of "$bin/$program" "$help" >"$tmp/$program.help" 2>&1 || fail "$program $help failed"
   man_text "$share/man/man1/$program.1" >"$tmp/$program.man"
   [ -s "$tmp/$program.man" ] || fail "the manual page of $program is empty"
   while read -r opt; do
@@ -96,12 +98,12 @@ complete_words() {   # complete_words word... : what completing the last word of
   printf '%s\n' "${COMPREPLY[@]}" | sort -u
 }
 # From a file: awk stops reading early, which would leave plomet writing into a closed pipe.
-"$bin/plomet" --help >"$tmp/commands.help" 2>/dev/null
+help_of "$bin/plomet" --help >"$tmp/commands.help" 2>/dev/null
 commands=$(awk '/^Commands:/ {f=1; next} f && /^[[:space:]]*$/ {exit} f {print $1}' "$tmp/commands.help" | sort -u)
 [ -n "$commands" ] || fail "plomet --help lists no commands"
 [ "$(complete_words '' | grep -v '^--help$')" = "$commands" ] || fail "completion of commands differs from --help"
 for c in $commands; do
-  expected=$("$bin/plomet" "$c" --help 2>&1 | options_of)
+  expected=$(help_of "$bin/plomet" "$c" --help 2>&1 | options_of)
   got=$(complete_words "$c" -)
   [ "$got" = "$expected" ] || fail "completion of '$c -' differs from its --help: $(diff <(echo "$expected") <(echo "$got") | tr '\n' ' ')"
 done

@@ -205,7 +205,7 @@ TEST(PropertyTable, SettingTexts)
         {"Shape", "2", nullptr, "Round、Oval"},
         {"pText", "", "", nullptr},
         {"Aging", "100", "100", nullptr},
-        {"Aging", "2.5", nullptr, "0 to 100"},
+        {"Aging", "2.5", nullptr, "0 至 100 的整数"},
         {"Aging", "-1", nullptr, "超出范围"},
         {"RingWidth", "1e308mm", nullptr, "超出范围"},   // millimetres beyond a Double
     };

@@ -373,7 +373,7 @@ TEST_F(Sign, Refusals)
     EXPECT_FALSE(QFileInfo::exists(path("none.pdf")));
 
     // verify: a document without signatures is not a success.
-    const auto unsignedDoc = runPlomet({QStringLiteral("verify"), src});
+    const auto unsignedDoc = runPlomet({QStringLiteral("verify"), src}, true, "zh_CN.UTF-8");
     EXPECT_EQ(unsignedDoc.exitCode, 1);
     EXPECT_TRUE(unsignedDoc.err.contains(QStringLiteral("没有数字签名")));
 }

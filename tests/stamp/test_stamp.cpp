@@ -860,3 +860,79 @@ TEST(StampPageList, Table)
 }
 
 } // namespace
+
+// A table of documents: one stamping a row, the row's page, place and seal
+// properties over the options'; bad rows named by line and column while
+// the others are still stamped.
+TEST_F(Stamp, TableStampsEveryGoodRow)
+{
+    const QString table = dir_->filePath(QStringLiteral("jobs.csv"));
+    const QString a = dir_->filePath(QStringLiteral("t-a.pdf")), b = dir_->filePath(QStringLiteral("t-b.pdf"));
+    const QString c = dir_->filePath(QStringLiteral("t-c.pdf")), d = dir_->filePath(QStringLiteral("t-d.pdf"));
+    const QString e = dir_->filePath(QStringLiteral("t-e.pdf"));
+    QFile f(table);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("Input,output,PAGE,at,ForeColor,Width,Height\n"
+                           "%1,%2,2,\"60,40\",#0000C0,30,30\n"
+                           "%3,%4,\"3,5\",,,,\n"
+                           "%5,%6,1,\"x,y\",,,\n"
+                           "%5,%7,1,,,abc,\n"
+                           ",%7,1,,,,\n"
+                           "%5,%4,1,,,,\n")
+                .arg(path("qt-a4.pdf"), a, path("twenty.pdf"), b, path("mixed.pdf"), c, d)
+                .toUtf8());
+    f.close();
+    const auto r = runPlomet({QStringLiteral("stamp"), QStringLiteral("--table"), table, QStringLiteral("--at"),
+                              QStringLiteral("100,100"), QStringLiteral("--json")});
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    const QJsonArray outputs = QJsonDocument::fromJson(r.out.toUtf8()).object().value(QStringLiteral("outputs")).toArray();
+    ASSERT_EQ(outputs.size(), 6) << r.out.toStdString();
+    struct Row {
+        const char* status;
+        QJsonArray pages;
+        const char* message;   // in the entry and on stderr after TABLE:LINE
+    } rows[] = {
+        {"ok", {2}, ""},
+        {"ok", {3, 5}, ""},
+        {"failed", {}, "column 4 (at)"},
+        {"failed", {}, "column 6 (Width)"},
+        {"failed", {}, "no input document"},
+        {"failed", {}, "is already"},   // the second row's output again
+    };
+    for (int i = 0; i < 6; ++i) {
+        const QJsonObject entry = outputs.at(i).toObject();
+        const QString line = QStringLiteral("jobs.csv:%1").arg(i + 2);
+        EXPECT_EQ(entry.value(QStringLiteral("status")).toString(), QLatin1String(rows[i].status)) << i;
+        EXPECT_TRUE(entry.value(QStringLiteral("input")).toString().endsWith(line)) << i;
+        if (*rows[i].message) {
+            EXPECT_TRUE(entry.value(QStringLiteral("message")).toString().contains(QLatin1String(rows[i].message)))
+                << i << ": " << entry.value(QStringLiteral("message")).toString().toStdString();
+            EXPECT_TRUE(r.err.contains(line + QStringLiteral(": "))) << i << ": " << r.err.toStdString();
+        } else {
+            EXPECT_EQ(entry.value(QStringLiteral("pages")).toArray(), rows[i].pages) << i;
+        }
+    }
+    EXPECT_NEAR(outputs.at(0).toObject().value(QStringLiteral("widthMm")).toDouble(), 30, 0.01);
+    EXPECT_TRUE(QFileInfo::exists(a));
+    EXPECT_TRUE(QFileInfo::exists(b));
+    EXPECT_FALSE(QFileInfo::exists(c));
+    EXPECT_FALSE(QFileInfo::exists(d));
+    EXPECT_FALSE(QFileInfo::exists(e));
+    // The first row's own colour: blue ink on its page 2, none on page 1.
+    const auto blue = [](const QImage& img) {
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QRgb p = img.pixel(x, y);
+                n += qBlue(p) > 150 && qRed(p) < 90 && qGreen(p) < 90;
+            }
+        return n;
+    };
+    EXPECT_GT(blue(renderPage(a, 2, 40)), 20);
+    EXPECT_EQ(blue(renderPage(a, 1, 40)), 0);
+
+    // Without a place in the row or on the command line, the row is refused.
+    const auto noPlace = runPlomet({QStringLiteral("stamp"), QStringLiteral("--table"), table});
+    EXPECT_EQ(noPlace.exitCode, 1);
+    EXPECT_TRUE(noPlace.err.contains(QStringLiteral("jobs.csv:3: no place for the seal"))) << noPlace.err.toStdString();
+}
