@@ -388,6 +388,26 @@ Exit codes: 0 success, 1 the seal could not be read, drawn or written,
         <source>not stamped, its output %1 is already %2&apos;s</source>
         <translation>未盖章:其输出 %1 已属于 %2</translation>
     </message>
+    <message>
+        <source>--invert is for engravings: give --engrave with it</source>
+        <translation>--invert 用于雕刻输出:请同时给出 --engrave</translation>
+    </message>
+    <message>
+        <source>--engrave makes SVG or PDF outlines, not %1 (write .svg or .pdf)</source>
+        <translation>--engrave 输出 SVG 或 PDF 轮廓,不能输出 %1(请写 .svg 或 .pdf)</translation>
+    </message>
+    <message>
+        <source>--seal-image stamps a picture; %1 is for a drawn seal (give one or the other)</source>
+        <translation>--seal-image 盖的是图片;%1 用于绘制的印章(二者只能给出其一)</translation>
+    </message>
+    <message>
+        <source>--seal-image wants an .svg or .png file, not &apos;%1&apos;</source>
+        <translation>--seal-image 需要 .svg 或 .png 文件,而不是“%1”</translation>
+    </message>
+    <message>
+        <source>--seal-image stamps a picture; the table&apos;s property columns are for a drawn seal</source>
+        <translation>--seal-image 盖的是图片;表格的属性列用于绘制的印章</translation>
+    </message>
 </context>
 <context>
     <name>Commands</name>
@@ -499,51 +519,6 @@ Properties (--set NAME=VALUE; new seal: the value a brand-new seal has):
 印章无法读取、绘制或写入(批量时:至少一个),2 命令行有误。
 
 属性(--set NAME=VALUE;新印章:全新印章的值):
-</translation>
-    </message>
-    <message>
-        <source>Usage: plomet serve [--host 127.0.0.1] [--port 8080] [--threads N] [options]
-
-Answers HTTP requests for seals until SIGTERM or SIGINT, which let the
-requests in flight finish before the program exits. It keeps no state
-between requests: run as many as you like behind a load balancer.
-
-  GET  /seal.png|.bmp|.svg|.pdf?NAME=VALUE&amp;...  a seal; NAME a property
-       (as --set takes it, any letter case), or preset, dpi, transparent;
-       the same bytes as plomet render with those settings
-  POST /render   JSON {&quot;properties&quot;: {NAME: VALUE, ...}, &quot;preset&quot;: ...,
-       &quot;format&quot;: &quot;png&quot;, &quot;dpi&quot;: 300, &quot;transparent&quot;: false}
-  POST /stamp?at=X,Y&amp;page=...&amp;NAME=VALUE...  the body a PDF document; the
-       answer the stamped document (placement keys as plomet stamp&apos;s options:
-       page, at, angle, straddle, at-y, straddle-max, edge, first-strip,
-       inset, force)
-  GET  /properties   the property table as JSON
-  GET  /health       {&quot;status&quot;: &quot;ok&quot;, ...}
-
-Failures are JSON {&quot;error&quot;: ..., &quot;property&quot;: ...}: 400 a bad value or
-body, 404 no such path, 405 a method the path does not take, 408 a body
-not received in time, 413 a body over its limit, 503 the queue is full or
-the drawing took too long.
-</source>
-        <translation>用法:plomet serve [--host 127.0.0.1] [--port 8080] [--threads N] [选项]
-
-回答印章的 HTTP 请求,直到收到 SIGTERM 或 SIGINT;收到后先完成处理中
-的请求再退出。请求之间不保存状态:可在负载均衡器后运行任意多个。
-
-  GET  /seal.png|.bmp|.svg|.pdf?NAME=VALUE&amp;...  一个印章;NAME 为属性
-       (同 --set,不区分大小写),或 preset、dpi、transparent;
-       与相同设置的 plomet render 字节相同
-  POST /render   JSON {&quot;properties&quot;: {NAME: VALUE, ...}, &quot;preset&quot;: ...,
-       &quot;format&quot;: &quot;png&quot;, &quot;dpi&quot;: 300, &quot;transparent&quot;: false}
-  POST /stamp?at=X,Y&amp;page=...&amp;NAME=VALUE...  请求体为 PDF 文档;回答为
-       盖章后的文档(放置参数同 plomet stamp 的选项:page、at、angle、
-       straddle、at-y、straddle-max、edge、first-strip、inset、force)
-  GET  /properties   属性表的 JSON
-  GET  /health       {&quot;status&quot;: &quot;ok&quot;, ...}
-
-失败时回答 JSON {&quot;error&quot;: ..., &quot;property&quot;: ...}:400 值或请求体有误,
-404 无此路径,405 路径不接受该方法,408 请求体未按时收到,413 请求体
-超过上限,503 队列已满或绘制超时。
 </translation>
     </message>
     <message>
@@ -718,6 +693,52 @@ named with its line and column and the others are still stamped.
 页面旋转之后)。标为骑缝的选项用于 --straddle。用 --table 时每行一
 个文档:input、output、page 和 at(以毫米计的 X,Y)列及印章的属性;
 行中的空单元格取选项的值;有误的行给出其行号和列号,其余照常盖章。
+</translation>
+    </message>
+    <message>
+        <source>Usage: plomet serve [--host 127.0.0.1] [--port 8080] [--threads N] [options]
+
+Answers HTTP requests for seals until SIGTERM or SIGINT, which let the
+requests in flight finish before the program exits. It keeps no state
+between requests: run as many as you like behind a load balancer.
+
+  GET  /seal.png|.bmp|.svg|.pdf?NAME=VALUE&amp;...  a seal; NAME a property
+       (as --set takes it, any letter case), or preset, dpi, transparent;
+       the same bytes as plomet render with those settings
+  POST /render   JSON {&quot;properties&quot;: {NAME: VALUE, ...}, &quot;preset&quot;: ...,
+       &quot;format&quot;: &quot;png&quot;, &quot;dpi&quot;: 300, &quot;transparent&quot;: false}
+  POST /stamp?at=X,Y&amp;page=...&amp;NAME=VALUE...  the body a PDF document; the
+       answer the stamped document (placement keys as plomet stamp&apos;s options:
+       page, at, angle, straddle, at-y, straddle-max, edge, first-strip,
+       inset, force)
+  GET  /properties   the property table as JSON
+  GET  /health       {&quot;status&quot;: &quot;ok&quot;, ...}
+
+Failures are JSON {&quot;error&quot;: ..., &quot;property&quot;: ...}: 400 a bad value or
+body, 404 no such path, 405 a method the path does not take, 408 headers
+or a body not received in time, 413 a body over its limit, 431 headers
+over 256 KiB or 4096 lines, 503 the queue is full or the drawing took
+too long.
+</source>
+        <translation>用法:plomet serve [--host 127.0.0.1] [--port 8080] [--threads N] [选项]
+
+回答印章的 HTTP 请求,直到收到 SIGTERM 或 SIGINT;收到后先完成处理中
+的请求再退出。请求之间不保存状态:可在负载均衡器后运行任意多个。
+
+  GET  /seal.png|.bmp|.svg|.pdf?NAME=VALUE&amp;...  一个印章;NAME 为属性
+       (同 --set,不区分大小写),或 preset、dpi、transparent;
+       与相同设置的 plomet render 字节相同
+  POST /render   JSON {&quot;properties&quot;: {NAME: VALUE, ...}, &quot;preset&quot;: ...,
+       &quot;format&quot;: &quot;png&quot;, &quot;dpi&quot;: 300, &quot;transparent&quot;: false}
+  POST /stamp?at=X,Y&amp;page=...&amp;NAME=VALUE...  请求体为 PDF 文档;回答为
+       盖章后的文档(放置参数同 plomet stamp 的选项:page、at、angle、
+       straddle、at-y、straddle-max、edge、first-strip、inset、force)
+  GET  /properties   属性表的 JSON
+  GET  /health       {&quot;status&quot;: &quot;ok&quot;, ...}
+
+失败时回答 JSON {&quot;error&quot;: ..., &quot;property&quot;: ...}:400 值或请求体有误,
+404 无此路径,405 路径不接受该方法,408 请求头或请求体未按时收到,413 请求体
+超过上限,431 请求头超过 256 KiB 或 4096 行,503 队列已满或绘制超时。
 </translation>
     </message>
 </context>
@@ -926,6 +947,22 @@ named with its line and column and the others are still stamped.
     <message>
         <source>(default %1)</source>
         <translation>(默认 %1)</translation>
+    </message>
+    <message>
+        <source>for seal makers (SVG, PDF): mirrored left to right, every glyph and ring a filled outline, no text or fonts, at the seal&apos;s exact size; no wear</source>
+        <translation>供刻章用(SVG、PDF):左右镜像,每个字和圈都是填充轮廓,没有文字对象和字体,按印章的准确尺寸;不做磨损</translation>
+    </message>
+    <message>
+        <source>with --engrave: the ink as the cut-away (the seal&apos;s outer shape minus the ink), for rubber</source>
+        <translation>与 --engrave 同用:印迹作为刻去的部分(印章外形减去印迹),用于橡皮章</translation>
+    </message>
+    <message>
+        <source>stamp this picture instead of a drawn seal: an SVG (such as plomet extract writes) stays vector, at the size its width and height give; a PNG goes in at the size its resolution gives, with its alpha (not with SEAL.PMF, --preset or --set)</source>
+        <translation>盖这张图片而不是绘制的印章:SVG(如 plomet extract 写出的)保持矢量,尺寸取其宽和高;PNG 按其分辨率给出的尺寸放入,保留透明度(不能与 SEAL.PMF、--preset 或 --set 同用)</translation>
+    </message>
+    <message>
+        <source>seconds from a request&apos;s first byte to the end of its headers</source>
+        <translation>从请求的第一个字节到请求头结束的秒数</translation>
     </message>
 </context>
 <context>
