@@ -374,6 +374,18 @@ QByteArray wornSvg(const QByteArray& svg, const DrawingModel& m, double w, doubl
     return out;
 }
 
+// The document's bytes as qpdf writes them, with an ID made from the
+// content so that the same seal gives the same file.
+QByteArray writtenPdf(QPDF& pdf)
+{
+    QPDFWriter writer(pdf);
+    writer.setOutputMemory();
+    writer.setDeterministicID(true);
+    writer.write();
+    const std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
+    return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), static_cast<qsizetype>(buffer->getSize()));
+}
+
 std::string pdfNumber(double v)
 {
     return QByteArray::number(v, 'f', 4).toStdString();
@@ -454,13 +466,7 @@ QByteArray wornPdf(const QByteArray& pdfBytes, const DrawingModel& m, bool trans
         page.getObjectHandle().replaceKey("/Resources", resources);
         page.getObjectHandle().replaceKey("/Contents", QPDFObjectHandle::newStream(&pdf, content));
 
-        QPDFWriter writer(pdf);
-        writer.setOutputMemory();
-        writer.setDeterministicID(true);
-        writer.write();
-        const std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
-        return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()),
-                          static_cast<qsizetype>(buffer->getSize()));
+        return writtenPdf(pdf);
     } catch (const std::exception& e) {
         throw PlometError(PlometError::Kind::Format,
                           QStringLiteral("无法生成 PDF 文件：%1").arg(QString::fromLocal8Bit(e.what())));
@@ -571,13 +577,7 @@ QByteArray exactPageBox(const QByteArray& pdfBytes, double wPt, double hPt)
             QPDFObjectHandle::newFromRectangle(QPDFObjectHandle::Rectangle(box.llx, box.ury - hPt, box.llx + wPt, box.ury));
         page.replaceKey("/MediaBox", exact);
         page.removeKey("/CropBox");
-        QPDFWriter writer(pdf);
-        writer.setOutputMemory();
-        writer.setDeterministicID(true);
-        writer.write();
-        const std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
-        return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()),
-                          static_cast<qsizetype>(buffer->getSize()));
+        return writtenPdf(pdf);
     } catch (const std::exception& e) {
         throw PlometError(PlometError::Kind::Format,
                           QStringLiteral("无法生成 PDF 文件：%1").arg(QString::fromLocal8Bit(e.what())));

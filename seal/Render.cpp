@@ -397,6 +397,28 @@ bool sameRing(const DrawnCircle& a, const DrawnCircle& b)
         && std::fabs(b.r - a.r) <= a.penWidth;
 }
 
+// The run of touching concentric circles that starts with the circle at
+// items[i]: its least and greatest radius and the index after its last.
+struct RingRun {
+    double rMin, rMax;
+    size_t end;
+};
+RingRun ringRun(const std::vector<DrawnItem>& items, size_t i)
+{
+    const DrawnCircle* last = &std::get<DrawnCircle>(items[i]);
+    RingRun run{last->r, last->r, i + 1};
+    while (run.end < items.size()) {
+        const auto* next = std::get_if<DrawnCircle>(&items[run.end]);
+        if (!next || !sameRing(*last, *next))
+            break;
+        run.rMin = std::min(run.rMin, next->r);
+        run.rMax = std::max(run.rMax, next->r);
+        last = next;
+        ++run.end;
+    }
+    return run;
+}
+
 // One circle outline, or a run of concentric ones that touch: the band from
 // the innermost edge to the outermost, stroked as one circle with a wide pen.
 // The same picture as the separate one-pixel circles, at a fraction of the work.
@@ -626,18 +648,7 @@ void paintItems(QPainter& painter, const DrawingModel& model, double pixelsPerTw
             continue;
         }
         const auto& c = std::get<DrawnCircle>(items[i]);
-        double rMin = c.r, rMax = c.r;
-        size_t j = i + 1;
-        const DrawnCircle* last = &c;
-        while (j < items.size()) {
-            const auto* next = std::get_if<DrawnCircle>(&items[j]);
-            if (!next || !sameRing(*last, *next))
-                break;
-            rMin = std::min(rMin, next->r);
-            rMax = std::max(rMax, next->r);
-            last = next;
-            ++j;
-        }
+        const auto [rMin, rMax, j] = ringRun(items, i);
         painter.setTransform(base);
         paintRing(painter, base, c, rMin, rMax, s, options.glyphOutlines);
         i = j - 1;
@@ -733,18 +744,7 @@ std::vector<InkShape> inkShapes(const DrawingModel& model)
         }
         // Touching concentric circles are one band, as paintRing strokes them.
         const auto& c = std::get<DrawnCircle>(items[i]);
-        double rMin = c.r, rMax = c.r;
-        size_t j = i + 1;
-        const DrawnCircle* last = &c;
-        while (j < items.size()) {
-            const auto* next = std::get_if<DrawnCircle>(&items[j]);
-            if (!next || !sameRing(*last, *next))
-                break;
-            rMin = std::min(rMin, next->r);
-            rMax = std::max(rMax, next->r);
-            last = next;
-            ++j;
-        }
+        const auto [rMin, rMax, j] = ringRun(items, i);
         const double inner = std::max(0.0, rMin - c.penWidth / 2), outer = rMax + c.penWidth / 2;
         band(c.cx, c.cy, inner, inner, outer, outer, c.color);
         i = j - 1;

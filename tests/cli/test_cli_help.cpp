@@ -103,7 +103,7 @@ TEST(CliHelp, OnlySetMayBeGivenTwice)
 TEST(CliLanguage, EveryTextInTheUsersLanguage)
 {
     // The same run under C and under zh_CN: one language in each, the
-    // specification's own texts unchanged in both.
+    // system's fixed Chinese texts unchanged in both.
     struct Row {
         QStringList args;
         bool onStdout;
