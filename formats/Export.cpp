@@ -473,36 +473,9 @@ QByteArray wornPdf(const QByteArray& pdfBytes, const DrawingModel& m, bool trans
     }
 }
 
-// The seal's outer shape in twips: its outermost ring's outer edge as a
-// filled disc or oval, or the surface's box when it has no ring.
-QPainterPath outerShape(const DrawingModel& m, double w, double h)
-{
-    QPainterPath shape;
-    double extent = -1;
-    for (const auto& item : m.items) {
-        if (const auto* c = std::get_if<DrawnCircle>(&item)) {
-            const double r = c->r + c->penWidth / 2;
-            if (c->penWidth > 0 && r > extent) {
-                extent = r;
-                shape = QPainterPath();
-                shape.addEllipse(QPointF(c->cx, c->cy), r, r);
-            }
-        } else if (const auto* e = std::get_if<DrawnEllipse>(&item)) {
-            const double rx = e->rx + e->penWidth / 2, ry = e->ry + e->penWidth / 2;
-            if (e->penWidth > 0 && std::max(rx, ry) > extent) {
-                extent = std::max(rx, ry);
-                shape = QPainterPath();
-                shape.addEllipse(QPointF(e->cx, e->cy), rx, ry);
-            }
-        }
-    }
-    if (extent < 0)
-        shape.addRect(QRectF(0, 0, w, h));
-    return shape;
-}
-
-// An engraving: the ink as outlines, mirrored, or with invert the outer
-// shape less the ink as one outline in the ring's colour.
+// An engraving: the ink as outlines, mirrored, or with invert the whole
+// picture less the ink as one outline in the ring's colour: what a rubber
+// stamp's block loses, so that the ring stands with an edge inside and out.
 void paintEngraving(QPainter& painter, const DrawingModel& m, double w, double h, bool invert)
 {
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -518,7 +491,9 @@ void paintEngraving(QPainter& painter, const DrawingModel& m, double w, double h
     ink.setFillRule(Qt::WindingFill);
     for (const InkShape& shape : shapes)
         ink = ink.united(shape.path);
-    const QPainterPath cut = outerShape(m, w, h).subtracted(ink);
+    QPainterPath block;
+    block.addRect(QRectF(0, 0, w, h));
+    const QPainterPath cut = block.subtracted(ink);
     const QRgb colour = shapes.empty() ? qRgb(0, 0, 0) : shapes.back().color;
     painter.fillPath(cut, QColor::fromRgb(colour));
 }

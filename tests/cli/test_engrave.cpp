@@ -56,22 +56,12 @@ std::vector<bool> mirrored(const std::vector<bool>& mask, int w, int h)
     return out;
 }
 
-// The cut-away of a rubber stamp: inside the seal's outer edge (each row from
-// its first ink to its last, the ring being convex), where there is no ink.
-std::vector<bool> inverted(const std::vector<bool>& mask, int w, int h)
+// The cut-away of a rubber stamp: the whole block where there is no ink.
+std::vector<bool> inverted(const std::vector<bool>& mask, int, int)
 {
     std::vector<bool> out(mask.size());
-    for (int y = 0; y < h; ++y) {
-        int first = -1, last = -1;
-        for (int x = 0; x < w; ++x)
-            if (mask[size_t(y) * w + x]) {
-                if (first < 0)
-                    first = x;
-                last = x;
-            }
-        for (int x = first; first >= 0 && x <= last; ++x)
-            out[size_t(y) * w + x] = !mask[size_t(y) * w + x];
-    }
+    for (size_t i = 0; i < mask.size(); ++i)
+        out[i] = !mask[i];
     return out;
 }
 
