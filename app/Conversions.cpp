@@ -2,6 +2,8 @@
 
 #include "seal/Errors.h"
 
+#include <QCoreApplication>
+
 namespace plomet {
 
 namespace {
@@ -18,16 +20,16 @@ QString quoted(const QString& text)
 [[noreturn]] void notANumber(const QString& text, const QString& field)
 {
     const QString why = text.trimmed().isEmpty()
-        ? QStringLiteral("现在是空的。")
-        : QStringLiteral("%1不是数字。").arg(quoted(text));
+        ? QCoreApplication::translate("plomet::Conversions", "it is empty now.")
+        : QCoreApplication::translate("plomet::Conversions", "%1 is not a number.").arg(quoted(text));
     throw PlometError(PlometError::Kind::TypeMismatch,
-                      QStringLiteral("“%1”应填写一个数字（例如 12 或 2055.5）；%2").arg(field, why));
+                      QCoreApplication::translate("plomet::Conversions", "\"%1\" wants a number (for example 12 or 2055.5); %2").arg(field, why));
 }
 
 [[noreturn]] void outOfRange(const QString& text, const QString& field, const QString& range)
 {
     throw PlometError(PlometError::Kind::Overflow,
-                      QStringLiteral("“%1”应填写%2的数字；%3超出了这个范围。")
+                      QCoreApplication::translate("plomet::Conversions", "\"%1\" wants a number %2; %3 is out of that range.")
                           .arg(field, range, quoted(text)));
 }
 
@@ -35,11 +37,11 @@ QString quoted(const QString& text)
 QString rangeWords(const PropertyRow& row)
 {
     switch (row.type) {
-    case ValueType::Integer: return QStringLiteral(" -32768 到 32767 之间");
+    case ValueType::Integer: return QCoreApplication::translate("plomet::Conversions", "from -32768 to 32767");
     case ValueType::Long:
-    case ValueType::Colour: return QStringLiteral(" -2147483648 到 2147483647 之间");
-    case ValueType::Single: return QStringLiteral("绝对值不超过 3.4E+38 ");
-    default: return QStringLiteral("绝对值不超过 1.79E+308 ");
+    case ValueType::Colour: return QCoreApplication::translate("plomet::Conversions", "from -2147483648 to 2147483647");
+    case ValueType::Single: return QCoreApplication::translate("plomet::Conversions", "of absolute value at most 3.4E+38");
+    default: return QCoreApplication::translate("plomet::Conversions", "of absolute value at most 1.79E+308");
     }
 }
 

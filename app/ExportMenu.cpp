@@ -13,6 +13,7 @@
 #include "seal/Render.h"
 #include "platform/modMain.h"
 
+#include <QCoreApplication>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -51,7 +52,7 @@ QString suggestedBaseName(const Plomet& seal)
             c = u'_';
     if (name.size() > 60)
         name.truncate(60);
-    return name.isEmpty() ? QStringLiteral("公章") : name;
+    return name.isEmpty() ? QCoreApplication::translate("plomet::ExportMenu", "seal") : name;
 }
 
 QString millimetres(double twips)
@@ -128,7 +129,7 @@ public:
         if (action == QLatin1String("stampPdf")) {
             // Documents to stamp live among the user's documents, not
             // beside the program.
-            guarded(window, QStringLiteral("盖章到PDF失败。"), [&] {
+            guarded(window, QCoreApplication::translate("plomet::ExportMenu", "Stamping onto PDF failed."), [&] {
                 stampSealOntoPdf(window, widget_.seal(),
                                  lastFolder_.isEmpty() ? documentsDirForDialogs() : lastFolder_);
             });
@@ -138,7 +139,7 @@ public:
             extractSealFromScan(window, documentsDirForDialogs());
             return;
         }
-        guarded(window, QStringLiteral("导出图片失败。"), [&] {
+        guarded(window, QCoreApplication::translate("plomet::ExportMenu", "Exporting the picture failed."), [&] {
             const QString written = exportSealPicture(window, widget_.seal(), lastFolder());
             if (!written.isEmpty())
                 lastFolder_ = QFileInfo(written).absolutePath();
@@ -152,7 +153,7 @@ private:
         if (!picture)
             return;
         QMimeData* data = nullptr;
-        if (!guarded(widget_.window(), QStringLiteral("无法拖出公章图片。"),
+        if (!guarded(widget_.window(), QCoreApplication::translate("plomet::ExportMenu", "Could not drag the seal picture out."),
                      [&] { data = sealDragMimeData(*picture, dragFolder()); }))
             return;
         auto* drag = new QDrag(&widget_);
@@ -183,35 +184,35 @@ private:
 ExportDialog::ExportDialog(QWidget* owner, double widthTwips, double heightTwips)
     : QDialog(owner), widthTwips_(widthTwips), heightTwips_(heightTwips)
 {
-    setWindowTitle(QStringLiteral("导出图片"));
+    setWindowTitle(tr("Export Picture"));
     auto* form = new QFormLayout(this);
 
     format_ = new QComboBox(this);
     format_->setObjectName(QStringLiteral("format"));
     for (const ExportFormat& f : exportFormatList())
         format_->addItem(QStringLiteral("%1 (*.%2)").arg(f.description, f.name), f.name);
-    form->addRow(QStringLiteral("格式:"), format_);
+    form->addRow(tr("Format:"), format_);
 
     dpi_ = new QSpinBox(this);
     dpi_->setObjectName(QStringLiteral("dpi"));
     dpi_->setRange(kMinDpi, kMaxDpi);
     dpi_->setValue(kDefaultDpi);
     dpi_->setSuffix(QStringLiteral(" dpi"));
-    dpi_->setToolTip(QStringLiteral("每英寸的像素数：96 与屏幕上的图片相同，打印常用 300 或 600。"));
-    form->addRow(QStringLiteral("分辨率:"), dpi_);
+    dpi_->setToolTip(tr("Pixels per inch: 96 is the same as the picture on screen; 300 or 600 are usual for printing."));
+    form->addRow(tr("Resolution:"), dpi_);
 
-    transparent_ = new QCheckBox(QStringLiteral("透明背景"), this);
+    transparent_ = new QCheckBox(tr("Transparent background"), this);
     transparent_->setObjectName(QStringLiteral("transparent"));
     transparent_->setChecked(true);
     form->addRow(QString(), transparent_);
 
     pixels_ = new QLabel(this);
     pixels_->setObjectName(QStringLiteral("size"));
-    form->addRow(QStringLiteral("图片尺寸:"), pixels_);
+    form->addRow(tr("Picture size:"), pixels_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("导出…"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("Export…"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -241,13 +242,13 @@ void ExportDialog::updateFields()
     const bool raster = f && f->raster;
     dpi_->setEnabled(raster);
     transparent_->setEnabled(f && f->alpha);
-    const QString physical = QStringLiteral("%1 × %2 毫米").arg(millimetres(widthTwips_),
+    const QString physical = tr("%1 × %2 mm").arg(millimetres(widthTwips_),
                                                                  millimetres(heightTwips_));
     if (raster) {
         const QSize px = rasterSize(widthTwips_, heightTwips_, dpi_->value());
-        pixels_->setText(QStringLiteral("%1 × %2 像素（%3）").arg(px.width()).arg(px.height()).arg(physical));
+        pixels_->setText(tr("%1 × %2 pixels (%3)").arg(px.width()).arg(px.height()).arg(physical));
     } else {
-        pixels_->setText(QStringLiteral("%1（矢量图）").arg(physical));
+        pixels_->setText(tr("%1 (vector)").arg(physical));
     }
 }
 
@@ -261,7 +262,7 @@ QMimeData* sealDragMimeData(const SealPicture& picture, const QString& fileFolde
     data->setData(QStringLiteral("image/png"), png);
     data->setImageData(QImage::fromData(png, "PNG"));
     if (!fileFolder.isEmpty()) {
-        const QString path = QDir(fileFolder).filePath(QStringLiteral("公章.png"));
+        const QString path = QDir(fileFolder).filePath(QCoreApplication::translate("plomet::ExportMenu", "seal.png"));
         // The file is offered only when it is whole (a buffered QSaveFile
         // can commit a cut file at a full disk).
         try {
@@ -280,16 +281,16 @@ QList<QAction*> sealActions(QObject* parent)
         QString text;
         const char* tip;
     } rows[] = {
-        {"exportPicture", kExportMenuText, "把公章存为 PNG、BMP、SVG 或 PDF 图片"},
-        {"stampPdf", kStampMenuText, "把公章盖到 PDF 文档的页面上"},
-        {"extractSeal", kExtractMenuText, "从扫描件或照片中取出印章，存为透明 PNG 或 SVG"},
-        {"styleDialog", kStyleMenuText, "形状、边框、防伪码、预设与做旧"},
+        {"exportPicture", kExportMenuText, QT_TRANSLATE_NOOP("plomet::ExportMenu", "Save the seal as a PNG, BMP, SVG or PDF picture")},
+        {"stampPdf", kStampMenuText, QT_TRANSLATE_NOOP("plomet::ExportMenu", "Stamp the seal onto the pages of a PDF document")},
+        {"extractSeal", kExtractMenuText, QT_TRANSLATE_NOOP("plomet::ExportMenu", "Take a seal out of a scan or photo and save it as a transparent PNG or SVG")},
+        {"styleDialog", kStyleMenuText, QT_TRANSLATE_NOOP("plomet::ExportMenu", "Shape, borders, security code, presets and ageing")},
     };
     QList<QAction*> actions;
     for (const auto& row : rows) {
         auto* action = new QAction(row.text, parent);
         action->setObjectName(QLatin1String(row.name));
-        action->setToolTip(QString::fromUtf8(row.tip));
+        action->setToolTip(QCoreApplication::translate("plomet::ExportMenu", row.tip));
         actions << action;
     }
     return actions;
@@ -325,7 +326,7 @@ QString exportSealPicture(QWidget* owner, const Plomet& seal, const QString& ini
     const QString description = exportFormat(format)->description;
     const QString filter = QStringLiteral("%1 (*.%2)").arg(description, format) + QChar(u'\0')
                            + QStringLiteral("*.") + format;
-    const QString path = ShowFileDialog(owner, kSaveDialog, QStringLiteral("导出图片"),
+    const QString path = ShowFileDialog(owner, kSaveDialog, QCoreApplication::translate("plomet::ExportMenu", "Export Picture"),
                                         suggestedBaseName(seal) + QLatin1Char('.') + format,
                                         filter, initialDir, format);
     if (path.isEmpty())

@@ -4,6 +4,7 @@
 #include "platform/CommDlgs.h"
 #include "seal/Errors.h"
 
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -23,9 +24,9 @@ const struct {
     const char* name;
     QRgb ink;   // 0: the default red
 } kInks[] = {
-    {"红", 0},
-    {"蓝", 0xFF2040C0},
-    {"紫", 0xFF8020A0},
+    {QT_TRANSLATE_NOOP("plomet::ExtractDialog", "Red"), 0},
+    {QT_TRANSLATE_NOOP("plomet::ExtractDialog", "Blue"), 0xFF2040C0},
+    {QT_TRANSLATE_NOOP("plomet::ExtractDialog", "Purple"), 0xFF8020A0},
 };
 
 constexpr int kPreviewSide = 320;
@@ -35,18 +36,18 @@ constexpr int kPreviewSide = 320;
 ExtractDialog::ExtractDialog(QWidget* owner, const QString& scanPath, Scan scan)
     : QDialog(owner), scanPath_(scanPath), scan_(std::move(scan))
 {
-    setWindowTitle(QStringLiteral("从图片提取印章"));
+    setWindowTitle(tr("Extract Seal from Picture"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     auto* source = new QLabel(QFileInfo(scanPath).fileName(), this);
     source->setObjectName(QStringLiteral("scan"));
-    form->addRow(QStringLiteral("图片:"), source);
+    form->addRow(tr("Picture:"), source);
     colour_ = new QComboBox(this);
     colour_->setObjectName(QStringLiteral("ink"));
     for (const auto& ink : kInks)
-        colour_->addItem(QString::fromUtf8(ink.name));
-    colour_->addItem(QStringLiteral("自定义…"));
-    form->addRow(QStringLiteral("印泥颜色:"), colour_);
+        colour_->addItem(tr(ink.name));
+    colour_->addItem(tr("Custom…"));
+    form->addRow(tr("Ink colour:"), colour_);
     layout->addLayout(form);
 
     picture_ = new QLabel(this);
@@ -60,12 +61,12 @@ ExtractDialog::ExtractDialog(QWidget* owner, const QString& scanPath, Scan scan)
     layout->addWidget(info_);
 
     auto* buttons = new QDialogButtonBox(this);
-    savePng_ = buttons->addButton(QStringLiteral("存为 PNG…"), QDialogButtonBox::AcceptRole);
+    savePng_ = buttons->addButton(tr("Save as PNG…"), QDialogButtonBox::AcceptRole);
     savePng_->setObjectName(QStringLiteral("savePng"));
     savePng_->setDefault(true);   // Return saves the PNG
-    saveSvg_ = buttons->addButton(QStringLiteral("存为 SVG…"), QDialogButtonBox::AcceptRole);
+    saveSvg_ = buttons->addButton(tr("Save as SVG…"), QDialogButtonBox::AcceptRole);
     saveSvg_->setObjectName(QStringLiteral("saveSvg"));
-    buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole);
+    buttons->addButton(tr("Close"), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
     connect(savePng_, &QPushButton::clicked, this, [this] { save(QStringLiteral("png")); });
     connect(saveSvg_, &QPushButton::clicked, this, [this] { save(QStringLiteral("svg")); });
@@ -92,7 +93,7 @@ void ExtractDialog::chooseInk(int index)
 void ExtractDialog::chooseInk(const QColor& custom)
 {
     colour_->setCurrentIndex(colour_->count() - 1);
-    colour_->setItemText(colour_->count() - 1, QStringLiteral("自定义 %1…").arg(custom.name()));
+    colour_->setItemText(colour_->count() - 1, tr("Custom %1…").arg(custom.name()));
     ink_ = custom;
     extract();
 }
@@ -106,11 +107,11 @@ void ExtractDialog::extract()
     try {
         std::vector<ExtractedSeal> seals = extractSeals(scan_, options);
         seal_ = std::move(seals.front());
-        info_->setText(QStringLiteral("%1 × %2 毫米，%3 dpi%4")
+        info_->setText(tr("%1 × %2 mm, %3 dpi%4")
                            .arg(seal_->image.width() * 25.4 / seal_->dpi, 0, 'f', 1)
                            .arg(seal_->image.height() * 25.4 / seal_->dpi, 0, 'f', 1)
                            .arg(seal_->dpi, 0, 'f', 0)
-                           .arg(seals.size() > 1 ? QStringLiteral("（图中共 %1 个印章，显示最大的一个）").arg(seals.size())
+                           .arg(seals.size() > 1 ? tr(" (%1 seals in the picture, the largest shown)").arg(seals.size())
                                                  : QString()));
     } catch (const PlometError& e) {
         problem_ = e.message();
@@ -142,15 +143,15 @@ void ExtractDialog::saveTo(const QString& path, const QString& format) const
     if (!seal_)
         throw PlometError(PlometError::Kind::Format, problem_);
     const QByteArray bytes = format == QLatin1String("svg") ? extractedSvg(*seal_) : extractedPng(*seal_);
-    writeFileAtomically(path, bytes, QStringLiteral("无法写入文件“%1”：%2"));
+    writeFileAtomically(path, bytes, tr("Could not write the file \"%1\": %2"));
 }
 
 void ExtractDialog::save(const QString& format)
 {
-    const QString description = format == QLatin1String("svg") ? QStringLiteral("SVG 矢量图") : QStringLiteral("PNG 图片");
+    const QString description = format == QLatin1String("svg") ? tr("SVG vector picture") : tr("PNG picture");
     const QString filter = QStringLiteral("%1 (*.%2)").arg(description, format) + QChar(u'\0') + QStringLiteral("*.") + format;
-    const QString path = ShowFileDialog(this, kSaveDialog, QStringLiteral("保存印章"),
-                                        QFileInfo(scanPath_).completeBaseName() + QStringLiteral("-印章.") + format,
+    const QString path = ShowFileDialog(this, kSaveDialog, tr("Save Seal"),
+                                        QFileInfo(scanPath_).completeBaseName() + tr("-seal.") + format,
                                         filter, QFileInfo(scanPath_).absolutePath(), format);
     if (path.isEmpty())
         return;
@@ -158,15 +159,15 @@ void ExtractDialog::save(const QString& format)
         saveTo(path, format);
         accept();
     } catch (const PlometError& e) {
-        QMessageBox::warning(this, windowTitle(), QStringLiteral("保存印章失败。\n%1").arg(e.message()));
+        QMessageBox::warning(this, windowTitle(), tr("Saving the seal failed.\n%1").arg(e.message()));
     }
 }
 
 void extractSealFromScan(QWidget* owner, const QString& initialDir)
 {
-    const QString filter = QStringLiteral("扫描或照片 (*.png *.jpg *.jpeg *.tif *.tiff *.bmp)") + QChar(u'\0')
+    const QString filter = QCoreApplication::translate("plomet::ExtractDialog", "Scans or photos (*.png *.jpg *.jpeg *.tif *.tiff *.bmp)") + QChar(u'\0')
                            + QStringLiteral("*.png;*.jpg;*.jpeg;*.tif;*.tiff;*.bmp");
-    const QString path = ShowFileDialog(owner, kOpenDialog, QStringLiteral("从图片提取印章"), QString(), filter,
+    const QString path = ShowFileDialog(owner, kOpenDialog, QCoreApplication::translate("plomet::ExtractDialog", "Extract Seal from Picture"), QString(), filter,
                                         initialDir, QString());
     if (path.isEmpty())
         return;
@@ -174,7 +175,7 @@ void extractSealFromScan(QWidget* owner, const QString& initialDir)
     try {
         scan = readScanFile(path);
     } catch (const PlometError& e) {
-        QMessageBox::warning(owner, QStringLiteral("从图片提取印章"), QStringLiteral("无法读取图片。\n%1").arg(e.message()));
+        QMessageBox::warning(owner, QCoreApplication::translate("plomet::ExtractDialog", "Extract Seal from Picture"), QCoreApplication::translate("plomet::ExtractDialog", "Could not read the picture.\n%1").arg(e.message()));
         return;
     }
     ExtractDialog dialog(owner, path, std::move(scan));

@@ -9,6 +9,7 @@
 #include "platform/modMain.h"
 #include "seal/Units.h"
 
+#include <QCoreApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -75,7 +76,7 @@ PicturePtr lastPicture(const Plomet& seal)
 {
     PicturePtr picture = seal.image();
     if (!picture)
-        throw PlometError(PlometError::Kind::Platform, QStringLiteral("印章还没有画出来，没有可输出的图片。"));
+        throw PlometError(PlometError::Kind::Platform, QCoreApplication::translate("plomet::Output", "The seal has not been drawn yet; there is no picture to output."));
     return picture;
 }
 
@@ -93,7 +94,7 @@ void copyPicture(const SealPicture& picture)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
-        throw PlometError(PlometError::Kind::Platform, QStringLiteral("无法打开剪贴板。"));
+        throw PlometError(PlometError::Kind::Platform, QCoreApplication::translate("plomet::Output", "Could not open the clipboard."));
     clipboard->setMimeData(pictureMimeData(picture), QClipboard::Clipboard);
 }
 
@@ -115,21 +116,21 @@ void printPicture(const SealPicture& picture, QPrinter& printer)
     const std::optional<CupsQueue> queue = toQueue ? cupsQueueOf(name) : std::nullopt;
     if (queue && !queueTakesJobs(*queue))
         throw PlometError(PlometError::Kind::Platform,
-                          QStringLiteral("打印机“%1”现在不接受打印任务。").arg(name));
+                          QCoreApplication::translate("plomet::Output", "The printer \"%1\" does not take jobs now.").arg(name));
     QPainter painter;
     if (!painter.begin(&printer))
         throw PlometError(PlometError::Kind::Platform,
-                          QStringLiteral("无法在打印机“%1”上开始打印。").arg(name));
+                          QCoreApplication::translate("plomet::Output", "Could not start printing on the printer \"%1\".").arg(name));
     paintAtOneTwip(painter, picture, printer.resolution());
     // Ending the document sends the page now, not when the program ends.
     const bool ended = painter.end();
     if (!ended || printer.printerState() == QPrinter::Error)
         throw PlometError(PlometError::Kind::Platform,
-                          QStringLiteral("打印机“%1”打印失败。").arg(name));
+                          QCoreApplication::translate("plomet::Output", "Printing on the printer \"%1\" failed.").arg(name));
     // The job's submission was the last CUPS request of this thread.
     if (queue && cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
         throw PlometError(PlometError::Kind::Platform,
-                          QStringLiteral("打印机“%1”没有接受打印任务：%2")
+                          QCoreApplication::translate("plomet::Output", "The printer \"%1\" did not take the job: %2")
                               .arg(name, QString::fromUtf8(cupsLastErrorString())));
 }
 
@@ -138,7 +139,7 @@ void printPicture(const SealPicture& picture)
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull() || info.printerName().isEmpty())
         throw PlometError(PlometError::Kind::Platform,
-                          QStringLiteral("没有默认打印机：请先安装打印机并把它设为默认打印机。"));
+                          QCoreApplication::translate("plomet::Output", "There is no default printer: install a printer and make it the default first."));
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Plomet"));
     // The printable area is the device's own: Qt's default 10-point margins
@@ -162,7 +163,7 @@ void writeBitmap(const SealPicture& picture, const QString& path)
     const QByteArray bytes = bitmapBytes(picture);
     // Unbuffered and synced before the rename: a buffered QSaveFile commits a
     // cut file after a failed write at a full disk.
-    writeFileAtomically(path, bytes, QStringLiteral("无法写入位图文件“%1”：%2"));
+    writeFileAtomically(path, bytes, QCoreApplication::translate("plomet::Output", "Could not write the bitmap file \"%1\": %2"));
 }
 
 // ---------------------------------------------------------------- commands

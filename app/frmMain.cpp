@@ -102,7 +102,7 @@ public:
 private:
     void put(const SealState& state)
     {
-        guarded(nullptr, QStringLiteral("无法恢复印章。"), [&] { state.applyTo(seal_); });
+        guarded(nullptr, QCoreApplication::translate("plomet::frmMain", "Could not restore the seal."), [&] { state.applyTo(seal_); });
         changed_();
     }
     Plomet& seal_;
@@ -129,17 +129,17 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     QPushButton* cmdInit = addButton("cmdInit", QStringLiteral("还 原"), 4080, 2280);
     QPushButton* cmd = addButton("cmd", QStringLiteral("保 留"), 5400, 2280);
     const std::pair<QPushButton*, const char*> tips[] = {
-        {cmdSaveAs, "把公章图片存为 BMP 文件"},
-        {cmdOption, "编辑公司名称、附名行、尺寸、字体和颜色"},
-        {cmdCopy, "把公章图片复制到剪贴板"},
-        {cmdPrint, "用默认打印机打印公章"},
-        {cmdOpen, "打开公章描述文件 (.PMF)"},
-        {cmdSave, "把公章存为描述文件 (.PMF)"},
-        {cmdInit, "回到新公章的设置"},
-        {cmd, "预留的按钮，按下没有动作"},
+        {cmdSaveAs, QT_TR_NOOP("Save the seal picture as a BMP file")},
+        {cmdOption, QT_TR_NOOP("Edit the company name, the lines below it, size, font and colour")},
+        {cmdCopy, QT_TR_NOOP("Copy the seal picture to the clipboard")},
+        {cmdPrint, QT_TR_NOOP("Print the seal on the default printer")},
+        {cmdOpen, QT_TR_NOOP("Open a seal description file (.PMF)")},
+        {cmdSave, QT_TR_NOOP("Save the seal as a description file (.PMF)")},
+        {cmdInit, QT_TR_NOOP("Go back to the settings of a new seal")},
+        {cmd, QT_TR_NOOP("Reserved button; pressing it does nothing")},
     };
     for (const auto& [button, tip] : tips)
-        button->setToolTip(QString::fromUtf8(tip));
+        button->setToolTip(tr(tip));
 
     undo_ = new QUndoStack(this);
     undo_->setUndoLimit(kUndoSteps);
@@ -184,7 +184,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     frmStyle::setChangeRecorder(Plomet1(), [this](const QString& what, const std::function<void()>& change) {
         recordChange(what, change);
         if (option_)
-            guarded(option_, QStringLiteral("无法读取公章的设置。"), [this] { option_->ReadData(); });
+            guarded(option_, tr("Could not read the seal's settings."), [this] { option_->ReadData(); });
     });
 
     connect(cmdOption, &QPushButton::clicked, this, &frmMain::cmdOption_Click);
@@ -204,7 +204,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
 
     // The seal restores the state stored with the window, at its stored size.
     Plomet& seal = Plomet1();
-    guarded(nullptr, QStringLiteral("恢复印章的初始状态失败。"), [&] {
+    guarded(nullptr, tr("Restoring the seal's initial state failed."), [&] {
         seal.setWidth(static_cast<float>(kStoredSealTwips));
         seal.setHeight(static_cast<float>(kStoredSealTwips));
         seal.ReadProperties(storedState());
@@ -287,7 +287,7 @@ void frmMain::keepUnreadableDefault()
         if (QFile::rename(DefaultFile, candidate)) {
             keptDefault_ = candidate;
             showMessage(isVisible() ? this : nullptr,
-                        QStringLiteral("默认文件“%1”无法读取，已原样保留为“%2”。\n关闭时当前的印章将写入新的默认文件。")
+                        tr("The default file \"%1\" could not be read and has been kept unchanged as \"%2\".\nOn closing, the current seal will be written to a new default file.")
                             .arg(native, QDir::toNativeSeparators(candidate)));
             return;
         }
@@ -295,14 +295,14 @@ void frmMain::keepUnreadableDefault()
     }
     protectDefault_ = true;
     showMessage(isVisible() ? this : nullptr,
-                QStringLiteral("默认文件“%1”无法读取，也无法改名保留。\n关闭时不会覆盖它，印章可以另存到其他位置。")
+                tr("The default file \"%1\" could not be read, nor kept under another name.\nIt will not be overwritten on closing; the seal can be saved elsewhere.")
                     .arg(native));
 }
 
 void frmMain::sealChangedOutsideDialog()
 {
     if (option_)
-        guarded(option_, QStringLiteral("无法读取公章的设置。"), [this] { option_->ReadData(); });
+        guarded(option_, tr("Could not read the seal's settings."), [this] { option_->ReadData(); });
     frmStyle::sealChanged(Plomet1());
 }
 
@@ -352,7 +352,7 @@ bool frmMain::openFile(const QString& path)
 
 QString frmMain::dropRefusal(const QString& what)
 {
-    return QStringLiteral("这里只能打开电子公章描述文件(*.PMF)，一次一个。\n拖来的是：%1").arg(what);
+    return tr("Only seal description files (*.PMF) can be opened here, one at a time.\nWhat was dropped: %1").arg(what);
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event)
@@ -380,7 +380,7 @@ void frmMain::dropEvent(QDropEvent* event)
         for (const QUrl& url : urls)
             names << (url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString());
         if (names.isEmpty())
-            what = data->hasImage() ? QStringLiteral("一张图片") : QStringLiteral("一段文字");
+            what = data->hasImage() ? tr("a picture") : tr("a piece of text");
         else
             what = names.mid(0, 3).join(QStringLiteral("、")) + (names.size() > 3 ? QStringLiteral("…") : QString());
     }
@@ -416,12 +416,12 @@ bool frmMain::loadGuarded(const QString& path)
 
 void frmMain::drawGuarded()
 {
-    guarded(isVisible() ? this : nullptr, QStringLiteral("绘制印章失败。"), [&] { Plomet1().Draw(); });
+    guarded(isVisible() ? this : nullptr, tr("Drawing the seal failed."), [&] { Plomet1().Draw(); });
 }
 
 void frmMain::cmdOption_Click()
 {
-    guarded(this, QStringLiteral("打开设置窗口失败。"), [&] {
+    guarded(this, tr("Opening the settings window failed."), [&] {
         if (!option_)
             option_ = new frmOption(*this);
         option_->show();
@@ -446,14 +446,14 @@ void frmMain::cmdInit_Click()
         // Shown at once, so the button visibly does what it says.
         seal.Draw();
     };
-    guarded(this, QStringLiteral("还原默认值失败。"), [&] { recordChange(QStringLiteral("还原"), restore); });
+    guarded(this, tr("Restoring the default values failed."), [&] { recordChange(tr("Restore"), restore); });
     sealChangedOutsideDialog();
 }
 
 void frmMain::cmdOpen_Click()
 {
     QString path;
-    if (!guarded(this, QStringLiteral("无法显示打开文件对话框。"), [&] {
+    if (!guarded(this, tr("Could not show the open file dialog."), [&] {
             path = ShowFileDialog(this, kOpenDialog, QStringLiteral("打开"), QString(), kPmfFilter,
                                   appDirForDialogs(), QStringLiteral("PMF"));
         }))
@@ -476,17 +476,17 @@ void frmMain::cmdSave_Click()
 
 void frmMain::cmdCopy_Click()
 {
-    guarded(this, QStringLiteral("复制印章图片失败。"), [&] { cmdCopy(Plomet1()); });
+    guarded(this, tr("Copying the seal picture failed."), [&] { cmdCopy(Plomet1()); });
 }
 
 void frmMain::cmdPrint_Click()
 {
-    guarded(this, QStringLiteral("打印印章失败。"), [&] { cmdPrint(Plomet1()); });
+    guarded(this, tr("Printing the seal failed."), [&] { cmdPrint(Plomet1()); });
 }
 
 void frmMain::cmdSaveAs_Click()
 {
-    guarded(this, QStringLiteral("另存印章图片失败。"), [&] { cmdSaveAs(this, Plomet1()); });
+    guarded(this, tr("Saving the seal picture failed."), [&] { cmdSaveAs(this, Plomet1()); });
 }
 
 void frmMain::saveDefaultFile()
@@ -500,7 +500,7 @@ void frmMain::saveDefaultFile()
             if (QFileInfo::exists(candidate) || !QFile::rename(DefaultFile, candidate)) {
                 protectDefault_ = true;
                 throw PlometError(PlometError::Kind::File,
-                                  QStringLiteral("默认文件无法读取，也无法改名保留，所以没有覆盖它。"));
+                                  tr("The default file could not be read nor kept under another name, so it was not overwritten."));
             }
             keptDefault_ = candidate;
         }
@@ -527,14 +527,14 @@ void frmMain::unload()
     // Never lose the seal silently: say why and offer another place.
     for (;;) {
         QMessageBox ask(QMessageBox::Warning, appTitle(),
-                        QStringLiteral("无法把印章保存到默认文件“%1”：\n%2\n\n是否把印章保存到其他位置？")
+                        tr("Could not save the seal to the default file \"%1\":\n%2\n\nSave the seal somewhere else?")
                             .arg(QDir::toNativeSeparators(DefaultFile), why),
                         QMessageBox::Yes | QMessageBox::No, this);
         ask.setDefaultButton(QMessageBox::Yes);
         if (ask.exec() != QMessageBox::Yes)
             return;
         QString path;
-        guarded(this, QStringLiteral("无法显示保存文件对话框。"), [&] {
+        guarded(this, tr("Could not show the save file dialog."), [&] {
             path = ShowFileDialog(this, kSaveDialog, QStringLiteral("保存"), QString(), kPmfFilter,
                                   appDirForDialogs(), QStringLiteral("PMF"));
         });

@@ -171,10 +171,10 @@ void frmOption::buildControls()
     cmdRefresh_ = button("cmdRefresh", QStringLiteral("应 用"), 3240, 6120, 1335, 375);
     // The "样式" dialog edits the newer seal forms; its button sits beside
     // the classic ones, so no classic field moves.
-    cmdStyle_ = button("cmdStyle", QStringLiteral("样 式…"), 4800, 6120, 1215, 375);
+    cmdStyle_ = button("cmdStyle", tr("Style…"), 4800, 6120, 1215, 375);
 
     // The preview pane, right of the classic fields.
-    label(QStringLiteral("预览:"), kClientWidthTwips, 480, 1215, 210);
+    label(tr("Preview:"), kClientWidthTwips, 480, 1215, 210);
     preview_ = new SealPreview(this);
     preview_->setGeometry(twipsRect(kClientWidthTwips, 780, kPreviewWidthTwips - 240, 4200));
     previewNote_ = label(QString(), kClientWidthTwips, 5100, kPreviewWidthTwips - 240, 1000);
@@ -322,7 +322,7 @@ void frmOption::Form_Load()
     FillFontList(*cboFont_);
     FillSizeList(*cboSize_);
     FillSizeList(*cboSignSize_);
-    guarded(this, QStringLiteral("无法读取公章的设置。"), [this] { ReadData(); });
+    guarded(this, tr("Could not read the seal's settings."), [this] { ReadData(); });
 }
 
 void frmOption::ReadData()
@@ -401,7 +401,7 @@ void frmOption::setFaceColor(int32_t color)
 bool frmOption::writeOrExplain()
 {
     failedField_ = nullptr;
-    const bool ok = guarded(this, QStringLiteral("设置没有全部应用。"), [this] {
+    const bool ok = guarded(this, tr("Not all settings were applied."), [this] {
         if (main_)
             main_->recordChange(QStringLiteral("设置"), [this] { WriteData(); });
     });
@@ -419,7 +419,7 @@ bool frmOption::writeOrExplain()
 
 void frmOption::cmdColor_Click()
 {
-    guarded(this, QStringLiteral("无法更改颜色。"), [this] {
+    guarded(this, tr("Could not change the colour."), [this] {
         // Opens at the seal's colour, as the button shows it.
         const std::optional<int32_t> chosen = ShowColorDialog(this, colorFromRef(faceColor_));
         if (!chosen)
@@ -427,7 +427,7 @@ void frmOption::cmdColor_Click()
         setFaceColor(*chosen);
         if (!main_)
             return;
-        main_->recordChange(QStringLiteral("颜色"), [this] {
+        main_->recordChange(tr("Colour"), [this] {
             Plomet& seal = main_->Plomet1();
             seal.setForeColor(faceColor_);
             seal.Draw();

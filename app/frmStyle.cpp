@@ -105,10 +105,10 @@ frmStyle::frmStyle(Plomet& seal, QWidget* owner)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
-    setWindowTitle(QStringLiteral("样式"));
+    setWindowTitle(tr("Style"));
     setFont(QFont(QStringLiteral("宋体"), 9));
     buildControls();
-    guarded(this, QStringLiteral("无法读取公章的样式。"), [this] { ReadData(); });
+    guarded(this, tr("Could not read the seal's style."), [this] { ReadData(); });
     // The preview is the seal with the pending fields: when the seal is drawn
     // anew (the settings dialog applied, the colour changed), so is the preview.
     connect(seal_.data(), &Plomet::drawn, this, &frmStyle::schedulePreview);
@@ -141,14 +141,14 @@ void frmStyle::sealChanged(const Plomet& seal)
 {
     frmStyle* dialog = openDialog();
     if (dialog && dialog->seal_ == &seal)
-        guarded(dialog, QStringLiteral("无法读取公章的样式。"), [dialog] { dialog->ReadData(); });
+        guarded(dialog, tr("Could not read the seal's style."), [dialog] { dialog->ReadData(); });
 }
 
 void frmStyle::buildControls()
 {
     auto* form = new QFormLayout;
     // Aging (做旧): how worn the ink looks and which wear.
-    aging_ = new QGroupBox(QStringLiteral("做旧"), this);
+    aging_ = new QGroupBox(tr("Ageing"), this);
     aging_->setObjectName(QStringLiteral("aging"));
     auto* agingForm = new QFormLayout(aging_);
     // Presets: a choice, the size of its band's outer edge, and a button.
@@ -158,14 +158,14 @@ void frmStyle::buildControls()
     presetSize_ = new QLineEdit(this);
     presetSize_->setObjectName(QStringLiteral("presetSize"));
     presetSize_->setMaximumWidth(60);
-    cmdPreset_ = new QPushButton(QStringLiteral("套 用"), this);
+    cmdPreset_ = new QPushButton(tr("Use"), this);
     cmdPreset_->setObjectName(QStringLiteral("cmdPreset"));
     auto* presetRow = new QHBoxLayout;
     presetRow->addWidget(cboPreset_, 1);
-    presetRow->addWidget(new QLabel(QStringLiteral("外径(毫米):"), this));
+    presetRow->addWidget(new QLabel(tr("Outer diameter (mm):"), this));
     presetRow->addWidget(presetSize_);
     presetRow->addWidget(cmdPreset_);
-    form->addRow(QStringLiteral("预设:"), presetRow);
+    form->addRow(tr("Preset:"), presetRow);
     auto showPresetSize = [this] {
         if (const auto size = presetSizeMm(cboPreset_->currentText()))
             presetSize_->setText(QString::number(size->width()));
@@ -241,7 +241,7 @@ void frmStyle::buildControls()
         case Kind::Seed: {
             auto* e = new QLineEdit(this);
             connect(e, &QLineEdit::textChanged, this, &frmStyle::schedulePreview);
-            auto* another = new QPushButton(QStringLiteral("换一个"), this);
+            auto* another = new QPushButton(tr("Another one"), this);
             another->setObjectName(QStringLiteral("cmdAnotherSeed"));
             connect(another, &QPushButton::clicked, this, [e] {
                 // Any other wear: a seed only names one, so a random one will do.
@@ -268,7 +268,7 @@ void frmStyle::buildControls()
         else
             form->addRow(label + QStringLiteral(":"), w);
     }
-    QLabel* unit = new QLabel(QStringLiteral("长度可写毫米（1.2mm）或缇；字号为磅。"), this);
+    QLabel* unit = new QLabel(tr("Lengths in millimetres (1.2mm) or twips; font sizes in points."), this);
     unit->setWordWrap(true);
     form->addRow(unit);
 
@@ -289,7 +289,7 @@ void frmStyle::buildControls()
     cmdRefresh_->setDefault(true);
     connect(cmdRefresh_, &QPushButton::clicked, this, &frmStyle::cmdRefresh_Click);
     // Closing throws away what was not applied, as the close box does.
-    auto* cmdClose = new QPushButton(QStringLiteral("关 闭"), this);
+    auto* cmdClose = new QPushButton(tr("Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setAutoDefault(false);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
@@ -427,7 +427,7 @@ void frmStyle::applyPreset(const QString& name, double outerWidthMm)
 {
     const std::optional<PresetValues> settings = presetSettings(name, outerWidthMm);
     if (!settings)
-        throw PlometError(PlometError::Kind::Format, QStringLiteral("没有名为“%1”的预设。").arg(name));
+        throw PlometError(PlometError::Kind::Format, tr("There is no preset named \"%1\".").arg(name));
     presetRest_.clear();
     QStringList rest;
     for (const auto& [row, value] : *settings) {
@@ -440,7 +440,7 @@ void frmStyle::applyPreset(const QString& name, double outerWidthMm)
         }
     }
     // The values without a field here, in short; all of them in the tip.
-    presetNote_->setText(QStringLiteral("预设“%1”另有 %2 项（尺寸、字体、中央标志、附名行…）随“应 用”写入。")
+    presetNote_->setText(tr("Preset \"%1\" has %2 more items (size, font, centre mark, lines…) written with “应 用”.")
                              .arg(name).arg(rest.size()));
     presetNote_->setToolTip(rest.join(QLatin1Char('\n')));
     {
@@ -456,7 +456,7 @@ void frmStyle::applyPreset(const QString& name, double outerWidthMm)
 
 void frmStyle::cmdPreset_Click()
 {
-    guarded(this, QStringLiteral("无法套用预设。"), [this] {
+    guarded(this, tr("Could not use the preset."), [this] {
         const QString text = presetSize_->text().trimmed();
         double mm = 0;
         if (!text.isEmpty()) {
@@ -464,7 +464,7 @@ void frmStyle::cmdPreset_Click()
             mm = text.toDouble(&ok);
             if (!ok || !(mm >= 5 && mm <= 500))
                 throw PlometError(PlometError::Kind::TypeMismatch,
-                                  QStringLiteral("外径：值“%1”无效：应为 5 至 500 之间的毫米数").arg(text));
+                                  tr("Outer diameter: value \"%1\" is not valid: a number of millimetres from 5 to 500 is wanted").arg(text));
         }
         applyPreset(cboPreset_->currentText(), mm);
     });
@@ -486,10 +486,10 @@ void frmStyle::WriteData()
 
 void frmStyle::cmdRefresh_Click()
 {
-    const bool ok = guarded(this, QStringLiteral("样式没有应用。"), [this] {
+    const bool ok = guarded(this, tr("The style was not applied."), [this] {
         const ChangeRecorder recorder = recorders().value(seal_.data());
         if (recorder)
-            recorder(QStringLiteral("样式"), [this] { WriteData(); });
+            recorder(tr("Style"), [this] { WriteData(); });
         else
             WriteData();
     });

@@ -5,6 +5,7 @@
 #include "platform/modMain.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QSessionManager>
 
 #include <cstdio>
@@ -93,7 +94,7 @@ int main(int argc, char** argv)
                          if (!window)
                              return;
                          plomet::guarded(manager.allowsInteraction() ? window.get() : nullptr,
-                                         QStringLiteral("保存默认文件失败。"),
+                                         QCoreApplication::translate("main", "Saving the default file failed."),
                                          [&] { window->saveDefaultFile(); });
                      });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&window] {

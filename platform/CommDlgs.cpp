@@ -1,5 +1,6 @@
 #include "platform/CommDlgs.h"
 
+#include <QCoreApplication>
 #include <QColor>
 #include <QColorDialog>
 #include <QDir>
@@ -45,7 +46,7 @@ public:
                 const QString folder = chosen.absolutePath();
                 if (!chosen.isDir() && !QFileInfo(folder).isDir()) {
                     QMessageBox::warning(this, windowTitle(),
-                                         QStringLiteral("文件夹“%1”不存在，请选择已有的文件夹。")
+                                         QCoreApplication::translate("plomet::CommDlgs", "The folder \"%1\" does not exist; choose an existing folder.")
                                              .arg(QDir::toNativeSeparators(folder)));
                     return;
                 }

@@ -37,11 +37,11 @@ bool guarded(QWidget* parent, const QString& what, F&& action)
     } catch (const PlometError& e) {
         why = e.message();
     } catch (const std::bad_alloc&) {
-        why = QStringLiteral("内存不足。");
+        why = QCoreApplication::translate("plomet::Guard", "Out of memory.");
     } catch (const std::exception& e) {
         why = QString::fromLocal8Bit(e.what());
     } catch (...) {
-        why = QStringLiteral("未知错误。");
+        why = QCoreApplication::translate("plomet::Guard", "Unknown error.");
     }
     showMessage(parent, what.isEmpty() ? why : what + QStringLiteral("\n") + why);
     return false;

@@ -73,7 +73,9 @@ bool loadQtTranslations()
 {
     // The windows speak Chinese whatever the locale: their own texts and
     // Qt's dialogs and buttons alike.
-    return installTranslations(QLocale(QLocale::Chinese, QLocale::China));
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    const bool shared = installTranslations(chinese);
+    return installWindowTranslations(chinese) && shared;
 }
 
 void Main(const std::function<QWidget*()>& createMainWindow)

@@ -28,4 +28,9 @@ bool installTranslations(const QLocale& locale)
     return install(locale, QStringLiteral("plomet"), QStringLiteral(":/i18n"));
 }
 
+bool installWindowTranslations(const QLocale& locale)
+{
+    return install(locale, QStringLiteral("plomet_app"), QStringLiteral(":/i18n"));
+}
+
 } // namespace plomet

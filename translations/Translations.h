@@ -10,4 +10,8 @@ namespace plomet {
 // the application object is made.
 bool installTranslations(const QLocale& locale);
 
+// Installs the windows' own translation for `locale` (their texts are kept
+// apart from the command line's). Returns whether it was found.
+bool installWindowTranslations(const QLocale& locale);
+
 } // namespace plomet

@@ -1,23 +1,30 @@
 #!/bin/sh
-# The Chinese translation is complete: lupdate over the sources finds no text
-# that the .ts lacks, and no entry is unfinished. Run on a copy, so the tree
-# stays as it is.
+# The Chinese translations are complete: lupdate over the sources finds no
+# text that a .ts lacks, and no entry is unfinished. Run on copies, so the
+# tree stays as it is.
 # usage: check_translations.sh LUPDATE SOURCE_DIR
 set -eu
 lupdate=$1 src=$2
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-cp "$src/translations/plomet_zh_CN.ts" "$tmp/check.ts"
-(cd "$src" && "$lupdate" -I . -no-obsolete -locations none cli translations seal formats stamp app/StampDialog.h app/StampDialog.cpp \
-    -ts "$tmp/check.ts") >"$tmp/log" 2>&1 || { cat "$tmp/log"; exit 1; }
-if grep -q 'type="unfinished"\|type="vanished"\|type="obsolete"' "$tmp/check.ts"; then
-    echo "untranslated or changed texts (run scripts/update-translations.sh and translate them):"
-    grep -B3 'type="unfinished"' "$tmp/check.ts" | grep '<source>' | head -20
-    exit 1
-fi
-cmp -s "$src/translations/plomet_zh_CN.ts" "$tmp/check.ts" || {
-    echo "translations/plomet_zh_CN.ts is not up to date with the sources:"
-    diff "$src/translations/plomet_zh_CN.ts" "$tmp/check.ts" | head -20
-    exit 1
+cd "$src"
+. translations/sources.sh
+
+check() { # check TS SOURCES
+    ts=$1 sources=$2 copy="$tmp/$(basename "$1")"
+    cp "$ts" "$copy"
+    "$lupdate" -I . -no-obsolete -locations none $sources -ts "$copy" >"$tmp/log" 2>&1 || { cat "$tmp/log"; exit 1; }
+    if grep -q 'type="unfinished"\|type="vanished"\|type="obsolete"' "$copy"; then
+        echo "$ts: untranslated or changed texts (run scripts/update-translations.sh and translate them):"
+        grep -B3 'type="unfinished"' "$copy" | grep '<source>' | head -20
+        exit 1
+    fi
+    cmp -s "$ts" "$copy" || {
+        echo "$ts is not up to date with the sources:"
+        diff "$ts" "$copy" | head -20
+        exit 1
+    }
+    echo "$ts complete: $(grep -c '<message>' "$copy") texts"
 }
-echo "complete: $(grep -c '<message>' "$tmp/check.ts") texts"
+check translations/plomet_zh_CN.ts "$PLOMET_CLI_TEXTS"
+check translations/plomet_app_zh_CN.ts "$PLOMET_APP_TEXTS"
