@@ -966,6 +966,37 @@ too long.
     </message>
 </context>
 <context>
+    <name>Seal</name>
+    <message>
+        <source>cannot make the font “%1”</source>
+        <translation>无法创建字体“%1”</translation>
+    </message>
+    <message>
+        <source>the system has no GBK/GB18030 conversion (iconv)</source>
+        <translation>系统缺少 GBK/GB18030 编码转换(iconv)。</translation>
+    </message>
+    <message>
+        <source>the character %1 cannot be kept in GBK or GB18030</source>
+        <translation>字符 %1 无法用 GBK 或 GB18030 编码保存</translation>
+    </message>
+    <message>
+        <source>the text holds an unpaired surrogate %1</source>
+        <translation>文本含有不成对的代理码元 %1</translation>
+    </message>
+    <message>
+        <source>the resolution %1 dpi is not valid</source>
+        <translation>分辨率 %1 dpi 无效</translation>
+    </message>
+    <message>
+        <source>image too large: %1 × %2 pixels (at most %3 × 10000 pixels)</source>
+        <translation>图像过大：%1 × %2 像素（至多 %3 万像素）</translation>
+    </message>
+    <message>
+        <source>not enough memory for an image of %1 × %2 pixels</source>
+        <translation>内存不足，无法生成 %1 × %2 像素的图像</translation>
+    </message>
+</context>
+<context>
     <name>plomet::Properties</name>
     <message>
         <source>whether the centre sign (MidSign) is drawn</source>

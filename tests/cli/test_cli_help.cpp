@@ -127,6 +127,9 @@ TEST(CliLanguage, EveryTextInTheUsersLanguage)
         {{"render", "--dpi", "1", "--dpi", "2"}, false, "--dpi given more than once", "--dpi 给出了不止一次"},
         // Qt's parser speaks Qt's own translation
         {{"render", "--bogus"}, false, "Unknown option 'bogus'", "bogus"},
+        // an error thrown below the command line, in the user's language too
+        {{"render", "-o", "/nonexistent/x.png", "--set", "Width=32767", "--dpi", "3000"}, false,
+         "image too large: 68265 × 4281 pixels", "图像过大：68265 × 4281 像素"},
         // a range in the seal's own words, one language
         {{"render", "-o", "/nonexistent/x.png", "--set", "Aging=101"}, false, "超出范围(0 至 100 的整数)",
          "超出范围(0 至 100 的整数)"},
