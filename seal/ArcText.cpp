@@ -4,6 +4,7 @@
 #include "seal/Gdi.h"
 #include "seal/NumberText.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <algorithm>
 #include <cmath>
@@ -91,7 +92,7 @@ void DrawRotatedChar(int16_t angle, Surface& surface, const QString& faceName, f
     const HFONT font = dc.CreateFontIndirectA(lf, inGbk ? QString() : faceName);
     if (font == 0)
         throw PlometError(PlometError::Kind::Platform,
-                          QStringLiteral("无法创建字体“%1”").arg(faceName));
+                          QCoreApplication::translate("Seal", "cannot make the font “%1”").arg(faceName));
     SelectedFont selected(dc, font);
     surface.setCurrentX(x);
     surface.setCurrentY(y);

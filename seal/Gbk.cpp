@@ -2,6 +2,7 @@
 
 #include "seal/Errors.h"
 
+#include <QCoreApplication>
 #include <iconv.h>
 
 namespace plomet {
@@ -26,7 +27,7 @@ public:
     {
         if (!valid())
             throw PlometError(PlometError::Kind::Platform,
-                              QStringLiteral("系统缺少 GBK/GB18030 编码转换(iconv)。"));
+                              QCoreApplication::translate("Seal", "the system has no GBK/GB18030 conversion (iconv)"));
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         // At most four output bytes per input byte (UTF-32 from ASCII).
         out.resize(qsizetype(size) * 4 + 16);
@@ -66,7 +67,7 @@ QByteArray encodeCodePoint(char32_t cp)
     if (toGb18030().convert(p, 4, out) == 4 && !out.isEmpty())
         return out;
     throw PlometError(PlometError::Kind::Format,
-                      QStringLiteral("字符 %1 无法用 GBK 或 GB18030 编码保存").arg(codePointName(cp)));
+                      QCoreApplication::translate("Seal", "the character %1 cannot be kept in GBK or GB18030").arg(codePointName(cp)));
 }
 
 QString fromUtf16Le(const QByteArray& b)
@@ -103,7 +104,7 @@ QByteArray encodeGbk(const QString& text)
             ++i;
         } else if (QChar::isSurrogate(u)) {
             throw PlometError(PlometError::Kind::Format,
-                              QStringLiteral("文本含有不成对的代理码元 %1").arg(codePointName(u)));
+                              QCoreApplication::translate("Seal", "the text holds an unpaired surrogate %1").arg(codePointName(u)));
         }
         out += encodeCodePoint(cp);
     }

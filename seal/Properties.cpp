@@ -1,7 +1,10 @@
 #include "seal/Properties.h"
 
 #include "seal/NumberText.h"
+#include "seal/TextColumns.h"
 #include "seal/Units.h"
+
+#include <QCoreApplication>
 
 #include <cmath>
 #include <cstdlib>
@@ -40,119 +43,147 @@ std::vector<PropertyRow> makeRows()
 {
     std::vector<PropertyRow> rows = {
         {"ShowStar", ValueType::Boolean, 13, Unit::None, "显示中央标志",
-         "whether the centre sign (MidSign) is drawn", "True or False", "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "whether the centre sign (MidSign) is drawn"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "True or False"), "",
          FIELD(showStar)},
         {"ShowDate", ValueType::Boolean, kNotInFile, Unit::None, "",
-         "a flag that is stored and kept; nothing draws it", "True or False", "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "a flag that is stored and kept; nothing draws it"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "True or False"), "",
          FIELD(showDate)},
         {"FontBold", ValueType::Boolean, 20, Unit::None, "粗体",
-         "bold face for the company name and the centre sign", "True or False", "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "bold face for the company name and the centre sign"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "True or False"), "",
          FIELD(fontBold)},
         {"MidSign", ValueType::Text, 14, Unit::None, "中央标志",
-         "the centre sign; only its first character is drawn", "any text", "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "the centre sign; only its first character is drawn"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "any text"), "",
          FIELD(midSign)},
         {"StarSize", ValueType::Integer, 15, Unit::Points, "中央标志尺寸",
-         "size of the centre sign; the lower lines move down with it", "-32768 to 32767",
-         "0: 24, chosen when drawn; below 0: no sign",
+         QT_TRANSLATE_NOOP("plomet::Properties", "size of the centre sign; the lower lines move down with it"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "-32768 to 32767"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0: 24, chosen when drawn; below 0: no sign"),
          FIELD(starSize)},
         {"Degree", ValueType::Double, 19, Unit::Degrees, "方向(角度)",
-         "where the company name starts along the ring, clockwise from 12 o'clock", "any number",
-         "-1: centred on 12 o'clock; -2: once around the full circle",
+         QT_TRANSLATE_NOOP("plomet::Properties", "where the company name starts along the ring, clockwise from 12 o'clock"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "any number"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "-1: centred on 12 o'clock; -2: once around the full circle"),
          FIELD(degree)},
         {"pText", ValueType::Text, 7, Unit::None, "章附名行1",
-         "the upper of the two lines below the centre (0.85 of FontSize, never bold)", "any text",
-         "empty: not drawn",
+         QT_TRANSLATE_NOOP("plomet::Properties", "the upper of the two lines below the centre (0.85 of FontSize, never bold)"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "any text"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "empty: not drawn"),
          FIELD(pText)},
         {"pText1", ValueType::Text, 8, Unit::None, "章附名行2",
-         "the lower of the two lines below the centre", "any text", "empty: not drawn",
+         QT_TRANSLATE_NOOP("plomet::Properties", "the lower of the two lines below the centre"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "any text"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "empty: not drawn"),
          FIELD(pText1)},
         {"ForeColor", ValueType::Colour, 10, Unit::None, "颜色",
-         "colour of the ring, the texts and the sign",
-         "0x00BBGGRR in decimal (255 red, 12582912 dark blue, 0 black); on the command line also #RRGGBB",
-         "negative: a system colour (0x80000000 + its index)",
+         QT_TRANSLATE_NOOP("plomet::Properties", "colour of the ring, the texts and the sign"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0x00BBGGRR in decimal (255 red, 12582912 dark blue, 0 black); on the command line also #RRGGBB"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "negative: a system colour (0x80000000 + its index)"),
          FIELD(foreColor)},
         {"FontName", ValueType::Text, 11, Unit::Face, "字体",
-         "face of the company name, the sign and the lower lines", "a face name (黑体, 宋体, 楷体, 仿宋, Arial, ...)",
+         QT_TRANSLATE_NOOP("plomet::Properties", "face of the company name, the sign and the lower lines"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "a face name (黑体, 宋体, 楷体, 仿宋, Arial, ...)"),
          "",
          FIELD(fontName)},
         {"FontSize", ValueType::Single, 12, Unit::Points, "字体尺寸",
-         "size of the company name; the lower lines are 0.85 of it", "",
-         "0: 16 for a name of under 6 characters, else 12, chosen when drawn",
+         QT_TRANSLATE_NOOP("plomet::Properties", "size of the company name; the lower lines are 0.85 of it"), "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "0: 16 for a name of under 6 characters, else 12, chosen when drawn"),
          FIELD(fontSize)},
         {"Space", ValueType::Long, 18, Unit::Blanks, "字符间隔",
-         "blanks put after every character of the company name but the last", "",
-         "below 0: none",
+         QT_TRANSLATE_NOOP("plomet::Properties", "blanks put after every character of the company name but the last"), "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "below 0: none"),
          FIELD(space)},
         {"BackColor", ValueType::Colour, 9, Unit::None, "",
-         "a colour that is stored and kept; never drawn (the background is the window's)",
-         "0x00BBGGRR in decimal", "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "a colour that is stored and kept; never drawn (the background is the window's)"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0x00BBGGRR in decimal"), "",
          FIELD(backColor)},
         {"rText", ValueType::Text, 6, Unit::None, "公司名称",
-         "the company name, set along the upper arc", "any text", "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "the company name, set along the upper arc"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "any text"), "",
          FIELD(rText)},
 
         {"Shape", ValueType::Choice, kFileKey, Unit::None, "形状",
-         "Round, or Oval: the band follows the ellipse inscribed in Width x Height", "Round or Oval", "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "Round, or Oval: the band follows the ellipse inscribed in Width x Height"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "Round or Oval"), "",
          FIELD(shape), "Round=圆形|Oval=椭圆"},
         {"RingWidth", ValueType::Double, kFileKey, Unit::Twips, "边框宽度",
-         "width of the band", "0 or more", "0: the classic band (about 50 twips)",
+         QT_TRANSLATE_NOOP("plomet::Properties", "width of the band"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0 or more"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0: the classic band (about 50 twips)"),
          FIELD(ringWidth)},
         {"InnerRing", ValueType::Double, kFileKey, Unit::Twips, "内圈宽度",
-         "width of a thin ring inside the band", "0 or more", "0: none",
+         QT_TRANSLATE_NOOP("plomet::Properties", "width of a thin ring inside the band"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0 or more"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0: none"),
          FIELD(innerRing)},
         {"InnerRingGap", ValueType::Double, kFileKey, Unit::Twips, "内圈间距",
-         "gap between the band and the inner ring (57 twips = 1 mm)", "0 or more", "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "gap between the band and the inner ring (57 twips = 1 mm)"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0 or more"), "",
          FIELD(innerRingGap)},
         {"CodeText", ValueType::Text, kFileKey, Unit::None, "防伪码",
-         "a code along the lower arc, centred on 6 o'clock, read left to right", "any text",
-         "empty: none",
+         QT_TRANSLATE_NOOP("plomet::Properties", "a code along the lower arc, centred on 6 o'clock, read left to right"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "any text"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "empty: none"),
          FIELD(codeText)},
         {"CodeFontName", ValueType::Text, kFileKey, Unit::Face, "防伪码字体",
-         "face of the code", "a face name", "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "face of the code"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "a face name"), "",
          FIELD(codeFontName)},
         {"CodeFontSize", ValueType::Single, kFileKey, Unit::Points, "防伪码字号",
-         "size of the code", "", "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "size of the code"), "", "",
          FIELD(codeFontSize)},
         {"CodeSpace", ValueType::Double, kFileKey, Unit::Twips, "防伪码间隔",
-         "space added between the code's characters", "", "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "space added between the code's characters"), "", "",
          FIELD(codeSpace)},
         {"MidText", ValueType::Text, kFileKey, Unit::None, "中间行",
-         "a line across the centre (an invoice seal's tax number), drawn in place of the sign",
-         "any text", "empty: none",
+         QT_TRANSLATE_NOOP("plomet::Properties", "a line across the centre (an invoice seal's tax number), drawn in place of the sign"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "any text"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "empty: none"),
          FIELD(midText)},
         {"MidFontSize", ValueType::Single, kFileKey, Unit::Points, "中间行字号",
-         "size of the middle line", "", "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "size of the middle line"), "", "",
          FIELD(midFontSize)},
         {"MidTextWidth", ValueType::Double, kFileKey, Unit::Twips, "中间行宽度",
-         "width the middle line is condensed to fit in", "0 or more",
-         "0: as wide as the band allows",
+         QT_TRANSLATE_NOOP("plomet::Properties", "width the middle line is condensed to fit in"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0 or more"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0: as wide as the band allows"),
          FIELD(midTextWidth)},
         {"LowerFontSize", ValueType::Single, kFileKey, Unit::Points, "附名行字号",
-         "size of the lower lines (pText, pText1) in the fitted layout", "0 or more",
-         "0: 0.85 of the name's size",
+         QT_TRANSLATE_NOOP("plomet::Properties", "size of the lower lines (pText, pText1) in the fitted layout"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0 or more"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0: 0.85 of the name's size"),
          FIELD(lowerFontSize)},
         {"LowerCharWidth", ValueType::Double, kFileKey, Unit::Twips, "附名行字宽",
-         "width of each character of the lower lines in the fitted layout; they are condensed to it, "
-         "never widened", "0 or more", "0: the face's own widths",
+         QT_TRANSLATE_NOOP("plomet::Properties", "width of each character of the lower lines in the fitted layout; they are condensed to it, "
+         "never widened"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0 or more"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0: the face's own widths"),
          FIELD(lowerCharWidth)},
         {"Fit", ValueType::Boolean, kFileKey, Unit::None, "按实章排版",
-         "the layout of a real seal: the name fills the upper arc by measured widths, condensed "
-         "where needed; the lower lines are centred and kept inside the band; the sign scales",
-         "True or False", "False: the classic layout",
+         QT_TRANSLATE_NOOP("plomet::Properties", "the layout of a real seal: the name fills the upper arc by measured widths, condensed "
+         "where needed; the lower lines are centred and kept inside the band; the sign scales"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "True or False"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "False: the classic layout"),
          FIELD(fit)},
         {"Aging", ValueType::Integer, kFileKey, Unit::None, "做旧程度",
-         "worn ink: how much of the ink a worn seal loses, in specks, a pressure gradient and an uneven tone",
-         "0 to 100, whole", "0: the exact unworn drawing",
+         QT_TRANSLATE_NOOP("plomet::Properties", "worn ink: how much of the ink a worn seal loses, in specks, a pressure gradient and an uneven tone"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0 to 100, whole"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0: the exact unworn drawing"),
          FIELD(aging), nullptr, 0, 100, true},
         {"AgingSeed", ValueType::Long, kFileKey, Unit::None, "随机种子",
-         "which wear: the same seed and level give the same specks everywhere", "", "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "which wear: the same seed and level give the same specks everywhere"), "", "",
          FIELD(agingSeed)},
 
         {"Width", ValueType::Single, 16, Unit::Twips, "公章宽度",
-         "width of the seal's area", "0 or more", "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "width of the seal's area"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0 or more"), "",
          FIELD(width)},
         {"Height", ValueType::Single, 17, Unit::Twips, "公章高度",
-         "height of the seal's area; a round seal follows the smaller side", "0 or more", "",
+         QT_TRANSLATE_NOOP("plomet::Properties", "height of the seal's area; a round seal follows the smaller side"),
+         QT_TRANSLATE_NOOP("plomet::Properties", "0 or more"), "",
          FIELD(height)},
     };
     auto row = [&rows](const char* name) -> PropertyRow& {
@@ -510,14 +541,46 @@ QString valueText(const PropertyRow& row, const QVariant& v)
     return QString();
 }
 
+namespace {
+
+// The translated help's words: Chinese runs have no blanks to break at, so a
+// run that does not fit is broken between its characters.
+QStringList helpWords(const QString& text, int room)
+{
+    QStringList out;
+    for (const QString& w : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (columns(w) <= room) {
+            out << w;
+            continue;
+        }
+        QString piece;
+        for (QChar c : w) {
+            if (!piece.isEmpty() && columns(piece) + columns(c) > room) {
+                out << piece;
+                piece.clear();
+            }
+            piece += c;
+        }
+        out << piece;
+    }
+    return out;
+}
+
+QString helpText(const char* text)
+{
+    return QCoreApplication::translate("plomet::Properties", text);
+}
+
+} // namespace
+
 QString propertyHelp(int indent, int width)
 {
     auto unitWords = [](Unit u) -> QString {
         switch (u) {
-        case Unit::Twips: return QStringLiteral("twips (1440 an inch), or millimetres: 1.2mm");
-        case Unit::Points: return QStringLiteral("points");
-        case Unit::Degrees: return QStringLiteral("degrees");
-        case Unit::Blanks: return QStringLiteral("blanks");
+        case Unit::Twips: return helpText(QT_TRANSLATE_NOOP("plomet::Properties", "twips (1440 an inch), or millimetres: 1.2mm"));
+        case Unit::Points: return helpText(QT_TRANSLATE_NOOP("plomet::Properties", "points"));
+        case Unit::Degrees: return helpText(QT_TRANSLATE_NOOP("plomet::Properties", "degrees"));
+        case Unit::Blanks: return helpText(QT_TRANSLATE_NOOP("plomet::Properties", "blanks"));
         case Unit::Face:
         case Unit::None: break;
         }
@@ -525,33 +588,31 @@ QString propertyHelp(int indent, int width)
     };
     auto typeRange = [](ValueType t) -> QString {
         switch (t) {
-        case ValueType::Integer: return QStringLiteral("-32768 to 32767");
-        case ValueType::Long: return QStringLiteral("-2147483648 to 2147483647");
-        case ValueType::Single: return QStringLiteral("a number (7 digits)");
-        case ValueType::Double: return QStringLiteral("a number");
+        case ValueType::Integer: return helpText(QT_TRANSLATE_NOOP("plomet::Properties", "-32768 to 32767"));
+        case ValueType::Long: return helpText(QT_TRANSLATE_NOOP("plomet::Properties", "-2147483648 to 2147483647"));
+        case ValueType::Single: return helpText(QT_TRANSLATE_NOOP("plomet::Properties", "a number (7 digits)"));
+        case ValueType::Double: return helpText(QT_TRANSLATE_NOOP("plomet::Properties", "a number"));
         default: return QString();
         }
     };
     const QString pad(indent, QLatin1Char(' '));
+    const QString cont = pad + QStringLiteral("    ");
     QString out;
     for (const PropertyRow& r : propertyRows()) {
-        QStringList parts{QLatin1String(r.meaning)};
+        QStringList parts{helpText(r.meaning)};
         if (const QString u = unitWords(r.unit); !u.isEmpty())
             parts << u;
-        parts << (*r.range ? QString::fromUtf8(r.range) : typeRange(r.type));
+        parts << (*r.range ? helpText(r.range) : typeRange(r.type));
         if (*r.special)
-            parts << QString::fromUtf8(r.special);
+            parts << helpText(r.special);
         if (r.type != ValueType::Text || !r.newValue.toString().isEmpty())
-            parts << QStringLiteral("new seal: %1").arg(valueText(r, r.newValue));
+            parts << helpText(QT_TRANSLATE_NOOP("plomet::Properties", "new seal: %1")).arg(valueText(r, r.newValue));
         if (!r.inFile())
-            parts << QStringLiteral("not kept in description files");
+            parts << helpText(QT_TRANSLATE_NOOP("plomet::Properties", "not kept in description files"));
         // Words wrapped at `width`, the name on the first line.
-        QString line = pad + QLatin1String(r.name);
-        const QString cont = pad + QStringLiteral("    ");
-        const QStringList words = parts.join(QStringLiteral("; ")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        line += QLatin1Char(':');
-        for (const QString& w : words) {
-            if (line.size() + 1 + w.size() > width && line.size() > cont.size()) {
+        QString line = pad + QLatin1String(r.name) + QLatin1Char(':');
+        for (const QString& w : helpWords(parts.join(QStringLiteral("; ")), width - cont.size())) {
+            if (columns(line) + 1 + columns(w) > width && line.size() > cont.size()) {
                 out += line + QLatin1Char('\n');
                 line = cont + w;
             } else {

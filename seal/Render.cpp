@@ -7,6 +7,7 @@
 #include "seal/Wear.h"
 #include "seal/Units.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QRawFont>
@@ -596,10 +597,10 @@ QSize rasterSize(double widthTwips, double heightTwips, double dpi)
     const double h = roundHalfEven(clampTwips(heightTwips) * dpi / 1440.0);
     if (!(dpi > 0) || !std::isfinite(w) || !std::isfinite(h))
         throw PlometError(PlometError::Kind::Overflow,
-                          QStringLiteral("分辨率 %1 dpi 无效").arg(numberTextDouble(dpi)));
+                          QCoreApplication::translate("Seal", "the resolution %1 dpi is not valid").arg(numberTextDouble(dpi)));
     if (w > kMaxSide || h > kMaxSide || w * h > kMaxPixels)
         throw PlometError(PlometError::Kind::Overflow,
-                          QStringLiteral("图像过大：%1 × %2 像素（至多 %3 万像素）")
+                          QCoreApplication::translate("Seal", "image too large: %1 × %2 pixels (at most %3 × 10000 pixels)")
                               .arg(numberTextDouble(w), numberTextDouble(h))
                               .arg(kMaxPixels / 1e4));
     return QSize(static_cast<int>(w), static_cast<int>(h));
@@ -689,7 +690,7 @@ QImage rasterize(const DrawingModel& model, double dpi, const RenderOptions& opt
     QImage image(size, options.transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (image.isNull())
         throw PlometError(PlometError::Kind::Overflow,
-                          QStringLiteral("内存不足，无法生成 %1 × %2 像素的图像").arg(size.width()).arg(size.height()));
+                          QCoreApplication::translate("Seal", "not enough memory for an image of %1 × %2 pixels").arg(size.width()).arg(size.height()));
     // Every pixel starts defined: the surface's edge may end inside a pixel.
     image.fill(options.transparent ? QColor(Qt::transparent) : QColor::fromRgb(model.background));
     const int dpm = dotsPerMetre(dpi);

@@ -966,6 +966,304 @@ too long.
     </message>
 </context>
 <context>
+    <name>Seal</name>
+    <message>
+        <source>cannot make the font “%1”</source>
+        <translation>无法创建字体“%1”</translation>
+    </message>
+    <message>
+        <source>the system has no GBK/GB18030 conversion (iconv)</source>
+        <translation>系统缺少 GBK/GB18030 编码转换(iconv)。</translation>
+    </message>
+    <message>
+        <source>the character %1 cannot be kept in GBK or GB18030</source>
+        <translation>字符 %1 无法用 GBK 或 GB18030 编码保存</translation>
+    </message>
+    <message>
+        <source>the text holds an unpaired surrogate %1</source>
+        <translation>文本含有不成对的代理码元 %1</translation>
+    </message>
+    <message>
+        <source>the resolution %1 dpi is not valid</source>
+        <translation>分辨率 %1 dpi 无效</translation>
+    </message>
+    <message>
+        <source>image too large: %1 × %2 pixels (at most %3 × 10000 pixels)</source>
+        <translation>图像过大：%1 × %2 像素（至多 %3 万像素）</translation>
+    </message>
+    <message>
+        <source>not enough memory for an image of %1 × %2 pixels</source>
+        <translation>内存不足，无法生成 %1 × %2 像素的图像</translation>
+    </message>
+</context>
+<context>
+    <name>plomet::Properties</name>
+    <message>
+        <source>whether the centre sign (MidSign) is drawn</source>
+        <translation>是否绘制中央标志(MidSign)</translation>
+    </message>
+    <message>
+        <source>True or False</source>
+        <translation>True 或 False</translation>
+    </message>
+    <message>
+        <source>a flag that is stored and kept; nothing draws it</source>
+        <translation>保存并保留的标记;不参与绘制</translation>
+    </message>
+    <message>
+        <source>bold face for the company name and the centre sign</source>
+        <translation>公司名称和中央标志用粗体</translation>
+    </message>
+    <message>
+        <source>the centre sign; only its first character is drawn</source>
+        <translation>中央标志;只绘制其第一个字符</translation>
+    </message>
+    <message>
+        <source>any text</source>
+        <translation>任意文本</translation>
+    </message>
+    <message>
+        <source>size of the centre sign; the lower lines move down with it</source>
+        <translation>中央标志的尺寸;下方各行随之下移</translation>
+    </message>
+    <message>
+        <source>-32768 to 32767</source>
+        <translation>-32768 至 32767</translation>
+    </message>
+    <message>
+        <source>0: 24, chosen when drawn; below 0: no sign</source>
+        <translation>0:绘制时取 24;小于 0:不绘制标志</translation>
+    </message>
+    <message>
+        <source>where the company name starts along the ring, clockwise from 12 o&apos;clock</source>
+        <translation>公司名称沿圆环的起始位置,从 12 点方向顺时针计</translation>
+    </message>
+    <message>
+        <source>any number</source>
+        <translation>任意数字</translation>
+    </message>
+    <message>
+        <source>-1: centred on 12 o&apos;clock; -2: once around the full circle</source>
+        <translation>-1:以 12 点方向居中;-2:绕满整圈</translation>
+    </message>
+    <message>
+        <source>the upper of the two lines below the centre (0.85 of FontSize, never bold)</source>
+        <translation>中心下方两行中的上一行(FontSize 的 0.85,从不加粗)</translation>
+    </message>
+    <message>
+        <source>empty: not drawn</source>
+        <translation>为空:不绘制</translation>
+    </message>
+    <message>
+        <source>the lower of the two lines below the centre</source>
+        <translation>中心下方两行中的下一行</translation>
+    </message>
+    <message>
+        <source>colour of the ring, the texts and the sign</source>
+        <translation>圆环、文字和标志的颜色</translation>
+    </message>
+    <message>
+        <source>0x00BBGGRR in decimal (255 red, 12582912 dark blue, 0 black); on the command line also #RRGGBB</source>
+        <translation>十进制的 0x00BBGGRR(255 红色,12582912 深蓝,0 黑色);命令行上也可用 #RRGGBB</translation>
+    </message>
+    <message>
+        <source>negative: a system colour (0x80000000 + its index)</source>
+        <translation>负数:系统颜色(0x80000000 + 其序号)</translation>
+    </message>
+    <message>
+        <source>face of the company name, the sign and the lower lines</source>
+        <translation>公司名称、标志和下方各行的字体</translation>
+    </message>
+    <message>
+        <source>a face name (黑体, 宋体, 楷体, 仿宋, Arial, ...)</source>
+        <translation>字体名(黑体、宋体、楷体、仿宋、Arial ...)</translation>
+    </message>
+    <message>
+        <source>size of the company name; the lower lines are 0.85 of it</source>
+        <translation>公司名称的字号;下方各行为其 0.85</translation>
+    </message>
+    <message>
+        <source>0: 16 for a name of under 6 characters, else 12, chosen when drawn</source>
+        <translation>0:绘制时选取,名称不足 6 个字符为 16,否则为 12</translation>
+    </message>
+    <message>
+        <source>blanks put after every character of the company name but the last</source>
+        <translation>公司名称除最后一个字符外每个字符后加的空格数</translation>
+    </message>
+    <message>
+        <source>below 0: none</source>
+        <translation>小于 0:不加</translation>
+    </message>
+    <message>
+        <source>a colour that is stored and kept; never drawn (the background is the window&apos;s)</source>
+        <translation>保存并保留的颜色;从不绘制(背景为窗口的背景)</translation>
+    </message>
+    <message>
+        <source>0x00BBGGRR in decimal</source>
+        <translation>十进制的 0x00BBGGRR</translation>
+    </message>
+    <message>
+        <source>the company name, set along the upper arc</source>
+        <translation>公司名称,沿上方圆弧排列</translation>
+    </message>
+    <message>
+        <source>Round, or Oval: the band follows the ellipse inscribed in Width x Height</source>
+        <translation>Round(圆形)或 Oval(椭圆):边框沿 Width x Height 的内切椭圆</translation>
+    </message>
+    <message>
+        <source>Round or Oval</source>
+        <translation>Round 或 Oval</translation>
+    </message>
+    <message>
+        <source>width of the band</source>
+        <translation>边框的宽度</translation>
+    </message>
+    <message>
+        <source>0 or more</source>
+        <translation>0 或更大</translation>
+    </message>
+    <message>
+        <source>0: the classic band (about 50 twips)</source>
+        <translation>0:经典边框(约 50 缇)</translation>
+    </message>
+    <message>
+        <source>width of a thin ring inside the band</source>
+        <translation>边框内细圈的宽度</translation>
+    </message>
+    <message>
+        <source>0: none</source>
+        <translation>0:没有</translation>
+    </message>
+    <message>
+        <source>gap between the band and the inner ring (57 twips = 1 mm)</source>
+        <translation>边框与内圈之间的间距(57 缇 = 1 毫米)</translation>
+    </message>
+    <message>
+        <source>a code along the lower arc, centred on 6 o&apos;clock, read left to right</source>
+        <translation>沿下方圆弧的编码,以 6 点方向居中,从左向右读</translation>
+    </message>
+    <message>
+        <source>empty: none</source>
+        <translation>为空:没有</translation>
+    </message>
+    <message>
+        <source>face of the code</source>
+        <translation>编码的字体</translation>
+    </message>
+    <message>
+        <source>a face name</source>
+        <translation>字体名</translation>
+    </message>
+    <message>
+        <source>size of the code</source>
+        <translation>编码的字号</translation>
+    </message>
+    <message>
+        <source>space added between the code&apos;s characters</source>
+        <translation>编码字符之间加的间隔</translation>
+    </message>
+    <message>
+        <source>a line across the centre (an invoice seal&apos;s tax number), drawn in place of the sign</source>
+        <translation>横穿中心的一行(发票专用章的税号),代替标志绘制</translation>
+    </message>
+    <message>
+        <source>size of the middle line</source>
+        <translation>中间行的字号</translation>
+    </message>
+    <message>
+        <source>width the middle line is condensed to fit in</source>
+        <translation>中间行压缩到的宽度</translation>
+    </message>
+    <message>
+        <source>0: as wide as the band allows</source>
+        <translation>0:边框所容许的宽度</translation>
+    </message>
+    <message>
+        <source>size of the lower lines (pText, pText1) in the fitted layout</source>
+        <translation>按实章排版时下方各行(pText、pText1)的字号</translation>
+    </message>
+    <message>
+        <source>0: 0.85 of the name&apos;s size</source>
+        <translation>0:名称字号的 0.85</translation>
+    </message>
+    <message>
+        <source>width of each character of the lower lines in the fitted layout; they are condensed to it, never widened</source>
+        <translation>按实章排版时下方各行每个字符的宽度;字符压缩到此宽度,从不加宽</translation>
+    </message>
+    <message>
+        <source>0: the face&apos;s own widths</source>
+        <translation>0:字体自身的宽度</translation>
+    </message>
+    <message>
+        <source>the layout of a real seal: the name fills the upper arc by measured widths, condensed where needed; the lower lines are centred and kept inside the band; the sign scales</source>
+        <translation>实章的排版:名称按测得的字宽排满上方圆弧,需要时压缩;下方各行居中并留在边框内;标志随之缩放</translation>
+    </message>
+    <message>
+        <source>False: the classic layout</source>
+        <translation>False:经典排版</translation>
+    </message>
+    <message>
+        <source>worn ink: how much of the ink a worn seal loses, in specks, a pressure gradient and an uneven tone</source>
+        <translation>印迹磨损:磨损的印章失去多少印泥,表现为斑点、压力渐变和不均匀的色调</translation>
+    </message>
+    <message>
+        <source>0 to 100, whole</source>
+        <translation>0 至 100 的整数</translation>
+    </message>
+    <message>
+        <source>0: the exact unworn drawing</source>
+        <translation>0:未磨损的精确图形</translation>
+    </message>
+    <message>
+        <source>which wear: the same seed and level give the same specks everywhere</source>
+        <translation>磨损的样式:相同的种子和程度在任何地方得到相同的斑点</translation>
+    </message>
+    <message>
+        <source>width of the seal&apos;s area</source>
+        <translation>印章区域的宽度</translation>
+    </message>
+    <message>
+        <source>height of the seal&apos;s area; a round seal follows the smaller side</source>
+        <translation>印章区域的高度;圆形印章取较短的边</translation>
+    </message>
+    <message>
+        <source>twips (1440 an inch), or millimetres: 1.2mm</source>
+        <translation>缇(每英寸 1440),或毫米:1.2mm</translation>
+    </message>
+    <message>
+        <source>points</source>
+        <translation>磅</translation>
+    </message>
+    <message>
+        <source>degrees</source>
+        <translation>度</translation>
+    </message>
+    <message>
+        <source>blanks</source>
+        <translation>个空格</translation>
+    </message>
+    <message>
+        <source>-2147483648 to 2147483647</source>
+        <translation>-2147483648 至 2147483647</translation>
+    </message>
+    <message>
+        <source>a number (7 digits)</source>
+        <translation>数字(7 位有效数字)</translation>
+    </message>
+    <message>
+        <source>a number</source>
+        <translation>数字</translation>
+    </message>
+    <message>
+        <source>new seal: %1</source>
+        <translation>新印章:%1</translation>
+    </message>
+    <message>
+        <source>not kept in description files</source>
+        <translation>描述文件不保存</translation>
+    </message>
+</context>
+<context>
     <name>plomet::StampDialog</name>
     <message>
         <source>Stamp onto PDF - %1</source>

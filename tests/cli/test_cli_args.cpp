@@ -46,8 +46,8 @@ TEST(CliArgs, EveryBadArgumentGivesOneLineAndWritesNothing)
         {{"render", "-o", "%D/s.png", "--dpi", "Infinity"}, 2, "--dpi"},
         {{"render", "-o", "%D/s.png", "--dpi", "1e308"}, 2, "--dpi"},
         {{"render", "-o", "%D/s.png", "--dpi", "96dpi"}, 2, "--dpi"},
-        {{"render", "-o", "%D/s.png", "--dpi", "50000"}, 1, "像素"},
-        {{"render", "-o", "%D/s.png", "--set", "Width=32767", "--dpi", "3000"}, 1, "像素"},
+        {{"render", "-o", "%D/s.png", "--dpi", "50000"}, 1, "pixels"},
+        {{"render", "-o", "%D/s.png", "--set", "Width=32767", "--dpi", "3000"}, 1, "pixels"},
         // render: flags with values, unknown options, extra arguments
         {{"render", "-o", "%D/s.png", "--transparent=1"}, 2, "transparent"},
         {{"render", "-o", "%D/s.png", "--bogus"}, 2, "bogus"},

@@ -113,6 +113,13 @@ TEST(CliLanguage, EveryTextInTheUsersLanguage)
     const Row rows[] = {
         {{"--help"}, true, "Commands:", "命令:"},
         {{"render", "--help"}, true, "the file to write", "要写入的文件"},
+        // the property list: meaning, unit, range and the new seal's value
+        {{"render", "--help"}, true, "FontName: face of the company name, the sign and the lower lines",
+         "FontName: 公司名称、标志和下方各行的字体"},
+        {{"render", "--help"}, true, "1.2mm; 0 or more; new seal: 2055", "1.2mm; 0 或更大; 新印章:2055"},
+        {{"render", "--help"}, true, "ShowDate: a flag that is stored and kept; nothing draws it; True or False;",
+         "ShowDate: 保存并保留的标记;不参与绘制; True 或 False; 新印章:False;"},
+        {{"render", "--help"}, true, "new seal: False; not kept in description files", "描述文件不保存"},
         {{"render", "-o", "x.png", "--dpi", "abc"}, false, "--dpi wants a positive number, not 'abc'",
          "--dpi 须为正数,而不是“abc”"},
         {{"stamp", "in.pdf"}, false, "missing -o OUT.pdf", "缺少 -o OUT.pdf"},
@@ -120,6 +127,9 @@ TEST(CliLanguage, EveryTextInTheUsersLanguage)
         {{"render", "--dpi", "1", "--dpi", "2"}, false, "--dpi given more than once", "--dpi 给出了不止一次"},
         // Qt's parser speaks Qt's own translation
         {{"render", "--bogus"}, false, "Unknown option 'bogus'", "bogus"},
+        // an error thrown below the command line, in the user's language too
+        {{"render", "-o", "/nonexistent/x.png", "--set", "Width=32767", "--dpi", "3000"}, false,
+         "image too large: 68265 × 4281 pixels", "图像过大：68265 × 4281 像素"},
         // a range in the seal's own words, one language
         {{"render", "-o", "/nonexistent/x.png", "--set", "Aging=101"}, false, "超出范围(0 至 100 的整数)",
          "超出范围(0 至 100 的整数)"},
