@@ -600,7 +600,7 @@ QSize rasterSize(double widthTwips, double heightTwips, double dpi)
                           QCoreApplication::translate("Seal", "the resolution %1 dpi is not valid").arg(numberTextDouble(dpi)));
     if (w > kMaxSide || h > kMaxSide || w * h > kMaxPixels)
         throw PlometError(PlometError::Kind::Overflow,
-                          QCoreApplication::translate("Seal", "image too large: %1 × %2 pixels (at most %3 × 10000 pixels)")
+                          QCoreApplication::translate("Seal", "image too large: %1 × %2 pixels (at most %3 × 10⁴ pixels in all)")
                               .arg(numberTextDouble(w), numberTextDouble(h))
                               .arg(kMaxPixels / 1e4));
     return QSize(static_cast<int>(w), static_cast<int>(h));

@@ -988,7 +988,7 @@ too long.
         <translation>分辨率 %1 dpi 无效</translation>
     </message>
     <message>
-        <source>image too large: %1 × %2 pixels (at most %3 × 10000 pixels)</source>
+        <source>image too large: %1 × %2 pixels (at most %3 × 10⁴ pixels in all)</source>
         <translation>图像过大：%1 × %2 像素（至多 %3 万像素）</translation>
     </message>
     <message>
