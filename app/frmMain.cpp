@@ -410,7 +410,7 @@ bool frmMain::loadGuarded(const QString& path)
         }
     });
     if (badHeader)
-        showMessage(isVisible() ? this : nullptr, kBadFormatMessage);
+        showMessage(isVisible() ? this : nullptr, badFormatMessage());
     return ok && !badHeader;
 }
 
@@ -567,9 +567,10 @@ void frmMain::showWarnings()
     QStringList warnings;
     if (const PicturePtr picture = seal.image())
         warnings = sealWarnings(seal, picture->model());
+    const QString prefix = warningPrefix();
     for (QString& w : warnings)
-        if (w.startsWith(QLatin1String("warning: ")))
-            w.remove(0, 9);
+        if (w.startsWith(prefix))
+            w.remove(0, prefix.size());
     const QString first = warnings.value(0);
     statusLine_->setText(statusLine_->fontMetrics().elidedText(first, Qt::ElideRight, statusLine_->contentsRect().width()));
     statusLine_->setToolTip(warnings.join(QLatin1Char('\n')));

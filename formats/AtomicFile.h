@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
+#include <QCoreApplication>
 
 namespace plomet {
 
@@ -39,7 +40,7 @@ inline void writeFileAtomically(const QString& path, const QByteArray& bytes, co
     const qint64 written = file.write(bytes);
     if (written != bytes.size()) {
         const QString reason = written < 0 ? systemReason(errno, file.errorString())
-                                           : QStringLiteral("只写入了 %1 字节(共 %2 字节),磁盘可能已满")
+                                           : QCoreApplication::translate("Formats", "only %1 of %2 bytes were written; the disk may be full")
                                                  .arg(written)
                                                  .arg(bytes.size());
         file.cancelWriting();

@@ -40,8 +40,19 @@
 #include <string>
 #include <utility>
 #include <variant>
+#include <QCoreApplication>
 
 namespace plomet {
+
+QByteArray writtenPdf(QPDF& pdf)
+{
+    QPDFWriter writer(pdf);
+    writer.setOutputMemory();
+    writer.setDeterministicID(true);
+    writer.write();
+    const std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
+    return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), static_cast<qsizetype>(buffer->getSize()));
+}
 
 namespace {
 
@@ -207,7 +218,7 @@ QByteArray palettePng(const SealPicture& picture, QRgb color, double dpi, bool t
     ro.leaveWear = true;   // worn below, a byte a pixel instead of four
     QImage coverage = coverageOf(picture.raster(dpi, ro));
     if (coverage.isNull())
-        throw PlometError(PlometError::Kind::Format, QStringLiteral("印章大小为 0，没有可导出的图像"));
+        throw PlometError(PlometError::Kind::Format, QCoreApplication::translate("Formats", "the seal's size is 0: there is no picture to export"));
     applyWearAlpha(coverage, model, dpi / 1440.0, QPointF(0, 0));
     PngPalette palette;
     palette.withAlpha = transparent;
@@ -221,7 +232,7 @@ QByteArray palettePng(const SealPicture& picture, QRgb color, double dpi, bool t
     }
     QByteArray bytes;
     if (!encodePng(coverage, dotsPerMetre(dpi), &palette, &bytes))
-        throw PlometError(PlometError::Kind::Format, QStringLiteral("无法生成 PNG 图像"));
+        throw PlometError(PlometError::Kind::Format, QCoreApplication::translate("Formats", "cannot make the PNG picture"));
     return bytes;
 }
 
@@ -291,7 +302,7 @@ QByteArray rasterBytes(const SealPicture& picture, const char* format, const Exp
     QImage image = picture.raster(options.dpi, ro);
     if (image.isNull())
         throw PlometError(PlometError::Kind::Format,
-                          QStringLiteral("印章大小为 0，没有可导出的图像"));
+                          QCoreApplication::translate("Formats", "the seal's size is 0: there is no picture to export"));
     QByteArray bytes;
     if (qstrcmp(format, "png") == 0) {
         image = image.convertToFormat(transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
@@ -300,7 +311,7 @@ QByteArray rasterBytes(const SealPicture& picture, const char* format, const Exp
             if (auto indexed = exactPalettePng(image, dpm))
                 return *indexed;
         if (!encodePng(image, dpm, nullptr, &bytes))
-            throw PlometError(PlometError::Kind::Format, QStringLiteral("无法生成 PNG 图像"));
+            throw PlometError(PlometError::Kind::Format, QCoreApplication::translate("Formats", "cannot make the PNG picture"));
         return bytes;
     }
     QBuffer buffer(&bytes);
@@ -308,7 +319,7 @@ QByteArray rasterBytes(const SealPicture& picture, const char* format, const Exp
     QImageWriter writer(&buffer, format);
     if (!writer.write(image))
         throw PlometError(PlometError::Kind::Format,
-                          QStringLiteral("无法生成 %1 图像：%2")
+                          QCoreApplication::translate("Formats", "cannot make the %1 picture: %2")
                               .arg(QString::fromLatin1(format).toUpper(), writer.errorString()));
     return bytes;
 }
@@ -321,7 +332,7 @@ std::pair<double, double> vectorSize(const DrawingModel& m)
 {
     const double w = std::clamp(m.widthTwips, 0.0, 32767.0), h = std::clamp(m.heightTwips, 0.0, 32767.0);
     if (w <= 0 || h <= 0)
-        throw PlometError(PlometError::Kind::Format, QStringLiteral("印章大小为 0，没有可导出的图像"));
+        throw PlometError(PlometError::Kind::Format, QCoreApplication::translate("Formats", "the seal's size is 0: there is no picture to export"));
     return {w, h};
 }
 
@@ -340,7 +351,7 @@ QByteArray encodeMaskPng(const QImage& mask)
     QImageWriter writer(&buffer, "png");
     if (!writer.write(mask))
         throw PlometError(PlometError::Kind::Format,
-                          QStringLiteral("无法生成磨损蒙版图像：%1").arg(writer.errorString()));
+                          QCoreApplication::translate("Formats", "cannot make the wear mask picture: %1").arg(writer.errorString()));
     return bytes;
 }
 
@@ -356,7 +367,7 @@ QByteArray wornSvg(const QByteArray& svg, const DrawingModel& m, double w, doubl
     const int body = svg.indexOf("<g ");
     const int end = svg.lastIndexOf("</svg>");
     if (mask.isNull() || body < 0 || end < body)
-        throw PlometError(PlometError::Kind::Format, QStringLiteral("无法生成 SVG 图像"));
+        throw PlometError(PlometError::Kind::Format, QCoreApplication::translate("Formats", "cannot make the SVG picture"));
     const double s = kWearMaskDpi / 1440.0;
     const QByteArray mw = QByteArray::number(mask.width() / s, 'g', 10);
     const QByteArray mh = QByteArray::number(mask.height() / s, 'g', 10);
@@ -374,16 +385,25 @@ QByteArray wornSvg(const QByteArray& svg, const DrawingModel& m, double w, doubl
     return out;
 }
 
-// The document's bytes as qpdf writes them, with an ID made from the
-// content so that the same seal gives the same file.
-QByteArray writtenPdf(QPDF& pdf)
+// Qt's one-page PDF of the seal, changed by edit and written again. Throws
+// PlometError (Kind::Format) when it cannot be read or has another number
+// of pages.
+QByteArray editedOnePagePdf(const QByteArray& pdfBytes,
+                            const std::function<void(QPDF&, QPDFPageObjectHelper&)>& edit)
 {
-    QPDFWriter writer(pdf);
-    writer.setOutputMemory();
-    writer.setDeterministicID(true);
-    writer.write();
-    const std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
-    return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), static_cast<qsizetype>(buffer->getSize()));
+    try {
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        pdf.processMemoryFile("seal", pdfBytes.constData(), static_cast<size_t>(pdfBytes.size()));
+        std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        if (pages.size() != 1)
+            throw std::runtime_error("page count");
+        edit(pdf, pages.front());
+        return writtenPdf(pdf);
+    } catch (const std::exception& e) {
+        throw PlometError(PlometError::Kind::Format,
+                          QCoreApplication::translate("Formats", "cannot make the PDF file: %1").arg(QString::fromLocal8Bit(e.what())));
+    }
 }
 
 std::string pdfNumber(double v)
@@ -397,15 +417,8 @@ QByteArray wornPdf(const QByteArray& pdfBytes, const DrawingModel& m, bool trans
 {
     const QImage mask = wearMask(m, kWearMaskDpi);
     if (mask.isNull())
-        throw PlometError(PlometError::Kind::Format, QStringLiteral("无法生成 PDF 文件"));
-    try {
-        QPDF pdf;
-        pdf.setSuppressWarnings(true);
-        pdf.processMemoryFile("seal", pdfBytes.constData(), static_cast<size_t>(pdfBytes.size()));
-        std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
-        if (pages.size() != 1)
-            throw std::runtime_error("page count");
-        QPDFPageObjectHelper& page = pages.front();
+        throw PlometError(PlometError::Kind::Format, QCoreApplication::translate("Formats", "cannot make the PDF file"));
+    return editedOnePagePdf(pdfBytes, [&](QPDF& pdf, QPDFPageObjectHelper& page) {
         const QPDFObjectHandle::Rectangle box = page.getMediaBox().getArrayAsRectangle();
         // The page's own drawing, read now, becomes a form drawn through the mask.
         Pl_Buffer drawn("ink");
@@ -465,12 +478,7 @@ QByteArray wornPdf(const QByteArray& pdfBytes, const DrawingModel& m, bool trans
         content += "q /Worn gs /Ink Do Q\n";
         page.getObjectHandle().replaceKey("/Resources", resources);
         page.getObjectHandle().replaceKey("/Contents", QPDFObjectHandle::newStream(&pdf, content));
-
-        return writtenPdf(pdf);
-    } catch (const std::exception& e) {
-        throw PlometError(PlometError::Kind::Format,
-                          QStringLiteral("无法生成 PDF 文件：%1").arg(QString::fromLocal8Bit(e.what())));
-    }
+    });
 }
 
 // An engraving: the ink as outlines, mirrored, or with invert the whole
@@ -515,7 +523,7 @@ QByteArray writeSvg(const SealPicture& picture, const ExportOptions& options)
     svg.setTitle(QStringLiteral("Plomet"));
     QPainter painter;
     if (!painter.begin(&svg))
-        throw PlometError(PlometError::Kind::Format, QStringLiteral("无法生成 SVG 图像"));
+        throw PlometError(PlometError::Kind::Format, QCoreApplication::translate("Formats", "cannot make the SVG picture"));
     if (options.engrave) {
         paintEngraving(painter, m, w, h, options.invert);
         painter.end();
@@ -539,24 +547,13 @@ QByteArray writeSvg(const SealPicture& picture, const ExportOptions& options)
 // drawing starts at, so the engraving measures what the seal does.
 QByteArray exactPageBox(const QByteArray& pdfBytes, double wPt, double hPt)
 {
-    try {
-        QPDF pdf;
-        pdf.setSuppressWarnings(true);
-        pdf.processMemoryFile("seal", pdfBytes.constData(), static_cast<size_t>(pdfBytes.size()));
-        std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
-        if (pages.size() != 1)
-            throw std::runtime_error("page count");
-        QPDFObjectHandle page = pages.front().getObjectHandle();
-        const QPDFObjectHandle::Rectangle box = pages.front().getMediaBox().getArrayAsRectangle();
+    return editedOnePagePdf(pdfBytes, [&](QPDF&, QPDFPageObjectHelper& page) {
+        const QPDFObjectHandle::Rectangle box = page.getMediaBox().getArrayAsRectangle();
         const QPDFObjectHandle exact =
             QPDFObjectHandle::newFromRectangle(QPDFObjectHandle::Rectangle(box.llx, box.ury - hPt, box.llx + wPt, box.ury));
-        page.replaceKey("/MediaBox", exact);
-        page.removeKey("/CropBox");
-        return writtenPdf(pdf);
-    } catch (const std::exception& e) {
-        throw PlometError(PlometError::Kind::Format,
-                          QStringLiteral("无法生成 PDF 文件：%1").arg(QString::fromLocal8Bit(e.what())));
-    }
+        page.getObjectHandle().replaceKey("/MediaBox", exact);
+        page.getObjectHandle().removeKey("/CropBox");
+    });
 }
 
 QByteArray writePdf(const SealPicture& picture, const ExportOptions& options)
@@ -577,7 +574,7 @@ QByteArray writePdf(const SealPicture& picture, const ExportOptions& options)
                                       QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         QPainter painter;
         if (!painter.begin(&pdf))
-            throw PlometError(PlometError::Kind::Format, QStringLiteral("无法生成 PDF 文件"));
+            throw PlometError(PlometError::Kind::Format, QCoreApplication::translate("Formats", "cannot make the PDF file"));
         if (options.engrave) {
             paintEngraving(painter, m, w, h, options.invert);
             painter.end();
@@ -600,7 +597,7 @@ struct Writer {
     const char* extension;
     QByteArray (*write)(const SealPicture&, const ExportOptions&);
     const char* mimeType;
-    const char* description;   // as a format list names it
+    const char* description;   // as a format list names it, before translation
     bool raster;               // takes a resolution
     bool alpha;                // can leave the background out
 };
@@ -609,10 +606,10 @@ struct Writer {
 // writer above); the command line, the export dialog and its file chooser
 // follow the table.
 const Writer kWriters[] = {
-    {"png", writePng, "image/png", "PNG 图片", true, true},
-    {"bmp", writeBmp, "image/bmp", "BMP 位图", true, false},
-    {"svg", writeSvg, "image/svg+xml", "SVG 矢量图", false, false},
-    {"pdf", writePdf, "application/pdf", "PDF 文档", false, false},
+    {"png", writePng, "image/png", QT_TRANSLATE_NOOP("Formats", "PNG picture"), true, true},
+    {"bmp", writeBmp, "image/bmp", QT_TRANSLATE_NOOP("Formats", "BMP bitmap"), true, false},
+    {"svg", writeSvg, "image/svg+xml", QT_TRANSLATE_NOOP("Formats", "SVG vector picture"), false, false},
+    {"pdf", writePdf, "application/pdf", QT_TRANSLATE_NOOP("Formats", "PDF document"), false, false},
 };
 
 const Writer* writerFor(const QString& format)
@@ -645,7 +642,7 @@ std::vector<ExportFormat> exportFormatList()
 {
     std::vector<ExportFormat> out;
     for (const auto& w : kWriters)
-        out.push_back({QLatin1String(w.extension), QString::fromUtf8(w.description), w.raster, w.alpha});
+        out.push_back({QLatin1String(w.extension), QCoreApplication::translate("Formats", w.description), w.raster, w.alpha});
     return out;
 }
 
@@ -654,7 +651,7 @@ std::optional<ExportFormat> exportFormat(const QString& format)
     const Writer* w = writerFor(format);
     if (!w)
         return std::nullopt;
-    return ExportFormat{QLatin1String(w->extension), QString::fromUtf8(w->description), w->raster, w->alpha};
+    return ExportFormat{QLatin1String(w->extension), QCoreApplication::translate("Formats", w->description), w->raster, w->alpha};
 }
 
 bool engraveFormat(const QString& format)
@@ -675,7 +672,7 @@ QString exportFormatOf(const QString& path)
     const QString ext = QFileInfo(path).suffix().toLower();
     if (!writerFor(ext))
         throw PlometError(PlometError::Kind::Format,
-                          QStringLiteral("无法识别文件“%1”的图像格式（已知扩展名：%2）")
+                          QCoreApplication::translate("Formats", "cannot tell the picture format of “%1” from its name (known extensions: %2)")
                               .arg(QDir::toNativeSeparators(path), knownList()));
     return ext;
 }
@@ -695,7 +692,7 @@ QByteArray exportBytes(const SealPicture& picture, const QString& format, const 
     const Writer* w = writerFor(format);
     if (!w)
         throw PlometError(PlometError::Kind::Format,
-                          QStringLiteral("未知的图像格式“%1”（已知：%2）").arg(format, knownList()));
+                          QCoreApplication::translate("Formats", "unknown picture format “%1” (known: %2)").arg(format, knownList()));
     return w->write(picture, options);
 }
 
@@ -708,7 +705,7 @@ void writeExportedFile(const QString& path, const QByteArray& bytes)
 {
     // Unbuffered and synced before the rename: a buffered QSaveFile commits a
     // cut file after a failed write at a full disk.
-    writeFileAtomically(path, bytes, QStringLiteral("无法写入文件“%1”：%2"));
+    writeFileAtomically(path, bytes, QCoreApplication::translate("Formats", "cannot write the file “%1”: %2"));
 }
 
 } // namespace plomet

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <QCoreApplication>
 
 namespace plomet {
 
@@ -32,8 +33,8 @@ QString quoted(const QString& value)
 QString lineReason(int line, const char* name, const QString& reason)
 {
     if (name)
-        return QStringLiteral("第 %1 行(%2):%3").arg(line).arg(QLatin1String(name), reason);
-    return QStringLiteral("第 %1 行:%2").arg(line).arg(reason);
+        return QCoreApplication::translate("Formats", "line %1 (%2): %3").arg(line).arg(QLatin1String(name), reason);
+    return QCoreApplication::translate("Formats", "line %1: %2").arg(line).arg(reason);
 }
 
 [[noreturn]] void formatError(const QString& message)
@@ -55,15 +56,15 @@ QByteArray textLine(const QString& text, const char* name)
 {
     for (QChar c : text) {
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-            formatError(QStringLiteral("%1 含有换行符,无法写入描述文件:它会打乱后面的各行。")
+            formatError(QCoreApplication::translate("Formats", "%1 holds a line break and cannot be written to a description file: it would upset the lines after it.")
                             .arg(QLatin1String(name)));
         if (c.unicode() == 0)
-            formatError(QStringLiteral("%1 含有空字符(U+0000),无法写入描述文件。").arg(QLatin1String(name)));
+            formatError(QCoreApplication::translate("Formats", "%1 holds a null character (U+0000) and cannot be written to a description file.").arg(QLatin1String(name)));
     }
     try {
         return encodeGbk(text);
     } catch (const PlometError& e) {
-        formatError(QStringLiteral("%1 无法写入描述文件:%2。").arg(QLatin1String(name), e.message()));
+        formatError(QCoreApplication::translate("Formats", "%1 cannot be written to a description file: %2.").arg(QLatin1String(name), e.message()));
     }
 }
 
@@ -74,7 +75,7 @@ QByteArray valueLine(const PropertyRow& row, const QVariant& v)
     if (row.type == ValueType::Text)
         return textLine(text, row.name);
     if ((row.type == ValueType::Single || row.type == ValueType::Double) && !std::isfinite(v.toDouble()))
-        formatError(QStringLiteral("%1 的值 %2 不是有限的数,无法写入描述文件。").arg(row.qname(), text));
+        formatError(QCoreApplication::translate("Formats", "the value %2 of %1 is not a finite number and cannot be written to a description file.").arg(row.qname(), text));
     return text.toLatin1();
 }
 
@@ -101,6 +102,11 @@ QByteArray headerField(const QByteArray& line)
 QString nativePath(const QString& path) { return QDir::toNativeSeparators(path); }
 
 } // namespace
+
+QString badFormatMessage()
+{
+    return QCoreApplication::translate("Formats", "The file format is not correct!");
+}
 
 // ------------------------------------------------------------ values -------
 
@@ -174,12 +180,12 @@ QVariant PmfReader::GetValue(const char* name)
     const qsizetype nul = line->indexOf('\0');
     if (nul >= 0)
         formatError(lineReason(line_, name,
-                               QStringLiteral("第 %1 个字节是空字节:这不是文本文件").arg(nul + 1)));
+                               QCoreApplication::translate("Formats", "byte %1 is a null byte: this is not a text file").arg(nul + 1)));
     int bad = 0;
     const std::optional<QString> text = decodeGbk(*line, &bad);
     if (!text)
         formatError(lineReason(line_, name,
-                               QStringLiteral("第 %1 个字节 0x%2 不是有效的 GBK 编码")
+                               QCoreApplication::translate("Formats", "byte %1, 0x%2, is not valid GBK")
                                    .arg(bad + 1)
                                    .arg(uint(uchar(line->at(bad))), 2, 16, QLatin1Char('0'))));
     return *text;
@@ -203,7 +209,7 @@ QByteArray encodePMF(const PmfValues& v)
     for (const PropertyRow* r : fileLineRows())
         line(valueLine(*r, v.get(*r)));
     if (out.size() > kPmfMaxBytes)
-        formatError(QStringLiteral("描述文件将有 %1 字节,超过 1 MiB 的上限:文本太长,无法写入。").arg(out.size()));
+        formatError(QCoreApplication::translate("Formats", "the description file would have %1 bytes, over the limit of 1 MiB: the texts are too long to write.").arg(out.size()));
 
     // The later properties where they differ from a new seal's, then the
     // lines of keys this version does not know, as they came.
@@ -214,11 +220,11 @@ QByteArray encodePMF(const PmfValues& v)
     for (const QString& unknown : v.unknownLines)
         keyLines << textLine(unknown, "?");
     if (keyLines.size() > kPmfMaxKeyLines)
-        formatError(QStringLiteral("描述文件将有 %1 个“名称=值”行,超过 %2 行的上限。")
+        formatError(QCoreApplication::translate("Formats", "the description file would have %1 “name=value” lines, over the limit of %2.")
                         .arg(keyLines.size()).arg(kPmfMaxKeyLines));
     for (const QByteArray& k : keyLines) {
         if (k.size() > kPmfMaxKeyLineBytes)
-            formatError(QStringLiteral("“%1”一行超过 %2 字节的上限,无法写入描述文件。")
+            formatError(QCoreApplication::translate("Formats", "the line “%1” is over the limit of %2 bytes and cannot be written to a description file.")
                             .arg(QString::fromLatin1(k.left(k.indexOf('=')))).arg(kPmfMaxKeyLineBytes));
         line(k);
     }
@@ -228,7 +234,7 @@ QByteArray encodePMF(const PmfValues& v)
 PmfValues decodePMF(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
-        formatError(QStringLiteral("文件是空的,不是电子公章描述文件。"));
+        formatError(QCoreApplication::translate("Formats", "the file is empty: it is not a seal description file."));
 
     PmfReader reader(bytes);
     // Both header lines are compared as the field rule reads them, byte for
@@ -241,18 +247,18 @@ PmfValues decodePMF(const QByteArray& bytes)
     const bool ok1 = l1 && headerField(*l1) == h1;
     const bool ok2 = l2 && headerField(*l2) == h2;
     if (!ok1 || !ok2)
-        throw PlometError(PlometError::Kind::BadHeader, kBadFormatMessage);
+        throw PlometError(PlometError::Kind::BadHeader, badFormatMessage());
 
     for (int i = 3; i <= 5; ++i)
         if (!reader.nextLine())
-            formatError(QStringLiteral("文件不完整:只有 %1 行,文件头应有 5 行。").arg(i - 1));
+            formatError(QCoreApplication::translate("Formats", "the file is incomplete: it has only %1 lines, and the header has 5.").arg(i - 1));
 
     // Every value is read and converted before any is assigned.
     PmfValues v;
     for (const PropertyRow* r : fileLineRows()) {
         const QVariant text = reader.GetValue(r->name);
         if (reader.position() > kPmfMaxBytes)
-            formatError(QStringLiteral("前 %1 行超过 1 MiB 的上限,不是电子公章描述文件。").arg(reader.lineNumber()));
+            formatError(QCoreApplication::translate("Formats", "the first %1 lines are over the limit of 1 MiB: it is not a seal description file.").arg(reader.lineNumber()));
         v.set(*r, readValue(*r, text.toString(), reader.lineNumber()));
     }
 
@@ -287,7 +293,7 @@ void SavePMF(const PmfValues& values, const QString& path)
 
     // A temporary file beside the target, synced and renamed over it: a
     // crash or a full disk midway leaves the old file whole.
-    writeFileAtomically(path, bytes, QStringLiteral("无法保存描述文件“%1”:%2"));
+    writeFileAtomically(path, bytes, QCoreApplication::translate("Formats", "cannot save the description file “%1”: %2"));
 }
 
 void SavePMF(const Plomet& seal, const QString& path)
@@ -299,11 +305,11 @@ PmfValues readPMF(const QString& path)
 {
     auto fail = [&path](const QString& reason) {
         throw PlometError(PlometError::Kind::File,
-                          QStringLiteral("无法读取描述文件“%1”:%2").arg(nativePath(path), reason));
+                          QCoreApplication::translate("Formats", "cannot read the description file “%1”: %2").arg(nativePath(path), reason));
     };
     const QFileInfo info(path);
     if (info.isDir())
-        fail(QStringLiteral("这是一个文件夹"));
+        fail(QCoreApplication::translate("Formats", "it is a folder"));
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly))
@@ -319,7 +325,7 @@ PmfValues readPMF(const QString& path)
     } catch (const PlometError& e) {
         if (e.kind() == PlometError::Kind::BadHeader)
             throw;
-        throw PlometError(e.kind(), QStringLiteral("描述文件“%1”有误:%2").arg(nativePath(path), e.message()));
+        throw PlometError(e.kind(), QCoreApplication::translate("Formats", "the description file “%1” is wrong: %2").arg(nativePath(path), e.message()));
     }
 }
 

@@ -29,8 +29,9 @@
 
 namespace plomet {
 
-// The text of the one format failure that users know by heart.
-inline const QString kBadFormatMessage = QStringLiteral("文件格式不正确!");
+// The text of the one format failure that users know by heart, in the
+// user's language (the windows' Chinese is "文件格式不正确!").
+QString badFormatMessage();
 
 // Line 3 of every file we write: "网站:" and this address. Readers ignore it.
 inline const QString kPmfWebAddress = QStringLiteral("https://plomet.example/");
@@ -89,7 +90,7 @@ void assignPmfValues(Plomet& seal, const PmfValues& values);
 QByteArray encodePMF(const PmfValues& values);
 
 // Reads the bytes of a file. Throws PlometError: Kind::BadHeader with exactly
-// kBadFormatMessage when line 1 or 2 is not the header as the field rule
+// badFormatMessage() when line 1 or 2 is not the header as the field rule
 // reads it (blanks around it, or quotes, are fine), otherwise Kind::Format with a message
 // naming the line, the value and the problem. A file that ends after its
 // header but before line 20 gives empty text, 0 or False for the rest. After
@@ -130,7 +131,7 @@ void SavePMF(const PmfValues& values, const QString& path);
 // Reads path and assigns its values to the seal, one plain property write per
 // value in file order; does not draw. The whole file is checked first: on any
 // problem nothing is assigned and PlometError is thrown — Kind::BadHeader with
-// exactly kBadFormatMessage for a wrong header, Kind::Format naming the path,
+// exactly badFormatMessage() for a wrong header, Kind::Format naming the path,
 // the line and the problem for a bad value, Kind::File for a file that cannot
 // be read.
 void LoadPMF(Plomet& seal, const QString& path);

@@ -2,6 +2,7 @@
 
 #include "seal/Errors.h"
 
+#include <QCoreApplication>
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
@@ -164,7 +165,7 @@ QImage readPicture(const QByteArray& bytes, const QByteArray& format, const QStr
     reader.setAutoTransform(true);   // a photo's Exif turn
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() > maxPixels)
-        throw formatError(QStringLiteral("%1 is too large: %2 x %3 pixels (at most %4 million)")
+        throw formatError(QCoreApplication::translate("Formats", "%1 is too large: %2 x %3 pixels (at most %4 million)")
                               .arg(name).arg(size.width()).arg(size.height())
                               .arg(double(maxPixels) / 1e6));
     // The decoder's own limit too, for a header that lies about its size:
@@ -189,11 +190,11 @@ QImage readPicture(const QByteArray& bytes, const QByteArray& format, const QStr
         const QString said = decoder.said();
         if (!said.isEmpty())
             reason += QStringLiteral(" (") + said + QLatin1Char(')');
-        throw formatError(QStringLiteral("%1 cannot be read as %2: %3")
+        throw formatError(QCoreApplication::translate("Formats", "%1 cannot be read as %2: %3")
                               .arg(name, QString::fromLatin1(format.toUpper()), reason));
     }
     if (qint64(image.width()) * image.height() > maxPixels)
-        throw formatError(QStringLiteral("%1 is too large: %2 x %3 pixels (at most %4 million)")
+        throw formatError(QCoreApplication::translate("Formats", "%1 is too large: %2 x %3 pixels (at most %4 million)")
                               .arg(name).arg(image.width()).arg(image.height())
                               .arg(double(maxPixels) / 1e6));
     return image;
@@ -210,7 +211,7 @@ Scan readScan(const QByteArray& bytes, const QString& name, double dpi, qint64 m
     }
     static const QByteArray kFormats[] = {"png", "jpeg", "tiff", "bmp"};
     if (std::find(std::begin(kFormats), std::end(kFormats), format) == std::end(kFormats))
-        throw formatError(QStringLiteral("%1 is not a PNG, JPEG, TIFF or BMP picture").arg(name));
+        throw formatError(QCoreApplication::translate("Formats", "%1 is not a PNG, JPEG, TIFF or BMP picture").arg(name));
     const QImage image = readPicture(bytes, format, name, maxPixels);
     Scan scan;
     scan.dpiFromFile = recordsResolution(bytes, format, image);
@@ -221,7 +222,7 @@ Scan readScan(const QByteArray& bytes, const QString& name, double dpi, qint64 m
     else
         scan.dpi = kAssumedScanDpi;
     if (!(scan.dpi >= 10 && scan.dpi <= 20000))
-        throw formatError(QStringLiteral("%1 gives a resolution of %2 dpi; give the scan's with --dpi")
+        throw formatError(QCoreApplication::translate("Formats", "%1 gives a resolution of %2 dpi; give the scan's with --dpi")
                               .arg(name).arg(scan.dpi));
     scan.image = opaqueOnWhite(image);
     return scan;
@@ -232,11 +233,11 @@ Scan readScanFile(const QString& path, double dpi, qint64 maxPixels)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw PlometError(PlometError::Kind::File,
-                          QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+                          QCoreApplication::translate("Formats", "cannot open %1: %2").arg(path, file.errorString()));
     // The file's size bounds what is read: a compressed picture of
     // maxPixels is far smaller than its pixels.
     if (file.size() > maxPixels * 4 + (1 << 20))
-        throw formatError(QStringLiteral("%1 is too large (%2 MB)").arg(path).arg(file.size() >> 20));
+        throw formatError(QCoreApplication::translate("Formats", "%1 is too large (%2 MB)").arg(path).arg(file.size() >> 20));
     return readScan(file.readAll(), path, dpi, maxPixels);
 }
 
@@ -424,7 +425,7 @@ std::vector<ExtractedSeal> extractSeals(const Scan& scan, const ExtractOptions& 
 {
     const QImage& image = scan.image;
     if (image.isNull() || image.width() < 1 || image.height() < 1)
-        throw formatError(QStringLiteral("the picture is empty"));
+        throw formatError(QCoreApplication::translate("Formats", "the picture is empty"));
     const QColor ink = options.ink.isValid() ? options.ink : QColor(0xD0, 0x20, 0x20);
     const InkPlanes planes = inkPlanes(image, scan.dpi, ink);
     const int w = planes.width, h = planes.height;
@@ -441,8 +442,8 @@ std::vector<ExtractedSeal> extractSeals(const Scan& scan, const ExtractOptions& 
         strongCount += histogram[v];
     // Five square millimetres of ink at the least: a seal's ring alone has
     // thirty times that.
-    const QString noInk = QStringLiteral("no seal-coloured ink found (looked for %1 ink%2)")
-                              .arg(ink.name(), options.ink.isValid() ? QString() : QStringLiteral("; --colour for another"));
+    const QString noInk = QCoreApplication::translate("Formats", "no seal-coloured ink found (looked for %1 ink%2)")
+                              .arg(ink.name(), options.ink.isValid() ? QString() : QCoreApplication::translate("Formats", "; --colour for another"));
     if (solid < 64 || double(strongCount) < 5 * pxPerMm * pxPerMm)
         throw formatError(noInk);
     const int inkThreshold = solid / 2;
@@ -671,7 +672,7 @@ std::vector<ExtractedSeal> extractSeals(const Scan& scan, const ExtractOptions& 
             const QSize size(std::max(1, int(std::lround(out.width() * scale))),
                              std::max(1, int(std::lround(out.height() * scale))));
             if (qint64(size.width()) * size.height() > kMaxScanPixels)
-                throw formatError(QStringLiteral("--size %1 mm at %2 dpi is too large a picture")
+                throw formatError(QCoreApplication::translate("Formats", "--size %1 mm at %2 dpi is too large a picture")
                                       .arg(options.diameterMm).arg(scan.dpi));
             out = out.convertToFormat(QImage::Format_ARGB32_Premultiplied)
                       .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
@@ -704,7 +705,7 @@ QByteArray extractedPng(const ExtractedSeal& seal)
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
     if (!writer.write(seal.image))
-        throw formatError(QStringLiteral("cannot make the PNG: %1").arg(writer.errorString()));
+        throw formatError(QCoreApplication::translate("Formats", "cannot make the PNG: %1").arg(writer.errorString()));
     return bytes;
 }
 
@@ -724,12 +725,12 @@ QByteArray extractedSvg(const ExtractedSeal& seal)
     potrace_bitmap_t bitmap{w, h, dy, map.data()};
     std::unique_ptr<potrace_param_t, void (*)(potrace_param_t*)> param(potrace_param_default(), potrace_param_free);
     if (!param)
-        throw formatError(QStringLiteral("cannot trace the seal: out of memory"));
+        throw formatError(QCoreApplication::translate("Formats", "cannot trace the seal: out of memory"));
     param->turdsize = 2;    // specks of one or two pixels are noise
     std::unique_ptr<potrace_state_t, void (*)(potrace_state_t*)> state(potrace_trace(param.get(), &bitmap),
                                                                        potrace_state_free);
     if (!state || state->status != POTRACE_STATUS_OK)
-        throw formatError(QStringLiteral("cannot trace the seal"));
+        throw formatError(QCoreApplication::translate("Formats", "cannot trace the seal"));
 
     // Bitmap rows are the picture's rows, so the curves are in its pixels
     // with y downwards.

@@ -4,6 +4,7 @@
 #include "seal/Gbk.h"
 #include "seal/SystemReason.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,7 +34,7 @@ QString decodeText(const QByteArray& bytes, const QString& name)
     if (const auto gbk = decodeGbk(body, &bad))
         return *gbk;
     const int line = int(body.left(bad).count('\n')) + 1;
-    formatError(name, QStringLiteral("line %1: the text is neither UTF-8 nor GBK").arg(line));
+    formatError(name, QCoreApplication::translate("Formats", "line %1: the text is neither UTF-8 nor GBK").arg(line));
 }
 
 struct Parse {
@@ -86,7 +87,7 @@ SealTable parseTable(const QByteArray& bytes, const QString& name)
     const QByteArray text = decodeText(bytes, name).toUtf8();
     csv_parser parser;
     if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI) != 0)
-        formatError(name, QStringLiteral("out of memory"));
+        formatError(name, QCoreApplication::translate("Formats", "out of memory"));
     Parse p;
     // Line by line, so that every row knows where it starts.
     qsizetype from = 0;
@@ -116,13 +117,13 @@ SealTable parseTable(const QByteArray& bytes, const QString& name)
     csv_free(&parser);
     if (failed)
         formatError(name, error == CSV_EPARSE
-                              ? QStringLiteral("line %1: a quote is not closed, or text follows a closing quote")
+                              ? QCoreApplication::translate("Formats", "line %1: a quote is not closed, or text follows a closing quote")
                                     .arg(p.recordLine ? p.recordLine : p.line)
-                              : QStringLiteral("out of memory"));
+                              : QCoreApplication::translate("Formats", "out of memory"));
     if (p.table.header.isEmpty())
-        formatError(name, QStringLiteral("no header row (the names of the columns)"));
+        formatError(name, QCoreApplication::translate("Formats", "no header row (the names of the columns)"));
     if (p.tooManyCells)
-        formatError(name, QStringLiteral("line %1: more cells than the header has columns (%2)")
+        formatError(name, QCoreApplication::translate("Formats", "line %1: more cells than the header has columns (%2)")
                               .arg(p.tooManyLine)
                               .arg(p.table.header.size()));
     return p.table;
@@ -132,10 +133,10 @@ SealTable readTable(const QString& path)
 {
     const QString shown = QDir::toNativeSeparators(path);
     auto fail = [&](const QString& reason) {
-        throw PlometError(PlometError::Kind::File, QStringLiteral("cannot read the table '%1': %2").arg(shown, reason));
+        throw PlometError(PlometError::Kind::File, QCoreApplication::translate("Formats", "cannot read the table '%1': %2").arg(shown, reason));
     };
     if (QFileInfo(path).isDir())
-        fail(QStringLiteral("it is a folder"));
+        fail(QCoreApplication::translate("Formats", "it is a folder"));
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly))
@@ -145,7 +146,7 @@ SealTable readTable(const QString& path)
     if (file.error() != QFileDevice::NoError)
         fail(systemReason(errno, file.errorString()));
     if (bytes.size() > kMaxTableBytes)
-        fail(QStringLiteral("larger than %1 MB").arg(kMaxTableBytes / (1024 * 1024)));
+        fail(QCoreApplication::translate("Formats", "larger than %1 MB").arg(kMaxTableBytes / (1024 * 1024)));
     return parseTable(bytes, shown);
 }
 

@@ -2,6 +2,7 @@
 
 #include "seal/GlyphOutlines.h"
 
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QRawFont>
 #include <QGlyphRun>
@@ -178,12 +179,12 @@ QString faceStyleWarning(const QString& face, const QStringList& families)
         }
         near = rowOf(near->nearest);
     }
-    const QString what = isCjk(style) ? QStringLiteral("no %1 face for simplified Chinese is installed")
-                                      : QStringLiteral("no %1 face is installed");
-    return QStringLiteral("%1; %2 is drawn in %3")
+    const QString what = isCjk(style) ? QCoreApplication::translate("Seal", "no %1 face for simplified Chinese is installed")
+                                      : QCoreApplication::translate("Seal", "no %1 face is installed");
+    return QCoreApplication::translate("Seal", "%1; %2 is drawn in %3")
         .arg(what.arg(QString::fromUtf8(row->name)), face,
-             standIn.isEmpty() ? QStringLiteral("a fallback face")
-                               : QStringLiteral("the nearest style, %1 (%2)").arg(standInStyle, standIn));
+             standIn.isEmpty() ? QCoreApplication::translate("Seal", "a fallback face")
+                               : QCoreApplication::translate("Seal", "the nearest style, %1 (%2)").arg(standInStyle, standIn));
 }
 
 QString faceStyleWarning(const QString& face)

@@ -9,26 +9,28 @@
 #include <QMetaType>
 #include <algorithm>
 #include <cmath>
+#include <QCoreApplication>
 
 namespace plomet {
 
 namespace {
 
+// typeName: one of the store's type words below, not yet translated.
 [[noreturn]] void mismatch(const char* key, const QVariant& v, const char* typeName)
 {
     QString shown = v.toString();
     if (shown.size() > 40)
         shown = shown.left(40) + QStringLiteral("…");
     throw PlometError(PlometError::Kind::TypeMismatch,
-                      QStringLiteral("保存的属性“%1”的值“%2”无法转换为%3")
-                          .arg(QLatin1String(key), shown, QString::fromUtf8(typeName)));
+                      QCoreApplication::translate("Seal", "the stored property “%1” has the value “%2”, which does not convert to %3")
+                          .arg(QLatin1String(key), shown, QCoreApplication::translate("Seal", typeName)));
 }
 
 [[noreturn]] void overflow(const char* key, const QVariant& v, const char* typeName)
 {
     throw PlometError(PlometError::Kind::Overflow,
-                      QStringLiteral("保存的属性“%1”的值“%2”超出%3的范围")
-                          .arg(QLatin1String(key), v.toString(), QString::fromUtf8(typeName)));
+                      QCoreApplication::translate("Seal", "the stored property “%1” has the value “%2”, out of the range of %3")
+                          .arg(QLatin1String(key), v.toString(), QCoreApplication::translate("Seal", typeName)));
 }
 
 bool isNumeric(const QVariant& v)
@@ -60,7 +62,7 @@ QString asText(const char* key, const QVariant& v)
         if (isNumeric(v))
             return numberTextLong(v.toLongLong());
     }
-    mismatch(key, v, "文本");
+    mismatch(key, v, QT_TRANSLATE_NOOP("Seal", "a text"));
 }
 
 } // namespace
@@ -140,16 +142,16 @@ namespace {
 const char* storeTypeName(ValueType type)
 {
     switch (type) {
-    case ValueType::Boolean: return "布尔值";
-    case ValueType::Integer: return "整数";
+    case ValueType::Boolean: return QT_TRANSLATE_NOOP("Seal", "a Boolean");
+    case ValueType::Integer: return QT_TRANSLATE_NOOP("Seal", "an Integer");
     case ValueType::Long:
-    case ValueType::Colour: return "长整数";
-    case ValueType::Single: return "单精度数";
-    case ValueType::Double: return "双精度数";
-    case ValueType::Choice: return "选项";
+    case ValueType::Colour: return QT_TRANSLATE_NOOP("Seal", "a Long");
+    case ValueType::Single: return QT_TRANSLATE_NOOP("Seal", "a Single");
+    case ValueType::Double: return QT_TRANSLATE_NOOP("Seal", "a Double");
+    case ValueType::Choice: return QT_TRANSLATE_NOOP("Seal", "a choice");
     case ValueType::Text: break;
     }
-    return "文本";
+    return QT_TRANSLATE_NOOP("Seal", "a text");
 }
 
 // A value from the host's store in the row's type, as the store's values
@@ -177,7 +179,7 @@ QVariant storedValue(const PropertyRow& row, const QVariant& v)
         return p.value;
     case ValueProblem::OutOfRange:
     case ValueProblem::OutOfBounds:
-        overflow(row.name, v, row.type == ValueType::Integer ? "整数（-32768 至 32767）" : storeTypeName(row.type));
+        overflow(row.name, v, row.type == ValueType::Integer ? QT_TRANSLATE_NOOP("Seal", "an Integer (-32768 to 32767)") : storeTypeName(row.type));
     default:
         mismatch(row.name, v, storeTypeName(row.type));
     }

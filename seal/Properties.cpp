@@ -247,24 +247,24 @@ bool isBlankOnly(const QString& s)
 QString rangeWords(ValueType type)
 {
     switch (type) {
-    case ValueType::Integer: return QStringLiteral("-32768 至 32767");
+    case ValueType::Integer: return QCoreApplication::translate("Seal", "-32768 to 32767");
     case ValueType::Long:
-    case ValueType::Colour: return QStringLiteral("-2147483648 至 2147483647");
-    case ValueType::Single: return QStringLiteral("单精度数的范围");
-    case ValueType::Double: return QStringLiteral("双精度数的范围");
+    case ValueType::Colour: return QCoreApplication::translate("Seal", "-2147483648 to 2147483647");
+    case ValueType::Single: return QCoreApplication::translate("Seal", "the range of a Single");
+    case ValueType::Double: return QCoreApplication::translate("Seal", "the range of a Double");
     default: return QString();
     }
 }
 
 // A row's own bounds in words, as the message around them speaks
-// ("0 至 100 的整数", "至少 0").
+// ("0 to 100, a whole number", "at least 0").
 QString boundsWords(const PropertyRow& row)
 {
     const QString low = QString::number(row.low), high = QString::number(row.high);
-    QString words = std::isinf(row.high) ? QStringLiteral("至少 %1").arg(low)
-                    : std::isinf(row.low) ? QStringLiteral("至多 %1").arg(high)
-                                          : QStringLiteral("%1 至 %2").arg(low, high);
-    return row.whole ? words + QStringLiteral(" 的整数") : words;
+    QString words = std::isinf(row.high) ? QCoreApplication::translate("Seal", "at least %1").arg(low)
+                    : std::isinf(row.low) ? QCoreApplication::translate("Seal", "at most %1").arg(high)
+                                          : QCoreApplication::translate("Seal", "%1 to %2").arg(low, high);
+    return row.whole ? QCoreApplication::translate("Seal", "%1, a whole number").arg(words) : words;
 }
 
 ParsedValue value(QVariant v) { return {std::move(v), ValueProblem::None, QString()}; }
@@ -274,7 +274,7 @@ ParsedValue problem(ValueProblem kind, QString why) { return {QVariant(), kind, 
 ParsedValue notAChoice(const PropertyRow& row, const QString& shown)
 {
     return problem(ValueProblem::NotAChoice,
-                   QStringLiteral("%1不是 %2 之一").arg(quoted(shown), choiceNames(row).join(QStringLiteral("、"))));
+                   QCoreApplication::translate("Seal", "%1 is not one of %2").arg(quoted(shown), choiceNames(row).join(QCoreApplication::translate("Seal", ", ", "between the items of a list"))));
 }
 
 // "#RRGGBB" as 0x00BBGGRR.
@@ -299,14 +299,14 @@ ParsedValue fitNumber(const PropertyRow& row, double n, Reading reading, const Q
 {
     if (row.type == ValueType::Boolean) {
         if (std::isnan(n))
-            return problem(ValueProblem::NotABoolean, QStringLiteral("%1不是 True 或 False").arg(quoted(shown)));
+            return problem(ValueProblem::NotABoolean, QCoreApplication::translate("Seal", "%1 is not True or False").arg(quoted(shown)));
         return value(n != 0);
     }
     if (reading != Reading::Store && (n < row.low || n > row.high || (row.whole && n != std::floor(n))))
         return problem(ValueProblem::OutOfBounds,
-                       QStringLiteral("%1超出范围(%2)").arg(quoted(shown), boundsWords(row)));
+                       QCoreApplication::translate("Seal", "%1 is out of range (%2)").arg(quoted(shown), boundsWords(row)));
     const ParsedValue outOfRange = problem(ValueProblem::OutOfRange,
-                                           QStringLiteral("%1超出范围(%2)").arg(quoted(shown), rangeWords(row.type)));
+                                           QCoreApplication::translate("Seal", "%1 is out of range (%2)").arg(quoted(shown), rangeWords(row.type)));
     switch (row.type) {
     case ValueType::Integer:
         if (const auto r = toInteger16(n))
@@ -357,13 +357,13 @@ ParsedValue parseNumber(const PropertyRow& row, const QString& text, Reading rea
     if (d.problem == NumberRead::Problem::NotANumber)
         return problem(ValueProblem::NotANumber,
                        row.isLength() && reading == Reading::Setting
-                           ? QStringLiteral("%1不是长度(缇,或带 mm 的毫米数)").arg(quoted(text))
-                           : QStringLiteral("%1不是数字").arg(quoted(text)));
+                           ? QCoreApplication::translate("Seal", "%1 is not a length (twips, or millimetres with mm)").arg(quoted(text))
+                           : QCoreApplication::translate("Seal", "%1 is not a number").arg(quoted(text)));
     // Millimetres go to whole twips.
     const double n = factor == 1 ? d.value : roundHalfEven(d.value * factor);
     if (d.problem == NumberRead::Problem::TooLarge || !std::isfinite(n))
         return problem(ValueProblem::OutOfRange,
-                       QStringLiteral("%1超出范围(%2)").arg(quoted(text), rangeWords(row.type)));
+                       QCoreApplication::translate("Seal", "%1 is out of range (%2)").arg(quoted(text), rangeWords(row.type)));
     return fitNumber(row, n, reading, text);
 }
 
@@ -485,7 +485,7 @@ ParsedValue parseValue(const PropertyRow& row, const QString& text, Reading read
             return value(false);
         const NumberRead d = readNumber(s, NumberSyntax::Strict);
         if (!d.ok())
-            return problem(ValueProblem::NotABoolean, QStringLiteral("%1不是 True 或 False").arg(quoted(text)));
+            return problem(ValueProblem::NotABoolean, QCoreApplication::translate("Seal", "%1 is not True or False").arg(quoted(text)));
         return value(d.value != 0);
     }
     case ValueType::Choice: {

@@ -3,6 +3,7 @@
 #include "seal/Errors.h"
 #include "seal/Plomet.h"
 #include "seal/Properties.h"
+#include <QCoreApplication>
 
 namespace plomet {
 
@@ -11,7 +12,7 @@ namespace {
 [[noreturn]] void unknown(const QString& name)
 {
     throw PlometError(PlometError::Kind::Format,
-                      QStringLiteral("未知的设置名“%1”（可用：%2）").arg(name, settingNames().join(QStringLiteral(", "))));
+                      QCoreApplication::translate("Seal", "unknown setting “%1” (known: %2)").arg(name, settingNames().join(QStringLiteral(", "))));
 }
 
 const PropertyRow& rowOf(const QString& name)
@@ -56,7 +57,7 @@ void applySetting(Plomet& seal, const QString& name, const QString& value)
     const ParsedValue v = parseValue(r, value, Reading::Setting);
     if (!v.ok())
         throw PlometError(PlometError::Kind::TypeMismatch,
-                          QStringLiteral("设置 %1 的值无效：%2").arg(r.qname(), v.problem));
+                          QCoreApplication::translate("Seal", "the value of setting %1 is not valid: %2").arg(r.qname(), v.problem));
     seal.setValue(r, v.value);
 }
 
@@ -65,7 +66,7 @@ void applySetting(Plomet& seal, const QString& assignment)
     const qsizetype eq = assignment.indexOf(QLatin1Char('='));
     if (eq <= 0)
         throw PlometError(PlometError::Kind::Format,
-                          QStringLiteral("设置“%1”应写作 名称=值").arg(assignment));
+                          QCoreApplication::translate("Seal", "the setting “%1” should be written name=value").arg(assignment));
     applySetting(seal, assignment.left(eq).trimmed(), assignment.mid(eq + 1));
 }
 

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <QCoreApplication>
 
 namespace plomet {
 
@@ -14,21 +15,21 @@ namespace plomet {
 inline QString systemReason(int err, const QString& fallback = QString())
 {
     switch (err) {
-    case ENOENT: return QStringLiteral("文件或文件夹不存在");
-    case EACCES: case EPERM: return QStringLiteral("没有访问权限");
-    case EROFS: return QStringLiteral("文件系统是只读的");
-    case ENOSPC: return QStringLiteral("磁盘已满");
-    case EDQUOT: return QStringLiteral("超出了磁盘配额");
-    case EISDIR: return QStringLiteral("这是一个文件夹");
-    case ENOTDIR: return QStringLiteral("路径中有一部分不是文件夹");
-    case ENAMETOOLONG: return QStringLiteral("文件名太长");
-    case ELOOP: return QStringLiteral("符号链接层数太多");
-    case EIO: return QStringLiteral("读写设备时出错");
-    case EFBIG: return QStringLiteral("文件太大");
-    case EBUSY: case ETXTBSY: return QStringLiteral("文件正被占用");
-    case EMFILE: case ENFILE: return QStringLiteral("打开的文件太多");
-    case ENOMEM: return QStringLiteral("内存不足");
-    case EXDEV: return QStringLiteral("不能跨文件系统移动文件");
+    case ENOENT: return QCoreApplication::translate("Seal", "no such file or folder");
+    case EACCES: case EPERM: return QCoreApplication::translate("Seal", "permission denied");
+    case EROFS: return QCoreApplication::translate("Seal", "the file system is read-only");
+    case ENOSPC: return QCoreApplication::translate("Seal", "the disk is full");
+    case EDQUOT: return QCoreApplication::translate("Seal", "the disk quota is exceeded");
+    case EISDIR: return QCoreApplication::translate("Seal", "it is a folder");
+    case ENOTDIR: return QCoreApplication::translate("Seal", "a part of the path is not a folder");
+    case ENAMETOOLONG: return QCoreApplication::translate("Seal", "the file name is too long");
+    case ELOOP: return QCoreApplication::translate("Seal", "too many levels of symbolic links");
+    case EIO: return QCoreApplication::translate("Seal", "input/output error");
+    case EFBIG: return QCoreApplication::translate("Seal", "the file is too large");
+    case EBUSY: case ETXTBSY: return QCoreApplication::translate("Seal", "the file is busy");
+    case EMFILE: case ENFILE: return QCoreApplication::translate("Seal", "too many open files");
+    case ENOMEM: return QCoreApplication::translate("Seal", "out of memory");
+    case EXDEV: return QCoreApplication::translate("Seal", "a file cannot be moved across file systems");
     default:
         break;
     }

@@ -8,6 +8,7 @@
 #include "seal/Properties.h"
 #include "seal/Units.h"
 
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPolygonF>
@@ -81,6 +82,11 @@ QString characterName(char32_t cp)
 
 } // namespace
 
+QString warningPrefix()
+{
+    return QCoreApplication::translate("Seal", "warning: ");
+}
+
 QStringList textWarnings(const Plomet& seal)
 {
     const struct { const char* name; QString text; } texts[] = {
@@ -102,22 +108,20 @@ QStringList textWarnings(const Plomet& seal)
     if (drawsText) {
         const QString style = faceStyleWarning(seal.FontName());
         if (!style.isEmpty())
-            out << QStringLiteral("warning: FontName: ") + style;
+            out << warningPrefix() + QStringLiteral("FontName: ") + style;
         // A name of no known style must be an installed family; anything
         // else (a typo, a face of another machine) is drawn in a fallback.
         else if ((gbkFace || seal.rText().isEmpty()) && faceStyle(seal.FontName()) == FaceStyle::Other
                  && !QFontDatabase::families().contains(seal.FontName(), Qt::CaseInsensitive))
-            out << QStringLiteral("warning: FontName: no face '%1' is installed; it is drawn in %2")
+            out << warningPrefix() + QCoreApplication::translate("Seal", "FontName: no face '%1' is installed; it is drawn in %2")
                        .arg(seal.FontName(), resolvedFamily(seal.FontName()));
     }
     if (!seal.rText().isEmpty() && !gbkFace)
-        out << QStringLiteral("warning: FontName: '%1' cannot be written in GBK; "
-                              "the company name is drawn with the nearest installed face")
+        out << warningPrefix() + QCoreApplication::translate("Seal", "FontName: '%1' cannot be written in GBK; the company name is drawn with the nearest installed face")
                    .arg(seal.FontName());
     for (const auto& t : texts)
         for (char32_t cp : missingGlyphs(seal.FontName(), t.text))
-            out << QStringLiteral("warning: %1: no glyph for %2 in %3 or any fallback face; "
-                                  "it is drawn as an empty box")
+            out << warningPrefix() + QCoreApplication::translate("Seal", "%1: no glyph for %2 in %3 or any fallback face; it is drawn as an empty box")
                        .arg(QLatin1String(t.name), characterName(cp), seal.FontName());
     return out;
 }
@@ -133,8 +137,7 @@ QStringList fileWarnings(const Plomet& seal)
             if (!gbkCharacter(char32_t(cp)) && !outside.contains(char32_t(cp)))
                 outside << char32_t(cp);
         for (char32_t cp : outside)
-            out << QStringLiteral("warning: %1: %2 is not a GBK character; the description file keeps it as "
-                                  "GB18030")
+            out << warningPrefix() + QCoreApplication::translate("Seal", "%1: %2 is not a GBK character; the description file keeps it as GB18030")
                        .arg(row.qname(), characterName(cp));
     }
     return out;
@@ -150,12 +153,11 @@ QStringList layoutWarnings(const NameLayout& seal, const DrawingModel& model)
     QStringList out;
     const double wMm = model.widthTwips / kTwipsPerMm, hMm = model.heightTwips / kTwipsPerMm;
     if (std::min(wMm, hMm) < kSmallestMm || std::max(wMm, hMm) > kLargestMm)
-        out << QStringLiteral("warning: Width, Height: the seal is %1 x %2 mm, %3; sizes without a unit are "
-                              "twips (1 mm = 56.7 twips): write 42mm for 42 millimetres")
+        out << warningPrefix() + QCoreApplication::translate("Seal", "Width, Height: the seal is %1 x %2 mm, %3; sizes without a unit are twips (1 mm = 56.7 twips): write 42mm for 42 millimetres")
                    .arg(wMm, 0, 'f', 1)
                    .arg(hMm, 0, 'f', 1)
-                   .arg(std::min(wMm, hMm) < kSmallestMm ? QStringLiteral("smaller than any seal (under 10 mm)")
-                                                         : QStringLiteral("larger than any seal (over 100 mm)"));
+                   .arg(std::min(wMm, hMm) < kSmallestMm ? QCoreApplication::translate("Seal", "smaller than any seal (under 10 mm)")
+                                                         : QCoreApplication::translate("Seal", "larger than any seal (over 100 mm)"));
     if (seal.fit || seal.name.isEmpty())
         return out;
 
@@ -204,12 +206,10 @@ QStringList layoutWarnings(const NameLayout& seal, const DrawingModel& model)
             overItself = overlapShare(glyphs[i], glyphs[j]) > kOverlapShare;
     }
     if (overItself)
-        out << QStringLiteral("warning: rText: the company name (%1 characters) goes round the ring over "
-                              "itself; Fit=True fits it to the ring")
+        out << warningPrefix() + QCoreApplication::translate("Seal", "rText: the company name (%1 characters) goes round the ring over itself; Fit=True fits it to the ring")
                    .arg(name.size());
     else if (intoLower)
-        out << QStringLiteral("warning: rText: the company name (%1 characters) runs into the lower line; "
-                              "Fit=True fits it to the ring")
+        out << warningPrefix() + QCoreApplication::translate("Seal", "rText: the company name (%1 characters) runs into the lower line; Fit=True fits it to the ring")
                    .arg(name.size());
     return out;
 }

@@ -10,6 +10,10 @@
 namespace plomet {
 
 class Plomet;
+
+// "warning: " in the user's language: every warning line starts with it, so
+// that a window can drop it where a status line says as much.
+QString warningPrefix();
 struct DrawingModel;
 
 // Warnings about the seal's faces and texts (no drawing needed).

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <vector>
+#include <QCoreApplication>
 
 namespace plomet {
 
@@ -15,7 +16,7 @@ namespace {
 [[noreturn]] void cannotAppend(const QString& name, const QString& why)
 {
     throw PlometError(PlometError::Kind::Format,
-                      QStringLiteral("“%1”的交叉引用表无法追加更新（%2），为不破坏其数字签名，未盖章").arg(name, why));
+                      QCoreApplication::translate("Stamp", "the cross-reference table of “%1” cannot take an incremental update (%2); it was not stamped, so as not to break its digital signature").arg(name, why));
 }
 
 bool isSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0'; }
@@ -86,12 +87,12 @@ IncrementalUpdate::IncrementalUpdate(QPDF& pdf, const QByteArray& original, cons
     : pdf_(pdf), name_(name), original_(original)
 {
     if (pdf.isEncrypted())
-        cannotAppend(name, QStringLiteral("文件已加密"));
+        cannotAppend(name, QCoreApplication::translate("Stamp", "the file is encrypted"));
     if (pdf.anyWarnings())
-        cannotAppend(name, QStringLiteral("文件有损坏"));
+        cannotAppend(name, QCoreApplication::translate("Stamp", "the file is damaged"));
     prev_ = lastStartXref(original);
     if (prev_ < 0 || prev_ >= original.size())
-        cannotAppend(name, QStringLiteral("找不到 startxref"));
+        cannotAppend(name, QCoreApplication::translate("Stamp", "no startxref found"));
     qsizetype p = static_cast<qsizetype>(prev_);
     while (p < original.size() && isSpace(original[p]))
         ++p;
@@ -100,7 +101,7 @@ IncrementalUpdate::IncrementalUpdate(QPDF& pdf, const QByteArray& original, cons
     else if (objectHeaderAt(original, p))
         xrefStream_ = true;
     else
-        cannotAppend(name, QStringLiteral("startxref 所指之处不是交叉引用"));
+        cannotAppend(name, QCoreApplication::translate("Stamp", "startxref does not point at a cross-reference"));
     oldCount_ = pdf.getObjectCount();
 }
 
@@ -128,7 +129,7 @@ QByteArray IncrementalUpdate::write(std::map<QPDFObjGen, qint64>* rawOffsets)
     // Objects read only now may have needed repairs that change where
     // things are: appending after them would not be what readers see.
     if (pdf_.anyWarnings())
-        cannotAppend(name_, QStringLiteral("文件有损坏"));
+        cannotAppend(name_, QCoreApplication::translate("Stamp", "the file is damaged"));
 
     QByteArray out = original_;
     if (!out.endsWith('\n') && !out.endsWith('\r'))

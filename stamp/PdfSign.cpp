@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <QTimeZone>
+#include <QCoreApplication>
 
 namespace plomet {
 
@@ -153,7 +154,7 @@ std::shared_ptr<const SigningKey> loadSigningKey(const QByteArray& p12, QByteArr
     Pkcs12 pk(d2i_PKCS12(nullptr, &p, static_cast<long>(p12.size())));
     if (!pk) {
         ERR_clear_error();
-        refuse(QStringLiteral("“%1”不是 PKCS#12 证书文件").arg(name));
+        refuse(QCoreApplication::translate("Stamp", "“%1” is not a PKCS#12 certificate file").arg(name));
     }
     // An empty password is either no password or an empty one.
     const char* pass = password.constData();
@@ -161,7 +162,7 @@ std::shared_ptr<const SigningKey> loadSigningKey(const QByteArray& p12, QByteArr
         if (!PKCS12_verify_mac(pk.get(), pass, static_cast<int>(password.size()))) {
             if (!password.isEmpty() || !PKCS12_verify_mac(pk.get(), nullptr, 0)) {
                 ERR_clear_error();
-                refuse(QStringLiteral("证书“%1”的密码不对").arg(name));
+                refuse(QCoreApplication::translate("Stamp", "the password of the certificate “%1” is wrong").arg(name));
             }
             pass = nullptr;
         }
@@ -170,21 +171,21 @@ std::shared_ptr<const SigningKey> loadSigningKey(const QByteArray& p12, QByteArr
     X509* rawCert = nullptr;
     STACK_OF(X509)* rawChain = nullptr;
     if (!PKCS12_parse(pk.get(), pass, &rawKey, &rawCert, &rawChain))
-        refuse(QStringLiteral("无法读取证书“%1”：%2").arg(name, sslReason()));
+        refuse(QCoreApplication::translate("Stamp", "cannot read the certificate “%1”: %2").arg(name, sslReason()));
     auto impl = std::make_unique<SigningKey::Impl>();
     impl->key.reset(rawKey);
     impl->cert.reset(rawCert);
     impl->chain.reset(rawChain ? rawChain : sk_X509_new_null());
     if (!impl->key || !impl->cert)
-        refuse(QStringLiteral("证书文件“%1”里没有私钥和它的证书").arg(name));
+        refuse(QCoreApplication::translate("Stamp", "the certificate file “%1” holds no private key with its certificate").arg(name));
     X509* cert = impl->cert.get();
     if (X509_cmp_current_time(X509_get0_notAfter(cert)) < 0)
-        refuse(QStringLiteral("证书“%1”已于 %2 过期").arg(name, timeText(X509_get0_notAfter(cert))));
+        refuse(QCoreApplication::translate("Stamp", "the certificate “%1” expired on %2").arg(name, timeText(X509_get0_notAfter(cert))));
     if (X509_cmp_current_time(X509_get0_notBefore(cert)) > 0)
-        refuse(QStringLiteral("证书“%1”自 %2 起才有效").arg(name, timeText(X509_get0_notBefore(cert))));
+        refuse(QCoreApplication::translate("Stamp", "the certificate “%1” is valid only from %2").arg(name, timeText(X509_get0_notBefore(cert))));
     if ((X509_get_extension_flags(cert) & EXFLAG_KUSAGE)
         && !(X509_get_key_usage(cert) & (KU_DIGITAL_SIGNATURE | KU_NON_REPUDIATION)))
-        refuse(QStringLiteral("证书“%1”的用途不含签名（数字签名或不可否认）").arg(name));
+        refuse(QCoreApplication::translate("Stamp", "the certificate “%1” is not meant for signing (digital signature or non-repudiation)").arg(name));
     ERR_clear_error();
     return std::shared_ptr<const SigningKey>(new SigningKey(std::move(impl)));
 }
@@ -196,7 +197,7 @@ namespace {
 QByteArray timeStampToken(const QString& url, const ASN1_OCTET_STRING* signature)
 {
     auto fail = [&](const QString& why) {
-        refuse(QStringLiteral("时间戳服务“%1”没有给出时间戳：%2").arg(url, why));
+        refuse(QCoreApplication::translate("Stamp", "the time-stamp service “%1” gave no time stamp: %2").arg(url, why));
     };
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int digestLength = 0;
@@ -225,7 +226,7 @@ QByteArray timeStampToken(const QString& url, const ASN1_OCTET_STRING* signature
     char *host = nullptr, *port = nullptr, *path = nullptr;
     int ssl = 0;
     if (!OSSL_HTTP_parse_url(u.constData(), &ssl, nullptr, &host, &port, nullptr, &path, nullptr, nullptr))
-        fail(QStringLiteral("网址不对"));
+        fail(QCoreApplication::translate("Stamp", "the address is wrong"));
     Bio answer(OSSL_HTTP_transfer(nullptr, host, port, path, ssl, nullptr, nullptr, nullptr, nullptr, nullptr,
                                   nullptr, 0, nullptr, "application/timestamp-query", body.get(),
                                   "application/timestamp-reply", 1, 1024 * 1024, 30, 0));
@@ -236,18 +237,18 @@ QByteArray timeStampToken(const QString& url, const ASN1_OCTET_STRING* signature
         fail(sslReason());
     std::unique_ptr<TS_RESP, Deleter<TS_RESP, TS_RESP_free>> response(d2i_TS_RESP_bio(answer.get(), nullptr));
     if (!response)
-        fail(QStringLiteral("回答无法读取"));
+        fail(QCoreApplication::translate("Stamp", "the answer cannot be read"));
     const long status = ASN1_INTEGER_get(TS_STATUS_INFO_get0_status(TS_RESP_get_status_info(response.get())));
     PKCS7* token = TS_RESP_get_token(response.get());
     if ((status != 0 && status != 1) || !token)
-        fail(QStringLiteral("服务拒绝（状态 %1）").arg(status));
+        fail(QCoreApplication::translate("Stamp", "the service refused (status %1)").arg(status));
     // The answer must be for this signature and this request.
     TS_TST_INFO* info = TS_RESP_get_tst_info(response.get());
     const ASN1_OCTET_STRING* echoed = info ? TS_MSG_IMPRINT_get_msg(TS_TST_INFO_get_msg_imprint(info)) : nullptr;
     if (!echoed || ASN1_STRING_length(echoed) != static_cast<int>(digestLength)
         || memcmp(ASN1_STRING_get0_data(echoed), digest, digestLength) != 0
         || !TS_TST_INFO_get_nonce(info) || ASN1_INTEGER_cmp(TS_TST_INFO_get_nonce(info), nonce.get()) != 0)
-        fail(QStringLiteral("时间戳不是为这个签名的"));
+        fail(QCoreApplication::translate("Stamp", "the time stamp is not for this signature"));
     unsigned char* der = nullptr;
     const int n = i2d_PKCS7(token, &der);
     if (n <= 0)
@@ -266,19 +267,19 @@ QByteArray cmsSignature(const SigningKey::Impl& key, const QByteArray& data, con
     Cms cms(CMS_sign(nullptr, nullptr, key.chain.get(), nullptr, flags));
     if (!cms || !CMS_add1_signer(cms.get(), key.cert.get(), key.key.get(), EVP_sha256(), flags)
         || !CMS_final(cms.get(), in.get(), nullptr, flags))
-        refuse(QStringLiteral("签名失败：%1").arg(sslReason()));
+        refuse(QCoreApplication::translate("Stamp", "signing failed: %1").arg(sslReason()));
     if (!tsaUrl.isEmpty()) {
         // PAdES B-T: the token over the signature value, unsigned.
         CMS_SignerInfo* si = sk_CMS_SignerInfo_value(CMS_get0_SignerInfos(cms.get()), 0);
         const QByteArray token = timeStampToken(tsaUrl, CMS_SignerInfo_get0_signature(si));
         if (!CMS_unsigned_add1_attr_by_NID(si, NID_id_smime_aa_timeStampToken, V_ASN1_SEQUENCE, token.constData(),
                                            static_cast<int>(token.size())))
-            refuse(QStringLiteral("签名失败：%1").arg(sslReason()));
+            refuse(QCoreApplication::translate("Stamp", "signing failed: %1").arg(sslReason()));
     }
     unsigned char* der = nullptr;
     const int n = i2d_CMS_ContentInfo(cms.get(), &der);
     if (n <= 0)
-        refuse(QStringLiteral("签名失败：%1").arg(sslReason()));
+        refuse(QCoreApplication::translate("Stamp", "signing failed: %1").arg(sslReason()));
     QByteArray out(reinterpret_cast<const char*>(der), n);
     OPENSSL_free(der);
     return out;
@@ -330,7 +331,7 @@ void completeSignature(QByteArray& file, qint64 bodyOffset, const PendingSignatu
     const QByteArray der = cmsSignature(key.impl(), file.left(a) + file.mid(b), tsaUrl);
     const QByteArray hex = der.toHex().toUpper();
     if (hex.size() > pending.contentsLength - 2)
-        refuse(QStringLiteral("签名比预留的位置大（%1 字节）").arg(der.size()));
+        refuse(QCoreApplication::translate("Stamp", "the signature is larger than the room kept for it (%1 bytes)").arg(der.size()));
     file.replace(static_cast<qsizetype>(a + 1), hex.size(), hex);
 }
 
@@ -375,7 +376,7 @@ void checkOne(SignatureCheck& c, QPDFObjectHandle v, const QByteArray& bytes, X5
                 r[i] = br.getArrayItem(i).getIntValue();
     const long long size = bytes.size();
     if (r[0] != 0 || r[1] < 2 || r[2] < r[1] + 2 || r[3] < 0 || r[2] > size || r[3] > size - r[2]) {
-        c.problem = QStringLiteral("签名的字节范围不对");
+        c.problem = QCoreApplication::translate("Stamp", "the signature's byte range is wrong");
         return;
     }
     c.bytesAfter = size - (r[2] + r[3]);
@@ -385,11 +386,11 @@ void checkOne(SignatureCheck& c, QPDFObjectHandle v, const QByteArray& bytes, X5
     for (long long i = r[1] + 1; hole && i < r[2] - 1; ++i)
         hole = isHexOrSpace(bytes[static_cast<qsizetype>(i)]);
     if (!hole) {
-        c.problem = QStringLiteral("两段签名范围之间不只是签名");
+        c.problem = QCoreApplication::translate("Stamp", "more than the signature lies between the two signed ranges");
         return;
     }
     if (!v.getKey("/Contents").isString()) {
-        c.problem = QStringLiteral("没有签名数据");
+        c.problem = QCoreApplication::translate("Stamp", "there is no signature data");
         return;
     }
     const std::string der = v.getKey("/Contents").getStringValue();
@@ -398,7 +399,7 @@ void checkOne(SignatureCheck& c, QPDFObjectHandle v, const QByteArray& bytes, X5
     STACK_OF(CMS_SignerInfo)* infos = cms ? CMS_get0_SignerInfos(cms.get()) : nullptr;
     if (!infos || sk_CMS_SignerInfo_num(infos) != 1) {
         ERR_clear_error();
-        c.problem = QStringLiteral("签名数据无法读取");
+        c.problem = QCoreApplication::translate("Stamp", "the signature data cannot be read");
         return;
     }
     CMS_SignerInfo* si = sk_CMS_SignerInfo_value(infos, 0);
@@ -423,9 +424,9 @@ void checkOne(SignatureCheck& c, QPDFObjectHandle v, const QByteArray& bytes, X5
     c.intact = CMS_verify(cms.get(), nullptr, nullptr, content.get(), nullptr,
                           CMS_BINARY | CMS_NO_SIGNER_CERT_VERIFY) == 1;
     if (!c.intact)
-        c.problem = QStringLiteral("签名与内容不符：%1").arg(sslReason());
+        c.problem = QCoreApplication::translate("Stamp", "the signature does not match the content: %1").arg(sslReason());
     if (!signer) {
-        c.chainProblem = QStringLiteral("签名里没有签名者的证书");
+        c.chainProblem = QCoreApplication::translate("Stamp", "the signature holds no certificate of its signer");
         return;
     }
     StoreCtx ctx(X509_STORE_CTX_new());
@@ -445,7 +446,7 @@ std::vector<SignatureCheck> verifyPdfBytes(const QByteArray& bytes, const QStrin
 {
     loadProviders();
     if (!bytes.left(1024).contains("%PDF-"))
-        refuse(QStringLiteral("“%1”不是 PDF 文件").arg(name));
+        refuse(QCoreApplication::translate("Stamp", "“%1” is not a PDF file").arg(name));
     Store store(X509_STORE_new());
     if (trustPem.isEmpty()) {
         X509_STORE_set_default_paths(store.get());
@@ -457,7 +458,7 @@ std::vector<SignatureCheck> verifyPdfBytes(const QByteArray& bytes, const QStrin
             X509_free(cert);
         }
         if (!added)
-            refuse(QStringLiteral("信任的证书文件里没有 PEM 证书"));
+            refuse(QCoreApplication::translate("Stamp", "the file of trusted certificates holds no PEM certificate"));
     }
     ERR_clear_error();
 
@@ -478,10 +479,10 @@ std::vector<SignatureCheck> verifyPdfBytes(const QByteArray& bytes, const QStrin
         }
     } catch (const QPDFExc& e) {
         if (e.getErrorCode() == qpdf_e_password)
-            refuse(QStringLiteral("“%1”需要密码才能打开").arg(name));
-        refuse(QStringLiteral("“%1”已损坏，无法读取：%2").arg(name, QString::fromStdString(e.getMessageDetail())));
+            refuse(QCoreApplication::translate("Stamp", "“%1” needs a password to open").arg(name));
+        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged and cannot be read: %2").arg(name, QString::fromStdString(e.getMessageDetail())));
     } catch (const std::exception& e) {
-        refuse(QStringLiteral("“%1”已损坏，无法读取：%2").arg(name, QString::fromLocal8Bit(e.what())));
+        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged and cannot be read: %2").arg(name, QString::fromLocal8Bit(e.what())));
     }
     return out;
 }
@@ -494,8 +495,8 @@ QByteArray makeSelfSignedP12(const QString& name, QByteArray& password, int days
     });
     loadProviders();
     if (name.trimmed().isEmpty())
-        refuse(QStringLiteral("证书的名称不能为空"));
-    auto fail = [] { refuse(QStringLiteral("无法生成证书：%1").arg(sslReason())); };
+        refuse(QCoreApplication::translate("Stamp", "the certificate's name cannot be empty"));
+    auto fail = [] { refuse(QCoreApplication::translate("Stamp", "cannot make the certificate: %1").arg(sslReason())); };
     Pkey key(EVP_RSA_gen(2048));
     Cert cert(X509_new());
     if (!key || !cert)

@@ -6,6 +6,7 @@
 #include "seal/SystemReason.h"
 #include "formats/Export.h"
 #include "seal/Units.h"
+#include "seal/Warnings.h"
 
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
@@ -28,6 +29,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <QCoreApplication>
 
 namespace plomet {
 
@@ -61,16 +63,16 @@ void openDocument(QPDF& pdf, const QString& name, const QByteArray& head,
                   const std::function<void()>& process)
 {
     if (!looksLikePdf(head))
-        refuse(QStringLiteral("“%1”不是 PDF 文件").arg(name));
+        refuse(QCoreApplication::translate("Stamp", "“%1” is not a PDF file").arg(name));
     pdf.setSuppressWarnings(true);
     try {
         process();
     } catch (const QPDFExc& e) {
         if (e.getErrorCode() == qpdf_e_password)
-            refuse(QStringLiteral("“%1”需要密码才能打开，不能盖章").arg(name));
-        refuse(QStringLiteral("“%1”已损坏，无法修复：%2").arg(name, qpdfMessage(e)));
+            refuse(QCoreApplication::translate("Stamp", "“%1” needs a password to open; it cannot be stamped").arg(name));
+        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged beyond repair: %2").arg(name, qpdfMessage(e)));
     } catch (const std::exception& e) {
-        refuse(QStringLiteral("“%1”已损坏，无法修复：%2").arg(name, qpdfMessage(e)));
+        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged beyond repair: %2").arg(name, qpdfMessage(e)));
     }
 }
 
@@ -84,7 +86,7 @@ QString openFile(QPDF& pdf, const QString& path)
         const int err = errno;
         // Qt refuses a folder itself, without a C library error.
         const QString reason = QFileInfo(path).isDir() ? systemReason(EISDIR) : systemReason(err, file.errorString());
-        throw PlometError(PlometError::Kind::File, QStringLiteral("无法打开文件“%1”：%2").arg(native(path), reason));
+        throw PlometError(PlometError::Kind::File, QCoreApplication::translate("Stamp", "cannot open the file “%1”: %2").arg(native(path), reason));
     }
     const QByteArray head = file.read(1024);
     file.close();
@@ -96,7 +98,7 @@ QString openFile(QPDF& pdf, const QString& path)
 
 QString repairedWarning(const QString& name)
 {
-    return QStringLiteral("警告：“%1”有损坏，已修复后处理，请检查结果").arg(name);
+    return warningPrefix() + QCoreApplication::translate("Stamp", "“%1” is damaged; it was repaired before stamping: check the result").arg(name);
 }
 
 // A page's geometry: the visible box (crop box within the media box) in user
@@ -240,11 +242,11 @@ SealForm importSeal(QPDF& target, QPDF& sealPdf, const StampSeal& seal)
     try {
         sealPdf.processMemoryFile("seal", seal.pdf.constData(), static_cast<size_t>(seal.pdf.size()));
     } catch (const std::exception& e) {
-        throw PlometError(PlometError::Kind::Format, QStringLiteral("无法读取印章的 PDF：%1").arg(qpdfMessage(e)));
+        throw PlometError(PlometError::Kind::Format, QCoreApplication::translate("Stamp", "cannot read the seal's PDF: %1").arg(qpdfMessage(e)));
     }
     auto pages = QPDFPageDocumentHelper(sealPdf).getAllPages();
     if (pages.empty())
-        throw PlometError(PlometError::Kind::Format, QStringLiteral("印章的 PDF 没有页面"));
+        throw PlometError(PlometError::Kind::Format, QCoreApplication::translate("Stamp", "the seal's PDF has no page"));
     QPDFPageObjectHelper& page = pages.front();
     const PageGeom g = geometryOf(page);
     SealForm out;
@@ -268,11 +270,11 @@ void checkPlacement(const StampPlacement& p)
 {
     if (!std::isfinite(p.xMm) || !std::isfinite(p.yMm) || !std::isfinite(p.angleDeg) || !std::isfinite(p.firstStripMm)
         || !std::isfinite(p.insetMm) || (p.straddleYMm && !std::isfinite(*p.straddleYMm)))
-        refuse(QStringLiteral("位置或角度不是有限的数"));
+        refuse(QCoreApplication::translate("Stamp", "the position or the angle is not a finite number"));
     if (p.straddle && p.straddleMax < 1)
-        refuse(QStringLiteral("骑缝章每枚最多的页数须至少为 1"));
+        refuse(QCoreApplication::translate("Stamp", "a straddling seal needs at least 1 page per impression"));
     if (p.straddle && p.insetMm < 0)
-        refuse(QStringLiteral("骑缝章离页边的距离不能为负"));
+        refuse(QCoreApplication::translate("Stamp", "a straddling seal's distance from the page edge cannot be negative"));
 }
 
 std::vector<SealImpression> straddlePlan(const std::vector<int>& pages, const std::vector<QSizeF>& seen,
@@ -295,7 +297,7 @@ std::vector<SealImpression> straddlePlan(const std::vector<int>& pages, const st
         std::vector<double> widths(count, width / static_cast<double>(count));
         if (p.firstStripMm > 0 && count > 1) {
             if (p.firstStripMm >= width)
-                refuse(QStringLiteral("第一条宽 %1 毫米，不小于印章宽 %2 毫米")
+                refuse(QCoreApplication::translate("Stamp", "the first strip is %1 mm wide, no narrower than the seal (%2 mm)")
                            .arg(p.firstStripMm).arg(width, 0, 'f', 1));
             widths[0] = p.firstStripMm;
             for (size_t i = 1; i < count; ++i)
@@ -362,7 +364,7 @@ std::vector<SealImpression> planChosen(const std::vector<int>& chosen, const std
             ink = ink.intersected(*imp.clipMm);
         const QRectF shown = ink.intersected(QRectF(QPointF(0, 0), page));
         if (!(shown.width() > 0 && shown.height() > 0))
-            refuse(QStringLiteral("印章完全落在第 %1 页之外（该页 %2 × %3 毫米）")
+            refuse(QCoreApplication::translate("Stamp", "the seal lies wholly off page %1 (the page is %2 × %3 mm)")
                        .arg(imp.page + 1)
                        .arg(page.width(), 0, 'f', 1)
                        .arg(page.height(), 0, 'f', 1));
@@ -377,7 +379,7 @@ QStringList placementWarnings(const std::vector<SealImpression>& impressions, co
 {
     QStringList out;
     if (p.straddle && impressions.size() == 1)
-        out << QStringLiteral("警告：骑缝章只盖在一页上（第 %1 页），看不出骑缝；请选两页或更多").arg(impressions.front().page + 1);
+        out << warningPrefix() + QCoreApplication::translate("Stamp", "the straddling seal falls on one page only (page %1), so it straddles nothing; choose two pages or more").arg(impressions.front().page + 1);
     const QRectF area(QPointF(0, 0), sealMm);
     for (const SealImpression& imp : impressions) {
         if (imp.clipMm)
@@ -393,7 +395,7 @@ QStringList placementWarnings(const std::vector<SealImpression>& impressions, co
         };
         const double share = areaOf(ink) > 0 ? areaOf(shown) / areaOf(ink) : 1;
         if (share < 0.5)
-            out << QStringLiteral("警告：第 %1 页上的印章大半在页面之外（只有 %2% 在页内）")
+            out << warningPrefix() + QCoreApplication::translate("Stamp", "the seal on page %1 is mostly off the page (only %2% is on it)")
                        .arg(imp.page + 1)
                        .arg(int(share * 100));
     }
@@ -416,7 +418,7 @@ QString fieldNameFor(QPDF& pdf, const QString& asked, const QString& name)
         taken.insert(field.getFullyQualifiedName());
     if (!asked.isEmpty()) {
         if (taken.count(asked.toStdString()))
-            refuse(QStringLiteral("“%1”里已有名为“%2”的表单域").arg(name, asked));
+            refuse(QCoreApplication::translate("Stamp", "“%1” already has a form field named “%2”").arg(name, asked));
         return asked;
     }
     for (int i = 1;; ++i) {
@@ -475,30 +477,30 @@ QByteArray stampDocument(QPDF& pdf, const QString& name, const QByteArray* origi
     StampResult local;
     StampResult& res = result ? *result : local;
     if (seal.widthPt <= 0 || seal.heightPt <= 0 || seal.pdf.isEmpty())
-        refuse(QStringLiteral("印章大小为 0，没有可盖的印章"));
+        refuse(QCoreApplication::translate("Stamp", "the seal's size is 0: there is no seal to stamp"));
     checkPlacement(placement);
 
     try {
         if (pdf.isEncrypted() && !pdf.allowModifyOther())
-            refuse(QStringLiteral("“%1”的权限不允许修改，不能盖章").arg(name));
+            refuse(QCoreApplication::translate("Stamp", "the permissions of “%1” forbid changes; it cannot be stamped").arg(name));
         // A signed document gets the seal appended, so that its
         // signatures stay valid; so does one being signed now.
         const bool isSigned = carriesSignatures(pdf);
         if (isSigned && placement.force && !sign)
-            res.warnings << QStringLiteral("警告：“%1”的数字签名因盖章而失效").arg(name);
+            res.warnings << warningPrefix() + QCoreApplication::translate("Stamp", "the digital signature of “%1” no longer holds after stamping").arg(name);
         std::optional<IncrementalUpdate> update;
         if (sign || (isSigned && !placement.force)) {
             if (!original)
-                refuse(QStringLiteral("“%1”带有数字签名，只能追加更新").arg(name));
+                refuse(QCoreApplication::translate("Stamp", "“%1” is digitally signed: it can only take an incremental update").arg(name));
             update.emplace(pdf, *original, name);
         }
         if (sign && !sign->key)
-            refuse(QStringLiteral("没有签名用的证书"));
+            refuse(QCoreApplication::translate("Stamp", "there is no certificate to sign with"));
 
         QPDFPageDocumentHelper doc(pdf);
         std::vector<QPDFPageObjectHelper> pages = doc.getAllPages();
         if (pages.empty())
-            refuse(QStringLiteral("“%1”没有页面").arg(name));
+            refuse(QCoreApplication::translate("Stamp", "“%1” has no pages").arg(name));
         // Only the pages the list names are looked at: a big document costs
         // no more than its page tree.
         const std::vector<int> chosen = parsePageList(pageListOf(placement), static_cast<int>(pages.size()));
@@ -634,7 +636,7 @@ QByteArray stampDocument(QPDF& pdf, const QString& name, const QByteArray* origi
     } catch (const PlometError&) {
         throw;
     } catch (const std::exception& e) {
-        refuse(QStringLiteral("“%1”已损坏，无法修复：%2").arg(name, qpdfMessage(e)));
+        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged beyond repair: %2").arg(name, qpdfMessage(e)));
     }
 }
 
@@ -662,7 +664,7 @@ std::vector<SealImpression> planStamp(const std::vector<QSizeF>& seenPagesMm, co
 std::vector<int> parsePageList(const QString& list, int pageCount)
 {
     auto bad = [&](const QString& why) -> PlometError {
-        return PlometError(PlometError::Kind::Format, QStringLiteral("页码“%1”不对：%2").arg(list, why));
+        return PlometError(PlometError::Kind::Format, QCoreApplication::translate("Stamp", "the pages “%1” are wrong: %2").arg(list, why));
     };
     std::set<int> pages;
     const QStringList parts = list.split(QLatin1Char(','));
@@ -673,16 +675,16 @@ std::vector<int> parsePageList(const QString& list, int pageCount)
         bool ok = false;
         const int n = text.toInt(&ok);
         if (!ok || n < 1 || text.startsWith(QLatin1Char('+')))
-            throw bad(QStringLiteral("“%1”不是页码（页码从 1 起，或 last）").arg(text));
+            throw bad(QCoreApplication::translate("Stamp", "“%1” is not a page number (pages count from 1, or last)").arg(text));
         if (n > pageCount)
             throw PlometError(PlometError::Kind::Format,
-                              QStringLiteral("没有第 %1 页（文件共 %2 页）").arg(n).arg(pageCount));
+                              QCoreApplication::translate("Stamp", "there is no page %1 (the file has %2 pages)").arg(n).arg(pageCount));
         return n;
     };
     for (const QString& raw : parts) {
         const QString part = raw.trimmed();
         if (part.isEmpty())
-            throw bad(QStringLiteral("有空的一项"));
+            throw bad(QCoreApplication::translate("Stamp", "an item is empty"));
         if (part.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0) {
             for (int i = 1; i <= pageCount; ++i)
                 pages.insert(i);
@@ -696,7 +698,7 @@ std::vector<int> parsePageList(const QString& list, int pageCount)
             const int from = number(part.left(dash));
             const int to = number(part.mid(dash + 1));
             if (to < from)
-                throw bad(QStringLiteral("“%1”从后往前").arg(part));
+                throw bad(QCoreApplication::translate("Stamp", "“%1” runs backwards").arg(part));
             for (int i = from; i <= to; ++i)
                 pages.insert(i);
         } else {
@@ -704,7 +706,7 @@ std::vector<int> parsePageList(const QString& list, int pageCount)
         }
     }
     if (pages.empty())
-        throw PlometError(PlometError::Kind::Format, QStringLiteral("页码“%1”没有选中任何页（文件共 %2 页）").arg(list).arg(pageCount));
+        throw PlometError(PlometError::Kind::Format, QCoreApplication::translate("Stamp", "the pages “%1” choose no page (the file has %2 pages)").arg(list).arg(pageCount));
     std::vector<int> out;
     for (int p : pages)
         out.push_back(p - 1);
@@ -722,10 +724,10 @@ PdfInfo inspectPdf(const QString& path)
             info.pages.push_back({QSizeF(g.seenW() / kPointsPerMm, g.seenH() / kPointsPerMm), g.rotate});
         }
     } catch (const std::exception& e) {
-        refuse(QStringLiteral("“%1”已损坏，无法修复：%2").arg(name, qpdfMessage(e)));
+        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged beyond repair: %2").arg(name, qpdfMessage(e)));
     }
     if (info.pages.empty())
-        refuse(QStringLiteral("“%1”没有页面").arg(name));
+        refuse(QCoreApplication::translate("Stamp", "“%1” has no pages").arg(name));
     if (pdf.anyWarnings())
         info.warnings << repairedWarning(name);
     return info;
@@ -756,7 +758,7 @@ StampResult stampPdf(const QString& inPath, const QString& outPath, const StampS
         try {
             needsBytes = carriesSignatures(pdf) && !placement.force;
         } catch (const std::exception& e) {
-            refuse(QStringLiteral("“%1”已损坏，无法修复：%2").arg(name, qpdfMessage(e)));
+            refuse(QCoreApplication::translate("Stamp", "“%1” is damaged beyond repair: %2").arg(name, qpdfMessage(e)));
         }
     }
     if (needsBytes) {
@@ -764,13 +766,13 @@ StampResult stampPdf(const QString& inPath, const QString& outPath, const StampS
         QFile file(inPath);
         if (!file.open(QIODevice::ReadOnly))
             throw PlometError(PlometError::Kind::File,
-                              QStringLiteral("无法打开文件“%1”：%2").arg(name, systemReason(errno, file.errorString())));
+                              QCoreApplication::translate("Stamp", "cannot open the file “%1”: %2").arg(name, systemReason(errno, file.errorString())));
         const QByteArray input = file.readAll();
         bytes = stampPdfBytes(input, name, seal, placement, &result, sign);
     } else {
         bytes = stampDocument(pdf, name, nullptr, seal, placement, &result, nullptr);
     }
-    writeFileAtomically(outPath, bytes, QStringLiteral("无法写入文件“%1”：%2"));
+    writeFileAtomically(outPath, bytes, QCoreApplication::translate("Stamp", "cannot write the file “%1”: %2"));
     return result;
 }
 

@@ -7,6 +7,46 @@
         <source>Saving the default file failed.</source>
         <translation>保存默认文件失败。</translation>
     </message>
+    <message>
+        <source>Usage: PlometSample [FILE.PMF]
+
+The seal maker&apos;s window. It opens the seal of its last close, or
+FILE.PMF, a seal description file, when one is given.
+
+Options:
+  -h, --help     show this help and exit
+  --version      show the version and exit
+Qt&apos;s own options (-platform, -display, -style, ...) are taken too.
+
+Exit codes: 0 closed normally, 2 bad command line.
+Drawing, stamping and signing without a window: plomet --help
+</source>
+        <translation>用法：PlometSample [FILE.PMF]
+
+印章制作程序的窗口。打开上次关闭时的印章；给出 FILE.PMF（电子公章描述文件）时
+打开该文件。
+
+选项：
+  -h, --help     显示本帮助后退出
+  --version      显示版本后退出
+也接受 Qt 自己的选项（-platform、-display、-style 等）。
+
+退出码：0 正常关闭，2 命令行有误。
+不开窗口绘制、盖章和签名：plomet --help
+</translation>
+    </message>
+    <message>
+        <source>PlometSample: unknown option &apos;%1&apos; (see --help)
+</source>
+        <translation>PlometSample：未知的选项“%1”（见 --help）
+</translation>
+    </message>
+    <message>
+        <source>PlometSample: one file at a time (see --help)
+</source>
+        <translation>PlometSample：一次只能打开一个文件（见 --help）
+</translation>
+    </message>
 </context>
 <context>
     <name>plomet::CommDlgs</name>
@@ -139,6 +179,14 @@
         <source>Export Picture</source>
         <translation>导出图片</translation>
     </message>
+    <message>
+        <source>Export picture…</source>
+        <translation>导出图片…</translation>
+    </message>
+    <message>
+        <source>Style…</source>
+        <translation>样式…</translation>
+    </message>
 </context>
 <context>
     <name>plomet::ExtractDialog</name>
@@ -229,6 +277,10 @@
 %1</source>
         <translation>无法读取图片。
 %1</translation>
+    </message>
+    <message>
+        <source>Extract a seal from a picture…</source>
+        <translation>从图片提取印章…</translation>
     </message>
 </context>
 <context>

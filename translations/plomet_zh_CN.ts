@@ -743,6 +743,225 @@ too long.
     </message>
 </context>
 <context>
+    <name>Formats</name>
+    <message>
+        <source>only %1 of %2 bytes were written; the disk may be full</source>
+        <translation>只写入了 %1 字节(共 %2 字节),磁盘可能已满</translation>
+    </message>
+    <message>
+        <source>the seal&apos;s size is 0: there is no picture to export</source>
+        <translation>印章大小为 0，没有可导出的图像</translation>
+    </message>
+    <message>
+        <source>cannot make the PNG picture</source>
+        <translation>无法生成 PNG 图像</translation>
+    </message>
+    <message>
+        <source>cannot make the %1 picture: %2</source>
+        <translation>无法生成 %1 图像：%2</translation>
+    </message>
+    <message>
+        <source>cannot make the wear mask picture: %1</source>
+        <translation>无法生成磨损蒙版图像：%1</translation>
+    </message>
+    <message>
+        <source>cannot make the SVG picture</source>
+        <translation>无法生成 SVG 图像</translation>
+    </message>
+    <message>
+        <source>cannot make the PDF file</source>
+        <translation>无法生成 PDF 文件</translation>
+    </message>
+    <message>
+        <source>cannot make the PDF file: %1</source>
+        <translation>无法生成 PDF 文件：%1</translation>
+    </message>
+    <message>
+        <source>PNG picture</source>
+        <translation>PNG 图片</translation>
+    </message>
+    <message>
+        <source>BMP bitmap</source>
+        <translation>BMP 位图</translation>
+    </message>
+    <message>
+        <source>SVG vector picture</source>
+        <translation>SVG 矢量图</translation>
+    </message>
+    <message>
+        <source>PDF document</source>
+        <translation>PDF 文档</translation>
+    </message>
+    <message>
+        <source>cannot tell the picture format of “%1” from its name (known extensions: %2)</source>
+        <translation>无法识别文件“%1”的图像格式（已知扩展名：%2）</translation>
+    </message>
+    <message>
+        <source>unknown picture format “%1” (known: %2)</source>
+        <translation>未知的图像格式“%1”（已知：%2）</translation>
+    </message>
+    <message>
+        <source>cannot write the file “%1”: %2</source>
+        <translation>无法写入文件“%1”：%2</translation>
+    </message>
+    <message>
+        <source>line %1 (%2): %3</source>
+        <translation>第 %1 行(%2):%3</translation>
+    </message>
+    <message>
+        <source>line %1: %2</source>
+        <translation>第 %1 行:%2</translation>
+    </message>
+    <message>
+        <source>%1 holds a line break and cannot be written to a description file: it would upset the lines after it.</source>
+        <translation>%1 含有换行符,无法写入描述文件:它会打乱后面的各行。</translation>
+    </message>
+    <message>
+        <source>%1 holds a null character (U+0000) and cannot be written to a description file.</source>
+        <translation>%1 含有空字符(U+0000),无法写入描述文件。</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written to a description file: %2.</source>
+        <translation>%1 无法写入描述文件:%2。</translation>
+    </message>
+    <message>
+        <source>the value %2 of %1 is not a finite number and cannot be written to a description file.</source>
+        <translation>%1 的值 %2 不是有限的数,无法写入描述文件。</translation>
+    </message>
+    <message>
+        <source>The file format is not correct!</source>
+        <translation>文件格式不正确!</translation>
+    </message>
+    <message>
+        <source>byte %1 is a null byte: this is not a text file</source>
+        <translation>第 %1 个字节是空字节:这不是文本文件</translation>
+    </message>
+    <message>
+        <source>byte %1, 0x%2, is not valid GBK</source>
+        <translation>第 %1 个字节 0x%2 不是有效的 GBK 编码</translation>
+    </message>
+    <message>
+        <source>the description file would have %1 bytes, over the limit of 1 MiB: the texts are too long to write.</source>
+        <translation>描述文件将有 %1 字节,超过 1 MiB 的上限:文本太长,无法写入。</translation>
+    </message>
+    <message>
+        <source>the description file would have %1 “name=value” lines, over the limit of %2.</source>
+        <translation>描述文件将有 %1 个“名称=值”行,超过 %2 行的上限。</translation>
+    </message>
+    <message>
+        <source>the line “%1” is over the limit of %2 bytes and cannot be written to a description file.</source>
+        <translation>“%1”一行超过 %2 字节的上限,无法写入描述文件。</translation>
+    </message>
+    <message>
+        <source>the file is empty: it is not a seal description file.</source>
+        <translation>文件是空的,不是电子公章描述文件。</translation>
+    </message>
+    <message>
+        <source>the file is incomplete: it has only %1 lines, and the header has 5.</source>
+        <translation>文件不完整:只有 %1 行,文件头应有 5 行。</translation>
+    </message>
+    <message>
+        <source>the first %1 lines are over the limit of 1 MiB: it is not a seal description file.</source>
+        <translation>前 %1 行超过 1 MiB 的上限,不是电子公章描述文件。</translation>
+    </message>
+    <message>
+        <source>cannot save the description file “%1”: %2</source>
+        <translation>无法保存描述文件“%1”:%2</translation>
+    </message>
+    <message>
+        <source>cannot read the description file “%1”: %2</source>
+        <translation>无法读取描述文件“%1”:%2</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>这是一个文件夹</translation>
+    </message>
+    <message>
+        <source>the description file “%1” is wrong: %2</source>
+        <translation>描述文件“%1”有误:%2</translation>
+    </message>
+    <message>
+        <source>%1 is too large: %2 x %3 pixels (at most %4 million)</source>
+        <translation>%1 太大：%2 x %3 像素（至多 %4 百万）</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read as %2: %3</source>
+        <translation>%1 无法作为 %2 读取：%3</translation>
+    </message>
+    <message>
+        <source>%1 is not a PNG, JPEG, TIFF or BMP picture</source>
+        <translation>%1 不是 PNG、JPEG、TIFF 或 BMP 图片</translation>
+    </message>
+    <message>
+        <source>%1 gives a resolution of %2 dpi; give the scan&apos;s with --dpi</source>
+        <translation>%1 给出的分辨率为 %2 dpi；请用 --dpi 给出扫描的分辨率</translation>
+    </message>
+    <message>
+        <source>cannot open %1: %2</source>
+        <translation>无法打开 %1：%2</translation>
+    </message>
+    <message>
+        <source>%1 is too large (%2 MB)</source>
+        <translation>%1 太大（%2 MB）</translation>
+    </message>
+    <message>
+        <source>the picture is empty</source>
+        <translation>图片是空的</translation>
+    </message>
+    <message>
+        <source>no seal-coloured ink found (looked for %1 ink%2)</source>
+        <translation>没有找到印章颜色的印迹（找的是 %1 色%2）</translation>
+    </message>
+    <message>
+        <source>; --colour for another</source>
+        <translation>；其他颜色请用 --colour</translation>
+    </message>
+    <message>
+        <source>--size %1 mm at %2 dpi is too large a picture</source>
+        <translation>--size %1 毫米在 %2 dpi 下图片太大</translation>
+    </message>
+    <message>
+        <source>cannot make the PNG: %1</source>
+        <translation>无法生成 PNG：%1</translation>
+    </message>
+    <message>
+        <source>cannot trace the seal: out of memory</source>
+        <translation>无法描出印章：内存不足</translation>
+    </message>
+    <message>
+        <source>cannot trace the seal</source>
+        <translation>无法描出印章</translation>
+    </message>
+    <message>
+        <source>line %1: the text is neither UTF-8 nor GBK</source>
+        <translation>第 %1 行：文本既不是 UTF-8 也不是 GBK</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>内存不足</translation>
+    </message>
+    <message>
+        <source>line %1: a quote is not closed, or text follows a closing quote</source>
+        <translation>第 %1 行：引号没有闭合，或闭合的引号后还有文字</translation>
+    </message>
+    <message>
+        <source>no header row (the names of the columns)</source>
+        <translation>没有表头行（各列的名称）</translation>
+    </message>
+    <message>
+        <source>line %1: more cells than the header has columns (%2)</source>
+        <translation>第 %1 行：单元格比表头的列数（%2）多</translation>
+    </message>
+    <message>
+        <source>cannot read the table &apos;%1&apos;: %2</source>
+        <translation>无法读取表格“%1”：%2</translation>
+    </message>
+    <message>
+        <source>larger than %1 MB</source>
+        <translation>大于 %1 MB</translation>
+    </message>
+</context>
+<context>
     <name>Options</name>
     <message>
         <source>Options:</source>
@@ -994,6 +1213,510 @@ too long.
     <message>
         <source>not enough memory for an image of %1 × %2 pixels</source>
         <translation>内存不足，无法生成 %1 × %2 像素的图像</translation>
+    </message>
+    <message>
+        <source>no %1 face for simplified Chinese is installed</source>
+        <translation>没有安装简体中文的%1字体</translation>
+    </message>
+    <message>
+        <source>no %1 face is installed</source>
+        <translation>没有安装%1字体</translation>
+    </message>
+    <message>
+        <source>%1; %2 is drawn in %3</source>
+        <translation>%1；%2 改用%3绘制</translation>
+    </message>
+    <message>
+        <source>a fallback face</source>
+        <translation>替代字体</translation>
+    </message>
+    <message>
+        <source>the nearest style, %1 (%2)</source>
+        <translation>最接近的字体风格%1（%2）</translation>
+    </message>
+    <message>
+        <source>the stored property “%1” has the value “%2”, which does not convert to %3</source>
+        <translation>保存的属性“%1”的值“%2”无法转换为%3</translation>
+    </message>
+    <message>
+        <source>the stored property “%1” has the value “%2”, out of the range of %3</source>
+        <translation>保存的属性“%1”的值“%2”超出%3的范围</translation>
+    </message>
+    <message>
+        <source>a text</source>
+        <translation>文本</translation>
+    </message>
+    <message>
+        <source>a Boolean</source>
+        <translation>布尔值</translation>
+    </message>
+    <message>
+        <source>an Integer</source>
+        <translation>整数</translation>
+    </message>
+    <message>
+        <source>a Long</source>
+        <translation>长整数</translation>
+    </message>
+    <message>
+        <source>a Single</source>
+        <translation>单精度数</translation>
+    </message>
+    <message>
+        <source>a Double</source>
+        <translation>双精度数</translation>
+    </message>
+    <message>
+        <source>a choice</source>
+        <translation>选项</translation>
+    </message>
+    <message>
+        <source>an Integer (-32768 to 32767)</source>
+        <translation>整数（-32768 至 32767）</translation>
+    </message>
+    <message>
+        <source>-32768 to 32767</source>
+        <translation>-32768 至 32767</translation>
+    </message>
+    <message>
+        <source>-2147483648 to 2147483647</source>
+        <translation>-2147483648 至 2147483647</translation>
+    </message>
+    <message>
+        <source>the range of a Single</source>
+        <translation>单精度数的范围</translation>
+    </message>
+    <message>
+        <source>the range of a Double</source>
+        <translation>双精度数的范围</translation>
+    </message>
+    <message>
+        <source>at least %1</source>
+        <translation>至少 %1</translation>
+    </message>
+    <message>
+        <source>at most %1</source>
+        <translation>至多 %1</translation>
+    </message>
+    <message>
+        <source>%1 to %2</source>
+        <translation>%1 至 %2</translation>
+    </message>
+    <message>
+        <source>%1, a whole number</source>
+        <translation>%1 的整数</translation>
+    </message>
+    <message>
+        <source>%1 is not one of %2</source>
+        <translation>%1不是 %2 之一</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>between the items of a list</comment>
+        <translation>、</translation>
+    </message>
+    <message>
+        <source>%1 is not True or False</source>
+        <translation>%1不是 True 或 False</translation>
+    </message>
+    <message>
+        <source>%1 is out of range (%2)</source>
+        <translation>%1超出范围(%2)</translation>
+    </message>
+    <message>
+        <source>%1 is not a length (twips, or millimetres with mm)</source>
+        <translation>%1不是长度(缇,或带 mm 的毫米数)</translation>
+    </message>
+    <message>
+        <source>%1 is not a number</source>
+        <translation>%1不是数字</translation>
+    </message>
+    <message>
+        <source>unknown setting “%1” (known: %2)</source>
+        <translation>未知的设置名“%1”（可用：%2）</translation>
+    </message>
+    <message>
+        <source>the value of setting %1 is not valid: %2</source>
+        <translation>设置 %1 的值无效：%2</translation>
+    </message>
+    <message>
+        <source>the setting “%1” should be written name=value</source>
+        <translation>设置“%1”应写作 名称=值</translation>
+    </message>
+    <message>
+        <source>no such file or folder</source>
+        <translation>文件或文件夹不存在</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>没有访问权限</translation>
+    </message>
+    <message>
+        <source>the file system is read-only</source>
+        <translation>文件系统是只读的</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>磁盘已满</translation>
+    </message>
+    <message>
+        <source>the disk quota is exceeded</source>
+        <translation>超出了磁盘配额</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>这是一个文件夹</translation>
+    </message>
+    <message>
+        <source>a part of the path is not a folder</source>
+        <translation>路径中有一部分不是文件夹</translation>
+    </message>
+    <message>
+        <source>the file name is too long</source>
+        <translation>文件名太长</translation>
+    </message>
+    <message>
+        <source>too many levels of symbolic links</source>
+        <translation>符号链接层数太多</translation>
+    </message>
+    <message>
+        <source>input/output error</source>
+        <translation>读写设备时出错</translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation>文件太大</translation>
+    </message>
+    <message>
+        <source>the file is busy</source>
+        <translation>文件正被占用</translation>
+    </message>
+    <message>
+        <source>too many open files</source>
+        <translation>打开的文件太多</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>内存不足</translation>
+    </message>
+    <message>
+        <source>a file cannot be moved across file systems</source>
+        <translation>不能跨文件系统移动文件</translation>
+    </message>
+    <message>
+        <source>warning: </source>
+        <translation>警告：</translation>
+    </message>
+    <message>
+        <source>FontName: no face &apos;%1&apos; is installed; it is drawn in %2</source>
+        <translation>FontName：没有安装字体“%1”，改用 %2 绘制</translation>
+    </message>
+    <message>
+        <source>FontName: &apos;%1&apos; cannot be written in GBK; the company name is drawn with the nearest installed face</source>
+        <translation>FontName：字体名“%1”无法用 GBK 表示，公司名称改用最接近的已安装字体绘制</translation>
+    </message>
+    <message>
+        <source>%1: no glyph for %2 in %3 or any fallback face; it is drawn as an empty box</source>
+        <translation>%1：%3 及所有替代字体都没有 %2 的字形，画成空框</translation>
+    </message>
+    <message>
+        <source>%1: %2 is not a GBK character; the description file keeps it as GB18030</source>
+        <translation>%1：%2 不是 GBK 字符，描述文件以 GB18030 保存它</translation>
+    </message>
+    <message>
+        <source>Width, Height: the seal is %1 x %2 mm, %3; sizes without a unit are twips (1 mm = 56.7 twips): write 42mm for 42 millimetres</source>
+        <translation>Width、Height：印章为 %1 x %2 毫米，%3；不带单位的尺寸是缇（1 毫米 = 56.7 缇）：42 毫米请写作 42mm</translation>
+    </message>
+    <message>
+        <source>smaller than any seal (under 10 mm)</source>
+        <translation>比任何印章都小（不到 10 毫米）</translation>
+    </message>
+    <message>
+        <source>larger than any seal (over 100 mm)</source>
+        <translation>比任何印章都大（超过 100 毫米）</translation>
+    </message>
+    <message>
+        <source>rText: the company name (%1 characters) goes round the ring over itself; Fit=True fits it to the ring</source>
+        <translation>rText：公司名称（%1 个字）绕满一圈后叠在自身上；Fit=True 可按圆环排版</translation>
+    </message>
+    <message>
+        <source>rText: the company name (%1 characters) runs into the lower line; Fit=True fits it to the ring</source>
+        <translation>rText：公司名称（%1 个字）压到了下方的文字行；Fit=True 可按圆环排版</translation>
+    </message>
+</context>
+<context>
+    <name>Stamp</name>
+    <message>
+        <source>the cross-reference table of “%1” cannot take an incremental update (%2); it was not stamped, so as not to break its digital signature</source>
+        <translation>“%1”的交叉引用表无法追加更新（%2），为不破坏其数字签名，未盖章</translation>
+    </message>
+    <message>
+        <source>the file is encrypted</source>
+        <translation>文件已加密</translation>
+    </message>
+    <message>
+        <source>the file is damaged</source>
+        <translation>文件有损坏</translation>
+    </message>
+    <message>
+        <source>no startxref found</source>
+        <translation>找不到 startxref</translation>
+    </message>
+    <message>
+        <source>startxref does not point at a cross-reference</source>
+        <translation>startxref 所指之处不是交叉引用</translation>
+    </message>
+    <message>
+        <source>“%1” is not a PKCS#12 certificate file</source>
+        <translation>“%1”不是 PKCS#12 证书文件</translation>
+    </message>
+    <message>
+        <source>the password of the certificate “%1” is wrong</source>
+        <translation>证书“%1”的密码不对</translation>
+    </message>
+    <message>
+        <source>cannot read the certificate “%1”: %2</source>
+        <translation>无法读取证书“%1”：%2</translation>
+    </message>
+    <message>
+        <source>the certificate file “%1” holds no private key with its certificate</source>
+        <translation>证书文件“%1”里没有私钥和它的证书</translation>
+    </message>
+    <message>
+        <source>the certificate “%1” expired on %2</source>
+        <translation>证书“%1”已于 %2 过期</translation>
+    </message>
+    <message>
+        <source>the certificate “%1” is valid only from %2</source>
+        <translation>证书“%1”自 %2 起才有效</translation>
+    </message>
+    <message>
+        <source>the certificate “%1” is not meant for signing (digital signature or non-repudiation)</source>
+        <translation>证书“%1”的用途不含签名（数字签名或不可否认）</translation>
+    </message>
+    <message>
+        <source>the time-stamp service “%1” gave no time stamp: %2</source>
+        <translation>时间戳服务“%1”没有给出时间戳：%2</translation>
+    </message>
+    <message>
+        <source>the address is wrong</source>
+        <translation>网址不对</translation>
+    </message>
+    <message>
+        <source>the answer cannot be read</source>
+        <translation>回答无法读取</translation>
+    </message>
+    <message>
+        <source>the service refused (status %1)</source>
+        <translation>服务拒绝（状态 %1）</translation>
+    </message>
+    <message>
+        <source>the time stamp is not for this signature</source>
+        <translation>时间戳不是为这个签名的</translation>
+    </message>
+    <message>
+        <source>signing failed: %1</source>
+        <translation>签名失败：%1</translation>
+    </message>
+    <message>
+        <source>the signature is larger than the room kept for it (%1 bytes)</source>
+        <translation>签名比预留的位置大（%1 字节）</translation>
+    </message>
+    <message>
+        <source>the signature&apos;s byte range is wrong</source>
+        <translation>签名的字节范围不对</translation>
+    </message>
+    <message>
+        <source>more than the signature lies between the two signed ranges</source>
+        <translation>两段签名范围之间不只是签名</translation>
+    </message>
+    <message>
+        <source>there is no signature data</source>
+        <translation>没有签名数据</translation>
+    </message>
+    <message>
+        <source>the signature data cannot be read</source>
+        <translation>签名数据无法读取</translation>
+    </message>
+    <message>
+        <source>the signature does not match the content: %1</source>
+        <translation>签名与内容不符：%1</translation>
+    </message>
+    <message>
+        <source>the signature holds no certificate of its signer</source>
+        <translation>签名里没有签名者的证书</translation>
+    </message>
+    <message>
+        <source>“%1” is not a PDF file</source>
+        <translation>“%1”不是 PDF 文件</translation>
+    </message>
+    <message>
+        <source>the file of trusted certificates holds no PEM certificate</source>
+        <translation>信任的证书文件里没有 PEM 证书</translation>
+    </message>
+    <message>
+        <source>“%1” needs a password to open</source>
+        <translation>“%1”需要密码才能打开</translation>
+    </message>
+    <message>
+        <source>“%1” is damaged and cannot be read: %2</source>
+        <translation>“%1”已损坏，无法读取：%2</translation>
+    </message>
+    <message>
+        <source>the certificate&apos;s name cannot be empty</source>
+        <translation>证书的名称不能为空</translation>
+    </message>
+    <message>
+        <source>cannot make the certificate: %1</source>
+        <translation>无法生成证书：%1</translation>
+    </message>
+    <message>
+        <source>“%1” needs a password to open; it cannot be stamped</source>
+        <translation>“%1”需要密码才能打开，不能盖章</translation>
+    </message>
+    <message>
+        <source>“%1” is damaged beyond repair: %2</source>
+        <translation>“%1”已损坏，无法修复：%2</translation>
+    </message>
+    <message>
+        <source>cannot open the file “%1”: %2</source>
+        <translation>无法打开文件“%1”：%2</translation>
+    </message>
+    <message>
+        <source>“%1” is damaged; it was repaired before stamping: check the result</source>
+        <translation>“%1”有损坏，已修复后处理，请检查结果</translation>
+    </message>
+    <message>
+        <source>cannot read the seal&apos;s PDF: %1</source>
+        <translation>无法读取印章的 PDF：%1</translation>
+    </message>
+    <message>
+        <source>the seal&apos;s PDF has no page</source>
+        <translation>印章的 PDF 没有页面</translation>
+    </message>
+    <message>
+        <source>the position or the angle is not a finite number</source>
+        <translation>位置或角度不是有限的数</translation>
+    </message>
+    <message>
+        <source>a straddling seal needs at least 1 page per impression</source>
+        <translation>骑缝章每枚最多的页数须至少为 1</translation>
+    </message>
+    <message>
+        <source>a straddling seal&apos;s distance from the page edge cannot be negative</source>
+        <translation>骑缝章离页边的距离不能为负</translation>
+    </message>
+    <message>
+        <source>the first strip is %1 mm wide, no narrower than the seal (%2 mm)</source>
+        <translation>第一条宽 %1 毫米，不小于印章宽 %2 毫米</translation>
+    </message>
+    <message>
+        <source>the seal lies wholly off page %1 (the page is %2 × %3 mm)</source>
+        <translation>印章完全落在第 %1 页之外（该页 %2 × %3 毫米）</translation>
+    </message>
+    <message>
+        <source>the straddling seal falls on one page only (page %1), so it straddles nothing; choose two pages or more</source>
+        <translation>骑缝章只盖在一页上（第 %1 页），看不出骑缝；请选两页或更多</translation>
+    </message>
+    <message>
+        <source>the seal on page %1 is mostly off the page (only %2% is on it)</source>
+        <translation>第 %1 页上的印章大半在页面之外（只有 %2% 在页内）</translation>
+    </message>
+    <message>
+        <source>“%1” already has a form field named “%2”</source>
+        <translation>“%1”里已有名为“%2”的表单域</translation>
+    </message>
+    <message>
+        <source>the seal&apos;s size is 0: there is no seal to stamp</source>
+        <translation>印章大小为 0，没有可盖的印章</translation>
+    </message>
+    <message>
+        <source>the permissions of “%1” forbid changes; it cannot be stamped</source>
+        <translation>“%1”的权限不允许修改，不能盖章</translation>
+    </message>
+    <message>
+        <source>the digital signature of “%1” no longer holds after stamping</source>
+        <translation>“%1”的数字签名因盖章而失效</translation>
+    </message>
+    <message>
+        <source>“%1” is digitally signed: it can only take an incremental update</source>
+        <translation>“%1”带有数字签名，只能追加更新</translation>
+    </message>
+    <message>
+        <source>there is no certificate to sign with</source>
+        <translation>没有签名用的证书</translation>
+    </message>
+    <message>
+        <source>“%1” has no pages</source>
+        <translation>“%1”没有页面</translation>
+    </message>
+    <message>
+        <source>the pages “%1” are wrong: %2</source>
+        <translation>页码“%1”不对：%2</translation>
+    </message>
+    <message>
+        <source>“%1” is not a page number (pages count from 1, or last)</source>
+        <translation>“%1”不是页码（页码从 1 起，或 last）</translation>
+    </message>
+    <message>
+        <source>there is no page %1 (the file has %2 pages)</source>
+        <translation>没有第 %1 页（文件共 %2 页）</translation>
+    </message>
+    <message>
+        <source>an item is empty</source>
+        <translation>有空的一项</translation>
+    </message>
+    <message>
+        <source>“%1” runs backwards</source>
+        <translation>“%1”从后往前</translation>
+    </message>
+    <message>
+        <source>the pages “%1” choose no page (the file has %2 pages)</source>
+        <translation>页码“%1”没有选中任何页（文件共 %2 页）</translation>
+    </message>
+    <message>
+        <source>cannot write the file “%1”: %2</source>
+        <translation>无法写入文件“%1”：%2</translation>
+    </message>
+    <message>
+        <source>%1: cannot make the seal&apos;s page</source>
+        <translation>%1：无法生成印章的页面</translation>
+    </message>
+    <message>
+        <source>%1 gives the seal no size</source>
+        <translation>%1 没有给出印章的大小</translation>
+    </message>
+    <message>
+        <source>%1 is too large a seal: %2 x %3 mm (at most 1000 mm a side)</source>
+        <translation>%1 作为印章太大：%2 x %3 毫米（每边至多 1000 毫米）</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read as SVG</source>
+        <translation>%1 无法作为 SVG 读取</translation>
+    </message>
+    <message>
+        <source>%1 gives the seal no physical size (its width and height want a unit such as mm)</source>
+        <translation>%1 没有给出印章的实际大小（宽度和高度须带单位，如 mm）</translation>
+    </message>
+    <message>
+        <source>%1: cannot make the seal&apos;s page: %2</source>
+        <translation>%1：无法生成印章的页面：%2</translation>
+    </message>
+    <message>
+        <source>%1 records no resolution; placed at %2 dpi</source>
+        <translation>%1 没有记录分辨率，按 %2 dpi 放置</translation>
+    </message>
+    <message>
+        <source>%1 is not an SVG or PNG seal</source>
+        <translation>%1 不是 SVG 或 PNG 印章</translation>
+    </message>
+    <message>
+        <source>cannot open %1: %2</source>
+        <translation>无法打开 %1：%2</translation>
+    </message>
+    <message>
+        <source>%1 is too large (%2 MB)</source>
+        <translation>%1 太大（%2 MB）</translation>
     </message>
 </context>
 <context>
@@ -1394,6 +2117,10 @@ The certificate is not trusted (%1).</source>
     <message>
         <source>Choose the PDF to stamp</source>
         <translation>选择要盖章的PDF</translation>
+    </message>
+    <message>
+        <source>Stamp onto a PDF…</source>
+        <translation>盖章到PDF…</translation>
     </message>
 </context>
 </TS>

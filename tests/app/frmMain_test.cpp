@@ -134,7 +134,7 @@ TEST_F(MainWindow, StatusLineShowsWhatMayBeWrongAfterEachDraw)
     w.Plomet1().Draw();
     EXPECT_TRUE(status->text().contains(QStringLiteral("NoSuchFont"))) << status->text().toStdString();
     EXPECT_EQ(status->toolTip().count(QLatin1Char('\n')), 1) << "both warnings in the tooltip";
-    EXPECT_TRUE(status->toolTip().contains(QStringLiteral("smaller than any seal")));
+    EXPECT_TRUE(status->toolTip().contains(QStringLiteral("比任何印章都小")));
     w.Plomet1().setFontName(QStringLiteral("宋体"));
     w.Plomet1().setWidth(2055);
     w.Plomet1().Draw();

@@ -138,7 +138,8 @@ TEST_F(ExportMenuTest, RightClickOnTheSealOffersExport)
         menu->close();
     });
     rightClickSeal();
-    EXPECT_EQ(entries, (QStringList{kExportMenuText, kStampMenuText, kExtractMenuText, kStyleMenuText}));
+    EXPECT_EQ(entries, (QStringList{QStringLiteral("导出图片…"), QStringLiteral("盖章到PDF…"),
+                                   QStringLiteral("从图片提取印章…"), QStringLiteral("样式…")}));
     EXPECT_FALSE(*dog);
     // The window's buttons stay as they are.
     QStringList buttons;
@@ -478,7 +479,7 @@ TEST_F(ExportMenuTest, ExtractDialogFindsTheInkChosen)
         // The chequered ground shows through where the seal is clear.
         EXPECT_NE(preview.pixel(2, 2), preview.pixel(12, 2));
         if (!row.found) {
-            EXPECT_TRUE(info.contains(QStringLiteral("no seal-coloured ink"))) << info.toStdString();
+            EXPECT_TRUE(info.contains(QStringLiteral("没有找到印章颜色的印迹"))) << info.toStdString();
             continue;
         }
         // The seal is the one of the colour asked for, at its size.

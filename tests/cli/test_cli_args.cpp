@@ -32,9 +32,9 @@ TEST(CliArgs, EveryBadArgumentGivesOneLineAndWritesNothing)
         {{"write"}, 2, "SEAL.PMF"},
         // render: -o
         {{"render", "-o"}, 2, "-o"},
-        {{"render", "-o", ""}, 1, "图像格式"},
+        {{"render", "-o", ""}, 1, "picture format"},
         {{"render", "-o", "%D/seal.xyz"}, 1, "seal.xyz"},
-        {{"render", "-o", "%D/seal"}, 1, "图像格式"},
+        {{"render", "-o", "%D/seal"}, 1, "picture format"},
         {{"render", "-o", "%D/no/such/seal.png"}, 1, "seal.png"},
         {{"render", "-o", "%D"}, 1, ""},
         // render: --dpi

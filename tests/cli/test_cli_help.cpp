@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 using plomet::test::CliRun;
 using plomet::test::runPlomet;
@@ -104,6 +105,9 @@ TEST(CliLanguage, EveryTextInTheUsersLanguage)
 {
     // The same run under C and under zh_CN: one language in each, the
     // system's fixed Chinese texts unchanged in both.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString png = dir.filePath(QStringLiteral("seal.png"));
     struct Row {
         QStringList args;
         bool onStdout;
@@ -131,8 +135,17 @@ TEST(CliLanguage, EveryTextInTheUsersLanguage)
         {{"render", "-o", "/nonexistent/x.png", "--set", "Width=32767", "--dpi", "3000"}, false,
          "image too large: 68265 × 4281 pixels", "图像过大：68265 × 4281 像素"},
         // a range in the seal's own words, one language
-        {{"render", "-o", "/nonexistent/x.png", "--set", "Aging=101"}, false, "超出范围(0 至 100 的整数)",
-         "超出范围(0 至 100 的整数)"},
+        {{"render", "-o", "/nonexistent/x.png", "--set", "Aging=101"}, false,
+         "“101” is out of range (0 to 100, a whole number)", "“101”超出范围(0 至 100 的整数)"},
+        // the description file's, the system's and the stamping's messages and the seal's warnings
+        {{"show", "/dev/null"}, false, "the file is empty: it is not a seal description file.",
+         "文件是空的,不是电子公章描述文件。"},
+        {{"render", "-o", "/nonexistent/x.png"}, false, "no such file or folder", "文件或文件夹不存在"},
+        {{"render", "-o", "/nonexistent/x.png", "--set", "Foo=1"}, false, "unknown setting “Foo”", "未知的设置名“Foo”"},
+        {{"render", "-o", png, "--set", "FontName=NoSuchFont"}, false,
+         "warning: FontName: no face 'NoSuchFont' is installed", "警告：FontName：没有安装字体“NoSuchFont”"},
+        {{"stamp", "/dev/null", "--at", "50,50", "-o", "/nonexistent/out.pdf"}, false, "“/dev/null” is not a PDF file",
+         "“/dev/null”不是 PDF 文件"},
     };
     for (const Row& row : rows) {
         const std::string shown = row.args.join(QLatin1Char(' ')).toStdString();

@@ -134,15 +134,15 @@ TEST(CliPmf, RejectedInputWritesNothing)
     ASSERT_TRUE(writeAll(d + "/keep.PMF", exampleFile()));
 
     const RejectCase cases[] = {
-        {"show a bitmap", {"show", "%D/bmp.PMF"}, 1, "文件格式不正确!", nullptr},
+        {"show a bitmap", {"show", "%D/bmp.PMF"}, 1, "The file format is not correct!", nullptr},
         {"show a bad value", {"show", "%D/badvalue.PMF"}, 1, "StarSize", nullptr},
-        {"show an empty file", {"show", "%D/empty.PMF"}, 1, "空", nullptr},
+        {"show an empty file", {"show", "%D/empty.PMF"}, 1, "the file is empty", nullptr},
         {"show a missing file", {"show", "%D/none.PMF"}, 1, "none.PMF", nullptr},
         {"show without a file", {"show"}, 2, "SEAL.PMF", nullptr},
         {"show two files", {"show", "%D/good.PMF", "%D/good.PMF"}, 2, "unexpected", nullptr},
         {"show unknown option", {"show", "%D/good.PMF", "--xml"}, 2, "xml", nullptr},
-        {"write from a bitmap", {"write", "%D/keep.PMF", "--from", "%D/bmp.PMF"}, 1, "文件格式不正确!", "keep.PMF"},
-        {"write from a bad value", {"write", "%D/new1.PMF", "--from", "%D/badvalue.PMF"}, 1, "第 15 行", "new1.PMF"},
+        {"write from a bitmap", {"write", "%D/keep.PMF", "--from", "%D/bmp.PMF"}, 1, "The file format is not correct!", "keep.PMF"},
+        {"write from a bad value", {"write", "%D/new1.PMF", "--from", "%D/badvalue.PMF"}, 1, "line 15", "new1.PMF"},
         {"write a line break", {"write", "%D/keep.PMF", "--set", "rText=a\nb"}, 1, "rText", "keep.PMF"},
         {"write an absurd StarSize", {"write", "%D/keep.PMF", "--set", "StarSize=99999"}, 1, "StarSize", "keep.PMF"},
         {"write a NaN size", {"write", "%D/keep.PMF", "--set", "FontSize=NaN"}, 1, "FontSize", "keep.PMF"},
@@ -153,7 +153,7 @@ TEST(CliPmf, RejectedInputWritesNothing)
          "from", "keep.PMF"},
         {"write without a file", {"write"}, 2, "SEAL.PMF", nullptr},
         {"write into a missing folder", {"write", "%D/no/x.PMF"}, 1, "x.PMF", nullptr},
-        {"render a bitmap", {"render", "%D/bmp.PMF", "-o", "%D/out1.png"}, 1, "文件格式不正确!", "out1.png"},
+        {"render a bitmap", {"render", "%D/bmp.PMF", "-o", "%D/out1.png"}, 1, "The file format is not correct!", "out1.png"},
         {"render a bad value", {"render", "%D/badvalue.PMF", "-o", "%D/out2.png"}, 1, "StarSize", "out2.png"},
         {"render two files", {"render", "%D/good.PMF", "%D/good.PMF", "-o", "%D/out3.png"}, 2, "unexpected",
          "out3.png"},

@@ -140,11 +140,11 @@ TEST(PmfKeys, ABadValueRefusesTheFileNamingItsLine)
 {
     struct Row { const char* name; QByteArray lines; const char* line; const char* has; };
     const Row rows[] = {
-        {"not a number", "Fit=True\r\nRingWidth=abc\r\n", "第 22 行", "RingWidth"},
-        {"millimetres are for the command line", "RingWidth=1.2mm\r\n", "第 21 行", "“1.2mm”"},
-        {"not a shape", "Shape=Square\r\n", "第 21 行", "Square"},
-        {"not a Boolean", "fit=maybe\r\n", "第 21 行", "Fit"},
-        {"a Single out of range", "CodeFontSize=1e39\r\n", "第 21 行", "超出范围"},
+        {"not a number", "Fit=True\r\nRingWidth=abc\r\n", "line 22", "RingWidth"},
+        {"millimetres are for the command line", "RingWidth=1.2mm\r\n", "line 21", "“1.2mm”"},
+        {"not a shape", "Shape=Square\r\n", "line 21", "Square"},
+        {"not a Boolean", "fit=maybe\r\n", "line 21", "Fit"},
+        {"a Single out of range", "CodeFontSize=1e39\r\n", "line 21", "out of range"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -189,25 +189,25 @@ TEST(PropertyTable, SettingTexts)
     const Row rows[] = {
         {"ForeColor", "#0000C0", "12582912", nullptr},
         {"ForeColor", " #ff0000 ", "255", nullptr},
-        {"ForeColor", "#ff00", nullptr, "不是数字"},
-        {"ForeColor", "2147483648", nullptr, "超出范围"},
+        {"ForeColor", "#ff00", nullptr, "is not a number"},
+        {"ForeColor", "2147483648", nullptr, "out of range"},
         {"BackColor", "#123456", "5649426", nullptr},
         {"RingWidth", "1.2mm", "68", nullptr},
         {"Width", "42MM", "2381", nullptr},
-        {"StarSize", "1mm", nullptr, "不是数字"},
-        {"RingWidth", "abc", nullptr, "不是长度"},
-        {"StarSize", "99999", nullptr, "-32768 至 32767"},
-        {"Degree", "", nullptr, "不是数字"},
+        {"StarSize", "1mm", nullptr, "is not a number"},
+        {"RingWidth", "abc", nullptr, "is not a length"},
+        {"StarSize", "99999", nullptr, "-32768 to 32767"},
+        {"Degree", "", nullptr, "is not a number"},
         {"FontBold", "2", "True", nullptr},
-        {"FontBold", "maybe", nullptr, "True 或 False"},
+        {"FontBold", "maybe", nullptr, "is not True or False"},
         {"Shape", "oval", "Oval", nullptr},
         {"Shape", "0", "Round", nullptr},
-        {"Shape", "2", nullptr, "Round、Oval"},
+        {"Shape", "2", nullptr, "is not one of Round, Oval"},
         {"pText", "", "", nullptr},
         {"Aging", "100", "100", nullptr},
-        {"Aging", "2.5", nullptr, "0 至 100 的整数"},
-        {"Aging", "-1", nullptr, "超出范围"},
-        {"RingWidth", "1e308mm", nullptr, "超出范围"},   // millimetres beyond a Double
+        {"Aging", "2.5", nullptr, "0 to 100, a whole number"},
+        {"Aging", "-1", nullptr, "out of range"},
+        {"RingWidth", "1e308mm", nullptr, "out of range"},   // millimetres beyond a Double
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.name) + "=" + row.text);

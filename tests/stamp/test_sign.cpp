@@ -245,7 +245,7 @@ TEST_F(Sign, LaterUpdatesKeepEarlierSignaturesValid)
     const auto forced = runPlomet({QStringLiteral("stamp"), two, QStringLiteral("-o"), path("forced.pdf"),
                                    QStringLiteral("--at"), QStringLiteral("50,250"), QStringLiteral("--force")});
     EXPECT_EQ(forced.exitCode, 0);
-    EXPECT_TRUE(forced.err.contains(QStringLiteral("失效")));
+    EXPECT_TRUE(forced.err.contains(QStringLiteral("no longer holds")));
     EXPECT_FALSE(run(QStringLiteral("pdfsig"), {path("forced.pdf")}).out.contains(QStringLiteral("Signature is Valid.")));
 }
 
@@ -339,12 +339,12 @@ TEST_F(Sign, Refusals)
     ASSERT_TRUE(QFileInfo::exists(path("old.p12")) && QFileInfo::exists(path("enc.p12")));
 
     const struct { const char* name; QString in; QString p12; QString pw; const char* message; } rows[] = {
-        {"wrong password", src, path("seal.p12"), path("wrong-pw"), "密码不对"},
-        {"not PKCS#12", src, key, path("pw"), "不是 PKCS#12"},
-        {"expired", src, path("old.p12"), path("pw"), "过期"},
-        {"not for signing", src, path("enc.p12"), path("pw"), "用途不含签名"},
-        {"encrypted document", path("encrypted.pdf"), path("seal.p12"), path("pw"), "已加密"},
-        {"damaged document", path("damaged.pdf"), path("seal.p12"), path("pw"), "无法追加"},
+        {"wrong password", src, path("seal.p12"), path("wrong-pw"), "password of the certificate"},
+        {"not PKCS#12", src, key, path("pw"), "is not a PKCS#12"},
+        {"expired", src, path("old.p12"), path("pw"), "expired"},
+        {"not for signing", src, path("enc.p12"), path("pw"), "is not meant for signing"},
+        {"encrypted document", path("encrypted.pdf"), path("seal.p12"), path("pw"), "the file is encrypted"},
+        {"damaged document", path("damaged.pdf"), path("seal.p12"), path("pw"), "cannot take an incremental update"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -511,7 +511,7 @@ TEST_F(Sign, TimeStampFromALoopbackService)
     const QString never = path("never-time.pdf");
     const auto refused = sign(path("testpage.pdf"), never, {QStringLiteral("--tsa"), broken.url()});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.err.contains(QStringLiteral("时间戳"))) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("gave no time stamp"))) << refused.err.toStdString();
     EXPECT_EQ(refused.err.count(QLatin1Char('\n')), 1) << refused.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(never));
 }

@@ -562,9 +562,9 @@ TEST_F(Stamp, WarnsOfLikelySlips)
 {
     const struct { const char* name; QStringList options; const char* warning; } rows[] = {
         {"on the page", {QStringLiteral("--at"), QStringLiteral("100,100")}, nullptr},
-        {"half off the corner", {QStringLiteral("--at"), QStringLiteral("2,2")}, "第 1 页上的印章大半在页面之外"},
+        {"half off the corner", {QStringLiteral("--at"), QStringLiteral("2,2")}, "the seal on page 1 is mostly off the page"},
         {"one page to straddle", {QStringLiteral("--straddle"), QStringLiteral("--page"), QStringLiteral("2")},
-         "骑缝章只盖在一页上（第 2 页）"},
+         "falls on one page only (page 2)"},
         {"straddling two", {QStringLiteral("--straddle"), QStringLiteral("--page"), QStringLiteral("1-2")}, nullptr},
     };
     for (const auto& row : rows) {
@@ -648,18 +648,18 @@ TEST_F(Stamp, Refusals)
     }
 
     const struct { const char* name; QString in; QStringList options; const char* message; } rows[] = {
-        {"no such document", path("missing.pdf"), {}, "文件或文件夹不存在"},
-        {"a folder", dir_->path(), {}, "这是一个文件夹"},
-        {"not a PDF", notPdf, {}, "不是 PDF"},
-        {"unrepairable", broken, {}, "无法修复"},
-        {"password", password, {}, "需要密码"},
-        {"no changes allowed", locked, {}, "不允许修改"},
-        {"page beyond the end", src, {QStringLiteral("--page"), QStringLiteral("7")}, "没有第 7 页"},
-        {"one page of a list beyond the end", src, {QStringLiteral("--page"), QStringLiteral("1,3-9")}, "没有第 9 页"},
-        {"seal left of the page", src, {QStringLiteral("--at"), QStringLiteral("-19,100")}, "之外"},
-        {"seal below the page", src, {QStringLiteral("--at"), QStringLiteral("100,300")}, "之外"},
-        {"cross-page seal below the page", src, {QStringLiteral("--straddle"), QStringLiteral("--at-y"), QStringLiteral("400")}, "之外"},
-        {"first strip wider than the seal", src, {QStringLiteral("--straddle"), QStringLiteral("--first-strip"), QStringLiteral("40")}, "第一条"},
+        {"no such document", path("missing.pdf"), {}, "no such file or folder"},
+        {"a folder", dir_->path(), {}, "it is a folder"},
+        {"not a PDF", notPdf, {}, "is not a PDF file"},
+        {"unrepairable", broken, {}, "damaged beyond repair"},
+        {"password", password, {}, "needs a password"},
+        {"no changes allowed", locked, {}, "forbid changes"},
+        {"page beyond the end", src, {QStringLiteral("--page"), QStringLiteral("7")}, "there is no page 7"},
+        {"one page of a list beyond the end", src, {QStringLiteral("--page"), QStringLiteral("1,3-9")}, "there is no page 9"},
+        {"seal left of the page", src, {QStringLiteral("--at"), QStringLiteral("-19,100")}, "wholly off page"},
+        {"seal below the page", src, {QStringLiteral("--at"), QStringLiteral("100,300")}, "wholly off page"},
+        {"cross-page seal below the page", src, {QStringLiteral("--straddle"), QStringLiteral("--at-y"), QStringLiteral("400")}, "wholly off page"},
+        {"first strip wider than the seal", src, {QStringLiteral("--straddle"), QStringLiteral("--first-strip"), QStringLiteral("40")}, "the first strip"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -687,8 +687,8 @@ TEST_F(Stamp, Refusals)
     const QString open = make("open.pdf", {QStringLiteral("--encrypt"), QString(), QStringLiteral("owner"),
                                            QStringLiteral("256"), QStringLiteral("--")});
     const struct { QString in; QStringList options; const char* warning; } passing[] = {
-        {repairable, {}, "已修复"},
-        {signedPdf, {QStringLiteral("--force")}, "签名"},
+        {repairable, {}, "it was repaired"},
+        {signedPdf, {QStringLiteral("--force")}, "digital signature"},
         {signedPdf, {}, nullptr},
         {open, {}, nullptr},
     };
