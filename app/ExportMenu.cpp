@@ -274,6 +274,16 @@ QMimeData* sealDragMimeData(const SealPicture& picture, const QString& fileFolde
     return data.release();
 }
 
+QString exportMenuText()
+{
+    return QCoreApplication::translate("plomet::ExportMenu", "Export picture…");
+}
+
+QString styleMenuText()
+{
+    return QCoreApplication::translate("plomet::ExportMenu", "Style…");
+}
+
 QList<QAction*> sealActions(QObject* parent)
 {
     const struct {
@@ -281,10 +291,10 @@ QList<QAction*> sealActions(QObject* parent)
         QString text;
         const char* tip;
     } rows[] = {
-        {"exportPicture", kExportMenuText, QT_TRANSLATE_NOOP("plomet::ExportMenu", "Save the seal as a PNG, BMP, SVG or PDF picture")},
-        {"stampPdf", kStampMenuText, QT_TRANSLATE_NOOP("plomet::ExportMenu", "Stamp the seal onto the pages of a PDF document")},
-        {"extractSeal", kExtractMenuText, QT_TRANSLATE_NOOP("plomet::ExportMenu", "Take a seal out of a scan or photo and save it as a transparent PNG or SVG")},
-        {"styleDialog", kStyleMenuText, QT_TRANSLATE_NOOP("plomet::ExportMenu", "Shape, borders, security code, presets and ageing")},
+        {"exportPicture", exportMenuText(), QT_TRANSLATE_NOOP("plomet::ExportMenu", "Save the seal as a PNG, BMP, SVG or PDF picture")},
+        {"stampPdf", stampMenuText(), QT_TRANSLATE_NOOP("plomet::ExportMenu", "Stamp the seal onto the pages of a PDF document")},
+        {"extractSeal", extractMenuText(), QT_TRANSLATE_NOOP("plomet::ExportMenu", "Take a seal out of a scan or photo and save it as a transparent PNG or SVG")},
+        {"styleDialog", styleMenuText(), QT_TRANSLATE_NOOP("plomet::ExportMenu", "Shape, borders, security code, presets and ageing")},
     };
     QList<QAction*> actions;
     for (const auto& row : rows) {

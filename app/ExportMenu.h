@@ -23,9 +23,9 @@ namespace plomet {
 class Plomet;
 class PlometWidget;
 
-// The texts of the menu entries.
-inline const QString kExportMenuText = QStringLiteral("导出图片…");
-inline const QString kStyleMenuText = QStringLiteral("样式…");
+// The texts of the menu entries, translated ("导出图片…", "样式…").
+QString exportMenuText();
+QString styleMenuText();
 
 // Asks for the format and, for PNG, the resolution and the transparency.
 class ExportDialog : public QDialog {
@@ -62,8 +62,8 @@ private:
 // a file that cannot be written only leaves the URL out.
 QMimeData* sealDragMimeData(const SealPicture& picture, const QString& fileFolder = QString());
 
-// The seal's context menu, owned by parent: kExportMenuText, kStampMenuText,
-// kExtractMenuText, then kStyleMenuText (the "样式" dialog).
+// The seal's context menu, owned by parent: exportMenuText(), stampMenuText(),
+// extractMenuText(), then styleMenuText() (the "样式" dialog).
 QMenu* sealContextMenu(QWidget* parent);
 
 // The seal's commands, one action each (named by objectName: exportPicture,

@@ -33,6 +33,11 @@ constexpr int kPreviewSide = 320;
 
 } // namespace
 
+QString extractMenuText()
+{
+    return ExtractDialog::tr("Extract a seal from a picture…");
+}
+
 ExtractDialog::ExtractDialog(QWidget* owner, const QString& scanPath, Scan scan)
     : QDialog(owner), scanPath_(scanPath), scan_(std::move(scan))
 {

@@ -16,7 +16,8 @@ class QWidget;
 
 namespace plomet {
 
-inline const QString kExtractMenuText = QStringLiteral("从图片提取印章…");
+// The menu entry's text, translated ("从图片提取印章…").
+QString extractMenuText();
 
 class ExtractDialog : public QDialog {
     Q_OBJECT

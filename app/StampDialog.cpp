@@ -129,6 +129,11 @@ private:
     QPointF grabCentre_;
 };
 
+QString stampMenuText()
+{
+    return StampDialog::tr("Stamp onto a PDF…");
+}
+
 StampDialog::StampDialog(QWidget* owner, const QString& pdfPath, PdfInfo info, PicturePtr picture)
     : QDialog(owner), pdfPath_(pdfPath), info_(std::move(info)), picture_(std::move(picture)),
       document_(std::make_unique<QPdfDocument>())

@@ -27,7 +27,8 @@ namespace plomet {
 class Plomet;
 
 // The text of the seal's context-menu entry.
-inline const QString kStampMenuText = QStringLiteral("盖章到PDF…");
+// The menu entry's text, translated ("盖章到PDF…").
+QString stampMenuText();
 
 class StampPreview;
 

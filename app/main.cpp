@@ -3,9 +3,11 @@
 #include "platform/Guard.h"
 #include "app/frmMain.h"
 #include "platform/modMain.h"
+#include "translations/Translations.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QLocale>
 #include <QSessionManager>
 
 #include <cstdio>
@@ -14,25 +16,28 @@
 
 namespace {
 
-const char kUsage[] =
-    "Usage: PlometSample [FILE.PMF]\n"
-    "\n"
-    "Shows the main window of the seal maker with the seal it held when it\n"
-    "was last closed. With FILE.PMF, that seal description file is opened at\n"
-    "start, as the \"打 开\" button opens one; a file that is not a seal\n"
-    "description file is refused with a message and the last seal stays.\n"
-    "\n"
-    "The seal is kept at every close in the default file Plomet.PMF: beside\n"
-    "the program when its folder is writable, else (and always once\n"
-    "installed) in ~/.local/share/PlometSample/. A default file that cannot\n"
-    "be read is kept as Plomet.PMF.unreadable beside it.\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help     show this help and exit\n"
-    "  --version      show the version and exit\n"
-    "\n"
-    "Qt's own options (-platform, -display, -style, ...) are also taken.\n"
-    "Exit codes: 0 closed normally, 2 bad command line.\n";
+// The help goes to a terminal: in the user's language, as the command line
+// speaks, and with no display needed.
+int printHelp(int argc, char** argv)
+{
+    QCoreApplication core(argc, argv);
+    plomet::installWindowTranslations(QLocale());
+    const QString usage = QCoreApplication::translate("main",
+        "Usage: PlometSample [FILE.PMF]\n"
+        "\n"
+        "The seal maker's window. It opens the seal of its last close, or\n"
+        "FILE.PMF, a seal description file, when one is given.\n"
+        "\n"
+        "Options:\n"
+        "  -h, --help     show this help and exit\n"
+        "  --version      show the version and exit\n"
+        "Qt's own options (-platform, -display, -style, ...) are taken too.\n"
+        "\n"
+        "Exit codes: 0 closed normally, 2 bad command line.\n"
+        "Drawing, stamping and signing without a window: plomet --help\n");
+    std::fputs(usage.toUtf8().constData(), stdout);
+    return 0;
+}
 
 } // namespace
 
@@ -40,10 +45,8 @@ int main(int argc, char** argv)
 {
     // Help and version need no display.
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h"))
+            return printHelp(argc, argv);
         if (!std::strcmp(argv[i], "--version")) {
             std::puts("PlometSample 2.5");
             return 0;
@@ -64,11 +67,13 @@ int main(int argc, char** argv)
     if (!files.isEmpty() && files.first() == QLatin1String("--"))
         files.removeFirst();
     else if (!files.isEmpty() && files.first().startsWith(u'-')) {
-        std::fprintf(stderr, "PlometSample: unknown option '%s' (see --help)\n", qPrintable(files.first()));
+        std::fputs(qPrintable(QCoreApplication::translate("main", "PlometSample: unknown option '%1' (see --help)\n")
+                                  .arg(files.first())),
+                   stderr);
         return 2;
     }
     if (files.size() > 1) {
-        std::fputs("PlometSample: one file at a time (see --help)\n", stderr);
+        std::fputs(qPrintable(QCoreApplication::translate("main", "PlometSample: one file at a time (see --help)\n")), stderr);
         return 2;
     }
 

@@ -12,7 +12,13 @@
 #include <optional>
 #include <vector>
 
+class QPDF;
+
 namespace plomet {
+
+// A qpdf document's bytes as qpdf writes them, with an ID made from the
+// content so that the same seal gives the same file.
+QByteArray writtenPdf(QPDF& pdf);
 
 class Plomet;
 

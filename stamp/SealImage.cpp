@@ -1,8 +1,10 @@
 #include "stamp/SealImage.h"
 
+#include "formats/Export.h"
 #include "formats/SealExtract.h"
 #include "seal/Errors.h"
 
+#include <QCoreApplication>
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -14,11 +16,9 @@
 #include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
-#include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
-#include <qpdf/QPDFWriter.hh>
 #include <cmath>
 #include <string>
 
@@ -69,7 +69,7 @@ QByteArray sealPdf(double wPt, double hPt, const QString& name, Paint paint)
                                   QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     QPainter painter;
     if (!painter.begin(&pdf))
-        throw imageError(QStringLiteral("%1: cannot make the seal's page").arg(name));
+        throw imageError(QCoreApplication::translate("Stamp", "%1: cannot make the seal's page").arg(name));
     painter.setRenderHint(QPainter::Antialiasing, true);
     paint(painter, QRectF(0, 0, wPt * 20, hPt * 20));   // twips at 1440 to the inch
     painter.end();
@@ -79,9 +79,9 @@ QByteArray sealPdf(double wPt, double hPt, const QString& name, Paint paint)
 void checkSize(double wPt, double hPt, const QString& name)
 {
     if (!(wPt > 0) || !(hPt > 0) || !std::isfinite(wPt) || !std::isfinite(hPt))
-        throw imageError(QStringLiteral("%1 gives the seal no size").arg(name));
+        throw imageError(QCoreApplication::translate("Stamp", "%1 gives the seal no size").arg(name));
     if (wPt > kMaxSidePt || hPt > kMaxSidePt)
-        throw imageError(QStringLiteral("%1 is too large a seal: %2 x %3 mm (at most 1000 mm a side)")
+        throw imageError(QCoreApplication::translate("Stamp", "%1 is too large a seal: %2 x %3 mm (at most 1000 mm a side)")
                              .arg(name)
                              .arg(wPt / 72 * 25.4, 0, 'f', 1)
                              .arg(hPt / 72 * 25.4, 0, 'f', 1));
@@ -91,7 +91,7 @@ StampSeal fromSvg(const QByteArray& bytes, const QString& name)
 {
     QSvgRenderer renderer;
     if (!renderer.load(bytes) || !renderer.isValid())
-        throw imageError(QStringLiteral("%1 cannot be read as SVG").arg(name));
+        throw imageError(QCoreApplication::translate("Stamp", "%1 cannot be read as SVG").arg(name));
     // The root's own width and height: QSvgRenderer turns them into pixels
     // at a resolution of its own.
     QXmlStreamReader xml(bytes);
@@ -106,8 +106,7 @@ StampSeal fromSvg(const QByteArray& bytes, const QString& name)
     if (!attributes.hasAttribute(QLatin1String("height")) && view.height() > 0)
         h = view.height() * 0.75;
     if (!w || !h)
-        throw imageError(QStringLiteral("%1 gives the seal no physical size (its width and height want a unit "
-                                        "such as mm)").arg(name));
+        throw imageError(QCoreApplication::translate("Stamp", "%1 gives the seal no physical size (its width and height want a unit such as mm)").arg(name));
     checkSize(*w, *h, name);
     StampSeal seal;
     seal.widthPt = *w;
@@ -163,14 +162,9 @@ QByteArray pngPdf(const QImage& picture, double wPt, double hPt, const QString& 
         page.replaceKey("/Resources", resources);
         page.replaceKey("/Contents", QPDFObjectHandle::newStream(&pdf, content));
         QPDFPageDocumentHelper(pdf).addPage(QPDFPageObjectHelper(page), false);
-        QPDFWriter writer(pdf);
-        writer.setOutputMemory();
-        writer.setDeterministicID(true);
-        writer.write();
-        const std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
-        return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), static_cast<qsizetype>(buffer->getSize()));
+        return writtenPdf(pdf);
     } catch (const std::exception& e) {
-        throw imageError(QStringLiteral("%1: cannot make the seal's page: %2").arg(name, QString::fromLocal8Bit(e.what())));
+        throw imageError(QCoreApplication::translate("Stamp", "%1: cannot make the seal's page: %2").arg(name, QString::fromLocal8Bit(e.what())));
     }
 }
 
@@ -181,7 +175,7 @@ StampSeal fromPng(const QByteArray& bytes, const QString& name, QStringList* war
     if (!recordsResolution(bytes, "png", image) || !(dpi >= 10)) {
         dpi = kAssumedScanDpi;
         if (warnings)
-            *warnings << QStringLiteral("%1 records no resolution; placed at %2 dpi").arg(name).arg(dpi);
+            *warnings << QCoreApplication::translate("Stamp", "%1 records no resolution; placed at %2 dpi").arg(name).arg(dpi);
     }
     const double wPt = image.width() / dpi * 72, hPt = image.height() / dpi * 72;
     checkSize(wPt, hPt, name);
@@ -213,15 +207,15 @@ StampSeal stampSealFromImageFile(const QString& path, QStringList* warnings)
 {
     const auto kind = sealImageKindOf(path);
     if (!kind)
-        throw imageError(QStringLiteral("%1 is not an SVG or PNG seal").arg(path));
+        throw imageError(QCoreApplication::translate("Stamp", "%1 is not an SVG or PNG seal").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw PlometError(PlometError::Kind::File, QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+        throw PlometError(PlometError::Kind::File, QCoreApplication::translate("Stamp", "cannot open %1: %2").arg(path, file.errorString()));
     // Seals are small files; a picture of the largest size compresses far
     // below this.
     constexpr qint64 kMaxFile = qint64(256) << 20;
     if (file.size() > kMaxFile)
-        throw imageError(QStringLiteral("%1 is too large (%2 MB)").arg(path).arg(file.size() >> 20));
+        throw imageError(QCoreApplication::translate("Stamp", "%1 is too large (%2 MB)").arg(path).arg(file.size() >> 20));
     return stampSealFromImage(file.read(kMaxFile), *kind, path, warnings);
 }
 

@@ -22,13 +22,13 @@ export_via_menu() {
   # The seal: 137 x 137 px from (48, 32). Away first, so the move is a move.
   xdotool mousemove --sync $(( ox + 5 )) $(( oy + 5 ))
   xdotool mousemove --sync $(( ox + 48 + 68 )) $(( oy + 32 + 100 )) click 3
-  sleep 0.4
+  gui_wait_popup 10 >/dev/null || gui_fail "the context menu did not open"
   gui_screenshot "$shots/export-menu.png"
   xdotool key Down Return
   local ask
   ask=$(gui_find_window '^导出图片$' 10) || gui_fail "the export dialog did not open"
   gui__pointer_into "$ask"
-  sleep 0.3
+  gui_wait_focus "$ask" 10 || gui_fail "the export dialog did not take the keyboard focus"
   [ $# -eq 0 ] || xdotool key "$@"
   sleep 0.2
   gui_screenshot "$shots/export-dialog.png" "$ask"
@@ -39,7 +39,7 @@ export_via_menu() {
   local files
   files=$(gui_find_window '^导出图片$' 10) || gui_fail "the file dialog did not open"
   gui__pointer_into "$files"
-  sleep 0.3
+  gui_wait_focus "$files" 10 || gui_fail "the file dialog did not take the keyboard focus"
   xdotool key ctrl+a
   xdotool type --delay 10 "$file"
   xdotool key Return

@@ -18,12 +18,12 @@ gui_start "$app"
 read -r ox oy < <(gui_window_origin "$GUI_WIN")
 xdotool mousemove --sync $(( ox + 5 )) $(( oy + 5 ))
 xdotool mousemove --sync $(( ox + 48 + 68 )) $(( oy + 32 + 100 )) click 3
-sleep 0.4
+gui_wait_popup 10 >/dev/null || gui_fail "the context menu did not open"
 # 导出图片…, 盖章到PDF…, then 从图片提取印章…
 xdotool key Down Down Down Return
 files=$(gui_find_window '^从图片提取印章$' 10) || gui_fail "the file dialog did not open"
 gui__pointer_into "$files"
-sleep 0.3
+gui_wait_focus "$files" 10 || gui_fail "the file dialog did not take the keyboard focus"
 xdotool key ctrl+a
 xdotool type --delay 10 "$scan"
 xdotool key Return
@@ -32,7 +32,7 @@ other_window() { xdotool search --all --onlyvisible --pid "$GUI_PID" --name '^�
 gui_wait_for 20 other_window || gui_fail "the extraction dialog did not open"
 dialog=$(xdotool search --all --onlyvisible --pid "$GUI_PID" --name '^从图片提取印章$' | grep -vx "$files" | head -1)
 gui__pointer_into "$dialog"
-sleep 0.3
+gui_wait_focus "$dialog" 10 || gui_fail "the extraction dialog did not take the keyboard focus"
 gui_screenshot "$shots/extract-dialog.png" "$dialog"
 xdotool key Return
 gui_dialog_type '^保存印章$' "$out"

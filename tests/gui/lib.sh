@@ -108,6 +108,45 @@ gui_wait_gone() {
   gui_wait_for "$limit" gui__none
 }
 
+# gui_wait_popup [seconds]: waits for a popup menu of the program (a visible
+# override-redirect top-level window) and prints its id.
+gui_wait_popup() {
+  local limit=${1:-10}
+  gui__popup() {
+    local id
+    for id in $(xdotool search --all --onlyvisible --pid "$GUI_PID" 2>/dev/null); do
+      [ "$id" != "$GUI_WIN" ] || continue
+      xwininfo -id "$id" -all 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
+      xwininfo -id "$id" -children 2>/dev/null | grep -q 'Parent window id: .*(the root window)' && { echo "$id"; return 0; }
+    done
+    return 1
+  }
+  gui_wait_for "$limit" gui__popup || return 1
+  gui__popup
+}
+
+# gui_wait_focus <win> [seconds]: waits until the window holds the keyboard
+# focus, so that keys sent next reach it.
+gui_wait_focus() {
+  local win=$1 limit=${2:-10}
+  gui__has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$win" ]; }
+  gui_wait_for "$limit" gui__has_focus
+}
+
+# gui_focused_window <title regex> [seconds]: waits until a visible window of
+# the program with that title holds the keyboard focus and prints its id (a
+# message box may bear its dialog's title).
+gui_focused_window() {
+  local title=$1 limit=${2:-10}
+  gui__focused_match() {
+    local f
+    f=$(xdotool getwindowfocus 2>/dev/null) || return 1
+    xdotool search --all --onlyvisible --pid "$GUI_PID" --name "$title" 2>/dev/null | grep -qx "$f" && echo "$f"
+  }
+  gui_wait_for "$limit" gui__focused_match || return 1
+  gui__focused_match
+}
+
 # gui_window_origin <win>: absolute "x y" of the window's client area.
 gui_window_origin() {
   xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}'
@@ -157,7 +196,8 @@ gui_dialog_type() {
   local win
   win=$(gui_find_window "$1" 10) || gui_fail "dialog '$1' did not appear"
   gui__pointer_into "$win"
-  sleep 0.3
+  win=$(gui_focused_window "$1" 10) || gui_fail "dialog '$1' did not take the keyboard focus"
+  gui__pointer_into "$win"
   gui_type "$2"
   xdotool key Return
 }
@@ -167,7 +207,8 @@ gui_dialog_key() {
   local win title=$1; shift
   win=$(gui_find_window "$title" 10) || gui_fail "dialog '$title' did not appear"
   gui__pointer_into "$win"
-  sleep 0.3
+  win=$(gui_focused_window "$title" 10) || gui_fail "dialog '$title' did not take the keyboard focus"
+  gui__pointer_into "$win"
   xdotool key "$@"
 }
 gui__pointer_into() {
