@@ -46,7 +46,8 @@ int cmdServe(QStringList args);
 // or the description file `pmf`'s when given, then `preset`, then the
 // NAME=VALUE `settings` in order. What `plomet render` writes and `plomet
 // serve` answers, so both give the same bytes for the same settings. The
-// glyph warnings go to `warnings` when it is given. Throws PlometError.
+// glyph warnings go to `warnings` when it is given; without it they are not
+// looked for. Throws PlometError.
 QByteArray renderSealBytes(const QString& pmf, const QString& preset, const QStringList& settings,
                            const QString& format, const ExportOptions& options, QStringList* warnings = nullptr);
 int cmdVerify(QStringList args);

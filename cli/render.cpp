@@ -91,21 +91,26 @@ struct RenderJob {
 };
 
 // The seal of a description file (or a new one) with the preset, the
-// common settings and the job's own ones applied, in `format`.
+// common settings and the job's own ones applied, in `format`. Without
+// `warn` no warnings are looked for: finding them takes a twentieth of a
+// seal's time, which a server answering with the bytes alone need not spend.
 RenderedSeal renderSeal(const QString& pmf, const QString& preset, const QStringList& settings,
                         const QStringList& own, const QStringList& ownAt, const QString& format,
-                        const ExportOptions& options)
+                        const ExportOptions& options, bool warn = true)
 {
     RenderedSeal made;
     NameLayout layout;
     const PicturePtr picture = drawSealFor(
         [&](Plomet& seal) {
             applySealSettings(seal, pmf, preset, settings, own, ownAt);
-            made.warnings = textWarnings(seal);
-            layout = NameLayout::of(seal);
+            if (warn) {
+                made.warnings = textWarnings(seal);
+                layout = NameLayout::of(seal);
+            }
         },
         format, options);
-    made.warnings += layoutWarnings(layout, picture->model());
+    if (warn)
+        made.warnings += layoutWarnings(layout, picture->model());
     made.bytes = exportBytes(*picture, format, options);
     made.sizeMm = QSizeF(picture->model().widthTwips / kTwipsPerMm, picture->model().heightTwips / kTwipsPerMm);
     // The raster's size is the model's at the resolution; reading it back
@@ -150,7 +155,7 @@ QJsonObject jsonEntry(const RenderJob& job, const RenderedSeal& made, const QStr
 QByteArray renderSealBytes(const QString& pmf, const QString& preset, const QStringList& settings,
                            const QString& format, const ExportOptions& options, QStringList* warnings)
 {
-    RenderedSeal made = renderSeal(pmf, preset, settings, {}, {}, format, options);
+    RenderedSeal made = renderSeal(pmf, preset, settings, {}, {}, format, options, warnings != nullptr);
     if (warnings)
         *warnings = made.warnings;
     return made.bytes;

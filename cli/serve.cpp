@@ -28,7 +28,9 @@
 #include <thread>
 #include <vector>
 
+#include <cerrno>
 #include <pthread.h>
+#include <unistd.h>
 
 namespace plomet {
 
@@ -656,10 +658,9 @@ int cmdServe(QStringList args)
         requestStart = Clock::now();
         return httplib::Server::HandlerResponse::Unhandled;
     });
-    std::mutex logMutex;
     // Called once an answer has gone out, so the next request's headers
     // are watched from their first byte.
-    server.set_logger([&logMutex, quiet = config.quiet](const httplib::Request& req, const httplib::Response& res) {
+    server.set_logger([quiet = config.quiet](const httplib::Request& req, const httplib::Response& res) {
         awaitHeaders();
         if (quiet)
             return;
@@ -669,9 +670,26 @@ int cmdServe(QStringList args)
         // The path only: a query can be long, and the log stays one line a request.
         std::string path = req.path.substr(0, 200);
         std::replace_if(path.begin(), path.end(), [](char c) { return c < 0x20 || c == 0x7f; }, '?');
-        std::lock_guard<std::mutex> lock(logMutex);
-        std::fprintf(stderr, "plomet: %s %s %s %d %zu %.1f ms\n", req.remote_addr.c_str(), req.method.c_str(),
-                     path.c_str(), res.status, res.body.size(), ms);
+        // One write a line, with no lock between the connections: the
+        // kernel keeps a write whole, on a pipe and on a file alike.
+        char line[512];
+        int n = std::snprintf(line, sizeof line, "plomet: %s %s %s %d %zu %.1f ms\n", req.remote_addr.c_str(),
+                              req.method.substr(0, 32).c_str(), path.c_str(), res.status, res.body.size(), ms);
+        if (n <= 0)
+            return;
+        if (size_t(n) >= sizeof line) {
+            n = int(sizeof line) - 1;
+            line[n - 1] = '\n';
+        }
+        for (const char* p = line; n > 0;) {
+            const ssize_t written = ::write(STDERR_FILENO, p, size_t(n));
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                return;
+            p += written;
+            n -= int(written);
+        }
     });
 
     const std::string host = config.host.toStdString();

@@ -235,6 +235,52 @@ TEST(Serve, AnswersTheBytesOfRenderWhateverItDrewBefore)
         << serve.log().toStdString();
 }
 
+// Concurrent connections log without a lock between them: each request is
+// still one whole line, none lost and none run into another.
+TEST(Serve, ConcurrentRequestsLogWholeLines)
+{
+    Serve serve({"--threads", "2"});
+    ASSERT_GT(serve.port(), 0) << serve.log().toStdString();
+    constexpr int kClients = 8, kEach = 25;
+    std::atomic<int> ok{0};
+    std::vector<std::thread> clients;
+    for (int c = 0; c < kClients; ++c)
+        clients.emplace_back([&, c] {
+            httplib::Client client = serve.client();
+            for (int i = 0; i < kEach; ++i) {
+                // Paths of different lengths, so that a torn line would show.
+                const auto res = i % 2 ? client.Get("/health")
+                                       : client.Get("/seal.svg?rText=C" + std::to_string(c * 100 + i));
+                if (res && res->status == 200)
+                    ++ok;
+            }
+        });
+    for (auto& t : clients)
+        t.join();
+    ASSERT_EQ(ok.load(), kClients * kEach);
+    static const QRegularExpression line(
+        QStringLiteral("^plomet: 127\\.0\\.0\\.1 GET (/health|/seal\\.svg) 200 [0-9]+ [0-9]+\\.[0-9] ms$"));
+    int requests = 0;
+    // Every line is written once its answer has gone out, so all are there
+    // once the last one is.
+    for (const QDeadlineTimer deadline(10000); !deadline.hasExpired() && requests < kClients * kEach;) {
+        requests = 0;
+        for (const QString& l : serve.log().split(QLatin1Char('\n')))
+            requests += l.startsWith(QLatin1String("plomet: 127.")) ? 1 : 0;
+        if (requests < kClients * kEach)
+            QThread::msleep(10);
+    }
+    const QStringList lines = serve.log().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    int matched = 0;
+    for (const QString& l : lines) {
+        if (l.startsWith(QLatin1String("plomet: serving on")))
+            continue;
+        EXPECT_TRUE(line.match(l).hasMatch()) << l.toStdString();
+        ++matched;
+    }
+    EXPECT_EQ(matched, kClients * kEach);
+}
+
 TEST(Serve, RefusesWithTheStatusAndTheProperty)
 {
     Serve serve({"--max-body", "100K"});
