@@ -212,8 +212,12 @@ gui_dialog_key() {
   xdotool key "$@"
 }
 gui__pointer_into() {
-  local ox oy
+  local ox oy X Y
   read -r ox oy < <(gui_window_origin "$1")
+  # `mousemove --sync` waits for the pointer to move, which it never does
+  # when it is there already (xdotool gives up after seconds).
+  eval "$(xdotool getmouselocation --shell 2>/dev/null | grep -E '^[XY]=')"
+  [ "${X:-}" = "$(( ox + 5 ))" ] && [ "${Y:-}" = "$(( oy + 5 ))" ] && return 0
   xdotool mousemove --sync $(( ox + 5 )) $(( oy + 5 ))
 }
 
