@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -375,7 +376,14 @@ void frmOption::showSizeMm()
         const double twips = box->text().trimmed().toDouble(&ok);
         return ok && std::isfinite(twips) ? QString::number(twips / kTwipsPerMm, 'f', 2) : QStringLiteral("?");
     };
-    sizeMm_->setText(QStringLiteral("%1 × %2 mm").arg(mm(cWidth_), mm(cHeight_)));
+    const QString text = QStringLiteral("%1 × %2 mm").arg(mm(cWidth_), mm(cHeight_));
+    sizeMm_->setText(text);
+    // The label has only the room between the box and the preview: a
+    // smaller type rather than a cut-off unit.
+    QFont font = this->font();
+    while (QFontMetrics(font).horizontalAdvance(text) > sizeMm_->width() && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    sizeMm_->setFont(font);
 }
 
 void frmOption::setFaceColor(int32_t color)

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -174,6 +175,15 @@ TEST_F(SettingsDialog, AnOvalStaysAnOvalWhenNothingIsTouched)
     EXPECT_EQ(edit("cWidth")->text(), QStringLiteral("2268"));
     EXPECT_EQ(edit("cHeight")->text(), QStringLiteral("1701"));
     EXPECT_EQ(field<QLabel>("sizeMm")->text(), QStringLiteral("40.00 × 30.00 mm"));
+    // The longest sizes still fit their label whole, unit included.
+    for (const char* twips : {"2055", "5669"}) {
+        edit("cWidth")->setText(QString::fromLatin1(twips));
+        edit("cHeight")->setText(QString::fromLatin1(twips));
+        const QLabel* mm = field<QLabel>("sizeMm");
+        EXPECT_LE(QFontMetrics(mm->font()).horizontalAdvance(mm->text()), mm->width()) << mm->text().toStdString();
+    }
+    edit("cWidth")->setText(QStringLiteral("2268"));
+    edit("cHeight")->setText(QStringLiteral("1701"));
     button("cmdOption")->click();
     EXPECT_EQ(seal().Width(), 2268.0f);
     EXPECT_EQ(seal().Height(), 1701.0f);
