@@ -7,7 +7,7 @@
 
 app=$(gui_make_appdir)
 listing() { (cd "$app" && ls -A | grep -v '\.log$' | LC_ALL=C sort | tr '\n' ' '); }
-windows() { xdotool search --all --onlyvisible --pid "$GUI_PID" --name . 2>/dev/null | wc -l; }
+windows() { { xdotool search --all --onlyvisible --pid "$GUI_PID" --name . 2>/dev/null || true; } | wc -l; }
 
 gui_start "$app"
 before=$(listing)

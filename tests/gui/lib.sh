@@ -73,12 +73,15 @@ gui_start() {
   GUI_PID=$!
   GUI_WIN=""
   gui_wait_for 15 gui__find_main || { cat "$dir/stderr.log" >&2; gui_fail "main window did not appear"; }
-  GUI_WIN=$(gui__find_main)
+  GUI_WIN=$(gui__find_main) || gui_fail "main window went away"
   # The program says when its first paint has reached the screen.
   gui_wait_for 15 grep -q '^plomet: first paint' "$dir/stderr.log" || gui_fail "main window was not painted"
   sleep 0.1
 }
-gui__find_main() { xdotool search --all --onlyvisible --pid "$GUI_PID" --name "^${GUI_TITLE}\$" 2>/dev/null | gui__toplevel; }
+# xdotool fails the whole search when one of the windows it walks goes away
+# meanwhile (the program makes and drops helper windows as it starts): what
+# it found still counts.
+gui__find_main() { { xdotool search --all --onlyvisible --pid "$GUI_PID" --name "^${GUI_TITLE}\$" 2>/dev/null || true; } | gui__toplevel; }
 # Keeps the first top-level window of the ids on stdin: a child window of the
 # program (the seal control has one) may carry the application's name too.
 gui__toplevel() {
@@ -95,7 +98,7 @@ gui__toplevel() {
 # gui_find_window <title regex> [seconds]: id of a visible window of the program.
 gui_find_window() {
   local title=$1 limit=${2:-10} id=""
-  gui__find() { xdotool search --all --onlyvisible --pid "$GUI_PID" --name "$title" 2>/dev/null | gui__toplevel; }
+  gui__find() { { xdotool search --all --onlyvisible --pid "$GUI_PID" --name "$title" 2>/dev/null || true; } | gui__toplevel; }
   gui_wait_for "$limit" gui__find || return 1
   gui__find
 }

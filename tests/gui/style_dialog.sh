@@ -23,7 +23,7 @@ gui_expect_eq "seal on the clipboard before" "137x137" "$(clipboard_size)"
 
 # --- the context menu's last entry, "样式…" (after 导出图片…, 盖章到PDF… and
 # 从图片提取印章…)
-windows_shown() { xdotool search --all --onlyvisible --pid "$GUI_PID" 2>/dev/null | wc -l; }
+windows_shown() { { xdotool search --all --onlyvisible --pid "$GUI_PID" 2>/dev/null || true; } | wc -l; }
 shown_before=$(windows_shown)
 read -r ox oy < <(gui_window_origin "$GUI_WIN")
 xdotool mousemove --sync $(( ox + 5 )) $(( oy + 5 ))
