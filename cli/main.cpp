@@ -2,12 +2,17 @@
 // a display.
 #include "cli/cli.h"
 
+#include "formats/Export.h"
 #include "seal/Fonts.h"
 #include "translations/Translations.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 using plomet::Cli;
 
@@ -68,6 +73,43 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
     previousHandler(type, context, message);
 }
 
+// Whether the command line draws rasters only: `render` to PNG or BMP files
+// (-o OUT by its extension, -d OUTDIR by --format, PNG by default). Those
+// set their texts with the seal's own engine and fill them without Qt's
+// platform plugin or font database, which cost more than the drawing of a
+// lone seal. Vector files, stamping and the rest keep the whole GUI library
+// (PDF writing and a table's rows of any format may need it).
+bool rasterRenderOnly(int argc, char** argv)
+{
+    if (argc < 2 || std::strcmp(argv[1], "render") != 0)
+        return false;
+    auto raster = [](const QString& format) {
+        const auto f = plomet::exportFormat(format);
+        return f && f->raster;
+    };
+    QString output, format = QStringLiteral("png");
+    bool batch = false;
+    for (int i = 2; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        const bool next = i + 1 < argc;
+        if ((arg == QLatin1String("-o") || arg == QLatin1String("--output")) && next)
+            output = QString::fromLocal8Bit(argv[++i]);
+        else if (arg.startsWith(QLatin1String("--output=")))
+            output = arg.mid(9);
+        else if ((arg == QLatin1String("-d") || arg == QLatin1String("--directory")) && next)
+            batch = (++i, true);
+        else if (arg.startsWith(QLatin1String("--directory=")))
+            batch = true;
+        else if (arg == QLatin1String("--format") && next)
+            format = QString::fromLocal8Bit(argv[++i]);
+        else if (arg.startsWith(QLatin1String("--format=")))
+            format = arg.mid(9);
+        else if (arg == QLatin1String("--table") || arg.startsWith(QLatin1String("--table=")))
+            return false;
+    }
+    return batch ? output.isEmpty() && raster(format) : raster(QFileInfo(output).suffix());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -75,14 +117,17 @@ int main(int argc, char** argv)
     // Headless always: the command line never needs a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     previousHandler = qInstallMessageHandler(quietHandler);
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("plomet"));
-    plomet::installFaceSubstitutions();
+    const bool core = rasterRenderOnly(argc, argv);
+    std::unique_ptr<QCoreApplication> app(core ? new QCoreApplication(argc, argv) : new QGuiApplication(argc, argv));
+    QCoreApplication::setApplicationName(QStringLiteral("plomet"));
+    // For Qt's own text (PDF pages); the seal's texts name their faces themselves.
+    if (!core)
+        plomet::installFaceSubstitutions();
     // The texts in the user's language (LC_ALL, LC_MESSAGES, LANG); English
     // where there is no translation.
     plomet::installTranslations(QLocale());
 
-    QStringList args = QGuiApplication::arguments();
+    QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     if (args.isEmpty()) {
         std::fputs(usage().toUtf8().constData(), stderr);

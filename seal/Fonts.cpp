@@ -3,11 +3,7 @@
 #include "seal/GlyphOutlines.h"
 
 #include <QCoreApplication>
-#include <QFontDatabase>
-#include <QRawFont>
-#include <QGlyphRun>
 #include <QHash>
-#include <QTextLayout>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -71,26 +67,20 @@ bool isCjk(FaceStyle style)
 
 // The families that may stand for the style: for the CJK styles those that
 // cover simplified Chinese (what `fc-list :lang=zh-cn` lists). Asked once a
-// style for the whole process: the program adds no fonts, the font database
-// is read once at start, and a batch asks for every seal (walking every
-// family's writing systems was a few per cent of a batch's time).
+// style for the whole process: the program adds no fonts, and a batch asks
+// for every seal.
 QStringList familiesFor(FaceStyle style)
 {
     static std::mutex mutex;
     static std::optional<QStringList> known[int(FaceStyle::Latin) + 1];
     std::lock_guard<std::mutex> lock(mutex);
     std::optional<QStringList>& out = known[int(style)];
-    if (!out) {
-        out.emplace();
-        for (const QString& family : QFontDatabase::families())
-            if (!isCjk(style)
-                || QFontDatabase::writingSystems(family).contains(QFontDatabase::SimplifiedChinese))
-                *out << family;
-    }
+    if (!out)
+        out = installedFamilies(isCjk(style));
     return *out;
 }
 
-// The faces the text engine is asked for, in order: the style's own, then its
+// The faces a style name draws in, in order: the style's own, then its
 // nearest style's; the Hei fallback closes every CJK list.
 QStringList substitutesOf(const StyleRow& row)
 {
@@ -156,9 +146,15 @@ void installFaceSubstitutions()
     }
 }
 
+QStringList faceFamilies(const QString& face)
+{
+    const StyleRow* row = rowOf(faceStyle(face));
+    return row ? substitutesOf(*row) : QStringList{face};
+}
+
 QString resolvedFamily(const QString& face)
 {
-    return QRawFont::fromFont(makeFont(face, 16, 400)).familyName();
+    return primaryFamily(face);
 }
 
 QString faceStyleWarning(const QString& face, const QStringList& families)
@@ -195,12 +191,15 @@ QString faceStyleWarning(const QString& face)
     return faceStyleWarning(face, familiesFor(style));
 }
 
+int wholePixels(double pixelHeight)
+{
+    const double rounded = std::isfinite(pixelHeight) ? std::nearbyint(pixelHeight) : 1.0;
+    return static_cast<int>(std::clamp(rounded, 1.0, 32767.0));
+}
+
 QFont makeFont(const QString& face, double pixelHeight, int weight)
 {
-    // QFont takes whole pixels; callers that need a fractional height scale
-    // the painter instead.
-    const double rounded = std::isfinite(pixelHeight) ? std::nearbyint(pixelHeight) : 1.0;
-    const int px = static_cast<int>(std::clamp(rounded, 1.0, 32767.0));
+    const int px = wholePixels(pixelHeight);
     // 800 is what the arc glyphs ask for; the CJK faces have Regular and
     // Bold only, so anything from 600 up must come out as the Bold face.
     const QFont::Weight w = weight >= 800 ? QFont::ExtraBold : weight >= 600 ? QFont::Bold : QFont::Normal;
@@ -234,58 +233,12 @@ QFont makeFont(const QString& face, double pixelHeight, int weight)
 
 QList<char32_t> missingGlyphs(const QString& face, const QString& text)
 {
-    // Answers per face and character are kept: a batch asks the same ones.
-    thread_local QHash<QString, QHash<char32_t, bool>> known;
-    // Bounded: names in many faces with many characters forget the answers
-    // kept so far rather than grow without end (a few thousand characters in
-    // a handful of faces is a large batch).
-    thread_local qsizetype answers = 0;
-    constexpr qsizetype kMaxAnswers = 16384;
-    if (answers >= kMaxAnswers) {
-        known.clear();
-        answers = 0;
-    }
-    QHash<char32_t, bool>& drawable = known[face];
-    // The family the text engine draws the face in: the face itself when it
-    // is installed, else the first installed face of its style (the
-    // substitutions put it first). A character in that family's own
-    // character map is drawn by it: read straight from the file, with no
-    // text engine made (laying each character out made a regular engine
-    // beside the bold ones that draw, a sixth of a lone render). Only the
-    // others are laid out, through every fallback face.
-    const auto ownFace = [&](char32_t cp) {
-        if (const auto has = familyHasCharacter(face, cp))
-            return *has;
-        const QStringList installed = installedFacesOfStyle(faceStyle(face));
-        return !installed.isEmpty() && familyHasCharacter(installed.first(), cp).value_or(false);
-    };
     QList<char32_t> missing;
     for (char32_t cp : text.toUcs4()) {
         if (cp <= 0x20 || (cp >= 0x7f && cp < 0xa0) || missing.contains(cp))
             continue;
-        auto it = drawable.constFind(cp);
-        if (it == drawable.constEnd() && ownFace(cp)) {
-            it = drawable.insert(cp, true);
-            ++answers;
-        }
-        if (it == drawable.constEnd()) {
-            const QFont font = makeFont(face, 16, 400);
-            // Lay the character out alone: the text engine falls back through
-            // every face it knows; glyph 0 means none of them has it.
-            QTextLayout layout(QString::fromUcs4(&cp, 1), font);
-            layout.beginLayout();
-            layout.createLine();
-            layout.endLayout();
-            bool ok = true;
-            for (const QGlyphRun& run : layout.glyphRuns())
-                for (quint32 g : run.glyphIndexes())
-                    ok = ok && g != 0;
-            if (layout.glyphRuns().isEmpty())
-                ok = false;
-            it = drawable.insert(cp, ok);
-            ++answers;
-        }
-        if (!*it)
+        // Neither the face nor any fallback face maps it.
+        if (drawingFace(face, 400, cp).family.isEmpty())
             missing << cp;
     }
     return missing;

@@ -24,12 +24,21 @@ QString faceStyleName(FaceStyle style);
 QStringList installedFacesOfStyle(FaceStyle style);
 QStringList installedFacesOfStyle(FaceStyle style, const QStringList& families);
 
-// Registers the substitutions. Call once after the QGuiApplication exists and
+// The families a face name draws in, first choice first: the installed
+// faces of its style and then of its nearest style for a Windows name, the
+// name itself for any other.
+QStringList faceFamilies(const QString& face);
+
+// An em height as a font takes it: whole pixels from 1 to 32767.
+int wholePixels(double pixelHeight);
+
+// Registers the substitutions for Qt's own text (the windows' fonts). Call once after the QGuiApplication exists and
 // before any font of those families is resolved. Safe to call twice.
 void installFaceSubstitutions();
 
-// A font for drawing: face as named by the seal, em height in pixels, weight
-// 400 / 700 / 800 (800 renders bold).
+// A Qt font for the face as named by the seal, em height in pixels, weight
+// 400 / 700 / 800 (800 is bold): for Qt's own text; the seal's texts are
+// measured and drawn by the engine in GlyphOutlines.h.
 QFont makeFont(const QString& face, double pixelHeight, int weight);
 
 // The installed family that draws `face` (after substitution).

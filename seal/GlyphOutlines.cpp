@@ -1,48 +1,72 @@
 #include "seal/GlyphOutlines.h"
 
+#include "seal/Fonts.h"
+
 #include <QByteArray>
-#include <QGlyphRun>
 #include <QHash>
 #include <QHashFunctions>
-#include <QRawFont>
-#include <QTextLayout>
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_ADVANCES_H
 #include FT_OUTLINE_H
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
-#include FT_TRUETYPE_TAGS_H
 
 #include <atomic>
+#include <deque>
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace plomet {
 
 namespace {
 
+// Bold is asked for from this weight up: the CJK faces have Regular and
+// Bold only, and 800 (the arc's glyphs) must come out as the Bold face.
+constexpr int kBoldWeight = 600;
+
 // One font file's face, opened by us and never given a transform: its
-// outlines come out the same on every load.
+// outlines come out the same on every load. Its metrics are read once, in ems.
 struct Face {
     FT_Face face = nullptr;
     double unitsPerEm = 1000;
     bool hasBold = false;   // a bold face of its own: no synthetic bold
-    mutable bool matched = false;   // some engine draws from it
+    double ascender = 0.8, descender = -0.2;   // ems, y up
+    // The ideographic em box (typographic ascender, descender in font
+    // units) of a CJK face that defines one.
+    std::optional<std::pair<double, double>> cjkBox;
 };
 
-// The faces of this process, keyed by what Qt's engine says it is: family,
-// style, weight. Opened once, kept to the end (a handful of files, mapped
-// by FreeType on demand). FreeType's library and its faces are not safe
-// across threads, so every call into them holds this lock; outlines are
-// read once per glyph, so the lock is seldom asked for.
+// The ideographic em box of a CJK face: its typographic ascender and
+// descender, if the face is one and defines them. CJK Unified Ideographs
+// (Unicode range bit 59), or a Chinese, Japanese or Korean code page (bits
+// 17 to 21; FreeType reads them as zero from a table too old to have them).
+std::optional<std::pair<double, double>> cjkEmBox(const TT_OS2* os2)
+{
+    if (!os2 || os2->version == 0xFFFFu)
+        return std::nullopt;
+    const double ascender = os2->sTypoAscender;
+    const double descender = os2->sTypoDescender;
+    const bool ideographs = (os2->ulUnicodeRange2 & (1u << 27)) != 0;
+    const bool cjkCodePage = os2->version >= 1 && (os2->ulCodePageRange1 & (0x1fu << 17)) != 0;
+    if ((ideographs || cjkCodePage) && ascender > 0 && ascender - descender > 0)
+        return std::make_pair(ascender, descender);
+    return std::nullopt;
+}
+
+// The faces of this process, by file and index. Opened once, kept to the end
+// (a handful of files, read by FreeType on demand). FreeType's library and
+// its faces are not safe across threads, and fontconfig is asked only here,
+// so every call into either holds this lock; both are asked once per face,
+// name and character, so the lock is seldom asked for.
 class Faces {
 public:
     static Faces& instance()
@@ -51,26 +75,40 @@ public:
         return faces;
     }
 
-    // The face that Qt's engine for raw draws from, or nullptr when no font
-    // file has the same tables (a face Qt made up, or one it loaded from data).
-    const Face* faceOf(const QRawFont& raw)
-    {
-        const QString key = raw.familyName() + QLatin1Char('\n') + raw.styleName() + QLatin1Char('\n')
-            + QString::number(raw.weight()) + QLatin1Char('\n') + QString::number(int(raw.style()));
-        std::lock_guard<std::mutex> lock(mutex);
-        if (const auto it = byEngine.constFind(key); it != byEngine.constEnd())
-            return *it;
-        const Face* found = match(raw);
-        byEngine.insert(key, found);
-        return found;
-    }
-
-    // Runs f with the lock held (f calls into FreeType).
+    // Runs f with the lock held (f calls into FreeType or fontconfig).
     template <typename F>
     auto locked(F&& f)
     {
         std::lock_guard<std::mutex> lock(mutex);
         return f();
+    }
+
+    // The face of a file (lock held), opened once; nullptr when FreeType
+    // cannot read it.
+    const Face* openedFace(const char* file, int index)
+    {
+        const QByteArray fileKey = QByteArray(file) + '#' + QByteArray::number(index);
+        if (const auto it = opened.find(fileKey); it != opened.end())
+            return it->second.get();
+        FT_Face face = library ? openFace(file, index) : nullptr;
+        std::unique_ptr<Face> f;
+        if (face) {
+            f = std::make_unique<Face>();
+            f->face = face;
+            f->unitsPerEm = face->units_per_EM > 0 ? face->units_per_EM : 1000;
+            const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+            // As Qt's engines decide it: a face that says it is bold, and
+            // fixed-width faces, are not emboldened.
+            f->hasBold = (face->style_flags & FT_STYLE_FLAG_BOLD) || FT_IS_FIXED_WIDTH(face)
+                || (os2 && os2->version != 0xFFFFu && os2->usWeightClass >= 700);
+            if (face->ascender > 0 || face->descender < 0) {
+                f->ascender = face->ascender / f->unitsPerEm;
+                f->descender = face->descender / f->unitsPerEm;
+            }
+            f->cjkBox = cjkEmBox(os2);
+        }
+        // A file FreeType cannot read is remembered too: it is not tried again.
+        return opened.emplace(fileKey, std::move(f)).first->second.get();
     }
 
 private:
@@ -81,9 +119,8 @@ private:
     }
     ~Faces() = default;   // faces live to the end of the process
 
-    // FreeType reads the file through pread rather than mapping it: Qt's
-    // engines map the same files for their layouts, and the pages both
-    // mappings touch counted twice in the resident set (at 600 dpi a batch
+    // FreeType reads the file through pread rather than mapping it: the
+    // pages a mapping touches stay in the resident set (at 600 dpi a batch
     // of distinct names went past 256 MB).
     static unsigned long readFile(FT_Stream stream, unsigned long offset, unsigned char* buffer,
                                   unsigned long count)
@@ -125,151 +162,8 @@ private:
         return face;
     }
 
-    static QByteArray sfntTable(FT_Face face, FT_ULong tag)
-    {
-        FT_ULong length = 0;
-        if (FT_Load_Sfnt_Table(face, tag, 0, nullptr, &length) != 0 || length == 0)
-            return QByteArray();
-        QByteArray out(qsizetype(length), Qt::Uninitialized);
-        if (FT_Load_Sfnt_Table(face, tag, 0, reinterpret_cast<FT_Byte*>(out.data()), &length) != 0)
-            return QByteArray();
-        return out;
-    }
-
-    // The file of a listed font when its header and metrics tables are the
-    // engine's. (The members of a CJK collection share their outlines, so
-    // one that shares these tables draws the same glyphs; comparing the
-    // character maps too read a megabyte of each file for nothing.)
-    const Face* tryFile(FcPattern* font, const QByteArray& head, const QByteArray& os2)
-    {
-        FcChar8* file = nullptr;
-        int index = 0;
-        if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch)
-            return nullptr;
-        FcPatternGetInteger(font, FC_INDEX, 0, &index);
-        Face* found = openedFace(reinterpret_cast<const char*>(file), index);
-        if (!found || sfntTable(found->face, TTAG_head) != head || sfntTable(found->face, TTAG_OS2) != os2)
-            return nullptr;
-        found->matched = true;
-        return found;
-    }
-
-    // The face of a file, opened once (closed again by match unless some
-    // engine draws from it or a family lookup keeps it).
-    Face* openedFace(const char* file, int index)
-    {
-        const QByteArray fileKey = QByteArray(file) + '#' + QByteArray::number(index);
-        if (const auto it = opened.find(fileKey); it != opened.end())
-            return it->second.get();
-        FT_Face face = openFace(file, index);
-        if (!face)
-            return nullptr;
-        auto f = std::make_unique<Face>();
-        f->face = face;
-        f->unitsPerEm = face->units_per_EM > 0 ? face->units_per_EM : 1000;
-        const auto* table = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-        f->hasBold = (face->style_flags & FT_STYLE_FLAG_BOLD) || FT_IS_FIXED_WIDTH(face)
-            || (table && table->usWeightClass >= 700);
-        return opened.emplace(fileKey, std::move(f)).first->second.get();
-    }
-
-    // The installed files of the family, as fontconfig lists them, and the
-    // first whose header and metrics tables are the engine's.
-    const Face* match(const QRawFont& raw)
-    {
-        if (!library)
-            return nullptr;
-        const QByteArray head = raw.fontTable("head");
-        const QByteArray os2 = raw.fontTable("OS/2");
-        if (head.isEmpty())
-            return nullptr;
-        const QByteArray family = raw.familyName().toUtf8();
-        FcPattern* pattern = FcPatternCreate();
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.constData()));
-        FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_WEIGHT, nullptr);
-        FcFontSet* set = FcFontList(nullptr, pattern, objects);
-        FcObjectSetDestroy(objects);
-        FcPatternDestroy(pattern);
-        // Files of the engine's weight first: opening every weight of a
-        // CJK family (seven files with the extra weights) to compare its
-        // tables cost tens of megabytes of resident pages.
-        const int weight = FcWeightFromOpenType(raw.weight());
-        const Face* found = nullptr;
-        for (int pass = 0; pass < 2 && !found; ++pass)
-            for (int i = 0; set && i < set->nfont && !found; ++i) {
-                int w = -1;
-                FcPatternGetInteger(set->fonts[i], FC_WEIGHT, 0, &w);
-                if ((w == weight) != (pass == 0))
-                    continue;
-                found = tryFile(set->fonts[i], head, os2);
-            }
-        if (set)
-            FcFontSetDestroy(set);
-        // The family's other files (its other weights) are closed again:
-        // each open face holds its tables and the pages of its file it read.
-        for (auto it = opened.begin(); it != opened.end();) {
-            if (!it->second->matched) {
-                FT_Done_Face(it->second->face);
-                it = opened.erase(it);
-            } else {
-                ++it;
-            }
-        }
-        return found;
-    }
-
-public:
-    // A file of the installed family, bold first (the name's glyphs are
-    // bold, so that file is open already), or nullptr when fontconfig lists
-    // none. Kept open with the faces the engines draw from.
-    const Face* faceOfFamily(const QString& family)
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (const auto it = byFamily.constFind(family.toCaseFolded()); it != byFamily.constEnd())
-            return *it;
-        const Face* found = nullptr;
-        if (library) {
-            const QByteArray name = family.toUtf8();
-            FcPattern* pattern = FcPatternCreate();
-            FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.constData()));
-            FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_WEIGHT, nullptr);
-            FcFontSet* set = FcFontList(nullptr, pattern, objects);
-            FcObjectSetDestroy(objects);
-            FcPatternDestroy(pattern);
-            for (int pass = 0; pass < 2 && !found; ++pass)
-                for (int i = 0; set && i < set->nfont && !found; ++i) {
-                    int w = -1;
-                    FcPatternGetInteger(set->fonts[i], FC_WEIGHT, 0, &w);
-                    if ((w == FC_WEIGHT_BOLD) != (pass == 0))
-                        continue;
-                    found = openListed(set->fonts[i]);
-                }
-            if (set)
-                FcFontSetDestroy(set);
-        }
-        byFamily.insert(family.toCaseFolded(), found);
-        return found;
-    }
-
-private:
-    // The listed font's face, opened once and kept.
-    Face* openListed(FcPattern* font)
-    {
-        FcChar8* file = nullptr;
-        int index = 0;
-        if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch)
-            return nullptr;
-        FcPatternGetInteger(font, FC_INDEX, 0, &index);
-        Face* face = openedFace(reinterpret_cast<const char*>(file), index);
-        if (face)
-            face->matched = true;
-        return face;
-    }
-
     std::mutex mutex;
     FT_Library library = nullptr;
-    QHash<QString, const Face*> byEngine;
-    QHash<QString, const Face*> byFamily;   // case-folded family name
     std::map<QByteArray, std::unique_ptr<Face>> opened;
 };
 
@@ -415,165 +309,381 @@ private:
     std::atomic<int64_t> entries{0};
 };
 
-// A glyph of a laid-out text: its face (or Qt's raw font when the file is
-// not found), index and origin in the font's pixels, baseline at y = 0.
-struct Placed {
-    const Face* face;
-    QRawFont raw;   // only when face is null
-    quint32 glyph;
-    QPointF origin;
-};
-
-// Qt's layout of the text in the font: which face draws each character and
-// where its glyph stands.
-std::vector<Placed> layOut(const QFont& font, const QString& text)
+// A pattern asking fontconfig for family (none: any) at the weight, upright.
+// The language is set here, not taken from the locale, so that which face
+// stands in for a character does not depend on who runs the program.
+FcPattern* requestFor(const QByteArray& family, bool bold)
 {
-    std::vector<Placed> out;
-    QTextLayout layout(text, font);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    layout.endLayout();
-    if (!line.isValid())
-        return out;
-    const double baseline = line.y() + line.ascent();
-    for (const QGlyphRun& run : layout.glyphRuns()) {
-        const QRawFont raw = run.rawFont();
-        const Face* face = Faces::instance().faceOf(raw);
-        const QList<quint32> glyphs = run.glyphIndexes();
-        const QList<QPointF> positions = run.positions();
-        for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i)
-            out.push_back({face, face ? QRawFont() : raw, glyphs[i], positions[i] - QPointF(0, baseline)});
-    }
-    return out;
+    FcPattern* p = FcPatternCreate();
+    if (!family.isEmpty())
+        FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.constData()));
+    FcPatternAddInteger(p, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(p, FC_SLANT, FC_SLANT_ROMAN);
+    FcPatternAddString(p, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
+    FcConfigSubstitute(nullptr, p, FcMatchPattern);
+    FcDefaultSubstitute(p);
+    return p;
 }
 
-// Layouts of one character by face name, weight and character, for every
-// thread: which face and glyph draw it do not depend on the size, and the
-// arc's glyphs are single characters at ever new sizes. A character that
-// lays out otherwise than one glyph at the origin is laid out each time.
-struct CharKey {
-    QString family;
-    int weight;
-    char32_t cp;
-    bool operator==(const CharKey& o) const { return cp == o.cp && weight == o.weight && family == o.family; }
+// A face that draws for a name: one of the families it stands for, or a
+// fallback face of fontconfig's.
+struct Member {
+    const Face* face;
+    QString family;   // as fontconfig spells it
+    bool fallback;
 };
 
-size_t qHash(const CharKey& k, size_t seed = 0)
+// The listed font's face, or nullptr when FreeType cannot read its file.
+const Face* faceOfPattern(FcPattern* font)
 {
-    return qHashMulti(seed, k.family, k.weight, uint(k.cp));
+    FcChar8* file = nullptr;
+    int index = 0;
+    if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch)
+        return nullptr;
+    FcPatternGetInteger(font, FC_INDEX, 0, &index);
+    return Faces::instance().openedFace(reinterpret_cast<const char*>(file), index);
 }
 
-struct CharLayout {
-    const Face* face;
-    quint32 glyph;
-    bool single;   // one glyph at the origin from a face we opened
-};
-
-class CharLayouts {
-public:
-    static CharLayouts& instance()
-    {
-        static CharLayouts layouts;
-        return layouts;
-    }
-    std::optional<CharLayout> find(const CharKey& key)
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (const auto it = kept.constFind(key); it != kept.constEnd())
-            return *it;
+// fontconfig's best file of the family at the weight (its bold file when it
+// has one). exact: only a file of that family, else whatever fontconfig
+// stands in for it. Lock held.
+std::optional<Member> matchFamily(const QString& family, bool bold, bool exact)
+{
+    FcPattern* request = requestFor(family.toUtf8(), bold);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, request, &result);
+    FcPatternDestroy(request);
+    if (!match)
         return std::nullopt;
+    QString found;
+    FcChar8* name = nullptr;
+    for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
+        const QString f = QString::fromUtf8(reinterpret_cast<const char*>(name));
+        if (exact ? f.compare(family, Qt::CaseInsensitive) == 0 : i == 0) {
+            found = f;
+            break;
+        }
     }
-    void insert(const CharKey& key, const CharLayout& layout)
+    const Face* face = found.isEmpty() ? nullptr : faceOfPattern(match);
+    FcPatternDestroy(match);
+    if (!face)
+        return std::nullopt;
+    return Member{face, found, false};
+}
+
+// The face, glyph and advance that draw a character for a name.
+struct Pick {
+    const Member* member = nullptr;   // null: no face at all
+    quint32 glyph = 0;                // 0: no face maps the character
+    double advance = 0;               // ems
+};
+
+// The faces a name draws with, at one weight, and what each character
+// picked: which face draws a character and its advance in ems do not
+// depend on the size, and a batch of distinct seals asks for a new size on
+// almost every seal.
+class Chain {
+public:
+    // Lock held.
+    Chain(const QString& name, bool bold) : bold_(bold)
     {
-        std::lock_guard<std::mutex> lock(mutex);
-        // Bounded: names in many faces with many characters start afresh.
-        if (kept.size() >= 65536)
-            kept.clear();
-        kept.insert(key, layout);
+        for (const QString& family : faceFamilies(name))
+            if (auto m = matchFamily(family, bold, true))
+                members_.push_back(*m);
+        // A name no installed family has draws in fontconfig's stand-in.
+        if (members_.empty())
+            if (auto m = matchFamily(name, bold, false))
+                members_.push_back(*m);
+        named_ = members_.size();
+        sortFamily_ = (members_.empty() ? name : members_.front().family).toUtf8();
+    }
+    ~Chain()
+    {
+        if (sorted_)
+            Faces::instance().locked([&] {
+                FcFontSetDestroy(sorted_);
+                return 0;
+            });
+    }
+    Chain(const Chain&) = delete;
+    Chain& operator=(const Chain&) = delete;
+
+    const Member* primary() const { return named_ > 0 ? &members_.front() : nullptr; }
+    bool bold() const { return bold_; }
+
+    Pick pick(char32_t cp)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (const auto it = picks_.constFind(cp); it != picks_.constEnd())
+            return *it;
+        const Pick p = Faces::instance().locked([&] { return find(cp); });
+        // Bounded: names with many distinct characters start afresh.
+        if (picks_.size() >= 65536)
+            picks_.clear();
+        picks_.insert(cp, p);
+        return p;
     }
 
 private:
-    std::mutex mutex;
-    QHash<CharKey, CharLayout> kept;
+    static Pick pickOf(const Member& m, quint32 glyph)
+    {
+        FT_Fixed advance = 0;
+        if (FT_Get_Advance(m.face->face, glyph, FT_LOAD_NO_SCALE, &advance) != 0)
+            advance = 0;
+        return Pick{&m, glyph, double(advance) / m.face->unitsPerEm};
+    }
+
+    // Lock held (and this chain's).
+    Pick find(char32_t cp)
+    {
+        for (size_t i = 0; i < named_; ++i)
+            if (const FT_UInt g = FT_Get_Char_Index(members_[i].face->face, FT_ULong(cp)))
+                return pickOf(members_[i], g);
+        // fontconfig's faces by likeness to the first family, asked once a
+        // name: only those that add characters to the ones before.
+        if (!sortAsked_) {
+            sortAsked_ = true;
+            FcPattern* request = requestFor(sortFamily_, bold_);
+            FcResult result = FcResultNoMatch;
+            sorted_ = FcFontSort(nullptr, request, FcTrue, nullptr, &result);
+            FcPatternDestroy(request);
+        }
+        for (int i = 0; sorted_ && i < sorted_->nfont; ++i) {
+            FcCharSet* chars = nullptr;
+            if (FcPatternGetCharSet(sorted_->fonts[i], FC_CHARSET, 0, &chars) != FcResultMatch
+                || !FcCharSetHasChar(chars, FcChar32(cp)))
+                continue;
+            const Member* m = fallbackMember(i);
+            if (!m)
+                continue;
+            if (const FT_UInt g = FT_Get_Char_Index(m->face->face, FT_ULong(cp)))
+                return pickOf(*m, g);
+        }
+        // Nobody has it: the first face's missing glyph (its box) stands.
+        return named_ > 0 ? pickOf(members_.front(), 0) : Pick{};
+    }
+
+    const Member* fallbackMember(int index)
+    {
+        if (const auto it = fallbacks_.find(index); it != fallbacks_.end())
+            return it->second;
+        const Member* m = nullptr;
+        FcChar8* name = nullptr;
+        if (const Face* face = faceOfPattern(sorted_->fonts[index])) {
+            QString family;
+            if (FcPatternGetString(sorted_->fonts[index], FC_FAMILY, 0, &name) == FcResultMatch)
+                family = QString::fromUtf8(reinterpret_cast<const char*>(name));
+            members_.push_back(Member{face, family, true});
+            m = &members_.back();
+        }
+        fallbacks_.emplace(index, m);
+        return m;
+    }
+
+    const bool bold_;
+    std::mutex mutex_;
+    std::deque<Member> members_;   // the named ones first; a deque keeps their addresses
+    size_t named_ = 0;
+    QByteArray sortFamily_;
+    bool sortAsked_ = false;
+    FcFontSet* sorted_ = nullptr;
+    std::map<int, const Member*> fallbacks_;
+    QHash<char32_t, Pick> picks_;
 };
 
-std::optional<char32_t> singleCharacter(const QString& text)
+// The chains by name and weight, for every thread. Bounded: when many names
+// have been asked for, the kept ones go (a chain a thread still holds lives
+// until it lets go).
+std::shared_ptr<Chain> chainOf(const QString& face, bool bold)
 {
-    if (text.size() == 1 && !text.at(0).isSurrogate())
-        return text.at(0).unicode();
-    if (text.size() == 2 && text.at(0).isHighSurrogate() && text.at(1).isLowSurrogate())
-        return QChar::surrogateToUcs4(text.at(0), text.at(1));
-    return std::nullopt;
+    // Each thread keeps the last few: a seal asks for two or three names.
+    struct Kept {
+        QString face;
+        bool bold;
+        std::shared_ptr<Chain> chain;
+    };
+    thread_local std::vector<Kept> recent;
+    for (const Kept& k : recent)
+        if (k.bold == bold && k.face == face)
+            return k.chain;
+    static std::mutex mutex;
+    // Never destroyed: a chain's end calls into fontconfig, which must not
+    // come after the faces' end at exit.
+    static auto& chains = *new QHash<QString, std::shared_ptr<Chain>>;
+    const QString key = face + (bold ? QLatin1String("\n1") : QLatin1String("\n0"));
+    std::shared_ptr<Chain> chain;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (const auto it = chains.constFind(key); it != chains.constEnd()) {
+            chain = *it;
+        } else {
+            if (chains.size() >= 256)
+                chains.clear();
+            chain = Faces::instance().locked([&] { return std::make_shared<Chain>(face, bold); });
+            chains.insert(key, chain);
+        }
+    }
+    if (recent.size() >= 8)
+        recent.erase(recent.begin());
+    recent.push_back({face, bold, chain});
+    return chain;
 }
 
-// The glyphs of text in font: one character from the shared layouts, longer
-// texts (the lower lines, a few a seal) from this thread's own.
-std::vector<Placed> glyphsOf(const QFont& font, const QString& text)
+// Calls f(cp, start, length) for each character of text, by its UTF-16
+// start and length; a lone surrogate is U+FFFD.
+template <typename F>
+void forEachCharacter(const QString& text, F&& f)
 {
-    if (const auto cp = singleCharacter(text)) {
-        const CharKey key{font.family(), font.weight(), *cp};
-        std::optional<CharLayout> kept = CharLayouts::instance().find(key);
-        if (!kept) {
-            const std::vector<Placed> placed = layOut(font, text);
-            const bool single = placed.size() == 1 && placed[0].face && placed[0].origin == QPointF(0, 0);
-            kept = CharLayout{single ? placed[0].face : nullptr, single ? placed[0].glyph : 0, single};
-            CharLayouts::instance().insert(key, *kept);
-            if (!single)
-                return placed;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
+            f(QChar::surrogateToUcs4(c, text.at(i + 1)), i, 2);
+            i += 2;
+        } else {
+            f(c.isSurrogate() ? char32_t(0xFFFD) : char32_t(c.unicode()), i, 1);
+            ++i;
         }
-        if (kept->single)
-            return {Placed{kept->face, QRawFont(), kept->glyph, QPointF(0, 0)}};
-        return layOut(font, text);
     }
-    struct TextKey {
-        QString family;
-        int px, weight;
-        QString text;
-        bool operator==(const TextKey& o) const
-        {
-            return px == o.px && weight == o.weight && text == o.text && family == o.family;
-        }
-    };
-    thread_local std::vector<std::pair<TextKey, std::vector<Placed>>> texts;
-    const TextKey key{font.family(), font.pixelSize(), font.weight(), text};
-    for (const auto& [k, placed] : texts)
-        if (k == key)
-            return placed;
-    if (texts.size() >= 64)
-        texts.erase(texts.begin());
-    texts.emplace_back(key, layOut(font, text));
-    return texts.back().second;
 }
 
 } // namespace
 
-std::optional<bool> familyHasCharacter(const QString& family, char32_t cp)
+DrawingFace drawingFace(const QString& face, int weight, char32_t cp)
 {
-    Faces& faces = Faces::instance();
-    const Face* face = faces.faceOfFamily(family);
-    if (!face)
-        return std::nullopt;
-    return faces.locked([&] { return FT_Get_Char_Index(face->face, FT_ULong(cp)) != 0; });
+    const auto chain = chainOf(face, weight >= kBoldWeight);
+    const Pick p = chain->pick(cp);
+    DrawingFace out;
+    if (p.member && p.glyph != 0) {
+        out.family = p.member->family;
+        out.boldFile = chain->bold() && p.member->face->hasBold;
+        out.fallback = p.member->fallback;
+    }
+    return out;
 }
 
-QPainterPath textOutline(const QFont& font, const QString& text)
+QString primaryFamily(const QString& face)
+{
+    const Member* m = chainOf(face, false)->primary();
+    return m ? m->family : QString();
+}
+
+bool familyInstalled(const QString& family)
+{
+    static std::mutex mutex;
+    static QHash<QString, bool> known;
+    const QString key = family.toCaseFolded();
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (const auto it = known.constFind(key); it != known.constEnd())
+            return *it;
+    }
+    const bool installed = !family.isEmpty() && Faces::instance().locked([&] {
+        const QByteArray name = family.toUtf8();
+        FcPattern* pattern = FcPatternCreate();
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.constData()));
+        FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+        FcFontSet* set = FcFontList(nullptr, pattern, objects);
+        FcObjectSetDestroy(objects);
+        FcPatternDestroy(pattern);
+        const bool any = set && set->nfont > 0;
+        if (set)
+            FcFontSetDestroy(set);
+        return any;
+    });
+    std::lock_guard<std::mutex> lock(mutex);
+    if (known.size() >= 1024)
+        known.clear();
+    known.insert(key, installed);
+    return installed;
+}
+
+QStringList installedFamilies(bool simplifiedChinese)
+{
+    return Faces::instance().locked([&] {
+        QStringList out;
+        FcPattern* pattern = FcPatternCreate();
+        if (simplifiedChinese)
+            FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
+        FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+        FcFontSet* set = FcFontList(nullptr, pattern, objects);
+        FcObjectSetDestroy(objects);
+        FcPatternDestroy(pattern);
+        for (int i = 0; set && i < set->nfont; ++i) {
+            FcChar8* name = nullptr;
+            for (int k = 0; FcPatternGetString(set->fonts[i], FC_FAMILY, k, &name) == FcResultMatch; ++k) {
+                const QString family = QString::fromUtf8(reinterpret_cast<const char*>(name));
+                if (!out.contains(family))
+                    out << family;
+            }
+        }
+        if (set)
+            FcFontSetDestroy(set);
+        // fontconfig lists in no promised order.
+        out.sort(Qt::CaseInsensitive);
+        return out;
+    });
+}
+
+QPainterPath textOutline(const QString& face, int px, int weight, const QString& text)
 {
     QPainterPath out;
     out.setFillRule(Qt::OddEvenFill);
-    const int px = font.pixelSize();
-    // Qt's engines embolden a face without a bold of its own when bold is
-    // asked for below 64 pixels; the outlines do the same.
-    const bool synthetic = font.weight() >= QFont::Bold && px < 64;
-    for (const Placed& g : glyphsOf(font, text)) {
-        if (g.face) {
-            const QPainterPath em = Outlines::instance().get({g.face, g.glyph, synthetic && !g.face->hasBold});
+    if (px <= 0)
+        return out;
+    const auto chain = chainOf(face, weight >= kBoldWeight);
+    // Faces without a bold of their own are emboldened below 64 pixels, as
+    // the screen's text engines do.
+    const bool synthetic = chain->bold() && px < 64;
+    double x = 0;
+    forEachCharacter(text, [&](char32_t cp, qsizetype, int) {
+        const Pick p = chain->pick(cp);
+        if (p.member) {
+            const Face* f = p.member->face;
+            const QPainterPath em = Outlines::instance().get({f, p.glyph, synthetic && !f->hasBold});
             if (!em.isEmpty())
-                out.addPath(QTransform(px, 0, 0, px, g.origin.x(), g.origin.y()).map(em));
-        } else if (g.raw.isValid()) {
-            out.addPath(QTransform::fromTranslate(g.origin.x(), g.origin.y()).map(g.raw.pathForGlyph(g.glyph)));
+                out.addPath(QTransform(px, 0, 0, px, x, 0).map(em));
         }
-    }
+        x += p.advance * px;
+    });
     return out;
+}
+
+std::vector<double> prefixAdvances(const QString& face, int px, int weight, const QString& text)
+{
+    std::vector<double> out(size_t(text.size()) + 1, 0.0);
+    if (px <= 0)
+        return out;
+    const auto chain = chainOf(face, weight >= kBoldWeight);
+    double x = 0;
+    forEachCharacter(text, [&](char32_t cp, qsizetype start, int length) {
+        if (length == 2)
+            out[size_t(start) + 1] = x;   // inside the pair
+        x += chain->pick(cp).advance * px;
+        out[size_t(start + length)] = x;
+    });
+    return out;
+}
+
+double textAdvance(const QString& face, int px, int weight, const QString& text)
+{
+    if (px <= 0)
+        return 0;
+    const auto chain = chainOf(face, weight >= kBoldWeight);
+    double x = 0;
+    forEachCharacter(text, [&](char32_t cp, qsizetype, int) { x += chain->pick(cp).advance * px; });
+    return x;
+}
+
+double emTopOf(const QString& face, int px, int weight, char32_t cp)
+{
+    const Pick p = chainOf(face, weight >= kBoldWeight)->pick(cp);
+    if (!p.member)
+        return 0.8 * px;   // no face at all: a usual ascent
+    const Face& f = *p.member->face;
+    if (f.cjkBox)
+        return px * f.cjkBox->first / (f.cjkBox->first - f.cjkBox->second);
+    return ((f.ascender + f.descender) * px + px) / 2.0;
 }
 
 } // namespace plomet

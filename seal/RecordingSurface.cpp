@@ -1,13 +1,10 @@
 #include "seal/RecordingSurface.h"
 
-#include "seal/Fonts.h"
+#include "seal/GlyphOutlines.h"
 #include "seal/NumberText.h"
 #include "seal/Render.h"
 
-#include <QFontMetrics>
 #include <QHash>
-#include <QTextLayout>
-#include <QTextOption>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -149,29 +146,16 @@ void RecordingSurface::setFontSize(float points)
         pixelHeight_ = static_cast<int>(std::min(roundHalfEven(px), double(maxPixelHeight(tppY_))));
         fontSize_ = static_cast<float>(pixelHeight_ * tppY_ / 20.0);
     }
-    fontChanged();
 }
 
 void RecordingSurface::setFontName(const QString& face)
 {
     fontName_ = face;
-    fontChanged();
 }
 
 void RecordingSurface::setFontBold(bool bold)
 {
     fontBold_ = bold;
-    fontChanged();
-}
-
-void RecordingSurface::fontChanged() { metrics_.reset(); }
-
-const QFontMetrics& RecordingSurface::metrics() const
-{
-    if (!metrics_)
-        metrics_ = std::make_unique<QFontMetrics>(
-            makeFont(fontName_, pixelHeight_, fontBold_ ? 700 : 400));
-    return *metrics_;
 }
 
 double RecordingSurface::TextWidth(const QString& text) const
@@ -180,8 +164,9 @@ double RecordingSurface::TextWidth(const QString& text) const
         return 0;
     // Whole pixels, as the screen measures.
     thread_local QHash<WidthKey, int> cache;
-    const int px = cachedWidth<int>(cache, WidthKey{fontName_, pixelHeight_, fontBold_, text},
-                                    [&] { return metrics().horizontalAdvance(text); });
+    const int px = cachedWidth<int>(cache, WidthKey{fontName_, pixelHeight_, fontBold_, text}, [&] {
+        return int(std::lround(textAdvance(fontName_, pixelHeight_, fontBold_ ? 700 : 400, text)));
+    });
     return double(px) * tppX_;
 }
 
@@ -192,42 +177,11 @@ std::vector<double> RecordingSurface::PrefixWidths(const QString& text) const
         return out;
     thread_local QHash<WidthKey, std::vector<double>> kept;
     return cachedWidth<std::vector<double>>(kept, WidthKey{fontName_, pixelHeight_, fontBold_, text}, [&] {
-        // One shaping pass of the whole text: each prefix's advance is a
-        // cursor position in it, so pairs that a face kerns or shapes
-        // together count as they do in the whole text, not as single
-        // characters added up. The left-to-right override keeps a prefix
-        // what comes before in the text, also in right-to-left scripts.
-        QTextLayout layout(QChar(0x202D) + text, makeFont(fontName_, pixelHeight_, fontBold_ ? 700 : 400));
-        QTextOption option;
-        option.setWrapMode(QTextOption::WrapAnywhere);
-        option.setTextDirection(Qt::LeftToRight);
-        layout.setTextOption(option);
-        // A cursor position costs the glyphs from its line's start: lines of
-        // a few hundred characters keep the whole pass linear in the length
-        // (one line made it quadratic: 2.8 s for 32767 characters). The
-        // shaping is the text's, whatever the lines.
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
-            line.setNumColumns(256);
-        layout.endLayout();
-        double offset = 0;   // the width of the lines before, in pixels
-        for (int k = 0; k < layout.lineCount(); ++k) {
-            const QTextLine line = layout.lineAt(k);
-            const int from = std::max(line.textStart(), 1);   // after the override
-            const int to = line.textStart() + line.textLength();
-            const qreal start = line.cursorToX(from);
-            for (int p = from + 1; p <= to; ++p) {
-                const auto i = static_cast<size_t>(p - 1);   // characters of text before p
-                if (text[qsizetype(i) - 1].isHighSurrogate() && qsizetype(i) < text.size()
-                    && text[qsizetype(i)].isLowSurrogate()) {
-                    out[i] = out[i - 1];   // inside the pair
-                    continue;
-                }
-                // Whole pixels, as the screen measures a text.
-                out[i] = double(qRound(offset + line.cursorToX(p) - start)) * tppX_;
-            }
-            offset += line.cursorToX(to) - start;
-        }
+        // Each prefix is rounded on its own, as the screen measures that
+        // prefix as a text of its own: whole pixels.
+        out = prefixAdvances(fontName_, pixelHeight_, fontBold_ ? 700 : 400, text);
+        for (double& w : out)
+            w = double(std::lround(w)) * tppX_;
         return out;
     });
 }

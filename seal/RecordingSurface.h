@@ -4,11 +4,8 @@
 // resolution). Its picture is the model plus its raster at screen size.
 #include "seal/Surface.h"
 #include "seal/DrawingModel.h"
-#include <QFont>
 #include <QRgb>
 #include <memory>
-
-class QFontMetrics;
 
 namespace plomet {
 
@@ -71,8 +68,6 @@ public:
     int pixelHeight() const { return pixelHeight_; }
 
 private:
-    const QFontMetrics& metrics() const;
-    void fontChanged();
 
     float tppX_, tppY_;
     DrawingModel model_;
@@ -83,7 +78,6 @@ private:
     QRgb foreColor_ = 0xff000000;
     double currentX_ = 0, currentY_ = 0;
     GdiDC dc_;
-    mutable std::unique_ptr<QFontMetrics> metrics_;   // of the current font, made on demand
 };
 
 } // namespace plomet

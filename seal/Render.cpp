@@ -8,11 +8,6 @@
 #include "seal/Units.h"
 
 #include <QCoreApplication>
-#include <QFontMetricsF>
-#include <QGlyphRun>
-#include <QRawFont>
-#include <QTextLayout>
-#include <QtEndian>
 #include <QHash>
 #include <QHashFunctions>
 #include <QPaintDevice>
@@ -34,81 +29,19 @@ constexpr double kMaxPixels = 100e6;
 constexpr int kMaxSide = 30000;
 constexpr double kStackBleed = 0.25;   // device pixels
 
+// A text's font as the engine takes it.
 struct FontEntry {
-    QFont font;
     QString face;   // as asked of fontFor
-    // The baseline's depth below the top of the em box, by the first
-    // character drawn (see emTop), in pixels of the font.
-    mutable QHash<char32_t, double> emTops;
-};
-
-qint16 tableInt16(const QByteArray& table, int offset)
-{
-    return table.size() >= offset + 2 ? qFromBigEndian<qint16>(table.constData() + offset) : 0;
-}
-
-quint32 tableUInt32(const QByteArray& table, int offset)
-{
-    return table.size() >= offset + 4 ? qFromBigEndian<quint32>(table.constData() + offset) : 0;
-}
-
-// The ideographic em box of a CJK face: its typographic ascender and
-// descender (scaled to one em), if the face is one and defines them.
-// CJK Unified Ideographs (Unicode range bit 59), or a Chinese, Japanese or
-// Korean code page (bits 17 to 21).
-std::optional<std::pair<double, double>> cjkEmBox(const QRawFont& raw)
-{
-    const QByteArray os2 = raw.fontTable("OS/2");
-    if (os2.size() >= 78) {
-        const double ascender = tableInt16(os2, 68);
-        const double descender = tableInt16(os2, 70);
-        const bool ideographs = (tableUInt32(os2, 46) & (1u << 27)) != 0;
-        const bool cjkCodePage = os2.size() >= 86 && (tableUInt32(os2, 78) & (0x1fu << 17)) != 0;
-        if ((ideographs || cjkCodePage) && ascender > 0 && ascender - descender > 0)
-            return std::make_pair(ascender, descender);
-    }
-    return std::nullopt;
-}
-
-double emTopOfBox(double em, const std::pair<double, double>& box)
-{
-    return em * box.first / (box.first - box.second);
-}
-
-// How far the baseline lies below the top of the face's em box, in pixels.
-// A character's cell is the square of its size, so that the sign centres
-// and the name's glyphs stand on the text circle whatever face stands in:
-// the line box of the CJK faces is half an em taller than the em.
-// CJK faces define their ideographic em box by their typographic ascender
-// and descender (scaled to one em); other faces get the em box centred
-// between their ascent and descent.
-double emTopOf(const QRawFont& raw)
-{
-    const double em = raw.pixelSize();
-    if (const auto box = cjkEmBox(raw))
-        return emTopOfBox(em, *box);
-    return (raw.ascent() - raw.descent() + em) / 2.0;
-}
-
-// The CJK em box of the face that draws a character, by the face and weight
-// asked for: which face draws it does not depend on the size, and a batch
-// of distinct seals asks for a new size on almost every seal, each of which
-// would otherwise lay the character out again. Faces without one (their em
-// top depends on the size's ascent and descent) are not kept.
-struct EmBoxKey {
-    QString face;
+    int px;         // em height, whole pixels
     int weight;
-    char32_t cp;
-    bool operator==(const EmBoxKey& o) const { return cp == o.cp && weight == o.weight && face == o.face; }
 };
 
-size_t qHash(const EmBoxKey& k, size_t seed = 0)
-{
-    return qHashMulti(seed, k.face, k.weight, uint(k.cp));
-}
-
-// The em top of the face that draws text's first visible character (a
-// fallback face when the named one lacks it: the star of a Latin face).
+// How far the baseline lies below the top of the em box of the face that
+// draws text's first visible character (a fallback face when the named one
+// lacks it: the star of a Latin face), in pixels of the font. A
+// character's cell is the square of its size, so that the sign centres and
+// the name's glyphs stand on the text circle whatever face stands in: the
+// line box of the CJK faces is half an em taller than the em.
 double emTop(const FontEntry& fe, const QString& text)
 {
     char32_t first = U' ';
@@ -117,35 +50,11 @@ double emTop(const FontEntry& fe, const QString& text)
             first = cp;
             break;
         }
-    if (const auto it = fe.emTops.constFind(first); it != fe.emTops.constEnd())
-        return *it;
-    thread_local QHash<EmBoxKey, std::pair<double, double>> boxes;
-    const EmBoxKey boxKey{fe.face, fe.font.weight(), first};
-    double top;
-    if (const auto it = boxes.constFind(boxKey); it != boxes.constEnd()) {
-        top = emTopOfBox(fe.font.pixelSize(), *it);
-    } else {
-        QTextLayout layout(QString::fromUcs4(&first, 1), fe.font);
-        layout.beginLayout();
-        layout.createLine();
-        layout.endLayout();
-        const QList<QGlyphRun> runs = layout.glyphRuns();
-        top = runs.isEmpty() ? QFontMetricsF(fe.font).ascent() : emTopOf(runs.first().rawFont());
-        if (!runs.isEmpty() && runs.first().rawFont().pixelSize() == fe.font.pixelSize())
-            if (const auto box = cjkEmBox(runs.first().rawFont())) {
-                if (boxes.size() >= 1024)
-                    boxes.clear();
-                boxes.insert(boxKey, *box);
-            }
-    }
-    if (fe.emTops.size() >= 256)
-        fe.emTops.clear();
-    fe.emTops.insert(first, top);
-    return top;
+    return emTopOf(fe.face, fe.px, fe.weight, first);
 }
 
-// Fonts with their em tops, reused across paints: the same few faces and
-// sizes come back on every Draw, and a run of glyphs shares one.
+// Fonts reused across paints: the same few faces and sizes come back on
+// every Draw, and a run of glyphs shares one.
 const FontEntry& fontFor(const QString& face, double pixelHeight, int weight)
 {
     struct Key {
@@ -169,10 +78,7 @@ const FontEntry& fontFor(const QString& face, double pixelHeight, int weight)
         }
     if (cache.size() >= 64)
         cache.clear();
-    FontEntry e;
-    e.font = makeFont(face, pixelHeight, weight);
-    e.face = face;
-    cache.emplace_back(key, e);
+    cache.emplace_back(key, FontEntry{face, wholePixels(pixelHeight), weight});
     last = cache.size() - 1;
     return cache[last].second;
 }
@@ -301,7 +207,7 @@ constexpr int kMaxGlyphImageSide = 8192;
 // the scaled outlines of a 600-dpi batch of distinct seals took 80 MB).
 QPainterPath outlineOf(const FontEntry& fe, const QString& text)
 {
-    return textOutline(fe.font, text).translated(0, emTop(fe, text));
+    return textOutline(fe.face, fe.px, fe.weight, text).translated(0, emTop(fe, text));
 }
 
 // The image of a glyph, or nothing when it would be too large.

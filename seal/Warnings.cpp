@@ -4,13 +4,12 @@
 #include "seal/Fonts.h"
 #include "seal/Gbk.h"
 #include "seal/Gdi.h"
+#include "seal/GlyphOutlines.h"
 #include "seal/Plomet.h"
 #include "seal/Properties.h"
 #include "seal/Units.h"
 
 #include <QCoreApplication>
-#include <QFontDatabase>
-#include <QFontMetricsF>
 #include <QPolygonF>
 #include <QTransform>
 #include <cmath>
@@ -57,16 +56,8 @@ constexpr size_t kMostGlyphsLookedAt = 2000;
 // along its advance, the em high, turned as it was drawn.
 QPolygonF boxOf(const DrawnText& t, const DrawingModel& model)
 {
-    // The glyphs of a name share one font: measured with the last one made.
-    thread_local struct { QString face; double px = -1; int weight = 0; std::optional<QFontMetricsF> metrics; } last;
-    if (!last.metrics || last.face != t.face || last.px != t.pixelHeight || last.weight != t.weight) {
-        last.metrics.emplace(makeFont(t.face, t.pixelHeight, t.weight));
-        last.face = t.face;
-        last.px = t.pixelHeight;
-        last.weight = t.weight;
-    }
-    const QFontMetricsF& metrics = *last.metrics;
-    const double width = metrics.horizontalAdvance(t.text) * t.stretch * model.twipsPerPixelX;
+    const double width = textAdvance(t.face, wholePixels(t.pixelHeight), t.weight, t.text) * t.stretch
+        * model.twipsPerPixelX;
     const double height = t.pixelHeight * model.twipsPerPixelY;
     QTransform turn;
     turn.translate(t.x, t.y);
@@ -112,7 +103,7 @@ QStringList textWarnings(const Plomet& seal)
         // A name of no known style must be an installed family; anything
         // else (a typo, a face of another machine) is drawn in a fallback.
         else if ((gbkFace || seal.rText().isEmpty()) && faceStyle(seal.FontName()) == FaceStyle::Other
-                 && !QFontDatabase::families().contains(seal.FontName(), Qt::CaseInsensitive))
+                 && !familyInstalled(seal.FontName()))
             out << warningPrefix() + QCoreApplication::translate("Seal", "FontName: no face '%1' is installed; it is drawn in %2")
                        .arg(seal.FontName(), resolvedFamily(seal.FontName()));
     }

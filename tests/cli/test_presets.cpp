@@ -3,14 +3,15 @@
 #include "CliRun.h"
 #include "formats/PmfFile.h"
 #include "seal/Fonts.h"
+#include "seal/GlyphOutlines.h"
 #include "seal/Plomet.h"
 #include "seal/Presets.h"
 #include "seal/SettingText.h"
 
 #include <gtest/gtest.h>
-#include <QFontMetrics>
 #include <QImage>
 #include <QTemporaryDir>
+#include <cmath>
 #include <variant>
 
 using namespace plomet;
@@ -103,8 +104,8 @@ TEST(Presets, InvoiceSealFollowsThePublishedLayout)
             lower = t;
     ASSERT_NE(lower, nullptr);
     EXPECT_NEAR(lower->pixelHeight * m.twipsPerPixelY / kTwipsPerMm, 4.6, 0.5 * 25.4 / 96);
-    const double advance = QFontMetrics(makeFont(lower->face, lower->pixelHeight, lower->weight))
-                               .horizontalAdvance(lower->text) * m.twipsPerPixelX;
+    const double advance = std::lround(textAdvance(lower->face, wholePixels(lower->pixelHeight), lower->weight,
+                                                   lower->text)) * m.twipsPerPixelX;
     EXPECT_NEAR(advance * lower->stretch / kTwipsPerMm, 5 * 3.0, 0.05);
     EXPECT_NEAR(lower->x + advance * lower->stretch / 2, m.widthTwips / 2, 0.5 * kTwipsPerMm);
 }

@@ -4,11 +4,11 @@
 // centred), the code along the lower arc, the middle line, the inner ring,
 // and pixels of rendered seals.
 #include "seal/Fonts.h"
+#include "seal/GlyphOutlines.h"
 #include "seal/OffsetCurve.h"
 #include "seal/Plomet.h"
 #include "seal/Render.h"
 #include <gtest/gtest.h>
-#include <QFontMetrics>
 #include <cmath>
 #include <optional>
 
@@ -29,8 +29,9 @@ struct Box {
 // condensing, and the face's advance.
 Box emBox(const DrawnText& t, const DrawingModel& m)
 {
-    const QFont f = makeFont(t.face, t.pixelHeight, t.weight);
-    const double adv = QFontMetrics(f).horizontalAdvance(t.text) * m.twipsPerPixelX * t.stretch;
+    // Whole pixels, as the surface measures the text it lays out.
+    const double adv = std::lround(textAdvance(t.face, wholePixels(t.pixelHeight), t.weight, t.text))
+        * m.twipsPerPixelX * t.stretch;
     const double em = t.pixelHeight * m.twipsPerPixelY;
     const double top = 0;
     const double a = t.angleDeg * kPiD / 180;
