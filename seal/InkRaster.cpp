@@ -170,6 +170,10 @@ void compositeSpans(int y, int count, const FT_Span* spans, void* user)
         quint32* p = row + x0;
         quint32* const end = row + x1;
         const quint32 c = spans[i].coverage;
+        // The rasteriser hands the inside of an odd-even hole over as spans
+        // of no coverage (a ring's whole middle).
+        if (c == 0)
+            continue;
         if (c == 255) {
             std::fill(p, end, t.ink);
             continue;
