@@ -3,6 +3,7 @@
 #include "seal/Errors.h"
 #include "seal/Fonts.h"
 #include "seal/GlyphOutlines.h"
+#include "seal/InkRaster.h"
 #include "seal/NumberText.h"
 #include "seal/Wear.h"
 #include "seal/Units.h"
@@ -14,9 +15,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <mutex>
 #include <optional>
 
 namespace plomet {
@@ -83,124 +82,6 @@ const FontEntry& fontFor(const QString& face, double pixelHeight, int weight)
     return cache[last].second;
 }
 
-// Turned glyphs for raster images, kept across paints. The painting library
-// keeps rendered glyphs for only a few rotations at a time, and every glyph
-// of the arc has its own, so each Draw would render every glyph afresh. Here
-// each (font, text, turn, scale, colour, quarter-pixel offset) is filled once
-// from its outline into a small image and then only composited. The outlines
-// do not depend on what was drawn before, so every thread shares the images.
-struct GlyphKey {
-    QString face;
-    QString text;
-    double pixelHeight, angle, scale, stretch;
-    int weight;
-    QRgb color;
-    int fx, fy;   // quarter pixels
-    bool operator==(const GlyphKey& o) const
-    {
-        return pixelHeight == o.pixelHeight && angle == o.angle && scale == o.scale
-            && stretch == o.stretch && weight == o.weight
-            && color == o.color && fx == o.fx && fy == o.fy && text == o.text && face == o.face;
-    }
-};
-
-size_t qHash(const GlyphKey& k, size_t seed = 0)
-{
-    return qHashMulti(seed, k.face, k.text, k.pixelHeight, k.angle, k.scale, k.stretch, k.weight, k.color,
-                      k.fx, k.fy);
-}
-
-struct GlyphImage {
-    QImage image;
-    QPoint offset;   // of the image's corner from the glyph's whole-pixel origin
-};
-
-// Rendered glyph, ring and ellipse images, kept for every thread that
-// paints under one limit: a batch on sixteen workers holds no more than one
-// on a single worker. The map is cut into shards, each with its own lock, so workers
-// seldom wait for each other; the counts and bytes are kept for the whole.
-// When a kind is full it is emptied at once, as a single painter's cache
-// was, so one thread meets the same hits and misses in the same order.
-// Images go out by value (QImage shares its pixels through an atomic
-// count), so one that another thread drops stays valid for its painter.
-template <typename Key>
-class SharedImages {
-public:
-    // ahead: whether the new image's bytes count before it is kept (a large
-    // ring must not go over), or only once (glyphs are small).
-    SharedImages(qsizetype maxEntries, qint64 maxBytes, bool ahead)
-        : maxEntries_(maxEntries), maxBytes_(maxBytes), ahead_(ahead)
-    {
-    }
-
-    std::optional<GlyphImage> find(const Key& key, size_t hash)
-    {
-        Shard& s = shards_[hash % kShards];
-        std::lock_guard<std::mutex> lock(s.mutex);
-        const auto it = s.map.constFind(key);
-        if (it == s.map.constEnd())
-            return std::nullopt;
-        return *it;
-    }
-
-    // Keeps the image; when the kind holds its most images, or the new one
-    // would take it over its bytes, everything kept of the kind goes first.
-    void insert(const Key& key, size_t hash, const GlyphImage& g)
-    {
-        const qint64 size = g.image.sizeInBytes();
-        if (entries_.load() >= maxEntries_ || bytes_.load() + (ahead_ ? size : 0) > maxBytes_)
-            clear();
-        Shard& s = shards_[hash % kShards];
-        std::lock_guard<std::mutex> lock(s.mutex);
-        if (s.map.contains(key))
-            return;   // another thread made it meanwhile
-        s.map.insert(key, g);
-        s.bytes += size;
-        bytes_ += size;
-        ++entries_;
-    }
-
-private:
-    static constexpr size_t kShards = 16;
-    struct Shard {
-        std::mutex mutex;
-        QHash<Key, GlyphImage> map;
-        qint64 bytes = 0;
-    };
-    void clear()
-    {
-        for (Shard& s : shards_) {
-            std::lock_guard<std::mutex> lock(s.mutex);
-            bytes_ -= s.bytes;
-            entries_ -= s.map.size();
-            s.map.clear();
-            s.bytes = 0;
-        }
-    }
-    Shard shards_[kShards];
-    std::atomic<qint64> bytes_{0};
-    std::atomic<qsizetype> entries_{0};
-    const qsizetype maxEntries_;
-    const qint64 maxBytes_;
-    const bool ahead_;
-};
-
-// 16 MB holds every glyph of a seal many times over at any usual resolution
-// (a 12-point glyph at 600 dpi is about 60 kB), which is what a repeated seal
-// needs. Distinct names in a batch seldom meet a kept glyph again (each
-// glyph's turn depends on the name's length), so more only costs memory:
-// 64 MB made a quarter of a 600-dpi batch's peak.
-SharedImages<GlyphKey>& glyphImages()
-{
-    static SharedImages<GlyphKey> images(8192, qint64(16) << 20, false);
-    return images;
-}
-
-// Larger glyph images than this are not made: such a text (a huge size or a
-// long lower line) is painted directly instead.
-constexpr double kMaxGlyphImagePixels = 4e6;
-constexpr int kMaxGlyphImageSide = 8192;
-
 // The outline of a text in its font's pixels, the top of its cell at y = 0
 // (the baseline at the em top). Not kept at this size: the outlines in ems
 // are, and scaling one is little beside filling it (kept by font and text,
@@ -208,94 +89,6 @@ constexpr int kMaxGlyphImageSide = 8192;
 QPainterPath outlineOf(const FontEntry& fe, const QString& text)
 {
     return textOutline(fe.face, fe.px, fe.weight, text).translated(0, emTop(fe, text));
-}
-
-// The image of a glyph, or nothing when it would be too large.
-std::optional<GlyphImage> glyphImage(const GlyphKey& key, const FontEntry& fe)
-{
-    const size_t hash = qHash(key);
-    if (auto kept = glyphImages().find(key, hash))
-        return kept;
-    const QPainterPath outline = outlineOf(fe, key.text);
-    QTransform turn;
-    turn.rotate(key.angle);
-    turn.scale(key.scale * key.stretch, key.scale);
-    // The ink's box with a margin for anti-aliasing.
-    const QRectF dev = turn.mapRect(outline.controlPointRect());
-    if (!(dev.width() < kMaxGlyphImageSide && dev.height() < kMaxGlyphImageSide
-          && dev.width() * dev.height() < kMaxGlyphImagePixels))
-        return std::nullopt;
-    GlyphImage g;
-    if (outline.isEmpty()) {
-        glyphImages().insert(key, hash, g);
-        return g;
-    }
-    const int left = static_cast<int>(std::floor(dev.left())) - 1;
-    const int top = static_cast<int>(std::floor(dev.top())) - 1;
-    const int right = static_cast<int>(std::ceil(dev.right())) + 2;
-    const int bottom = static_cast<int>(std::ceil(dev.bottom())) + 2;
-    g.offset = QPoint(left, top);
-    g.image = QImage(right - left, bottom - top, QImage::Format_ARGB32_Premultiplied);
-    if (g.image.isNull())
-        return std::nullopt;
-    g.image.fill(Qt::transparent);
-    QPainter p(&g.image);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setTransform(turn * QTransform::fromTranslate(key.fx / 4.0 - left, key.fy / 4.0 - top));
-    p.fillPath(outline, QColor::fromRgb(key.color));
-    p.end();
-    glyphImages().insert(key, hash, g);
-    return g;
-}
-
-struct RingKey {
-    double inner, outer;   // device pixels
-    QRgb color;
-    int fx, fy;            // quarter pixels
-    bool operator==(const RingKey& o) const
-    {
-        return inner == o.inner && outer == o.outer && color == o.color && fx == o.fx && fy == o.fy;
-    }
-};
-
-size_t qHash(const RingKey& k, size_t seed = 0)
-{
-    return qHashMulti(seed, k.inner, k.outer, k.color, k.fx, k.fy);
-}
-
-// A few rings (a seal seen at a few sizes), and never more than about
-// two of the largest at once: eight of those would hold half a gigabyte.
-SharedImages<RingKey>& ringImages()
-{
-    static SharedImages<RingKey> images(8, qint64(128) << 20, true);
-    return images;
-}
-
-GlyphImage ringImage(const RingKey& key)
-{
-    const size_t hash = qHash(key);
-    if (auto kept = ringImages().find(key, hash))
-        return *kept;
-    const int half = static_cast<int>(std::ceil(key.outer)) + 2;
-    GlyphImage g;
-    g.offset = QPoint(-half, -half);
-    g.image = QImage(2 * half + 1, 2 * half + 1, QImage::Format_ARGB32_Premultiplied);
-    if (g.image.isNull()) {
-        ringImages().insert(key, hash, g);
-        return g;
-    }
-    g.image.fill(Qt::transparent);
-    QPainter p(&g.image);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    QPen pen(QColor::fromRgb(key.color));
-    pen.setWidthF(key.outer - key.inner);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
-    const double mid = (key.inner + key.outer) / 2.0;
-    p.drawEllipse(QPointF(half + key.fx / 4.0, half + key.fy / 4.0), mid, mid);
-    p.end();
-    ringImages().insert(key, hash, g);
-    return g;
 }
 
 bool sameRing(const DrawnCircle& a, const DrawnCircle& b)
@@ -327,166 +120,101 @@ RingRun ringRun(const std::vector<DrawnItem>& items, size_t i)
 }
 
 // One circle outline, or a run of concentric ones that touch: the band from
-// the innermost edge to the outermost, stroked as one circle with a wide pen.
+// the innermost edge to the outermost, drawn as one circle with a wide pen.
 // The same picture as the separate one-pixel circles, at a fraction of the work.
-void paintRing(QPainter& painter, const QTransform& base, const DrawnCircle& first, double rMin,
-               double rMax, double s, bool vector)
+struct Band {
+    QPointF centre;      // twips
+    double mid, width;   // twips: the pen's centre line and its width
+};
+
+Band ringBand(const DrawnCircle& first, double rMin, double rMax, double s)
 {
     // Stacked anti-aliased circles darken their edge pixels as if the band
     // were about a quarter of a device pixel wider on each side; so does the band.
     const double bleed = rMax > rMin ? kStackBleed / s : 0.0;
     const double inner = std::max(0.0, rMin - first.penWidth / 2.0 - bleed);
     const double outer = rMax + first.penWidth / 2.0 + bleed;
-    const QPointF centre(first.cx * s, first.cy * s);
-    const double mid = (inner + outer) / 2.0;
-    QPen pen(QColor::fromRgb(first.color));
-    pen.setWidthF((outer - inner) * s);
-    if (!vector && base.type() <= QTransform::TxTranslate && painter.device()
-        && painter.device()->devType() == QInternal::Image) {
-        // Raster image: composite the band rendered once (the same seal is
-        // drawn again and again, at the same size).
-        const QPointF o = base.map(centre);
-        double ox = std::floor(o.x()), oy = std::floor(o.y());
-        int fx = static_cast<int>(std::lround((o.x() - ox) * 4));
-        int fy = static_cast<int>(std::lround((o.y() - oy) * 4));
-        if (fx == 4) { fx = 0; ox += 1; }
-        if (fy == 4) { fy = 0; oy += 1; }
-        const double outerPx = outer * s;
-        // Cached up to 4096 pixels across (64 MB); a larger ring is stroked directly.
-        if (outerPx < 2048 && std::fabs(ox) < 1e6 && std::fabs(oy) < 1e6) {
-            const RingKey key{inner * s, outerPx, first.color, fx, fy};
-            const GlyphImage g = ringImage(key);
-            if (!g.image.isNull()) {
-                painter.setTransform(QTransform());
-                painter.drawImage(QPoint(static_cast<int>(ox) + g.offset.x(), static_cast<int>(oy) + g.offset.y()),
-                                  g.image);
-                painter.setTransform(base);
-                return;
-            }
-        }
-    }
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawEllipse(centre, mid * s, mid * s);
+    return Band{QPointF(first.cx, first.cy), (inner + outer) / 2.0, outer - inner};
 }
 
-void paintText(QPainter& painter, const QTransform& base, const DrawnText& t, double s,
-               double twipsPerPixelY, const RenderOptions& options)
+void paintRing(QPainter& painter, const DrawnCircle& first, const Band& band, double s)
+{
+    QPen pen(QColor::fromRgb(first.color));
+    pen.setWidthF(band.width * s);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(band.centre * s, band.mid * s, band.mid * s);
+}
+
+// Where a text's outline goes on a device whose transform is base: turned
+// clockwise about the top-left corner of the cell, that corner at (x, y);
+// the model's pixel heights are screen pixels, so other resolutions scale.
+QTransform textTransform(QTransform base, const DrawnText& t, double s, double twipsPerPixelY)
+{
+    const double k = s * twipsPerPixelY;
+    base.translate(t.x * s, t.y * s);
+    if (t.angleDeg != 0)
+        base.rotate(t.angleDeg);
+    if (std::fabs(k - 1.0) > 1e-12 || t.stretch != 1)
+        base.scale(k * t.stretch, k);
+    return base;
+}
+
+void paintText(QPainter& painter, const QTransform& base, const DrawnText& t, double s, double twipsPerPixelY)
 {
     const FontEntry& fe = fontFor(t.face, t.pixelHeight, t.weight);
-    const double k = s * twipsPerPixelY;
-    if (!options.glyphOutlines && base.type() <= QTransform::TxTranslate && painter.device()
-        && painter.device()->devType() == QInternal::Image) {
-        // Raster image: composite the glyph rendered once (see glyphImage).
-        const QPointF o = base.map(QPointF(t.x * s, t.y * s));
-        double ox = std::floor(o.x()), oy = std::floor(o.y());
-        int fx = static_cast<int>(std::lround((o.x() - ox) * 4));
-        int fy = static_cast<int>(std::lround((o.y() - oy) * 4));
-        if (fx == 4) { fx = 0; ox += 1; }
-        if (fy == 4) { fy = 0; oy += 1; }
-        if (std::fabs(ox) < 1e6 && std::fabs(oy) < 1e6) {
-            const GlyphKey key{t.face, t.text, t.pixelHeight, t.angleDeg, k, t.stretch, t.weight, t.color, fx, fy};
-            if (const auto g = glyphImage(key, fe)) {
-                if (!g->image.isNull()) {
-                    painter.setTransform(QTransform());
-                    painter.drawImage(QPoint(static_cast<int>(ox) + g->offset.x(), static_cast<int>(oy) + g->offset.y()),
-                                      g->image);
-                }
-                return;
-            }
-        }
-    }
-    // Turned clockwise about the top-left corner of the cell, that corner at
-    // (x, y); the model's pixel heights are screen pixels, so other
-    // resolutions scale.
-    QTransform glyph = base;
-    glyph.translate(t.x * s, t.y * s);
-    if (t.angleDeg != 0)
-        glyph.rotate(t.angleDeg);
-    if (std::fabs(k - 1.0) > 1e-12 || t.stretch != 1)
-        glyph.scale(k * t.stretch, k);
-    painter.setTransform(glyph);
+    painter.setTransform(textTransform(base, t, s, twipsPerPixelY));
     // Every device fills the same outlines: vector files get them as paths.
     const QPainterPath outline = outlineOf(fe, t.text);
     if (!outline.isEmpty())
         painter.fillPath(outline, QColor::fromRgb(t.color));
 }
 
-struct EllipseKey {
-    double rx, ry, pen;   // device pixels
-    QRgb color;
-    int fx, fy;           // quarter pixels
-    bool operator==(const EllipseKey& o) const
-    {
-        return rx == o.rx && ry == o.ry && pen == o.pen && color == o.color && fx == o.fx && fy == o.fy;
-    }
-};
-
-size_t qHash(const EllipseKey& k, size_t seed = 0)
+void paintEllipse(QPainter& painter, const DrawnEllipse& e, double s)
 {
-    return qHashMulti(seed, k.rx, k.ry, k.pen, k.color, k.fx, k.fy);
-}
-
-SharedImages<EllipseKey>& ellipseImages()
-{
-    static SharedImages<EllipseKey> images(8, qint64(128) << 20, true);
-    return images;
-}
-
-// An ellipse band rendered once, as the classic ring is (see ringImage).
-GlyphImage ellipseImage(const EllipseKey& key)
-{
-    const size_t hash = qHash(key);
-    if (auto kept = ellipseImages().find(key, hash))
-        return *kept;
-    const int hx = static_cast<int>(std::ceil(key.rx + key.pen / 2)) + 2;
-    const int hy = static_cast<int>(std::ceil(key.ry + key.pen / 2)) + 2;
-    GlyphImage g;
-    g.offset = QPoint(-hx, -hy);
-    g.image = QImage(2 * hx + 1, 2 * hy + 1, QImage::Format_ARGB32_Premultiplied);
-    if (!g.image.isNull()) {
-        g.image.fill(Qt::transparent);
-        QPainter p(&g.image);
-        p.setRenderHint(QPainter::Antialiasing, true);
-        QPen pen(QColor::fromRgb(key.color));
-        pen.setWidthF(key.pen);
-        p.setPen(pen);
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(QPointF(hx + key.fx / 4.0, hy + key.fy / 4.0), key.rx, key.ry);
-        p.end();
-    }
-    ellipseImages().insert(key, hash, g);
-    return g;
-}
-
-void paintEllipse(QPainter& painter, const QTransform& base, const DrawnEllipse& e, double s, bool vector)
-{
-    if (!(e.penWidth > 0) || !(e.rx >= 0) || !(e.ry >= 0))
-        return;
-    if (!vector && base.type() <= QTransform::TxTranslate && painter.device()
-        && painter.device()->devType() == QInternal::Image && std::max(e.rx, e.ry) * s < 2048) {
-        const QPointF o = base.map(QPointF(e.cx * s, e.cy * s));
-        double ox = std::floor(o.x()), oy = std::floor(o.y());
-        int fx = static_cast<int>(std::lround((o.x() - ox) * 4));
-        int fy = static_cast<int>(std::lround((o.y() - oy) * 4));
-        if (fx == 4) { fx = 0; ox += 1; }
-        if (fy == 4) { fy = 0; oy += 1; }
-        if (std::fabs(ox) < 1e6 && std::fabs(oy) < 1e6) {
-            const GlyphImage g = ellipseImage(EllipseKey{e.rx * s, e.ry * s, e.penWidth * s, e.color, fx, fy});
-            if (!g.image.isNull()) {
-                painter.setTransform(QTransform());
-                painter.drawImage(QPoint(static_cast<int>(ox) + g.offset.x(), static_cast<int>(oy) + g.offset.y()),
-                                  g.image);
-                painter.setTransform(base);
-                return;
-            }
-        }
-    }
     QPen pen(QColor::fromRgb(e.color));
     pen.setWidthF(e.penWidth * s);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(QPointF(e.cx * s, e.cy * s), e.rx * s, e.ry * s);
+}
+
+// The model's items in drawing order, as every device gets them: texts
+// within the ink budget, ellipses that have a pen, and each run of
+// touching concentric circles as one band. deviceArea: the device's pixels.
+template <typename Text, typename Ellipse, typename Ring>
+void eachItem(const DrawingModel& model, double s, double deviceArea, Text&& text, Ellipse&& ellipse, Ring&& ring)
+{
+    // Glyph ink one picture may paint, in device pixels: 16 layers of the
+    // device (at least 16 million pixels). A seal uses a thousandth of it;
+    // only an absurd size times an absurd length (a 1000-point name of
+    // thousands of characters) reaches it, and that picture is one solid
+    // blot long before. Beyond it the rest of the text is not painted, so
+    // the time of a Draw stays bounded (it was minutes to hours).
+    const double inkBudget = 16.0 * std::max(deviceArea, 1e6);
+    double ink = 0;
+    const auto& items = model.items;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (const auto* t = std::get_if<DrawnText>(&items[i])) {
+            // A text counts at most the whole device: one huge glyph (a sign
+            // of 1000 points) is painted at every resolution alike.
+            const double em = t->pixelHeight * s * model.twipsPerPixelY;   // device pixels
+            ink += std::min(em * em * double(std::max<qsizetype>(1, t->text.size())),
+                            std::max(deviceArea, 1.0));
+            if (ink <= inkBudget)
+                text(*t);
+            continue;
+        }
+        if (const auto* e = std::get_if<DrawnEllipse>(&items[i])) {
+            if (e->penWidth > 0 && e->rx >= 0 && e->ry >= 0)
+                ellipse(*e);
+            continue;
+        }
+        const auto& c = std::get<DrawnCircle>(items[i]);
+        const auto [rMin, rMax, j] = ringRun(items, i);
+        ring(c, ringBand(c, rMin, rMax, s));
+        i = j - 1;
+    }
 }
 
 double clampTwips(double v)
@@ -527,40 +255,39 @@ void paintItems(QPainter& painter, const DrawingModel& model, double pixelsPerTw
     painter.setRenderHint(QPainter::TextAntialiasing, true);
 
     const QTransform base = painter.transform();
-    // Glyph ink one picture may paint, in device pixels: 16 layers of the
-    // device (at least 16 million pixels). A seal uses a thousandth of it;
-    // only an absurd size times an absurd length (a 1000-point name of
-    // thousands of characters) reaches it, and that picture is one solid
-    // blot long before. Beyond it the rest of the text is not painted, so
-    // the time of a Draw stays bounded (it was minutes to hours).
     const QPaintDevice* device = painter.device();
     const double deviceArea = device ? double(device->width()) * double(device->height()) : 0.0;
-    const double inkBudget = 16.0 * std::max(deviceArea, 1e6);
-    double ink = 0;
-    const auto& items = model.items;
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (const auto* t = std::get_if<DrawnText>(&items[i])) {
-            // A text counts at most the whole device: one huge glyph (a sign
-            // of 1000 points) is painted at every resolution alike.
-            const double em = t->pixelHeight * s * model.twipsPerPixelY;   // device pixels
-            ink += std::min(em * em * double(std::max<qsizetype>(1, t->text.size())),
-                            std::max(deviceArea, 1.0));
-            if (ink <= inkBudget)
-                paintText(painter, base, *t, s, model.twipsPerPixelY, options);
-            continue;
-        }
-        if (const auto* e = std::get_if<DrawnEllipse>(&items[i])) {
+    eachItem(
+        model, s, deviceArea, [&](const DrawnText& t) { paintText(painter, base, t, s, model.twipsPerPixelY); },
+        [&](const DrawnEllipse& e) {
             painter.setTransform(base);
-            paintEllipse(painter, base, *e, s, options.glyphOutlines);
-            continue;
-        }
-        const auto& c = std::get<DrawnCircle>(items[i]);
-        const auto [rMin, rMax, j] = ringRun(items, i);
-        painter.setTransform(base);
-        paintRing(painter, base, c, rMin, rMax, s, options.glyphOutlines);
-        i = j - 1;
-    }
+            paintEllipse(painter, e, s);
+        },
+        [&](const DrawnCircle& c, const Band& band) {
+            painter.setTransform(base);
+            paintRing(painter, c, band, s);
+        });
     painter.setTransform(base);
+}
+
+// The ink of the model straight into the image's pixels (see InkRaster),
+// pixelsPerTwip device pixels a twip: the items paintItems paints, at the
+// exact places, the glyphs at their own sub-pixel offsets.
+void inkItems(QImage& image, const DrawingModel& model, double pixelsPerTwip)
+{
+    const double s = pixelsPerTwip;
+    eachItem(
+        model, s, double(image.width()) * double(image.height()),
+        [&](const DrawnText& t) {
+            const QPainterPath outline = outlineOf(fontFor(t.face, t.pixelHeight, t.weight), t.text);
+            inkFill(image, outline, textTransform(QTransform(), t, s, model.twipsPerPixelY), t.color);
+        },
+        [&](const DrawnEllipse& e) {
+            inkStrokeEllipse(image, QPointF(e.cx * s, e.cy * s), e.rx * s, e.ry * s, e.penWidth * s, e.color);
+        },
+        [&](const DrawnCircle& c, const Band& band) {
+            inkStrokeEllipse(image, band.centre * s, band.mid * s, band.mid * s, band.width * s, c.color);
+        });
 }
 
 } // namespace
@@ -602,11 +329,7 @@ QImage rasterize(const DrawingModel& model, double dpi, const RenderOptions& opt
     const int dpm = dotsPerMetre(dpi);
     image.setDotsPerMeterX(dpm);
     image.setDotsPerMeterY(dpm);
-    QPainter painter(&image);
-    RenderOptions unworn = options;
-    unworn.leaveWear = true;
-    paintItems(painter, model, dpi / 1440.0, unworn);
-    painter.end();
+    inkItems(image, model, dpi / 1440.0);
     if (model.aging > 0 && !options.leaveWear) {
         if (options.transparent)
             applyWearPremultiplied(image, model, dpi / 1440.0, QPointF(0, 0));

@@ -1,0 +1,334 @@
+#include "seal/InkRaster.h"
+
+#include <QPainter>
+#include <QPen>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_IMAGE_H
+#include FT_OUTLINE_H
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace plomet {
+
+namespace {
+
+// FreeType refuses outlines reaching beyond 2^24 in 26.6 fixed point.
+constexpr double kReach = 262000.0;   // pixels
+// An outline's points and contours are counted in shorts.
+constexpr size_t kMaxPoints = 32767;
+// How far a polygon's chord may come inside the curve it follows.
+constexpr double kTolerance = 1.0 / 256.0;   // pixels
+constexpr int kMaxEdgePoints = 16000;
+constexpr double kCurveTolerance = 1.0 / 64.0;   // pixels
+constexpr int kMaxCurveSteps = 4096;
+
+// FreeType's library and its rasteriser are not to be shared between
+// threads unguarded; each thread that draws keeps one of its own, so no
+// thread waits for another and none keeps state from one fill to the next.
+FT_Library threadLibrary()
+{
+    struct Library {
+        FT_Library lib = nullptr;
+        Library()
+        {
+            if (FT_Init_FreeType(&lib) != 0)
+                lib = nullptr;
+        }
+        ~Library()
+        {
+            if (lib)
+                FT_Done_FreeType(lib);
+        }
+        Library(const Library&) = delete;
+        Library& operator=(const Library&) = delete;
+    };
+    thread_local Library library;
+    return library.lib;
+}
+
+// The outline being built, in 26.6 device pixels. Kept per thread so that
+// a fill allocates nothing once the thread has filled a large outline;
+// emptied at the start of every fill.
+struct Outline {
+    std::vector<FT_Vector> points;
+    std::vector<char> tags;
+    std::vector<short> contours;
+    size_t contourStart = 0;
+    bool inReach = true;
+    double lastX = 0, lastY = 0;   // the last point added, in pixels
+
+    void clear()
+    {
+        points.clear();
+        tags.clear();
+        contours.clear();
+        contourStart = 0;
+        inReach = true;
+    }
+
+    void add(double x, double y)
+    {
+        // Not finite fails the test too.
+        if (!(std::fabs(x) < kReach && std::fabs(y) < kReach)) {
+            inReach = false;
+            return;
+        }
+        points.push_back(FT_Vector{static_cast<FT_Pos>(std::lround(x * 64.0)),
+                                   static_cast<FT_Pos>(std::lround(y * 64.0))});
+        tags.push_back(FT_CURVE_TAG_ON);
+        lastX = x;
+        lastY = y;
+    }
+
+    // A cubic from the last point, as chords none of which strays more
+    // than kCurveTolerance from the curve (the rasteriser's own flattening
+    // allows an eighth of a pixel, which thins every round stroke): the
+    // count of equal steps in t by the largest second difference of the
+    // control points (Wang's bound).
+    void cubic(double x1, double y1, double x2, double y2, double x3, double y3)
+    {
+        const double x0 = lastX, y0 = lastY;
+        const double bend = std::max(std::hypot(x0 - 2 * x1 + x2, y0 - 2 * y1 + y2),
+                                     std::hypot(x1 - 2 * x2 + x3, y1 - 2 * y2 + y3));
+        const double steps = std::ceil(std::sqrt(0.75 * bend / kCurveTolerance));
+        const int n = !(steps < kMaxCurveSteps) ? kMaxCurveSteps : std::max(1, static_cast<int>(steps));
+        // The polynomial's coefficients: p(t) = p0 + t (c1 + t (c2 + t c3)).
+        const double c1x = 3 * (x1 - x0), c1y = 3 * (y1 - y0);
+        const double c2x = 3 * (x0 - 2 * x1 + x2), c2y = 3 * (y0 - 2 * y1 + y2);
+        const double c3x = x3 - x0 + 3 * (x1 - x2), c3y = y3 - y0 + 3 * (y1 - y2);
+        for (int i = 1; i < n && inReach; ++i) {
+            const double t = double(i) / n;
+            add(x0 + t * (c1x + t * (c2x + t * c3x)), y0 + t * (c1y + t * (c2y + t * c3y)));
+        }
+        add(x3, y3);
+    }
+
+    // Ends the contour begun after the last one ended; FreeType closes it
+    // back to its first point. A lone point has no area and is dropped.
+    void closeContour()
+    {
+        const size_t n = points.size() - contourStart;
+        if (n == 1) {
+            points.pop_back();
+            tags.pop_back();
+        } else if (n > 1 && points.size() <= kMaxPoints) {
+            contours.push_back(static_cast<short>(points.size() - 1));
+        }
+        contourStart = points.size();
+    }
+
+    bool renderable() const { return inReach && points.size() <= kMaxPoints && contours.size() <= kMaxPoints; }
+};
+
+Outline& threadOutline()
+{
+    thread_local Outline outline;
+    outline.clear();
+    return outline;
+}
+
+// x * a / 255 in each of the four bytes, rounded (Qt's own formula, so
+// that a full coverage and a full alpha give back x exactly).
+inline quint32 byteMul(quint32 x, quint32 a)
+{
+    quint32 t = (x & 0xff00ffu) * a;
+    t = (t + ((t >> 8) & 0xff00ffu) + 0x800080u) >> 8;
+    t &= 0xff00ffu;
+    x = ((x >> 8) & 0xff00ffu) * a;
+    x = x + ((x >> 8) & 0xff00ffu) + 0x800080u;
+    x &= 0xff00ff00u;
+    return x | t;
+}
+
+struct Target {
+    uchar* bits;
+    qsizetype stride;
+    int width, height;
+    quint32 ink;       // premultiplied, opaque
+    quint32 opaque;    // alpha forced on the pixels of an RGB32 image
+};
+
+// Source-over of the ink by the coverage of each span. The rasteriser
+// clips to the image already; the spans are clipped again so that no
+// rounding at the box's edge can write outside a row.
+void compositeSpans(int y, int count, const FT_Span* spans, void* user)
+{
+    const Target& t = *static_cast<const Target*>(user);
+    if (y < 0 || y >= t.height)
+        return;
+    auto* row = reinterpret_cast<quint32*>(t.bits + qsizetype(y) * t.stride);
+    for (int i = 0; i < count; ++i) {
+        const int x0 = std::max(0, int(spans[i].x));
+        const int x1 = std::min(t.width, int(spans[i].x) + int(spans[i].len));
+        if (x0 >= x1)
+            continue;
+        quint32* p = row + x0;
+        quint32* const end = row + x1;
+        const quint32 c = spans[i].coverage;
+        // The rasteriser hands the inside of an odd-even hole over as spans
+        // of no coverage (a ring's whole middle).
+        if (c == 0)
+            continue;
+        if (c == 255) {
+            std::fill(p, end, t.ink);
+            continue;
+        }
+        const quint32 src = byteMul(t.ink, c);
+        const quint32 keep = 255 - qAlpha(src);
+        for (; p < end; ++p)
+            *p = (src + byteMul(*p, keep)) | t.opaque;
+    }
+}
+
+bool directFormat(const QImage& image)
+{
+    return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32_Premultiplied;
+}
+
+// Renders the outline into the image; false when FreeType would not.
+bool render(QImage& image, const Outline& o, bool evenOdd, QRgb color)
+{
+    FT_Library lib = threadLibrary();
+    if (!lib || !o.renderable() || !directFormat(image))
+        return false;
+    if (o.contours.empty())
+        return true;
+    Target target{image.bits(), image.bytesPerLine(), image.width(), image.height(), 0xff000000u | color,
+                  image.format() == QImage::Format_RGB32 ? 0xff000000u : 0u};
+    FT_Outline outline{};
+    outline.n_points = static_cast<short>(o.points.size());
+    outline.n_contours = static_cast<short>(o.contours.size());
+    outline.points = const_cast<FT_Vector*>(o.points.data());
+    outline.tags = const_cast<char*>(o.tags.data());
+    outline.contours = const_cast<short*>(o.contours.data());
+    outline.flags = evenOdd ? FT_OUTLINE_EVEN_ODD_FILL : FT_OUTLINE_NONE;
+    FT_Raster_Params params{};
+    params.source = &outline;
+    params.flags = FT_RASTER_FLAG_AA | FT_RASTER_FLAG_DIRECT | FT_RASTER_FLAG_CLIP;
+    params.gray_spans = compositeSpans;
+    params.user = &target;
+    params.clip_box.xMin = 0;
+    params.clip_box.yMin = 0;
+    params.clip_box.xMax = image.width();
+    params.clip_box.yMax = image.height();
+    return FT_Outline_Render(lib, &outline, &params) == 0;
+}
+
+// The closed polygon at distance d outside the ellipse with semi-axes a, b
+// around (cx, cy) along its normal (inside for d < 0): the points whose
+// normal turns by equal steps, so that no chord falls more than kTolerance
+// inside the curve where it bends least.
+void addParallel(Outline& o, double cx, double cy, double a, double b, double d)
+{
+    const double widest = (a == b ? a : std::max(a * a / b, b * b / a)) + d;   // radius of curvature
+    const double turns = widest > kTolerance ? 2 * M_PI / std::sqrt(8 * kTolerance / widest) : 16;
+    const int n = static_cast<int>(std::clamp(std::ceil(turns), 16.0, double(kMaxEdgePoints)));
+    const double step = 2 * M_PI / n, cs = std::cos(step), sn = std::sin(step);
+    double c = 1, s = 0;
+    for (int k = 0; k < n; ++k) {
+        if (a == b) {
+            o.add(cx + (a + d) * c, cy + (a + d) * s);
+        } else {
+            const double q = std::sqrt(a * a * c * c + b * b * s * s);
+            o.add(cx + a * a * c / q + d * c, cy + b * b * s / q + d * s);
+        }
+        const double c2 = c * cs - s * sn;
+        s = s * cs + c * sn;
+        c = c2;
+    }
+    o.closeContour();
+}
+
+void painterFill(QImage& image, const QPainterPath& path, const QTransform& toDevice, QRgb color)
+{
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setTransform(toDevice);
+    p.fillPath(path, QColor::fromRgb(color));
+}
+
+void painterStroke(QImage& image, QPointF centre, double rx, double ry, double penWidth, QRgb color)
+{
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    QPen pen(QColor::fromRgb(color));
+    pen.setWidthF(penWidth);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(centre, rx, ry);
+}
+
+} // namespace
+
+void inkFill(QImage& image, const QPainterPath& path, const QTransform& toDevice, QRgb color)
+{
+    if (path.isEmpty() || image.isNull())
+        return;
+    if (toDevice.type() <= QTransform::TxShear) {
+        Outline& o = threadOutline();
+        const double m11 = toDevice.m11(), m12 = toDevice.m12(), m21 = toDevice.m21(), m22 = toDevice.m22();
+        const double dx = toDevice.dx(), dy = toDevice.dy();
+        const auto devX = [&](const QPainterPath::Element& e) { return m11 * e.x + m21 * e.y + dx; };
+        const auto devY = [&](const QPainterPath::Element& e) { return m12 * e.x + m22 * e.y + dy; };
+        const int n = path.elementCount();
+        for (int i = 0; i < n && o.inReach && o.points.size() <= kMaxPoints; ++i) {
+            const QPainterPath::Element& e = path.elementAt(i);
+            switch (e.type) {
+            case QPainterPath::MoveToElement:
+                o.closeContour();
+                o.add(devX(e), devY(e));
+                break;
+            case QPainterPath::LineToElement:
+                o.add(devX(e), devY(e));
+                break;
+            case QPainterPath::CurveToElement: {
+                // The first control point; the second and the end follow.
+                if (i + 2 >= n) {
+                    o.inReach = false;   // a cut curve: leave it to the painter
+                    break;
+                }
+                const QPainterPath::Element& c2 = path.elementAt(i + 1);
+                const QPainterPath::Element& end = path.elementAt(i + 2);
+                o.cubic(devX(e), devY(e), devX(c2), devY(c2), devX(end), devY(end));
+                i += 2;
+                break;
+            }
+            case QPainterPath::CurveToDataElement:
+                // Only ever after a curve's first point, consumed there.
+                o.add(devX(e), devY(e));
+                break;
+            }
+        }
+        o.closeContour();
+        if (render(image, o, path.fillRule() == Qt::OddEvenFill, color))
+            return;
+    }
+    painterFill(image, path, toDevice, color);
+}
+
+void inkStrokeEllipse(QImage& image, QPointF centre, double rx, double ry, double penWidth, QRgb color)
+{
+    if (image.isNull())
+        return;
+    const double h = penWidth / 2;
+    const bool circle = rx == ry;
+    // An ellipse bends tightest at the ends of its long axis, by the short
+    // one squared over the long one: an inner edge deeper than that folds.
+    const bool folds = !circle && !(h < std::min(rx, ry) * std::min(rx, ry) / std::max(rx, ry));
+    if (penWidth > 0 && rx >= 0 && ry >= 0 && !folds) {
+        Outline& o = threadOutline();
+        addParallel(o, centre.x(), centre.y(), rx, ry, h);
+        if (!circle || rx - h > 0)
+            addParallel(o, centre.x(), centre.y(), rx, ry, -h);
+        if (render(image, o, true, color))
+            return;
+    }
+    painterStroke(image, centre, rx, ry, penWidth, color);
+}
+
+} // namespace plomet

@@ -1,0 +1,34 @@
+#pragma once
+// Anti-aliased ink written straight into an image's pixels: an outline is
+// turned into FreeType's fixed-point form and its coverage, cell by cell
+// the exact area inside it, is laid over the pixels source-over in one
+// colour. No painter, no intermediate image, no cache: the pixels depend
+// on the outline, the colour and what the image held before, nothing else.
+//
+// The images are Format_RGB32 (opaque) or Format_ARGB32_Premultiplied.
+#include <QImage>
+#include <QPainterPath>
+#include <QPointF>
+#include <QRgb>
+#include <QTransform>
+
+namespace plomet {
+
+// Fills path, mapped by toDevice (an affine transform) into the image's
+// pixels, by the path's fill rule, in color (its alpha is not used: ink is
+// opaque). Curves go in as chords within 1/64 pixel of them. Parts outside
+// the image are left out. A path beyond the rasteriser's reach (more than 32767 points,
+// points more than 2^18 pixels away, a projective transform) is filled by
+// QPainter instead, the same shape.
+void inkFill(QImage& image, const QPainterPath& path, const QTransform& toDevice, QRgb color);
+
+// The band a pen of penWidth pixels draws along the ellipse with semi-axes
+// rx, ry around centre (device pixels): between the curves parallel to the
+// ellipse at penWidth / 2 inside and outside it, each within 1/256 pixel
+// (to 16000 points an edge). A circle whose inner edge reaches the centre
+// is a disc. An ellipse whose inner edge would fold over itself (a pen wider
+// than twice its tightest radius of curvature), or a pen of no width, is
+// stroked by QPainter instead, as it draws such a pen.
+void inkStrokeEllipse(QImage& image, QPointF centre, double rx, double ry, double penWidth, QRgb color);
+
+} // namespace plomet
