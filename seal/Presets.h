@@ -26,7 +26,7 @@ QStringList presetNames();
 std::optional<QSizeF> presetSizeMm(const QString& name);
 
 // The preset's name with what it is, in the user's language: "发票专用章
-// (for invoices, oval 40 × 30 mm, 1 mm band)". Empty for an unknown name.
+// (invoices, oval 40 × 30 mm, 1 mm band)". Empty for an unknown name.
 QString presetSummary(const QString& name);
 // Every preset's summary, in the order they are offered, as one list.
 QString presetList();

@@ -1394,20 +1394,20 @@ too long.
 <context>
     <name>Presets</name>
     <message>
-        <source>the company&apos;s seal</source>
-        <translation>单位通用印章</translation>
+        <source>general use</source>
+        <translation>通用</translation>
     </message>
     <message>
-        <source>for contracts</source>
-        <translation>签订合同用</translation>
+        <source>contracts</source>
+        <translation>合同用</translation>
     </message>
     <message>
-        <source>for the accounts</source>
-        <translation>财务往来用</translation>
+        <source>accounts</source>
+        <translation>财务用</translation>
     </message>
     <message>
-        <source>for invoices</source>
-        <translation>开具发票用</translation>
+        <source>invoices</source>
+        <translation>发票用</translation>
     </message>
     <message>
         <source>oval %1 × %2 mm</source>
@@ -1422,8 +1422,8 @@ too long.
         <translation>%1 毫米边框</translation>
     </message>
     <message>
-        <source>a star in the middle</source>
-        <translation>中央五角星</translation>
+        <source>star</source>
+        <translation>五角星</translation>
     </message>
     <message>
         <source>%1 (%2)</source>

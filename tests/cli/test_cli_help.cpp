@@ -166,15 +166,15 @@ TEST(CliLanguage, EveryTextInTheUsersLanguage)
          "已损坏，无法读取：文件结构损坏"},
         // a preset is named as the user types it and described in the user's language
         {{"render", "-o", png, "--preset", "公 章"}, false,
-         "unknown preset '公 章' (known: 公章 (the company's seal, round 42 mm, 1.2 mm band, a star in the middle); "
-         "合同专用章 (for contracts, round 40 mm, 1 mm band, a star in the middle)",
-         "未知的预设“公 章”(可用:公章(单位通用印章,圆形 42 毫米,1.2 毫米边框,中央五角星);"
-         "合同专用章(签订合同用,圆形 40 毫米,1 毫米边框,中央五角星)"},
-        {{"render", "-o", png, "--preset", "公 章"}, false, "; 发票专用章 (for invoices, oval 40 × 30 mm, 1 mm band))",
-         ";发票专用章(开具发票用,椭圆 40 × 30 毫米,1 毫米边框))"},
+         "unknown preset '公 章' (known: 公章 (general use, round 42 mm, 1.2 mm band, star); "
+         "合同专用章 (contracts, round 40 mm, 1 mm band, star)",
+         "未知的预设“公 章”(可用:公章(通用,圆形 42 毫米,1.2 毫米边框,五角星);"
+         "合同专用章(合同用,圆形 40 毫米,1 毫米边框,五角星)"},
+        {{"render", "-o", png, "--preset", "公 章"}, false, "; 发票专用章 (invoices, oval 40 × 30 mm, 1 mm band))",
+         ";发票专用章(发票用,椭圆 40 × 30 毫米,1 毫米边框))"},
         // the presets one a line, so a name is never broken between lines
-        {{"write", "--help"}, true, "\n                        发票专用章 (for invoices, oval 40 × 30 mm, 1 mm band)\n",
-         "\n                        发票专用章(开具发票用,椭圆 40 × 30 毫米,1 毫米边框)\n"},
+        {{"write", "--help"}, true, "\n                        发票专用章 (invoices, oval 40 × 30 mm, 1 mm band)\n",
+         "\n                        发票专用章(发票用,椭圆 40 × 30 毫米,1 毫米边框)\n"},
     };
     for (const Row& row : rows) {
         const std::string shown = row.args.join(QLatin1Char(' ')).toStdString();
