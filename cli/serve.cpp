@@ -556,14 +556,14 @@ int cmdServe(QStringList args)
     }
     struct Whole { const QCommandLineOption* option; long low, high; const char* what; std::function<void(long)> set; };
     const Whole wholes[] = {
-        {&portOpt, 0, 65535, "a TCP port from 0 to 65535", [&](long n) { config.port = int(n); }},
-        {&threadsOpt, 1, 256, "a number of threads from 1 to 256", [&](long n) { config.threads = unsigned(n); }},
-        {&queueOpt, 0, 100000, "a number of requests from 0 to 100000", [&](long n) { config.queue = size_t(n); }},
-        {&connectionsOpt, 1, 4096, "a number of connections from 1 to 4096",
+        {&portOpt, 0, 65535, QT_TRANSLATE_NOOP("Cli", "a TCP port from 0 to 65535"), [&](long n) { config.port = int(n); }},
+        {&threadsOpt, 1, 256, QT_TRANSLATE_NOOP("Cli", "a number of threads from 1 to 256"), [&](long n) { config.threads = unsigned(n); }},
+        {&queueOpt, 0, 100000, QT_TRANSLATE_NOOP("Cli", "a number of requests from 0 to 100000"), [&](long n) { config.queue = size_t(n); }},
+        {&connectionsOpt, 1, 4096, QT_TRANSLATE_NOOP("Cli", "a number of connections from 1 to 4096"),
          [&](long n) { config.connections = unsigned(n); }},
-        {&readTimeoutOpt, 1, 3600, "seconds from 1 to 3600", [&](long n) { config.readTimeoutS = int(n); }},
-        {&jobTimeoutOpt, 1, 3600, "seconds from 1 to 3600", [&](long n) { config.jobTimeoutS = int(n); }},
-        {&headerTimeoutOpt, 1, 3600, "seconds from 1 to 3600", [&](long n) { config.headerTimeoutS = int(n); }},
+        {&readTimeoutOpt, 1, 3600, QT_TRANSLATE_NOOP("Cli", "seconds from 1 to 3600"), [&](long n) { config.readTimeoutS = int(n); }},
+        {&jobTimeoutOpt, 1, 3600, QT_TRANSLATE_NOOP("Cli", "seconds from 1 to 3600"), [&](long n) { config.jobTimeoutS = int(n); }},
+        {&headerTimeoutOpt, 1, 3600, QT_TRANSLATE_NOOP("Cli", "seconds from 1 to 3600"), [&](long n) { config.headerTimeoutS = int(n); }},
     };
     for (const Whole& w : wholes) {
         if (!parser.isSet(*w.option))
@@ -571,7 +571,7 @@ int cmdServe(QStringList args)
         const auto n = wholeNumber(parser.value(*w.option), w.low, w.high);
         if (!n)
             return bad(Cli::tr("--%1 wants %2, not '%3'")
-                           .arg(w.option->names().constLast(), QLatin1String(w.what), parser.value(*w.option)));
+                           .arg(w.option->names().constLast(), Cli::tr(w.what), parser.value(*w.option)));
         w.set(*n);
     }
     for (auto [option, target] : {std::pair{&maxBodyOpt, &config.maxPdf}, std::pair{&maxJsonOpt, &config.maxJson}}) {

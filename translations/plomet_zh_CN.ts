@@ -129,7 +129,7 @@
     </message>
     <message>
         <source>--%1 wants %2, not &apos;%3&apos;</source>
-        <translation>--%1 须为%2,而不是“%3”</translation>
+        <translation>--%1 须为 %2,而不是“%3”</translation>
     </message>
     <message>
         <source>--%1 wants a size in bytes (64K, 32M), not &apos;%2&apos;</source>
@@ -612,6 +612,26 @@ Exit codes: 0 success, 1 the seal could not be read, drawn or written,
     <message>
         <source>angle wants degrees, not &apos;%1&apos;</source>
         <translation>angle 须为角度,而不是“%1”</translation>
+    </message>
+    <message>
+        <source>a TCP port from 0 to 65535</source>
+        <translation>0 至 65535 的 TCP 端口</translation>
+    </message>
+    <message>
+        <source>a number of threads from 1 to 256</source>
+        <translation>1 至 256 的线程数</translation>
+    </message>
+    <message>
+        <source>a number of requests from 0 to 100000</source>
+        <translation>0 至 100000 的请求数</translation>
+    </message>
+    <message>
+        <source>a number of connections from 1 to 4096</source>
+        <translation>1 至 4096 的连接数</translation>
+    </message>
+    <message>
+        <source>seconds from 1 to 3600</source>
+        <translation>1 至 3600 的秒数</translation>
     </message>
 </context>
 <context>

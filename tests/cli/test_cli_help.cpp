@@ -164,6 +164,9 @@ TEST(CliLanguage, EveryTextInTheUsersLanguage)
          "is damaged beyond repair: its structure is broken (qpdf: ", "已损坏，无法修复：文件结构损坏"},
         {{"verify", broken}, false, "is damaged and cannot be read: its structure is broken (qpdf: ",
          "已损坏，无法读取：文件结构损坏"},
+        // a bound in words of the user's language within the sentence
+        {{"serve", "--port", "x"}, false, "--port wants a TCP port from 0 to 65535, not 'x'",
+         "--port 须为 0 至 65535 的 TCP 端口,而不是“x”"},
         // a preset is named as the user types it and described in the user's language
         {{"render", "-o", png, "--preset", "公 章"}, false,
          "unknown preset '公 章' (known: 公章 (general use, round 42 mm, 1.2 mm band, star); "
