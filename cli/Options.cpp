@@ -1,6 +1,7 @@
 #include "cli/Options.h"
 
 #include "cli/cli.h"
+#include "seal/Presets.h"
 #include "seal/TextColumns.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,8 @@ namespace {
 
 constexpr unsigned kSealFrom = kCmdRender | kCmdWrite | kCmdStamp;   // the commands that make a seal
 constexpr unsigned kSigning = kCmdStamp | kCmdServe;
+
+QString presetLines();
 
 // clang-format off
 const OptionRow kOptions[] = {
@@ -28,9 +31,8 @@ const OptionRow kOptions[] = {
        "(with or without BOM) or GBK; --preset and --set apply first"),
      nullptr, kCmdRender | kCmdStamp, false},
     {"preset", "NAME",
-     QT_TRANSLATE_NOOP("Options", "start from a common seal: 公章 (round, 42 mm, 1.2 mm band, star), 合同专用章 or 财务专用章 (round, 40 mm, "
-       "1 mm band), 发票专用章 (oval 40 x 30 mm); the size is the outer edge of the band; --set applies after it"),
-     nullptr, kSealFrom, false},
+     QT_TRANSLATE_NOOP("Options", "start from a common seal (its size is the outer edge of the band; --set applies after it):\n%1"),
+     nullptr, kSealFrom, false, presetLines},
     {"set", "NAME=VALUE",
      QT_TRANSLATE_NOOP("Options", "assign a property (the list: plomet render --help); NAME in any letter case; VALUE as the description "
        "file writes it: plain decimal numbers, True/False; lengths also in millimetres (42mm, 1.2mm), colours "
@@ -130,9 +132,15 @@ QString tr(const char* text)
     return QCoreApplication::translate("Options", text);
 }
 
-// `text` broken into lines of at most `width` columns: at spaces, and
-// between two wide characters (Chinese runs have no spaces).
-QStringList wrap(const QString& text, int width)
+QString helpOf(const OptionRow& row)
+{
+    return row.detail ? tr(row.help).arg(row.detail()) : tr(row.help);
+}
+
+// `text` broken into lines of at most `width` columns (the first of at most
+// `firstWidth`): at spaces, and between two wide characters (Chinese runs
+// have no spaces).
+QStringList wrapParagraph(const QString& text, int width, int firstWidth)
 {
     QStringList lines;
     QString line;
@@ -152,7 +160,7 @@ QStringList wrap(const QString& text, int width)
         const QString word = text.mid(i, end - i);
         const bool spaceBefore = i > 0 && text[i - 1].isSpace();
         const int need = columns(word) + (spaceBefore && !line.isEmpty() ? 1 : 0);
-        if (!line.isEmpty() && used + need > width) {
+        if (!line.isEmpty() && used + need > (lines.isEmpty() ? firstWidth : width)) {
             lines << line;
             line = word;
             used = columns(word);
@@ -171,6 +179,30 @@ QStringList wrap(const QString& text, int width)
     if (!line.isEmpty())
         lines << line;
     return lines;
+}
+
+// The same for each line of `text`: a line break in a help starts a list,
+// each item on a line of its own and its further lines indented beneath it.
+QStringList wrap(const QString& text, int width)
+{
+    const QStringList paragraphs = text.split(QLatin1Char('\n'));
+    QStringList lines = wrapParagraph(paragraphs.front(), width, width);
+    for (qsizetype i = 1; i < paragraphs.size(); ++i) {
+        const QStringList item = wrapParagraph(paragraphs[i], width - 2, width);
+        for (qsizetype j = 0; j < item.size(); ++j)
+            lines << (j ? QStringLiteral("  ") : QString()) + item[j];
+    }
+    return lines;
+}
+
+// The presets, one a line, the name first: a name the user types is never
+// broken between lines.
+QString presetLines()
+{
+    QStringList lines;
+    for (const QString& name : presetNames())
+        lines << presetSummary(name);
+    return lines.join(QLatin1Char('\n'));
 }
 
 QStringList namesOf(const OptionRow& row)
@@ -200,7 +232,7 @@ QString optionHelp(unsigned command, int width)
         QString head = QStringLiteral("  ") + shown.join(QStringLiteral(", "));
         if (row->value)
             head += QLatin1Char(' ') + QString::fromUtf8(row->value);
-        QString help = tr(row->help);
+        QString help = helpOf(*row);
         if (row->fallback)
             help += QLatin1Char(' ') + QCoreApplication::translate("Options", "(default %1)").arg(QString::fromUtf8(row->fallback));
         const QStringList lines = wrap(help, width - kHelpColumn);
@@ -223,7 +255,7 @@ CommandLine::CommandLine(unsigned command, const char* name, const char* about, 
     rows_ = optionsOf(command);
     options_.reserve(rows_.size());
     for (const OptionRow* row : rows_) {
-        QCommandLineOption option(namesOf(*row), tr(row->help));
+        QCommandLineOption option(namesOf(*row), helpOf(*row));
         if (row->value)
             option.setValueName(QString::fromUtf8(row->value));
         if (row->fallback)

@@ -33,6 +33,7 @@ struct OptionRow {
     const char* fallback;     // the default value, nullptr when none
     unsigned commands;        // CommandBit: the commands that take it
     bool repeatable;          // may be given more than once (--set)
+    QString (*detail)() = nullptr;   // what fills the help's %1 (--preset: the presets of their table)
 };
 
 // The rows a command takes, in the order its help lists them.

@@ -34,8 +34,8 @@ QString utf8(const QByteArray& bytes, const QString& property)
     QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decode(bytes);
     if (decode.hasError())
-        refuse(property.isEmpty() ? QStringLiteral("a parameter name is not UTF-8")
-                                  : QStringLiteral("%1: the value is not UTF-8").arg(property),
+        refuse(property.isEmpty() ? Cli::tr("a parameter name is not UTF-8")
+                                  : Cli::tr("%1: the value is not UTF-8").arg(property),
                property);
     return text;
 }
@@ -54,7 +54,7 @@ std::optional<bool> flag(const QString& text)
 double dpiValue(double dpi, const QString& shown)
 {
     if (!(dpi > 0) || dpi > 100000)
-        refuse(QStringLiteral("dpi wants a positive number, not '%1'").arg(shown), QStringLiteral("dpi"));
+        refuse(Cli::tr("dpi wants a positive number, not '%1'").arg(shown), QStringLiteral("dpi"));
     return dpi;
 }
 
@@ -62,7 +62,7 @@ void addSetting(SealRequest& request, const QString& name, const QString& value)
 {
     const PropertyRow* row = findProperty(name);
     if (!row)
-        refuse(QStringLiteral("unknown property '%1' (GET /properties lists them)").arg(name), name);
+        refuse(Cli::tr("unknown property '%1' (GET /properties lists them)").arg(name), name);
     request.settings << row->qname() + QLatin1Char('=') + value;
 }
 
@@ -91,7 +91,7 @@ void check(const SealRequest& request)
         const double pixels = std::max(1.0, std::round(double(seal.Width()) * scale))
                             * std::max(1.0, std::round(double(seal.Height()) * scale));
         if (!(pixels <= kMaxServedPixels))
-            refuse(QStringLiteral("the image would have %1 million pixels; at most %2 million are served")
+            refuse(Cli::tr("the image would have %1 million pixels; at most %2 million are served")
                        .arg(std::round(pixels / 1e5) / 10)
                        .arg(kMaxServedPixels / 1e6),
                    QStringLiteral("dpi"));
@@ -182,7 +182,7 @@ SealRequest sealFromQuery(const QString& format, const QueryItems& items, bool s
         const QString value = utf8(rawValue, name);
         const QString key = name.toLower();
         if (seen.contains(key))
-            refuse(QStringLiteral("%1 given more than once").arg(name), name);
+            refuse(Cli::tr("%1 given more than once").arg(name), name);
         seen.insert(key);
         if (stamp && placement.contains(key))
             continue;
@@ -194,7 +194,7 @@ SealRequest sealFromQuery(const QString& format, const QueryItems& items, bool s
         } else if (key == QLatin1String("transparent") && !stamp) {
             const auto on = flag(value);
             if (!on)
-                refuse(QStringLiteral("transparent wants true or false, not '%1'").arg(value), name);
+                refuse(Cli::tr("transparent wants true or false, not '%1'").arg(value), name);
             request.options.transparent = *on;
         } else {
             addSetting(request, name, value);
@@ -209,9 +209,9 @@ SealRequest sealFromJson(const QByteArray& body)
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(body, &error);
     if (error.error != QJsonParseError::NoError)
-        refuse(QStringLiteral("the body is not JSON: %1 at byte %2").arg(error.errorString()).arg(error.offset));
+        refuse(Cli::tr("the body is not JSON: %1 at byte %2").arg(error.errorString()).arg(error.offset));
     if (!doc.isObject())
-        refuse(QStringLiteral("the body wants a JSON object"));
+        refuse(Cli::tr("the body wants a JSON object"));
     const QJsonObject object = doc.object();
     SealRequest request;
     for (auto it = object.begin(); it != object.end(); ++it) {
@@ -219,7 +219,7 @@ SealRequest sealFromJson(const QByteArray& body)
         const QJsonValue v = it.value();
         if (key == QLatin1String("properties")) {
             if (!v.isObject())
-                refuse(QStringLiteral("properties wants an object of NAME: VALUE"), key);
+                refuse(Cli::tr("properties wants an object of NAME: VALUE"), key);
             const QJsonObject properties = v.toObject();
             for (auto p = properties.begin(); p != properties.end(); ++p) {
                 const QJsonValue value = p.value();
@@ -230,27 +230,27 @@ SealRequest sealFromJson(const QByteArray& body)
                 else if (value.isDouble())
                     addSetting(request, p.key(), numberTextDouble(value.toDouble()));
                 else
-                    refuse(QStringLiteral("%1 wants a string, a number or true/false").arg(p.key()), p.key());
+                    refuse(Cli::tr("%1 wants a string, a number or true/false").arg(p.key()), p.key());
             }
         } else if (key == QLatin1String("preset")) {
             if (!v.isString())
-                refuse(QStringLiteral("preset wants a string"), key);
+                refuse(Cli::tr("preset wants a string"), key);
             request.preset = v.toString();
         } else if (key == QLatin1String("format")) {
             const QString format = v.toString().toLower();
             if (!v.isString() || !exportFormats().contains(format))
-                refuse(QStringLiteral("format wants one of %1").arg(exportFormats().join(QStringLiteral(", "))), key);
+                refuse(Cli::tr("format wants one of %1").arg(exportFormats().join(QStringLiteral(", "))), key);
             request.format = format;
         } else if (key == QLatin1String("dpi")) {
             if (!v.isDouble())
-                refuse(QStringLiteral("dpi wants a number"), key);
+                refuse(Cli::tr("dpi wants a number"), key);
             request.options.dpi = dpiValue(v.toDouble(), numberTextDouble(v.toDouble()));
         } else if (key == QLatin1String("transparent")) {
             if (!v.isBool())
-                refuse(QStringLiteral("transparent wants true or false"), key);
+                refuse(Cli::tr("transparent wants true or false"), key);
             request.options.transparent = v.toBool();
         } else {
-            refuse(QStringLiteral("unknown key '%1' (known: properties, preset, format, dpi, transparent)").arg(key),
+            refuse(Cli::tr("unknown key '%1' (known: properties, preset, format, dpi, transparent)").arg(key),
                    key);
         }
     }
@@ -275,7 +275,7 @@ StampPlacement placementFromQuery(const QueryItems& items)
             return false;
         const auto v = flag(given.value(key));
         if (!v)
-            refuse(QStringLiteral("%1 wants true or false, not '%2'").arg(key, given.value(key)), key);
+            refuse(Cli::tr("%1 wants true or false, not '%2'").arg(key, given.value(key)), key);
         return *v;
     };
     placement.straddle = on("straddle");
@@ -286,24 +286,24 @@ StampPlacement placementFromQuery(const QueryItems& items)
             return std::nullopt;
         const auto v = millimetres(given.value(key));
         if (!v || (positive && !(*v > 0)) || (nonNegative && *v < 0))
-            refuse(QStringLiteral("%1 wants %2 in mm, not '%3'")
-                       .arg(key, positive ? QStringLiteral("a positive width")
-                                 : nonNegative ? QStringLiteral("a distance of at least 0")
-                                               : QStringLiteral("a position"),
+            refuse(Cli::tr("%1 wants %2 in mm, not '%3'")
+                       .arg(key, positive ? Cli::tr("a positive width")
+                                 : nonNegative ? Cli::tr("a distance of at least 0")
+                                               : Cli::tr("a position"),
                             given.value(key)),
                    key);
         return v;
     };
     if (placement.straddle) {
         if (given.contains(QStringLiteral("at")))
-            refuse(QStringLiteral("at is for a single seal; a cross-page seal takes at-y"), QStringLiteral("at"));
+            refuse(Cli::tr("at is for a single seal; a cross-page seal takes at-y"), QStringLiteral("at"));
         if (const auto y = mm("at-y", false, false))
             placement.straddleYMm = *y;
         if (given.contains(QStringLiteral("straddle-max"))) {
             bool ok = false;
             placement.straddleMax = given.value(QStringLiteral("straddle-max")).toInt(&ok);
             if (!ok || placement.straddleMax < 1)
-                refuse(QStringLiteral("straddle-max wants a whole number of pages of at least 1"),
+                refuse(Cli::tr("straddle-max wants a whole number of pages of at least 1"),
                        QStringLiteral("straddle-max"));
         }
         if (given.contains(QStringLiteral("edge"))) {
@@ -313,7 +313,7 @@ StampPlacement placementFromQuery(const QueryItems& items)
             else if (edge == QLatin1String("left"))
                 placement.edge = StampPlacement::Edge::Left;
             else
-                refuse(QStringLiteral("edge wants right or left"), QStringLiteral("edge"));
+                refuse(Cli::tr("edge wants right or left"), QStringLiteral("edge"));
         }
         if (const auto w = mm("first-strip", true, false))
             placement.firstStripMm = *w;
@@ -322,17 +322,17 @@ StampPlacement placementFromQuery(const QueryItems& items)
     } else {
         for (const char* key : {"at-y", "straddle-max", "edge", "first-strip", "inset"})
             if (given.contains(QLatin1String(key)))
-                refuse(QStringLiteral("%1 is for a cross-page seal (straddle)").arg(QLatin1String(key)),
+                refuse(Cli::tr("%1 is for a cross-page seal (straddle)").arg(QLatin1String(key)),
                        QLatin1String(key));
         if (!given.contains(QStringLiteral("at")))
-            refuse(QStringLiteral("missing at=X,Y (the seal's centre in mm from the page's top-left corner) "
+            refuse(Cli::tr("missing at=X,Y (the seal's centre in mm from the page's top-left corner) "
                                   "or straddle"),
                    QStringLiteral("at"));
         const QStringList xy = given.value(QStringLiteral("at")).split(QLatin1Char(','));
         const auto x = xy.size() == 2 ? millimetres(xy[0]) : std::nullopt;
         const auto y = xy.size() == 2 ? millimetres(xy[1]) : std::nullopt;
         if (!x || !y)
-            refuse(QStringLiteral("at wants X,Y in millimetres, not '%1'").arg(given.value(QStringLiteral("at"))),
+            refuse(Cli::tr("at wants X,Y in millimetres, not '%1'").arg(given.value(QStringLiteral("at"))),
                    QStringLiteral("at"));
         placement.xMm = *x;
         placement.yMm = *y;
@@ -340,7 +340,7 @@ StampPlacement placementFromQuery(const QueryItems& items)
     if (given.contains(QStringLiteral("angle"))) {
         const auto a = parseStrictNumber(given.value(QStringLiteral("angle")).trimmed());
         if (!a || !std::isfinite(*a) || std::abs(*a) > 36000)
-            refuse(QStringLiteral("angle wants degrees, not '%1'").arg(given.value(QStringLiteral("angle"))),
+            refuse(Cli::tr("angle wants degrees, not '%1'").arg(given.value(QStringLiteral("angle"))),
                    QStringLiteral("angle"));
         placement.angleDeg = *a;
     }
@@ -357,11 +357,13 @@ QByteArray propertiesJson()
         if (const QString unit = unitName(r.unit); !unit.isEmpty())
             o.insert(QStringLiteral("unit"), unit);
         o.insert(QStringLiteral("newValue"), valueText(r, r.newValue));
-        o.insert(QStringLiteral("meaning"), QString::fromUtf8(r.meaning));
+        // The words in the server's language, as render --help gives them.
+        auto words = [](const char* text) { return QCoreApplication::translate("plomet::Properties", text); };
+        o.insert(QStringLiteral("meaning"), words(r.meaning));
         if (*r.range)
-            o.insert(QStringLiteral("range"), QString::fromUtf8(r.range));
+            o.insert(QStringLiteral("range"), words(r.range));
         if (*r.special)
-            o.insert(QStringLiteral("special"), QString::fromUtf8(r.special));
+            o.insert(QStringLiteral("special"), words(r.special));
         if (r.choices)
             o.insert(QStringLiteral("choices"),
                      QJsonArray::fromStringList(choiceNames(r)));

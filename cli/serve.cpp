@@ -265,7 +265,7 @@ void Service::answer(httplib::Response& res, std::function<QByteArray()> work, c
                 error = e.message();
             } catch (const std::bad_alloc&) {
                 status = 503;
-                error = QStringLiteral("out of memory");
+                error = Cli::tr("out of memory");
             } catch (const std::exception& e) {
                 status = 500;
                 error = QString::fromLocal8Bit(e.what());
@@ -281,13 +281,13 @@ void Service::answer(httplib::Response& res, std::function<QByteArray()> work, c
     });
     if (!queued) {
         res.set_header("Retry-After", "1");
-        sendError(res, 503, QStringLiteral("the server is busy (every drawing thread works and %1 requests wait); "
+        sendError(res, 503, Cli::tr("the server is busy (every drawing thread works and %1 requests wait); "
                                          "try again").arg(config_.queue));
         return;
     }
     std::unique_lock<std::mutex> lock(outcome->mutex);
     if (!outcome->done.wait_until(lock, deadline, [&] { return outcome->finished; })) {
-        sendError(res, 503, QStringLiteral("the seal was not drawn within %1 s").arg(config_.jobTimeoutS));
+        sendError(res, 503, Cli::tr("the seal was not drawn within %1 s").arg(config_.jobTimeoutS));
         return;
     }
     if (outcome->status != 200) {
@@ -304,14 +304,14 @@ bool Service::readBody(const httplib::Request& req, httplib::Response& res, cons
     const auto tooLarge = [&] {
         // The rest of the body is never read: the connection ends with the answer.
         res.set_header("Connection", "close");
-        sendError(res, 413, QStringLiteral("the body is larger than %1 bytes").arg(limit));
+        sendError(res, 413, Cli::tr("the body is larger than %1 bytes").arg(limit));
         return false;
     };
     if (req.has_header("Content-Length")) {
         const auto length = parseStrictNumber(QString::fromStdString(req.get_header_value("Content-Length")));
         if (!length || *length < 0) {
             res.set_header("Connection", "close");
-            sendError(res, 400, QStringLiteral("Content-Length wants a number of bytes"));
+            sendError(res, 400, Cli::tr("Content-Length wants a number of bytes"));
             return false;
         }
         if (*length > double(limit))
@@ -337,8 +337,8 @@ bool Service::readBody(const httplib::Request& req, httplib::Response& res, cons
     if (late || !complete) {
         res.set_header("Connection", "close");
         sendError(res, late ? 408 : 400,
-                  late ? QStringLiteral("the body did not arrive within %1 s").arg(4 * config_.readTimeoutS)
-                       : QStringLiteral("the body could not be read"));
+                  late ? Cli::tr("the body did not arrive within %1 s").arg(4 * config_.readTimeoutS)
+                       : Cli::tr("the body could not be read"));
         return false;
     }
     return true;
@@ -349,7 +349,7 @@ void Service::seal(const httplib::Request& req, httplib::Response& res)
     const QString format = QString::fromStdString(req.matches[1]).toLower();
     if (!exportFormats().contains(format)) {
         sendError(res, 404,
-                  QStringLiteral("no format '%1' (known: %2)").arg(format, exportFormats().join(QStringLiteral(", "))));
+                  Cli::tr("no format '%1' (known: %2)").arg(format, exportFormats().join(QStringLiteral(", "))));
         return;
     }
     try {
@@ -393,7 +393,7 @@ void Service::stamp(const httplib::Request& req, httplib::Response& res, const h
         const SealRequest request = sealFromQuery(QStringLiteral("pdf"), items, true);
         const StampPlacement placement = placementFromQuery(items);
         if (body.isEmpty())
-            throw RequestError{QStringLiteral("the body wants the PDF document to stamp"), QString()};
+            throw RequestError{Cli::tr("the body wants the PDF document to stamp"), QString()};
         answer(
             res,
             [this, request, placement, body] {
@@ -406,8 +406,9 @@ void Service::stamp(const httplib::Request& req, httplib::Response& res, const h
                             applySetting(seal, assignment);
                     },
                     QStringLiteral("pdf"), ExportOptions{});
-                return stampPdfBytes(body, QStringLiteral("document"), stampSealFromPicture(*picture), placement,
-                                     nullptr, config_.sign ? &*config_.sign : nullptr);
+                return stampPdfBytes(body, Cli::tr("document", "the PDF a request sends, named in messages"),
+                                     stampSealFromPicture(*picture), placement, nullptr,
+                                     config_.sign ? &*config_.sign : nullptr);
             },
             QStringLiteral("application/pdf"));
     } catch (const RequestError& e) {
@@ -449,7 +450,7 @@ void Service::route(httplib::Server& server)
         const std::string allow = p.allow;
         const auto refuse = [allow](const Request& req, Response& res) {
             res.set_header("Allow", allow);
-            sendError(res, 405, QStringLiteral("%1 does not take %2, only %3")
+            sendError(res, 405, Cli::tr("%1 does not take %2, only %3")
                                     .arg(QString::fromStdString(req.path), QString::fromStdString(req.method),
                                          QString::fromStdString(allow)));
         };
@@ -473,16 +474,16 @@ void Service::route(httplib::Server& server)
 QString statusReason(int status)
 {
     switch (status) {
-    case 400: return QStringLiteral("the request cannot be read");
-    case 404: return QStringLiteral("no such path (GET /seal.png, /seal.bmp, /seal.svg, /seal.pdf, /properties, "
+    case 400: return Cli::tr("the request cannot be read");
+    case 404: return Cli::tr("no such path (GET /seal.png, /seal.bmp, /seal.svg, /seal.pdf, /properties, "
                                     "/health; POST /render, /stamp)");
-    case 405: return QStringLiteral("the path does not take this method");
-    case 413: return QStringLiteral("the request is larger than allowed");
-    case 414: return QStringLiteral("the request's path and query are too long");
-    case 416: return QStringLiteral("the range cannot be served");
-    case 431: return QStringLiteral("the request's headers are too large");
-    case 500: return QStringLiteral("internal error");
-    default: return QStringLiteral("HTTP status %1").arg(status);
+    case 405: return Cli::tr("the path does not take this method");
+    case 413: return Cli::tr("the request is larger than allowed");
+    case 414: return Cli::tr("the request's path and query are too long");
+    case 416: return Cli::tr("the range cannot be served");
+    case 431: return Cli::tr("the request's headers are too large");
+    case 500: return Cli::tr("internal error");
+    default: return Cli::tr("HTTP status %1").arg(status);
     }
 }
 
@@ -555,14 +556,14 @@ int cmdServe(QStringList args)
     }
     struct Whole { const QCommandLineOption* option; long low, high; const char* what; std::function<void(long)> set; };
     const Whole wholes[] = {
-        {&portOpt, 0, 65535, "a TCP port from 0 to 65535", [&](long n) { config.port = int(n); }},
-        {&threadsOpt, 1, 256, "a number of threads from 1 to 256", [&](long n) { config.threads = unsigned(n); }},
-        {&queueOpt, 0, 100000, "a number of requests from 0 to 100000", [&](long n) { config.queue = size_t(n); }},
-        {&connectionsOpt, 1, 4096, "a number of connections from 1 to 4096",
+        {&portOpt, 0, 65535, QT_TRANSLATE_NOOP("Cli", "a TCP port from 0 to 65535"), [&](long n) { config.port = int(n); }},
+        {&threadsOpt, 1, 256, QT_TRANSLATE_NOOP("Cli", "a number of threads from 1 to 256"), [&](long n) { config.threads = unsigned(n); }},
+        {&queueOpt, 0, 100000, QT_TRANSLATE_NOOP("Cli", "a number of requests from 0 to 100000"), [&](long n) { config.queue = size_t(n); }},
+        {&connectionsOpt, 1, 4096, QT_TRANSLATE_NOOP("Cli", "a number of connections from 1 to 4096"),
          [&](long n) { config.connections = unsigned(n); }},
-        {&readTimeoutOpt, 1, 3600, "seconds from 1 to 3600", [&](long n) { config.readTimeoutS = int(n); }},
-        {&jobTimeoutOpt, 1, 3600, "seconds from 1 to 3600", [&](long n) { config.jobTimeoutS = int(n); }},
-        {&headerTimeoutOpt, 1, 3600, "seconds from 1 to 3600", [&](long n) { config.headerTimeoutS = int(n); }},
+        {&readTimeoutOpt, 1, 3600, QT_TRANSLATE_NOOP("Cli", "seconds from 1 to 3600"), [&](long n) { config.readTimeoutS = int(n); }},
+        {&jobTimeoutOpt, 1, 3600, QT_TRANSLATE_NOOP("Cli", "seconds from 1 to 3600"), [&](long n) { config.jobTimeoutS = int(n); }},
+        {&headerTimeoutOpt, 1, 3600, QT_TRANSLATE_NOOP("Cli", "seconds from 1 to 3600"), [&](long n) { config.headerTimeoutS = int(n); }},
     };
     for (const Whole& w : wholes) {
         if (!parser.isSet(*w.option))
@@ -570,7 +571,7 @@ int cmdServe(QStringList args)
         const auto n = wholeNumber(parser.value(*w.option), w.low, w.high);
         if (!n)
             return bad(Cli::tr("--%1 wants %2, not '%3'")
-                           .arg(w.option->names().constLast(), QLatin1String(w.what), parser.value(*w.option)));
+                           .arg(w.option->names().constLast(), Cli::tr(w.what), parser.value(*w.option)));
         w.set(*n);
     }
     for (auto [option, target] : {std::pair{&maxBodyOpt, &config.maxPdf}, std::pair{&maxJsonOpt, &config.maxJson}}) {
@@ -637,10 +638,10 @@ int cmdServe(QStringList args)
         if (const HeaderCut cut = headerCut(); cut != HeaderCut::None) {
             res.set_header("Connection", "close");
             if (cut == HeaderCut::Late)
-                sendError(res, 408, QStringLiteral("the request's headers did not arrive within %1 s")
+                sendError(res, 408, Cli::tr("the request's headers did not arrive within %1 s")
                                         .arg(headerLimits().time.count() / 1000));
             else
-                sendError(res, 431, QStringLiteral("the request's headers are longer than %1 bytes or %2 lines")
+                sendError(res, 431, Cli::tr("the request's headers are longer than %1 bytes or %2 lines")
                                         .arg(headerLimits().bytes).arg(headerLimits().lines));
             return httplib::Server::HandlerResponse::Handled;
         }
@@ -651,7 +652,7 @@ int cmdServe(QStringList args)
     };
     server.set_error_handler(onError);
     server.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
-        sendError(res, 500, QStringLiteral("internal error"));
+        sendError(res, 500, Cli::tr("internal error"));
     });
     server.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
         headersArrived();
@@ -722,7 +723,7 @@ int cmdServe(QStringList args)
     stopper.join();
     service.finish();
     if (!config.quiet) {
-        std::fputs("plomet: stopped\n", stderr);
+        printError(Cli::tr("stopped"));
         std::fflush(stderr);
     }
     return kExitOk;

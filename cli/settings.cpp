@@ -16,7 +16,7 @@ QString presetProblem(const QString& name)
 {
     if (presetSettings(name))
         return QString();
-    return Cli::tr("unknown preset '%1' (known: %2)").arg(name, presetNames().join(QStringLiteral(", ")));
+    return Cli::tr("unknown preset '%1' (known: %2)").arg(name, presetList());
 }
 
 void applyPreset(Plomet& seal, const QString& name)

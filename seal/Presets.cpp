@@ -3,6 +3,8 @@
 #include "seal/NumberText.h"
 #include "seal/Units.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 namespace plomet {
@@ -58,6 +60,7 @@ void roundSeal(SealSpec& s, const Scale& mm, double bandMm, double nameEmMm, dou
 
 struct Preset {
     const char* name;
+    const char* use;            // what the seal is for (a word or two), in the user's language when shown
     double widthMm, heightMm;   // outer edge of the band
     void (*values)(SealSpec&, const Scale&);
 };
@@ -69,13 +72,13 @@ struct Preset {
 // em; 18 x 1.3 = 23.4 mm wide), "发票专用章" below, 4.6 mm high and 3 mm
 // wide a character. A serial such as "(1)" goes into the second lower line.
 const Preset kPresets[] = {
-    {"公章", 42, 42,
+    {"公章", QT_TRANSLATE_NOOP("Presets", "general use"), 42, 42,
      [](SealSpec& s, const Scale& mm) { roundSeal(s, mm, 1.2, 6.3, 2.5, 4.5, 36, ""); }},
-    {"合同专用章", 40, 40,
+    {"合同专用章", QT_TRANSLATE_NOOP("Presets", "contracts"), 40, 40,
      [](SealSpec& s, const Scale& mm) { roundSeal(s, mm, 1.0, 6.0, 2.4, 4.3, 34, "合同专用章"); }},
-    {"财务专用章", 40, 40,
+    {"财务专用章", QT_TRANSLATE_NOOP("Presets", "accounts"), 40, 40,
      [](SealSpec& s, const Scale& mm) { roundSeal(s, mm, 1.0, 6.0, 2.4, 4.3, 34, "财务专用章"); }},
-    {"发票专用章", 40, 30,
+    {"发票专用章", QT_TRANSLATE_NOOP("Presets", "invoices"), 40, 30,
      [](SealSpec& s, const Scale& mm) {
          realSeal(s);
          s.shape = Shape::Oval;
@@ -133,6 +136,37 @@ std::optional<QSizeF> presetSizeMm(const QString& name)
     if (!p)
         return std::nullopt;
     return QSizeF(p->widthMm, p->heightMm);
+}
+
+QString presetSummary(const QString& name)
+{
+    const Preset* p = presetOf(name);
+    const std::optional<PresetValues> values = presetSettings(name);
+    if (!p || !values)
+        return QString();
+    // The shape, band and sign as the preset's own values give them, so the
+    // words cannot drift from what is drawn.
+    SealSpec s;
+    for (const auto& [row, value] : *values)
+        row->set(s, value);
+    const QString w = QString::number(p->widthMm, 'g', 4), h = QString::number(p->heightMm, 'g', 4);
+    const QString band = QString::number(std::round(s.ringWidth / kTwipsPerMm * 10) / 10, 'g', 4);
+    QStringList words{QCoreApplication::translate("Presets", p->use)};
+    words << (s.shape == Shape::Oval ? QCoreApplication::translate("Presets", "oval %1 × %2 mm").arg(w, h)
+                                     : QCoreApplication::translate("Presets", "round %1 mm").arg(w));
+    words << QCoreApplication::translate("Presets", "%1 mm band").arg(band);
+    if (s.showStar)
+        words << QCoreApplication::translate("Presets", "star");
+    return QCoreApplication::translate("Presets", "%1 (%2)", "a preset's name and what it is")
+        .arg(name, words.join(QCoreApplication::translate("Presets", ", ", "between the words about a preset")));
+}
+
+QString presetList()
+{
+    QStringList out;
+    for (const QString& name : presetNames())
+        out << presetSummary(name);
+    return out.join(QCoreApplication::translate("Presets", "; ", "between the presets of a list"));
 }
 
 QSizeF controlSizeForBand(bool oval, double outerWidth, double outerHeight)

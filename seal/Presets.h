@@ -25,6 +25,12 @@ QStringList presetNames();
 // height; equal for a round seal). Empty for an unknown name.
 std::optional<QSizeF> presetSizeMm(const QString& name);
 
+// The preset's name with what it is, in the user's language: "发票专用章
+// (invoices, oval 40 × 30 mm, 1 mm band)". Empty for an unknown name.
+QString presetSummary(const QString& name);
+// Every preset's summary, in the order they are offered, as one list.
+QString presetList();
+
 // The values of preset `name` (exact name), in the order they apply. The
 // seal's size is the outer edge of its band; fonts, band and sign scale with
 // it. outerWidthMm > 0 asks for another size than the preset's own (the

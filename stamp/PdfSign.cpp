@@ -1,6 +1,7 @@
 #include "stamp/PdfSign.h"
 
 #include "seal/Errors.h"
+#include "stamp/QpdfReason.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
@@ -480,9 +481,9 @@ std::vector<SignatureCheck> verifyPdfBytes(const QByteArray& bytes, const QStrin
     } catch (const QPDFExc& e) {
         if (e.getErrorCode() == qpdf_e_password)
             refuse(QCoreApplication::translate("Stamp", "“%1” needs a password to open").arg(name));
-        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged and cannot be read: %2").arg(name, QString::fromStdString(e.getMessageDetail())));
+        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged and cannot be read: %2").arg(name, qpdfReason(e)));
     } catch (const std::exception& e) {
-        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged and cannot be read: %2").arg(name, QString::fromLocal8Bit(e.what())));
+        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged and cannot be read: %2").arg(name, qpdfReason(e)));
     }
     return out;
 }

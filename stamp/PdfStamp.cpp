@@ -2,6 +2,7 @@
 
 #include "formats/AtomicFile.h"
 #include "stamp/PdfAppend.h"
+#include "stamp/QpdfReason.h"
 #include "seal/Errors.h"
 #include "seal/SystemReason.h"
 #include "formats/Export.h"
@@ -50,13 +51,6 @@ bool looksLikePdf(const QByteArray& head)
     return head.left(1024).contains("%PDF-");
 }
 
-QString qpdfMessage(const std::exception& e)
-{
-    if (const auto* q = dynamic_cast<const QPDFExc*>(&e))
-        return QString::fromStdString(q->getMessageDetail());
-    return QString::fromLocal8Bit(e.what());
-}
-
 // Opens the document through `process`, turning qpdf's failures into one
 // line each. qpdf repairs what it can (and reports that as warnings).
 void openDocument(QPDF& pdf, const QString& name, const QByteArray& head,
@@ -70,9 +64,9 @@ void openDocument(QPDF& pdf, const QString& name, const QByteArray& head,
     } catch (const QPDFExc& e) {
         if (e.getErrorCode() == qpdf_e_password)
             refuse(QCoreApplication::translate("Stamp", "“%1” needs a password to open; it cannot be stamped").arg(name));
-        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged beyond repair: %2").arg(name, qpdfMessage(e)));
+        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged beyond repair: %2").arg(name, qpdfReason(e)));
     } catch (const std::exception& e) {
-        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged beyond repair: %2").arg(name, qpdfMessage(e)));
+        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged beyond repair: %2").arg(name, qpdfReason(e)));
     }
 }
 
@@ -242,7 +236,7 @@ SealForm importSeal(QPDF& target, QPDF& sealPdf, const StampSeal& seal)
     try {
         sealPdf.processMemoryFile("seal", seal.pdf.constData(), static_cast<size_t>(seal.pdf.size()));
     } catch (const std::exception& e) {
-        throw PlometError(PlometError::Kind::Format, QCoreApplication::translate("Stamp", "cannot read the seal's PDF: %1").arg(qpdfMessage(e)));
+        throw PlometError(PlometError::Kind::Format, QCoreApplication::translate("Stamp", "cannot read the seal's PDF: %1").arg(qpdfReason(e)));
     }
     auto pages = QPDFPageDocumentHelper(sealPdf).getAllPages();
     if (pages.empty())
@@ -636,7 +630,7 @@ QByteArray stampDocument(QPDF& pdf, const QString& name, const QByteArray* origi
     } catch (const PlometError&) {
         throw;
     } catch (const std::exception& e) {
-        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged beyond repair: %2").arg(name, qpdfMessage(e)));
+        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged beyond repair: %2").arg(name, qpdfReason(e)));
     }
 }
 
@@ -678,7 +672,7 @@ std::vector<int> parsePageList(const QString& list, int pageCount)
             throw bad(QCoreApplication::translate("Stamp", "“%1” is not a page number (pages count from 1, or last)").arg(text));
         if (n > pageCount)
             throw PlometError(PlometError::Kind::Format,
-                              QCoreApplication::translate("Stamp", "there is no page %1 (the file has %2 pages)").arg(n).arg(pageCount));
+                              QCoreApplication::translate("Stamp", "there is no page %1 (the last page is %2)").arg(n).arg(pageCount));
         return n;
     };
     for (const QString& raw : parts) {
@@ -706,7 +700,7 @@ std::vector<int> parsePageList(const QString& list, int pageCount)
         }
     }
     if (pages.empty())
-        throw PlometError(PlometError::Kind::Format, QCoreApplication::translate("Stamp", "the pages “%1” choose no page (the file has %2 pages)").arg(list).arg(pageCount));
+        throw PlometError(PlometError::Kind::Format, QCoreApplication::translate("Stamp", "the pages “%1” choose no page (the last page is %2)").arg(list).arg(pageCount));
     std::vector<int> out;
     for (int p : pages)
         out.push_back(p - 1);
@@ -724,7 +718,7 @@ PdfInfo inspectPdf(const QString& path)
             info.pages.push_back({QSizeF(g.seenW() / kPointsPerMm, g.seenH() / kPointsPerMm), g.rotate});
         }
     } catch (const std::exception& e) {
-        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged beyond repair: %2").arg(name, qpdfMessage(e)));
+        refuse(QCoreApplication::translate("Stamp", "“%1” is damaged beyond repair: %2").arg(name, qpdfReason(e)));
     }
     if (info.pages.empty())
         refuse(QCoreApplication::translate("Stamp", "“%1” has no pages").arg(name));
@@ -758,7 +752,7 @@ StampResult stampPdf(const QString& inPath, const QString& outPath, const StampS
         try {
             needsBytes = carriesSignatures(pdf) && !placement.force;
         } catch (const std::exception& e) {
-            refuse(QCoreApplication::translate("Stamp", "“%1” is damaged beyond repair: %2").arg(name, qpdfMessage(e)));
+            refuse(QCoreApplication::translate("Stamp", "“%1” is damaged beyond repair: %2").arg(name, qpdfReason(e)));
         }
     }
     if (needsBytes) {

@@ -3,6 +3,7 @@
 #include "formats/Export.h"
 #include "formats/SealExtract.h"
 #include "seal/Errors.h"
+#include "stamp/QpdfReason.h"
 
 #include <QCoreApplication>
 #include <QBuffer>
@@ -164,7 +165,7 @@ QByteArray pngPdf(const QImage& picture, double wPt, double hPt, const QString& 
         QPDFPageDocumentHelper(pdf).addPage(QPDFPageObjectHelper(page), false);
         return writtenPdf(pdf);
     } catch (const std::exception& e) {
-        throw imageError(QCoreApplication::translate("Stamp", "%1: cannot make the seal's page: %2").arg(name, QString::fromLocal8Bit(e.what())));
+        throw imageError(QCoreApplication::translate("Stamp", "%1: cannot make the seal's page: %2").arg(name, qpdfReason(e)));
     }
 }
 

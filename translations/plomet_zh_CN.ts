@@ -129,7 +129,7 @@
     </message>
     <message>
         <source>--%1 wants %2, not &apos;%3&apos;</source>
-        <translation>--%1 须为%2,而不是“%3”</translation>
+        <translation>--%1 须为 %2,而不是“%3”</translation>
     </message>
     <message>
         <source>--%1 wants a size in bytes (64K, 32M), not &apos;%2&apos;</source>
@@ -407,6 +407,231 @@ Exit codes: 0 success, 1 the seal could not be read, drawn or written,
     <message>
         <source>--seal-image stamps a picture; the table&apos;s property columns are for a drawn seal</source>
         <translation>--seal-image 盖的是图片;表格的属性列用于绘制的印章</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>内存不足</translation>
+    </message>
+    <message>
+        <source>the server is busy (every drawing thread works and %1 requests wait); try again</source>
+        <translation>服务器繁忙(所有绘制线程都在工作,另有 %1 个请求在等待);请稍后再试</translation>
+    </message>
+    <message>
+        <source>the seal was not drawn within %1 s</source>
+        <translation>印章未能在 %1 秒内绘制完成</translation>
+    </message>
+    <message>
+        <source>the body is larger than %1 bytes</source>
+        <translation>请求体超过 %1 字节</translation>
+    </message>
+    <message>
+        <source>Content-Length wants a number of bytes</source>
+        <translation>Content-Length 须为字节数</translation>
+    </message>
+    <message>
+        <source>the body did not arrive within %1 s</source>
+        <translation>请求体未在 %1 秒内收到</translation>
+    </message>
+    <message>
+        <source>the body could not be read</source>
+        <translation>无法读取请求体</translation>
+    </message>
+    <message>
+        <source>no format &apos;%1&apos; (known: %2)</source>
+        <translation>没有格式“%1”(可用:%2)</translation>
+    </message>
+    <message>
+        <source>the body wants the PDF document to stamp</source>
+        <translation>请求体须为要盖章的 PDF 文档</translation>
+    </message>
+    <message>
+        <source>document</source>
+        <comment>the PDF a request sends, named in messages</comment>
+        <translation>文档</translation>
+    </message>
+    <message>
+        <source>%1 does not take %2, only %3</source>
+        <translation>%1 不接受 %2,只接受 %3</translation>
+    </message>
+    <message>
+        <source>the request cannot be read</source>
+        <translation>无法读取请求</translation>
+    </message>
+    <message>
+        <source>no such path (GET /seal.png, /seal.bmp, /seal.svg, /seal.pdf, /properties, /health; POST /render, /stamp)</source>
+        <translation>没有此路径(GET /seal.png、/seal.bmp、/seal.svg、/seal.pdf、/properties、/health;POST /render、/stamp)</translation>
+    </message>
+    <message>
+        <source>the path does not take this method</source>
+        <translation>该路径不接受此方法</translation>
+    </message>
+    <message>
+        <source>the request is larger than allowed</source>
+        <translation>请求超过允许的大小</translation>
+    </message>
+    <message>
+        <source>the request&apos;s path and query are too long</source>
+        <translation>请求的路径和查询过长</translation>
+    </message>
+    <message>
+        <source>the range cannot be served</source>
+        <translation>无法提供该范围</translation>
+    </message>
+    <message>
+        <source>the request&apos;s headers are too large</source>
+        <translation>请求头过大</translation>
+    </message>
+    <message>
+        <source>internal error</source>
+        <translation>内部错误</translation>
+    </message>
+    <message>
+        <source>HTTP status %1</source>
+        <translation>HTTP 状态 %1</translation>
+    </message>
+    <message>
+        <source>the request&apos;s headers did not arrive within %1 s</source>
+        <translation>请求头未在 %1 秒内收到</translation>
+    </message>
+    <message>
+        <source>the request&apos;s headers are longer than %1 bytes or %2 lines</source>
+        <translation>请求头超过 %1 字节或 %2 行</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>已停止</translation>
+    </message>
+    <message>
+        <source>a parameter name is not UTF-8</source>
+        <translation>参数名不是 UTF-8</translation>
+    </message>
+    <message>
+        <source>%1: the value is not UTF-8</source>
+        <translation>%1:值不是 UTF-8</translation>
+    </message>
+    <message>
+        <source>dpi wants a positive number, not &apos;%1&apos;</source>
+        <translation>dpi 须为正数,而不是“%1”</translation>
+    </message>
+    <message>
+        <source>unknown property &apos;%1&apos; (GET /properties lists them)</source>
+        <translation>未知的属性“%1”(GET /properties 列出所有属性)</translation>
+    </message>
+    <message>
+        <source>the image would have %1 million pixels; at most %2 million are served</source>
+        <translation>图像将有 %1 百万像素;最多提供 %2 百万像素</translation>
+    </message>
+    <message>
+        <source>%1 given more than once</source>
+        <translation>%1 给出了不止一次</translation>
+    </message>
+    <message>
+        <source>transparent wants true or false, not &apos;%1&apos;</source>
+        <translation>transparent 须为 true 或 false,而不是“%1”</translation>
+    </message>
+    <message>
+        <source>the body is not JSON: %1 at byte %2</source>
+        <translation>请求体不是 JSON:%1(第 %2 字节处)</translation>
+    </message>
+    <message>
+        <source>the body wants a JSON object</source>
+        <translation>请求体须为 JSON 对象</translation>
+    </message>
+    <message>
+        <source>properties wants an object of NAME: VALUE</source>
+        <translation>properties 须为 NAME: VALUE 的对象</translation>
+    </message>
+    <message>
+        <source>%1 wants a string, a number or true/false</source>
+        <translation>%1 须为字符串、数字或 true/false</translation>
+    </message>
+    <message>
+        <source>preset wants a string</source>
+        <translation>preset 须为字符串</translation>
+    </message>
+    <message>
+        <source>format wants one of %1</source>
+        <translation>format 须为 %1 之一</translation>
+    </message>
+    <message>
+        <source>dpi wants a number</source>
+        <translation>dpi 须为数字</translation>
+    </message>
+    <message>
+        <source>transparent wants true or false</source>
+        <translation>transparent 须为 true 或 false</translation>
+    </message>
+    <message>
+        <source>unknown key &apos;%1&apos; (known: properties, preset, format, dpi, transparent)</source>
+        <translation>未知的键“%1”(可用:properties、preset、format、dpi、transparent)</translation>
+    </message>
+    <message>
+        <source>%1 wants true or false, not &apos;%2&apos;</source>
+        <translation>%1 须为 true 或 false,而不是“%2”</translation>
+    </message>
+    <message>
+        <source>%1 wants %2 in mm, not &apos;%3&apos;</source>
+        <translation>%1 须为%2(毫米),而不是“%3”</translation>
+    </message>
+    <message>
+        <source>a positive width</source>
+        <translation>正的宽度</translation>
+    </message>
+    <message>
+        <source>a distance of at least 0</source>
+        <translation>不小于 0 的距离</translation>
+    </message>
+    <message>
+        <source>a position</source>
+        <translation>位置</translation>
+    </message>
+    <message>
+        <source>at is for a single seal; a cross-page seal takes at-y</source>
+        <translation>at 用于单个印章;骑缝章用 at-y</translation>
+    </message>
+    <message>
+        <source>straddle-max wants a whole number of pages of at least 1</source>
+        <translation>straddle-max 须为不小于 1 的整数页数</translation>
+    </message>
+    <message>
+        <source>edge wants right or left</source>
+        <translation>edge 须为 right 或 left</translation>
+    </message>
+    <message>
+        <source>%1 is for a cross-page seal (straddle)</source>
+        <translation>%1 用于骑缝章(straddle)</translation>
+    </message>
+    <message>
+        <source>missing at=X,Y (the seal&apos;s centre in mm from the page&apos;s top-left corner) or straddle</source>
+        <translation>缺少 at=X,Y(印章中心距页面左上角的毫米数)或 straddle</translation>
+    </message>
+    <message>
+        <source>at wants X,Y in millimetres, not &apos;%1&apos;</source>
+        <translation>at 须为以毫米计的 X,Y,而不是“%1”</translation>
+    </message>
+    <message>
+        <source>angle wants degrees, not &apos;%1&apos;</source>
+        <translation>angle 须为角度,而不是“%1”</translation>
+    </message>
+    <message>
+        <source>a TCP port from 0 to 65535</source>
+        <translation>0 至 65535 的 TCP 端口</translation>
+    </message>
+    <message>
+        <source>a number of threads from 1 to 256</source>
+        <translation>1 至 256 的线程数</translation>
+    </message>
+    <message>
+        <source>a number of requests from 0 to 100000</source>
+        <translation>0 至 100000 的请求数</translation>
+    </message>
+    <message>
+        <source>a number of connections from 1 to 4096</source>
+        <translation>1 至 4096 的连接数</translation>
+    </message>
+    <message>
+        <source>seconds from 1 to 3600</source>
+        <translation>1 至 3600 的秒数</translation>
     </message>
 </context>
 <context>
@@ -996,10 +1221,6 @@ too long.
         <translation>表格每行一个印章;表头为属性名(不区分大小写,同 --set)及命令自己的列;空单元格保留原值,长度为毫米,颜色为 #RRGGBB;UTF-8(带或不带 BOM)或 GBK;先应用 --preset 和 --set</translation>
     </message>
     <message>
-        <source>start from a common seal: 公章 (round, 42 mm, 1.2 mm band, star), 合同专用章 or 财务专用章 (round, 40 mm, 1 mm band), 发票专用章 (oval 40 x 30 mm); the size is the outer edge of the band; --set applies after it</source>
-        <translation>从常用印章开始:公章(圆形,42 毫米,1.2 毫米边框,五角星),合同专用章或财务专用章(圆形,40 毫米,1 毫米边框),发票专用章(椭圆 40 x 30 毫米);尺寸为边框外沿;--set 在其后应用</translation>
-    </message>
-    <message>
         <source>assign a property (the list: plomet render --help); NAME in any letter case; VALUE as the description file writes it: plain decimal numbers, True/False; lengths also in millimetres (42mm, 1.2mm), colours also as #RRGGBB; an empty VALUE is the empty text</source>
         <translation>设置一个属性(列表见 plomet render --help);NAME 不区分大小写;VALUE 的写法同描述文件:普通十进制数、True/False;长度也可用毫米(42mm、1.2mm),颜色也可用 #RRGGBB;空 VALUE 为空文本</translation>
     </message>
@@ -1182,6 +1403,62 @@ too long.
     <message>
         <source>seconds from a request&apos;s first byte to the end of its headers</source>
         <translation>从请求的第一个字节到请求头结束的秒数</translation>
+    </message>
+    <message>
+        <source>start from a common seal (its size is the outer edge of the band; --set applies after it):
+%1</source>
+        <translation>从常用印章开始(尺寸为边框外沿;--set 在其后应用):
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>Presets</name>
+    <message>
+        <source>general use</source>
+        <translation>通用</translation>
+    </message>
+    <message>
+        <source>contracts</source>
+        <translation>合同用</translation>
+    </message>
+    <message>
+        <source>accounts</source>
+        <translation>财务用</translation>
+    </message>
+    <message>
+        <source>invoices</source>
+        <translation>发票用</translation>
+    </message>
+    <message>
+        <source>oval %1 × %2 mm</source>
+        <translation>椭圆 %1 × %2 毫米</translation>
+    </message>
+    <message>
+        <source>round %1 mm</source>
+        <translation>圆形 %1 毫米</translation>
+    </message>
+    <message>
+        <source>%1 mm band</source>
+        <translation>%1 毫米边框</translation>
+    </message>
+    <message>
+        <source>star</source>
+        <translation>五角星</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <comment>a preset&apos;s name and what it is</comment>
+        <translation>%1(%2)</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>between the words about a preset</comment>
+        <translation>,</translation>
+    </message>
+    <message>
+        <source>; </source>
+        <comment>between the presets of a list</comment>
+        <translation>;</translation>
     </message>
 </context>
 <context>
@@ -1659,7 +1936,7 @@ too long.
         <translation>“%1”不是页码（页码从 1 起，或 last）</translation>
     </message>
     <message>
-        <source>there is no page %1 (the file has %2 pages)</source>
+        <source>there is no page %1 (the last page is %2)</source>
         <translation>没有第 %1 页（文件共 %2 页）</translation>
     </message>
     <message>
@@ -1671,7 +1948,7 @@ too long.
         <translation>“%1”从后往前</translation>
     </message>
     <message>
-        <source>the pages “%1” choose no page (the file has %2 pages)</source>
+        <source>the pages “%1” choose no page (the last page is %2)</source>
         <translation>页码“%1”没有选中任何页（文件共 %2 页）</translation>
     </message>
     <message>
@@ -1717,6 +1994,38 @@ too long.
     <message>
         <source>%1 is too large (%2 MB)</source>
         <translation>%1 太大（%2 MB）</translation>
+    </message>
+    <message>
+        <source>the file cannot be read</source>
+        <translation>无法读取文件</translation>
+    </message>
+    <message>
+        <source>its structure is broken</source>
+        <translation>文件结构损坏</translation>
+    </message>
+    <message>
+        <source>its page tree is broken</source>
+        <translation>页面树损坏</translation>
+    </message>
+    <message>
+        <source>an object in it is broken</source>
+        <translation>其中的对象损坏</translation>
+    </message>
+    <message>
+        <source>it uses a feature that cannot be read</source>
+        <translation>使用了无法读取的功能</translation>
+    </message>
+    <message>
+        <source>its fast-web-view data is broken</source>
+        <translation>快速网页查看数据损坏</translation>
+    </message>
+    <message>
+        <source>it cannot be read</source>
+        <translation>无法读取</translation>
+    </message>
+    <message>
+        <source>%1 at byte %2</source>
+        <translation>%1(第 %2 字节处)</translation>
     </message>
 </context>
 <context>

@@ -2,14 +2,18 @@
 // the command takes, the lines fit a terminal, and an option that is not
 // repeatable is refused the second time.
 #include "CliRun.h"
+#include "Language.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 using plomet::test::CliRun;
 using plomet::test::runPlomet;
+using plomet::test::chineseLeft;
+using plomet::test::englishSentence;
 
 namespace {
 
@@ -104,10 +108,19 @@ TEST(CliHelp, OnlySetMayBeGivenTwice)
 TEST(CliLanguage, EveryTextInTheUsersLanguage)
 {
     // The same run under C and under zh_CN: one language in each, the
-    // system's fixed Chinese texts unchanged in both.
+    // system's fixed Chinese texts unchanged in both. Under C no Chinese but
+    // the data (the run's own arguments, preset and face names, the seal's
+    // texts); under zh_CN no English sentence.
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString png = dir.filePath(QStringLiteral("seal.png"));
+    // A PDF whose header is right and whose body qpdf cannot make sense of.
+    const QString broken = dir.filePath(QStringLiteral("broken.pdf"));
+    {
+        QFile f(broken);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("%PDF-1.4\n1 0 obj\n<<>>\nendobj\n");
+    }
     struct Row {
         QStringList args;
         bool onStdout;
@@ -146,6 +159,25 @@ TEST(CliLanguage, EveryTextInTheUsersLanguage)
          "warning: FontName: no face 'NoSuchFont' is installed", "警告：FontName：没有安装字体“NoSuchFont”"},
         {{"stamp", "/dev/null", "--at", "50,50", "-o", "/nonexistent/out.pdf"}, false, "“/dev/null” is not a PDF file",
          "“/dev/null”不是 PDF 文件"},
+        // qpdf speaks English: its words only where the message is English
+        {{"stamp", broken, "--at", "50,50", "-o", "/nonexistent/out.pdf"}, false,
+         "is damaged beyond repair: its structure is broken (qpdf: ", "已损坏，无法修复：文件结构损坏"},
+        {{"verify", broken}, false, "is damaged and cannot be read: its structure is broken (qpdf: ",
+         "已损坏，无法读取：文件结构损坏"},
+        // a bound in words of the user's language within the sentence
+        {{"serve", "--port", "x"}, false, "--port wants a TCP port from 0 to 65535, not 'x'",
+         "--port 须为 0 至 65535 的 TCP 端口,而不是“x”"},
+        // a preset is named as the user types it and described in the user's language
+        {{"render", "-o", png, "--preset", "公 章"}, false,
+         "unknown preset '公 章' (known: 公章 (general use, round 42 mm, 1.2 mm band, star); "
+         "合同专用章 (contracts, round 40 mm, 1 mm band, star)",
+         "未知的预设“公 章”(可用:公章(通用,圆形 42 毫米,1.2 毫米边框,五角星);"
+         "合同专用章(合同用,圆形 40 毫米,1 毫米边框,五角星)"},
+        {{"render", "-o", png, "--preset", "公 章"}, false, "; 发票专用章 (invoices, oval 40 × 30 mm, 1 mm band))",
+         ";发票专用章(发票用,椭圆 40 × 30 毫米,1 毫米边框))"},
+        // the presets one a line, so a name is never broken between lines
+        {{"write", "--help"}, true, "\n                        发票专用章 (invoices, oval 40 × 30 mm, 1 mm band)\n",
+         "\n                        发票专用章(发票用,椭圆 40 × 30 毫米,1 毫米边框)\n"},
     };
     for (const Row& row : rows) {
         const std::string shown = row.args.join(QLatin1Char(' ')).toStdString();
@@ -158,6 +190,8 @@ TEST(CliLanguage, EveryTextInTheUsersLanguage)
         EXPECT_TRUE(zhText.contains(QString::fromUtf8(row.chinese))) << shown << ": " << zhText.toStdString();
         if (QString::fromUtf8(row.english) != QString::fromUtf8(row.chinese))
             EXPECT_NE(cText, zhText) << shown << ": the same text in both";
+        EXPECT_EQ(chineseLeft(cText, row.args).toStdString(), "") << shown << ": Chinese under C in\n" << cText.toStdString();
+        EXPECT_EQ(englishSentence(zhText).toStdString(), "") << shown << ": English under zh_CN in\n" << zhText.toStdString();
     }
     // The Chinese help fits a terminal too (a CJK character takes two columns).
     for (const char* command : kCommandNames) {

@@ -219,7 +219,11 @@ TEST(Presets, BadPresetsAreRefused)
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("x.png"));
     const struct { QStringList args; const char* says; } rows[] = {
-        {{"render", "--preset", "公 章", "-o", out}, "unknown preset '公 章' (known: 公章, 合同专用章, 财务专用章, 发票专用章)"},
+        // every preset, its shape, size, band and sign read from what it sets
+        {{"render", "--preset", "公 章", "-o", out},
+         "unknown preset '公 章' (known: 公章 (general use, round 42 mm, 1.2 mm band, star); "
+         "合同专用章 (contracts, round 40 mm, 1 mm band, star); 财务专用章 (accounts, round "
+         "40 mm, 1 mm band, star); 发票专用章 (invoices, oval 40 × 30 mm, 1 mm band))"},
         {{"render", "--preset", "公章", "--preset", "公章", "-o", out}, "--preset given more than once"},
         {{"write", dir.filePath("x.PMF"), "--preset", ""}, "unknown preset ''"},
     };

@@ -3,6 +3,7 @@
 // malformed clients, and SIGTERM while requests are in flight.
 #include "seal/SettingText.h"
 
+#include "Language.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -37,11 +38,13 @@ namespace {
 // port it listens on is read.
 class Serve {
 public:
-    explicit Serve(const QStringList& options = {})
+    // `locale` is the server's (LC_ALL): its answers speak its language.
+    explicit Serve(const QStringList& options = {}, const char* locale = "C")
     {
         logPath_ = dir_.filePath(QStringLiteral("serve.log"));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_.path());
+        env.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
         process_.setProcessEnvironment(env);
         process_.setStandardErrorFile(logPath_);
         process_.start(QStringLiteral(PLOMET_CLI_PATH), QStringList{QStringLiteral("serve"), QStringLiteral("--port"),
@@ -283,78 +286,91 @@ TEST(Serve, ConcurrentRequestsLogWholeLines)
 
 TEST(Serve, RefusesWithTheStatusAndTheProperty)
 {
-    Serve serve({"--max-body", "100K"});
-    ASSERT_GT(serve.port(), 0) << serve.log().toStdString();
-    const std::string pdf = runRender(serve.dir(), QStringLiteral("pdf"), {}).toStdString();
-    ASSERT_FALSE(pdf.empty());
-    struct Row {
-        const char* method;
-        const char* target;
-        std::string body;
-        int status;
-        const char* property;   // nullptr: the JSON's property is null
-    } rows[] = {
-        {"GET", "/seal.png?FontSize=abc", "", 400, "FontSize"},
-        {"GET", "/seal.png?Nope=1", "", 400, "Nope"},
-        {"GET", "/seal.png?dpi=-300", "", 400, "dpi"},
-        {"GET", "/seal.png?dpi=0", "", 400, "dpi"},
-        {"GET", "/seal.png?dpi=90000", "", 400, "dpi"},          // too many pixels for a shared server
-        {"GET", "/seal.png?Width=2000mm&Height=2000mm&dpi=300", "", 400, "dpi"},
-        {"GET", "/seal.png?Width=-5", "", 400, nullptr},
-        {"GET", "/seal.png?preset=nope", "", 400, "preset"},
-        {"GET", "/seal.png?rText=%FF%FE", "", 400, "rText"},     // not UTF-8
-        {"GET", "/seal.png?rText=a&RTEXT=b", "", 400, "RTEXT"},
-        {"GET", "/seal.png?transparent=maybe", "", 400, "transparent"},
-        {"GET", "/seal.gif", "", 404, nullptr},
-        {"GET", "/nothing", "", 404, nullptr},
-        {"POST", "/seal.png", "x", 405, nullptr},
-        {"GET", "/render", "", 405, nullptr},
-        {"DELETE", "/health", "", 405, nullptr},
-        {"PUT", "/stamp", "x", 405, nullptr},
-        {"POST", "/render", "{bad", 400, nullptr},
-        {"POST", "/render", "[1, 2]", 400, nullptr},
-        {"POST", "/render", R"({"dpi": "300"})", 400, "dpi"},
-        {"POST", "/render", R"({"dpi": -1})", 400, "dpi"},
-        {"POST", "/render", R"({"format": "gif"})", 400, "format"},
-        {"POST", "/render", R"({"colour": 1})", 400, "colour"},
-        {"POST", "/render", R"({"properties": {"FontSize": [1]}})", 400, "FontSize"},
-        {"POST", "/render", R"({"properties": {"FontSize": 1e400}})", 400, nullptr},
-        {"POST", "/render", std::string("{\"properties\": {\"rText\": \"\xff\xfe\"}}"), 400, nullptr},
-        {"POST", "/render", std::string(70000, ' '), 413, nullptr},
-        {"POST", "/stamp", pdf, 400, "at"},
-        {"POST", "/stamp?at=20,20&dpi=300", pdf, 400, "dpi"},
-        {"POST", "/stamp?at=20,x", pdf, 400, "at"},
-        {"POST", "/stamp?at=20,20", "not a PDF", 400, nullptr},
-        {"POST", "/stamp?at=20,20", std::string(120000, '%'), 413, nullptr},
-    };
-    httplib::Client client = serve.client();
-    for (const Row& r : rows) {
-        httplib::Request req;
-        req.method = r.method;
-        req.path = r.target;
-        req.body = r.body;
-        if (!r.body.empty())
-            req.set_header("Content-Type", "application/octet-stream");
-        const auto res = client.send(req);
-        ASSERT_TRUE(res) << r.method << " " << r.target;
-        EXPECT_EQ(res->status, r.status) << r.method << " " << r.target << " " << res->body;
-        EXPECT_EQ(res->get_header_value("Content-Type"), "application/json") << r.target;
-        const QJsonObject o = jsonBody(res->body);
-        EXPECT_FALSE(o.value(QStringLiteral("error")).toString().isEmpty()) << r.target << " " << res->body;
-        if (r.property)
-            EXPECT_EQ(o.value(QStringLiteral("property")).toString(), QLatin1String(r.property)) << r.target;
-        else
-            EXPECT_TRUE(o.value(QStringLiteral("property")).isNull()) << r.target << " " << res->body;
-        if (r.status == 405)
-            EXPECT_FALSE(res->get_header_value("Allow").empty()) << r.target;
+    // Under C and under zh_CN: the same statuses, each reason in the
+    // server's one language.
+    for (const char* locale : {"C", "zh_CN.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        const bool chinese = qstrcmp(locale, "C") != 0;
+        Serve serve({"--max-body", "100K"}, locale);
+        ASSERT_GT(serve.port(), 0) << serve.log().toStdString();
+        const std::string pdf = runRender(serve.dir(), QStringLiteral("pdf"), {}).toStdString();
+        ASSERT_FALSE(pdf.empty());
+        struct Row {
+            const char* method;
+            const char* target;
+            std::string body;
+            int status;
+            const char* property;   // nullptr: the JSON's property is null
+        } rows[] = {
+            {"GET", "/seal.png?FontSize=abc", "", 400, "FontSize"},
+            {"GET", "/seal.png?Nope=1", "", 400, "Nope"},
+            {"GET", "/seal.png?dpi=-300", "", 400, "dpi"},
+            {"GET", "/seal.png?dpi=0", "", 400, "dpi"},
+            {"GET", "/seal.png?dpi=90000", "", 400, "dpi"},          // too many pixels for a shared server
+            {"GET", "/seal.png?Width=2000mm&Height=2000mm&dpi=300", "", 400, "dpi"},
+            {"GET", "/seal.png?Width=-5", "", 400, nullptr},
+            {"GET", "/seal.png?preset=nope", "", 400, "preset"},
+            {"GET", "/seal.png?rText=%FF%FE", "", 400, "rText"},     // not UTF-8
+            {"GET", "/seal.png?rText=a&RTEXT=b", "", 400, "RTEXT"},
+            {"GET", "/seal.png?transparent=maybe", "", 400, "transparent"},
+            {"GET", "/seal.gif", "", 404, nullptr},
+            {"GET", "/nothing", "", 404, nullptr},
+            {"POST", "/seal.png", "x", 405, nullptr},
+            {"GET", "/render", "", 405, nullptr},
+            {"DELETE", "/health", "", 405, nullptr},
+            {"PUT", "/stamp", "x", 405, nullptr},
+            {"POST", "/render", "{bad", 400, nullptr},
+            {"POST", "/render", "[1, 2]", 400, nullptr},
+            {"POST", "/render", R"({"dpi": "300"})", 400, "dpi"},
+            {"POST", "/render", R"({"dpi": -1})", 400, "dpi"},
+            {"POST", "/render", R"({"format": "gif"})", 400, "format"},
+            {"POST", "/render", R"({"colour": 1})", 400, "colour"},
+            {"POST", "/render", R"({"properties": {"FontSize": [1]}})", 400, "FontSize"},
+            {"POST", "/render", R"({"properties": {"FontSize": 1e400}})", 400, nullptr},
+            {"POST", "/render", std::string("{\"properties\": {\"rText\": \"\xff\xfe\"}}"), 400, nullptr},
+            {"POST", "/render", std::string(70000, ' '), 413, nullptr},
+            {"POST", "/stamp", pdf, 400, "at"},
+            {"POST", "/stamp?at=20,20&dpi=300", pdf, 400, "dpi"},
+            {"POST", "/stamp?at=20,x", pdf, 400, "at"},
+            {"POST", "/stamp?at=20,20", "not a PDF", 400, nullptr},
+            {"POST", "/stamp?at=20,20", std::string(120000, '%'), 413, nullptr},
+        };
+        httplib::Client client = serve.client();
+        for (const Row& r : rows) {
+            httplib::Request req;
+            req.method = r.method;
+            req.path = r.target;
+            req.body = r.body;
+            if (!r.body.empty())
+                req.set_header("Content-Type", "application/octet-stream");
+            const auto res = client.send(req);
+            ASSERT_TRUE(res) << r.method << " " << r.target;
+            EXPECT_EQ(res->status, r.status) << r.method << " " << r.target << " " << res->body;
+            EXPECT_EQ(res->get_header_value("Content-Type"), "application/json") << r.target;
+            const QJsonObject o = jsonBody(res->body);
+            const QString error = o.value(QStringLiteral("error")).toString();
+            EXPECT_FALSE(error.isEmpty()) << r.target << " " << res->body;
+            if (chinese) {
+                EXPECT_NE(plomet::test::chineseLeft(error).toStdString(), "") << r.target << " " << res->body;
+                EXPECT_EQ(plomet::test::englishSentence(error).toStdString(), "") << r.target << " " << res->body;
+            } else {
+                EXPECT_EQ(plomet::test::chineseLeft(error).toStdString(), "") << r.target << " " << res->body;
+            }
+            if (r.property)
+                EXPECT_EQ(o.value(QStringLiteral("property")).toString(), QLatin1String(r.property)) << r.target;
+            else
+                EXPECT_TRUE(o.value(QStringLiteral("property")).isNull()) << r.target << " " << res->body;
+            if (r.status == 405)
+                EXPECT_FALSE(res->get_header_value("Allow").empty()) << r.target;
+        }
+        // And what it takes, on the same server.
+        const auto stamped = client.Post("/stamp?at=20,20&angle=-8&rText=Qorvel", pdf, "application/pdf");
+        ASSERT_TRUE(stamped);
+        EXPECT_EQ(stamped->status, 200) << stamped->body;
+        const auto health = client.Get("/health");
+        ASSERT_TRUE(health);
+        EXPECT_EQ(jsonBody(health->body).value(QStringLiteral("status")).toString(), QStringLiteral("ok"));
     }
-    // And what it takes, on the same server.
-    const auto stamped = client.Post("/stamp?at=20,20&angle=-8&rText=Qorvel", pdf, "application/pdf");
-    ASSERT_TRUE(stamped);
-    EXPECT_EQ(stamped->status, 200) << stamped->body;
-    const auto health = client.Get("/health");
-    ASSERT_TRUE(health);
-    EXPECT_EQ(jsonBody(health->body).value(QStringLiteral("status")).toString(), QStringLiteral("ok"));
 }
 
 TEST(Serve, StampsTheDocumentInTheBody)
@@ -430,15 +446,28 @@ TEST(Serve, SignsWithTheKeyItWasStartedWith)
 
 TEST(Serve, ListsThePropertyTable)
 {
-    Serve serve;
-    ASSERT_GT(serve.port(), 0) << serve.log().toStdString();
-    const auto res = serve.client().Get("/properties");
-    ASSERT_TRUE(res);
-    ASSERT_EQ(res->status, 200);
-    QStringList names;
-    for (const QJsonValue& v : jsonBody(res->body).value(QStringLiteral("properties")).toArray())
-        names << v.toObject().value(QStringLiteral("name")).toString();
-    EXPECT_EQ(names, plomet::settingNames());
+    // The names as they are typed; the words about them in the server's language.
+    const struct {
+        const char* locale;
+        const char* fontNameMeaning;
+    } runs[] = {{"C", "face of the company name, the sign and the lower lines"},
+                {"zh_CN.UTF-8", "公司名称、标志和下方各行的字体"}};
+    for (const auto& run : runs) {
+        Serve serve({}, run.locale);
+        ASSERT_GT(serve.port(), 0) << serve.log().toStdString();
+        const auto res = serve.client().Get("/properties");
+        ASSERT_TRUE(res);
+        ASSERT_EQ(res->status, 200);
+        QStringList names;
+        QString meaning;
+        for (const QJsonValue& v : jsonBody(res->body).value(QStringLiteral("properties")).toArray()) {
+            names << v.toObject().value(QStringLiteral("name")).toString();
+            if (names.constLast() == QLatin1String("FontName"))
+                meaning = v.toObject().value(QStringLiteral("meaning")).toString();
+        }
+        EXPECT_EQ(names, plomet::settingNames()) << run.locale;
+        EXPECT_EQ(meaning, QString::fromUtf8(run.fontNameMeaning)) << run.locale;
+    }
 }
 
 TEST(Serve, BusyIs503)
