@@ -78,8 +78,10 @@ struct Outline {
             inReach = false;
             return;
         }
-        points.push_back(FT_Vector{static_cast<FT_Pos>(std::lround(x * 64.0)),
-                                   static_cast<FT_Pos>(std::lround(y * 64.0))});
+        // Within reach, so the sums stay far inside FT_Pos; floor of x + 1/2
+        // rounds as lround does, without its call.
+        points.push_back(FT_Vector{static_cast<FT_Pos>(std::floor(x * 64.0 + 0.5)),
+                                   static_cast<FT_Pos>(std::floor(y * 64.0 + 0.5))});
         tags.push_back(FT_CURVE_TAG_ON);
         lastX = x;
         lastY = y;
