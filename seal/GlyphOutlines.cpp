@@ -570,11 +570,11 @@ QString primaryFamily(const QString& face)
     return m ? m->family : QString();
 }
 
-bool familyInstalled(const QString& family)
+bool familyInstalled(const QString& family, bool simplifiedChinese)
 {
     static std::mutex mutex;
     static QHash<QString, bool> known;
-    const QString key = family.toCaseFolded();
+    const QString key = family.toCaseFolded() + (simplifiedChinese ? QLatin1String("\n1") : QLatin1String("\n0"));
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (const auto it = known.constFind(key); it != known.constEnd())
@@ -584,6 +584,8 @@ bool familyInstalled(const QString& family)
         const QByteArray name = family.toUtf8();
         FcPattern* pattern = FcPatternCreate();
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.constData()));
+        if (simplifiedChinese)
+            FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
         FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
         FcFontSet* set = FcFontList(nullptr, pattern, objects);
         FcObjectSetDestroy(objects);
