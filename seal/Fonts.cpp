@@ -65,18 +65,26 @@ bool isCjk(FaceStyle style)
     return style != FaceStyle::Latin && style != FaceStyle::Other;
 }
 
-// The families that may stand for the style: for the CJK styles those that
-// cover simplified Chinese (what `fc-list :lang=zh-cn` lists). Asked once a
-// style for the whole process: the program adds no fonts, and a batch asks
-// for every seal.
+// The faces of the table that may stand for the style, as installed: for
+// the CJK styles those that cover simplified Chinese (what `fc-list
+// :lang=zh-cn` lists). Only the table's faces are asked about: listing every
+// installed family with its languages cost more than drawing a lone seal.
+// Asked once a style for the whole process: the program adds no fonts.
 QStringList familiesFor(FaceStyle style)
 {
     static std::mutex mutex;
     static std::optional<QStringList> known[int(FaceStyle::Latin) + 1];
     std::lock_guard<std::mutex> lock(mutex);
     std::optional<QStringList>& out = known[int(style)];
-    if (!out)
-        out = installedFamilies(isCjk(style));
+    if (!out) {
+        out.emplace();
+        for (const StyleRow& row : kStyles)
+            for (const char* f : row.faces) {
+                const QString face = QString::fromUtf8(f);
+                if (familyInstalled(face, isCjk(style)))
+                    *out << face;
+            }
+    }
     return *out;
 }
 

@@ -395,6 +395,7 @@ public:
             if (auto m = matchFamily(name, bold, false))
                 members_.push_back(*m);
         named_ = members_.size();
+        primary_ = named_ > 0 ? &members_.front() : nullptr;
         sortFamily_ = (members_.empty() ? name : members_.front().family).toUtf8();
     }
     ~Chain()
@@ -408,7 +409,7 @@ public:
     Chain(const Chain&) = delete;
     Chain& operator=(const Chain&) = delete;
 
-    const Member* primary() const { return named_ > 0 ? &members_.front() : nullptr; }
+    const Member* primary() const { return primary_; }
     bool bold() const { return bold_; }
 
     Pick pick(char32_t cp)
@@ -484,6 +485,7 @@ private:
     std::mutex mutex_;
     std::deque<Member> members_;   // the named ones first; a deque keeps their addresses
     size_t named_ = 0;
+    const Member* primary_ = nullptr;   // read without the lock: set once
     QByteArray sortFamily_;
     bool sortAsked_ = false;
     FcFontSet* sorted_ = nullptr;
@@ -568,11 +570,11 @@ QString primaryFamily(const QString& face)
     return m ? m->family : QString();
 }
 
-bool familyInstalled(const QString& family)
+bool familyInstalled(const QString& family, bool simplifiedChinese)
 {
     static std::mutex mutex;
     static QHash<QString, bool> known;
-    const QString key = family.toCaseFolded();
+    const QString key = family.toCaseFolded() + (simplifiedChinese ? QLatin1String("\n1") : QLatin1String("\n0"));
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (const auto it = known.constFind(key); it != known.constEnd())
@@ -582,6 +584,8 @@ bool familyInstalled(const QString& family)
         const QByteArray name = family.toUtf8();
         FcPattern* pattern = FcPatternCreate();
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.constData()));
+        if (simplifiedChinese)
+            FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
         FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
         FcFontSet* set = FcFontList(nullptr, pattern, objects);
         FcObjectSetDestroy(objects);

@@ -31,8 +31,9 @@ DrawingFace drawingFace(const QString& face, int weight, char32_t cp);
 // the first installed one of its style, else fontconfig's stand-in).
 QString primaryFamily(const QString& face);
 
-// Whether fontconfig lists a family of that name (any letter case).
-bool familyInstalled(const QString& family);
+// Whether fontconfig lists a family of that name (any letter case), and
+// one that covers simplified Chinese when asked.
+bool familyInstalled(const QString& family, bool simplifiedChinese = false);
 
 // The installed families (every name fontconfig lists for each), sorted;
 // only those that cover simplified Chinese when asked.
