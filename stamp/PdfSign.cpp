@@ -47,6 +47,41 @@ QString sslReason()
     return QString::fromLatin1(text);
 }
 
+// Why a signer's certificate chain is not trusted: the common reasons in
+// the user's language (a trial certificate is self-signed); any other by
+// OpenSSL's number.
+QString chainReason(int error)
+{
+    switch (error) {
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+        return QCoreApplication::translate("Stamp", "the certificate is self-signed");
+    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+        return QCoreApplication::translate("Stamp", "the chain ends in a self-signed certificate that is not trusted");
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+        return QCoreApplication::translate("Stamp", "the issuer's certificate is neither in the signature nor trusted");
+    case X509_V_ERR_CERT_HAS_EXPIRED:
+        return QCoreApplication::translate("Stamp", "a certificate of the chain has expired");
+    case X509_V_ERR_CERT_NOT_YET_VALID:
+        return QCoreApplication::translate("Stamp", "a certificate of the chain is not valid yet");
+    case X509_V_ERR_CERT_REVOKED:
+        return QCoreApplication::translate("Stamp", "a certificate of the chain is revoked");
+    case X509_V_ERR_CERT_SIGNATURE_FAILURE:
+        return QCoreApplication::translate("Stamp", "a certificate's signature is wrong");
+    case X509_V_ERR_INVALID_PURPOSE:
+        return QCoreApplication::translate("Stamp", "a certificate of the chain may not be used for signing");
+    default: {
+        // OpenSSL's own words are English: added only where the message is too.
+        static const char kWords[] = QT_TRANSLATE_NOOP("Stamp", "the chain cannot be verified (OpenSSL error %1)");
+        const QString words = QCoreApplication::translate("Stamp", kWords);
+        QString reason = words.arg(error);
+        if (words == QLatin1String(kWords))
+            reason += QStringLiteral(": ") + QString::fromLatin1(X509_verify_cert_error_string(error));
+        return reason;
+    }
+    }
+}
+
 template <typename T, void (*Free)(T*)> struct Deleter {
     void operator()(T* p) const { Free(p); }
 };
@@ -434,7 +469,7 @@ void checkOne(SignatureCheck& c, QPDFObjectHandle v, const QByteArray& bytes, X5
     if (ctx && X509_STORE_CTX_init(ctx.get(), store, signer, certs.get())) {
         c.chainValid = X509_verify_cert(ctx.get()) == 1;
         if (!c.chainValid)
-            c.chainProblem = QString::fromLatin1(X509_verify_cert_error_string(X509_STORE_CTX_get_error(ctx.get())));
+            c.chainProblem = chainReason(X509_STORE_CTX_get_error(ctx.get()));
     } else {
         c.chainProblem = sslReason();
     }

@@ -2027,6 +2027,42 @@ too long.
         <source>%1 at byte %2</source>
         <translation>%1(第 %2 字节处)</translation>
     </message>
+    <message>
+        <source>the certificate is self-signed</source>
+        <translation>证书是自签名的</translation>
+    </message>
+    <message>
+        <source>the chain ends in a self-signed certificate that is not trusted</source>
+        <translation>证书链止于不受信任的自签名证书</translation>
+    </message>
+    <message>
+        <source>the issuer&apos;s certificate is neither in the signature nor trusted</source>
+        <translation>签发者的证书既不在签名中，也不受信任</translation>
+    </message>
+    <message>
+        <source>a certificate of the chain has expired</source>
+        <translation>证书链中有证书已过期</translation>
+    </message>
+    <message>
+        <source>a certificate of the chain is not valid yet</source>
+        <translation>证书链中有证书尚未生效</translation>
+    </message>
+    <message>
+        <source>a certificate of the chain is revoked</source>
+        <translation>证书链中有证书已被吊销</translation>
+    </message>
+    <message>
+        <source>a certificate&apos;s signature is wrong</source>
+        <translation>证书的签名不对</translation>
+    </message>
+    <message>
+        <source>a certificate of the chain may not be used for signing</source>
+        <translation>证书链中有证书不能用于签名</translation>
+    </message>
+    <message>
+        <source>the chain cannot be verified (OpenSSL error %1)</source>
+        <translation>无法验证证书链（OpenSSL 错误 %1）</translation>
+    </message>
 </context>
 <context>
     <name>plomet::Properties</name>

@@ -121,6 +121,19 @@ TEST(CliLanguage, EveryTextInTheUsersLanguage)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("%PDF-1.4\n1 0 obj\n<<>>\nendobj\n");
     }
+    // A document signed with a trial certificate, whose chain is not trusted.
+    const QString password = dir.filePath(QStringLiteral("password.txt")), p12 = dir.filePath(QStringLiteral("seal.p12"));
+    const QString page = dir.filePath(QStringLiteral("page.pdf")), signedPdf = dir.filePath(QStringLiteral("signed.pdf"));
+    {
+        QFile f(password);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("secret\n");
+    }
+    ASSERT_EQ(runPlomet({"cert", "new", "--name", "Qorvel", "-o", p12, "--password-file", password}).exitCode, 0);
+    ASSERT_EQ(runPlomet({"render", "-o", page}).exitCode, 0);
+    ASSERT_EQ(runPlomet({"stamp", page, "--at", "18,18", "-o", signedPdf, "--sign", p12, "--password-file", password})
+                  .exitCode,
+              0);
     struct Row {
         QStringList args;
         bool onStdout;
@@ -164,6 +177,9 @@ TEST(CliLanguage, EveryTextInTheUsersLanguage)
          "is damaged beyond repair: its structure is broken (qpdf: ", "已损坏，无法修复：文件结构损坏"},
         {{"verify", broken}, false, "is damaged and cannot be read: its structure is broken (qpdf: ",
          "已损坏，无法读取：文件结构损坏"},
+        // OpenSSL's reason for an untrusted chain, in words of the user's language
+        {{"verify", signedPdf}, true, "Certificate chain: not trusted (the certificate is self-signed)",
+         "证书链:不受信任(证书是自签名的)"},
         // a bound in words of the user's language within the sentence
         {{"serve", "--port", "x"}, false, "--port wants a TCP port from 0 to 65535, not 'x'",
          "--port 须为 0 至 65535 的 TCP 端口,而不是“x”"},
