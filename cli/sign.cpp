@@ -148,28 +148,44 @@ int cmdVerify(QStringList args)
                                         : Cli::tr("unexpected argument '%1'").arg(positional.at(1)));
         return kExitUsage;
     }
-    auto readAll = [](const QString& path, QByteArray& bytes) {
-        QFile file(path);
-        errno = 0;
-        if (!file.open(QIODevice::ReadOnly) || QFileInfo(path).isDir()) {
-            const QString reason = QFileInfo(path).isDir() ? systemReason(EISDIR) : systemReason(errno, file.errorString());
-            printError(Cli::tr("cannot open the file “%1”: %2").arg(QDir::toNativeSeparators(path), reason));
-            return false;
-        }
-        bytes = file.readAll();
-        return true;
-    };
     const QString path = positional.at(0);
-    QByteArray bytes, trust;
-    if (!readAll(path, bytes) || (parser.isSet(trustOpt) && !readAll(parser.value(trustOpt), trust)))
+    // A document that cannot be checked at all still answers --json: one
+    // document naming the file and why, so a script reads every outcome the
+    // same way.
+    auto fail = [&](const QString& message) {
+        printError(message);
+        if (parser.isSet(jsonOpt)) {
+            const QJsonObject top{{QStringLiteral("file"), path},
+                                  {QStringLiteral("signatures"), QJsonArray()},
+                                  {QStringLiteral("allIntact"), false},
+                                  {QStringLiteral("error"), message}};
+            std::fputs(QJsonDocument(top).toJson(QJsonDocument::Indented).constData(), stdout);
+            std::fflush(stdout);
+        }
         return kExitFailed;
+    };
+    auto readAll = [](const QString& file, QByteArray& bytes) -> QString {
+        QFile f(file);
+        errno = 0;
+        if (!f.open(QIODevice::ReadOnly) || QFileInfo(file).isDir()) {
+            const QString reason = QFileInfo(file).isDir() ? systemReason(EISDIR) : systemReason(errno, f.errorString());
+            return Cli::tr("cannot open the file “%1”: %2").arg(QDir::toNativeSeparators(file), reason);
+        }
+        bytes = f.readAll();
+        return QString();
+    };
+    QByteArray bytes, trust;
+    if (const QString problem = readAll(path, bytes); !problem.isEmpty())
+        return fail(problem);
+    if (parser.isSet(trustOpt))
+        if (const QString problem = readAll(parser.value(trustOpt), trust); !problem.isEmpty())
+            return fail(problem);
 
     std::vector<SignatureCheck> checks;
     try {
         checks = verifyPdfBytes(bytes, QDir::toNativeSeparators(path), trust);
     } catch (const PlometError& e) {
-        printError(e.message());
-        return kExitFailed;
+        return fail(e.message());
     }
     bool allIntact = !checks.empty();
     for (const SignatureCheck& c : checks)

@@ -304,6 +304,30 @@ TEST_F(Sign, TamperingShows)
     EXPECT_TRUE(trusted.out.contains(QStringLiteral("Signer: CN=北京测试科技有限公司")));
 }
 
+// A document that cannot be checked at all still answers --json, with the
+// reason, so a script reads one document whatever went wrong.
+TEST_F(Sign, UncheckableDocumentsAnswerInJson)
+{
+    plomet::test::writeAll(path("damaged.pdf"), "%PDF-1.4\nnot a document at all\n");
+    const struct { const char* name; QStringList args; const char* reason; } rows[] = {
+        {"missing file", {path("nowhere.pdf")}, "cannot open the file"},
+        {"damaged document", {path("damaged.pdf")}, "damaged"},
+        {"missing trust file", {path("testpage.pdf"), QStringLiteral("--trust"), path("nowhere.pem")}, "nowhere.pem"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto r = runPlomet(QStringList{QStringLiteral("verify")} + row.args + QStringList{QStringLiteral("--json")});
+        EXPECT_EQ(r.exitCode, 1);
+        const QJsonObject v = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        ASSERT_FALSE(v.isEmpty()) << r.out.toStdString();
+        EXPECT_FALSE(v[QStringLiteral("allIntact")].toBool(true));
+        EXPECT_TRUE(v[QStringLiteral("signatures")].toArray().isEmpty());
+        EXPECT_TRUE(v[QStringLiteral("error")].toString().contains(QLatin1String(row.reason)))
+            << v[QStringLiteral("error")].toString().toStdString();
+        EXPECT_TRUE(r.err.contains(QLatin1String(row.reason))) << r.err.toStdString();
+    }
+}
+
 TEST_F(Sign, Refusals)
 {
     const QString src = path("testpage.pdf");
