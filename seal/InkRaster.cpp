@@ -147,12 +147,41 @@ inline quint32 byteMul(quint32 x, quint32 a)
     return x | t;
 }
 
+// What one coverage of one ink gives: the premultiplied source, the share
+// of the pixel under it that stays, and the result over the two pixels a
+// seal is mostly drawn on (white, and nothing at all for a transparent
+// picture). Worked out once per ink and thread; every entry is the formula
+// compositeSpans would apply, so the pixels are the same either way.
+struct InkTable {
+    quint32 ink = 0;
+    bool ready = false;
+    quint32 src[256];
+    quint32 keep[256];
+    quint32 overWhite[256];
+};
+
+const InkTable& inkTable(quint32 ink)
+{
+    thread_local InkTable table;
+    if (!table.ready || table.ink != ink) {
+        for (quint32 c = 0; c < 256; ++c) {
+            table.src[c] = byteMul(ink, c);
+            table.keep[c] = 255 - qAlpha(table.src[c]);
+            table.overWhite[c] = table.src[c] + byteMul(0xffffffffu, table.keep[c]);
+        }
+        table.ink = ink;
+        table.ready = true;
+    }
+    return table;
+}
+
 struct Target {
     uchar* bits;
     qsizetype stride;
     int width, height;
     quint32 ink;       // premultiplied, opaque
     quint32 opaque;    // alpha forced on the pixels of an RGB32 image
+    const InkTable* table;
 };
 
 // Source-over of the ink by the coverage of each span. The rasteriser
@@ -164,6 +193,7 @@ void compositeSpans(int y, int count, const FT_Span* spans, void* user)
     if (y < 0 || y >= t.height)
         return;
     auto* row = reinterpret_cast<quint32*>(t.bits + qsizetype(y) * t.stride);
+    const InkTable& table = *t.table;
     for (int i = 0; i < count; ++i) {
         const int x0 = std::max(0, int(spans[i].x));
         const int x1 = std::min(t.width, int(spans[i].x) + int(spans[i].len));
@@ -177,13 +207,16 @@ void compositeSpans(int y, int count, const FT_Span* spans, void* user)
         if (c == 0)
             continue;
         if (c == 255) {
-            std::fill(p, end, t.ink);
+            const quint32 ink = t.ink;
+            for (; p < end; ++p)
+                *p = ink;
             continue;
         }
-        const quint32 src = byteMul(t.ink, c);
-        const quint32 keep = 255 - qAlpha(src);
-        for (; p < end; ++p)
-            *p = (src + byteMul(*p, keep)) | t.opaque;
+        const quint32 src = table.src[c], keep = table.keep[c], overWhite = table.overWhite[c];
+        for (; p < end; ++p) {
+            const quint32 d = *p;
+            *p = (d == 0xffffffffu ? overWhite : d == 0 ? src : src + byteMul(d, keep)) | t.opaque;
+        }
     }
 }
 
@@ -192,16 +225,22 @@ bool directFormat(const QImage& image)
     return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32_Premultiplied;
 }
 
-// Renders the outline into the image; false when FreeType would not.
-bool render(QImage& image, const Outline& o, bool evenOdd, QRgb color)
+Target targetOf(QImage& image, QRgb color)
+{
+    const quint32 ink = 0xff000000u | color;
+    return Target{image.bits(), image.bytesPerLine(), image.width(), image.height(), ink,
+                  image.format() == QImage::Format_RGB32 ? 0xff000000u : 0u, &inkTable(ink)};
+}
+
+// Hands the coverage of the outline, clipped to a width x height picture,
+// to spans row by row; false when FreeType would not rasterise it.
+bool rasterise(const Outline& o, bool evenOdd, int width, int height, FT_SpanFunc spans, void* user)
 {
     FT_Library lib = threadLibrary();
-    if (!lib || !o.renderable() || !directFormat(image))
+    if (!lib || !o.renderable())
         return false;
     if (o.contours.empty())
         return true;
-    Target target{image.bits(), image.bytesPerLine(), image.width(), image.height(), 0xff000000u | color,
-                  image.format() == QImage::Format_RGB32 ? 0xff000000u : 0u};
     FT_Outline outline{};
     outline.n_points = static_cast<short>(o.points.size());
     outline.n_contours = static_cast<short>(o.contours.size());
@@ -212,13 +251,95 @@ bool render(QImage& image, const Outline& o, bool evenOdd, QRgb color)
     FT_Raster_Params params{};
     params.source = &outline;
     params.flags = FT_RASTER_FLAG_AA | FT_RASTER_FLAG_DIRECT | FT_RASTER_FLAG_CLIP;
-    params.gray_spans = compositeSpans;
-    params.user = &target;
+    params.gray_spans = spans;
+    params.user = user;
     params.clip_box.xMin = 0;
     params.clip_box.yMin = 0;
-    params.clip_box.xMax = image.width();
-    params.clip_box.yMax = image.height();
+    params.clip_box.xMax = width;
+    params.clip_box.yMax = height;
     return FT_Outline_Render(lib, &outline, &params) == 0;
+}
+
+// Renders the outline into the image; false when FreeType would not.
+bool render(QImage& image, const Outline& o, bool evenOdd, QRgb color)
+{
+    if (!directFormat(image))
+        return false;
+    Target target = targetOf(image, color);
+    return rasterise(o, evenOdd, image.width(), image.height(), compositeSpans, &target);
+}
+
+// The coverage of a band as the rasteriser handed it over, row by row.
+// Seals of one batch or one service mostly share their band, so the band's
+// spans are kept by the exact values its outline is built from and laid
+// down again: the spans are what FreeType gives for that outline, so a kept
+// band and a band filled afresh give the same pixels.
+struct BandKey {
+    double cx, cy, rx, ry, penWidth;
+    int width, height;
+    bool operator==(const BandKey& o) const
+    {
+        return cx == o.cx && cy == o.cy && rx == o.rx && ry == o.ry && penWidth == o.penWidth && width == o.width
+               && height == o.height;
+    }
+};
+
+struct BandSpans {
+    struct Row {
+        int y, first, count;
+    };
+    std::vector<Row> rows;
+    std::vector<FT_Span> spans;
+    size_t bytes() const { return rows.size() * sizeof(Row) + spans.size() * sizeof(FT_Span); }
+};
+
+void recordSpans(int y, int count, const FT_Span* spans, void* user)
+{
+    auto& band = *static_cast<BandSpans*>(user);
+    band.rows.push_back({y, static_cast<int>(band.spans.size()), count});
+    band.spans.insert(band.spans.end(), spans, spans + count);
+}
+
+void layDown(QImage& image, const BandSpans& band, QRgb color)
+{
+    Target target = targetOf(image, color);
+    for (const BandSpans::Row& row : band.rows)
+        compositeSpans(row.y, row.count, band.spans.data() + row.first, &target);
+}
+
+// A few bands a thread has filled last. Per thread, so no lock; bounded,
+// so a long service run stays flat.
+struct BandCache {
+    static constexpr int kEntries = 4;
+    static constexpr size_t kMaxBytes = 4u << 20;   // one band's spans, at most
+    struct Entry {
+        BandKey key;
+        BandSpans band;
+        bool used = false;
+    };
+    Entry entries[kEntries];
+    int next = 0;
+
+    const BandSpans* find(const BandKey& key) const
+    {
+        for (const Entry& e : entries)
+            if (e.used && e.key == key)
+                return &e.band;
+        return nullptr;
+    }
+    void keep(const BandKey& key, BandSpans&& band)
+    {
+        if (band.bytes() > kMaxBytes)
+            return;
+        entries[next] = Entry{key, std::move(band), true};
+        next = (next + 1) % kEntries;
+    }
+};
+
+BandCache& threadBands()
+{
+    thread_local BandCache cache;
+    return cache;
 }
 
 // The closed polygon at distance d outside the ellipse with semi-axes a, b
@@ -322,13 +443,23 @@ void inkStrokeEllipse(QImage& image, QPointF centre, double rx, double ry, doubl
     // An ellipse bends tightest at the ends of its long axis, by the short
     // one squared over the long one: an inner edge deeper than that folds.
     const bool folds = !circle && !(h < std::min(rx, ry) * std::min(rx, ry) / std::max(rx, ry));
-    if (penWidth > 0 && rx >= 0 && ry >= 0 && !folds) {
+    if (penWidth > 0 && rx >= 0 && ry >= 0 && !folds && directFormat(image)) {
+        const BandKey key{centre.x(), centre.y(), rx, ry, penWidth, image.width(), image.height()};
+        BandCache& cache = threadBands();
+        if (const BandSpans* kept = cache.find(key)) {
+            layDown(image, *kept, color);
+            return;
+        }
         Outline& o = threadOutline();
         addParallel(o, centre.x(), centre.y(), rx, ry, h);
         if (!circle || rx - h > 0)
             addParallel(o, centre.x(), centre.y(), rx, ry, -h);
-        if (render(image, o, true, color))
+        BandSpans band;
+        if (rasterise(o, true, image.width(), image.height(), recordSpans, &band)) {
+            layDown(image, band, color);
+            cache.keep(key, std::move(band));
             return;
+        }
     }
     painterStroke(image, centre, rx, ry, penWidth, color);
 }

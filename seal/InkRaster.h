@@ -2,8 +2,10 @@
 // Anti-aliased ink written straight into an image's pixels: an outline is
 // turned into FreeType's fixed-point form and its coverage, cell by cell
 // the exact area inside it, is laid over the pixels source-over in one
-// colour. No painter, no intermediate image, no cache: the pixels depend
-// on the outline, the colour and what the image held before, nothing else.
+// colour. No painter, no intermediate image: the pixels depend on the
+// outline, the colour and what the image held before, nothing else. (A
+// band's coverage is kept for the next seal of the same band, and is the
+// coverage the rasteriser would give it again.)
 //
 // The images are Format_RGB32 (opaque) or Format_ARGB32_Premultiplied.
 #include <QImage>

@@ -10,6 +10,7 @@
 #include <QTransform>
 #include <cmath>
 #include <functional>
+#include <thread>
 
 using namespace plomet;
 
@@ -171,6 +172,45 @@ TEST(InkRaster, ShapesPartlyOffTheImageStayInside)
     EXPECT_EQ(qAlpha(view.pixel(50, 16)), 255);   // the oval band's lowest point, 15 to 19 below its top
     EXPECT_EQ(qAlpha(view.pixel(50, 58)), 255);   // the triangle's base
     EXPECT_EQ(qAlpha(view.pixel(90, 20)), 0);
+}
+
+TEST(InkRaster, AKeptBandDrawsWhatAFreshOneDraws)
+{
+    // A thread keeps the coverage of the bands it drew; drawn again, over
+    // other ink, in another colour or clipped by another image size, a band
+    // must come out as a thread that never drew it draws it.
+    struct Band {
+        QPointF centre;
+        double rx, ry, pen;
+        QSize size;
+    };
+    const Band bands[] = {
+        {{150, 150}, 140, 140, 10, {300, 300}},
+        {{150.25, 150}, 140, 140, 10, {300, 300}},     // the same band a quarter pixel over
+        {{150, 150}, 140, 140, 10, {260, 300}},        // clipped on the right
+        {{120, 90}, 110, 80, 6, {240, 180}},           // an oval
+        {{50, 50}, 20, 20, 45, {100, 100}},            // a disc
+    };
+    const auto draw = [](const Band& b, QImage::Format format, QRgb color) {
+        QImage img(b.size, format);
+        img.fill(format == QImage::Format_RGB32 ? 0xffffffffu : 0u);
+        inkFill(img, polygon({{0, 0}, {b.centre.x() * 2, b.centre.y() * 0.5}, {b.centre.x(), b.centre.y() * 2}}),
+                QTransform(), 0xff00aa33);
+        inkStrokeEllipse(img, b.centre, b.rx, b.ry, b.pen, color);
+        return img;
+    };
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied}) {
+        std::vector<QImage> fresh;
+        std::thread([&] {
+            for (const Band& b : bands) {
+                std::thread([&] { fresh.push_back(draw(b, format, 0xffe02010)); }).join();
+            }
+        }).join();
+        for (const Band& b : bands)
+            draw(b, format, kBlack);   // now kept by this thread
+        for (size_t i = 0; i < std::size(bands); ++i)
+            EXPECT_EQ(draw(bands[i], format, 0xffe02010), fresh[i]) << "band " << i << " format " << format;
+    }
 }
 
 } // namespace
