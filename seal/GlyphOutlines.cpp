@@ -570,6 +570,27 @@ QString primaryFamily(const QString& face)
     return m ? m->family : QString();
 }
 
+namespace {
+
+// The installed fonts of the family (every family when it is empty), of
+// those that cover Simplified Chinese only when asked; their family names
+// alone. The caller holds the faces' lock and destroys the set.
+FcFontSet* listFamilies(const QByteArray& family, bool simplifiedChinese)
+{
+    FcPattern* pattern = FcPatternCreate();
+    if (!family.isEmpty())
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.constData()));
+    if (simplifiedChinese)
+        FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* set = FcFontList(nullptr, pattern, objects);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    return set;
+}
+
+} // namespace
+
 bool familyInstalled(const QString& family, bool simplifiedChinese)
 {
     static std::mutex mutex;
@@ -581,15 +602,7 @@ bool familyInstalled(const QString& family, bool simplifiedChinese)
             return *it;
     }
     const bool installed = !family.isEmpty() && Faces::instance().locked([&] {
-        const QByteArray name = family.toUtf8();
-        FcPattern* pattern = FcPatternCreate();
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.constData()));
-        if (simplifiedChinese)
-            FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
-        FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
-        FcFontSet* set = FcFontList(nullptr, pattern, objects);
-        FcObjectSetDestroy(objects);
-        FcPatternDestroy(pattern);
+        FcFontSet* set = listFamilies(family.toUtf8(), simplifiedChinese);
         const bool any = set && set->nfont > 0;
         if (set)
             FcFontSetDestroy(set);
@@ -606,13 +619,7 @@ QStringList installedFamilies(bool simplifiedChinese)
 {
     return Faces::instance().locked([&] {
         QStringList out;
-        FcPattern* pattern = FcPatternCreate();
-        if (simplifiedChinese)
-            FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
-        FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
-        FcFontSet* set = FcFontList(nullptr, pattern, objects);
-        FcObjectSetDestroy(objects);
-        FcPatternDestroy(pattern);
+        FcFontSet* set = listFamilies(QByteArray(), simplifiedChinese);
         for (int i = 0; set && i < set->nfont; ++i) {
             FcChar8* name = nullptr;
             for (int k = 0; FcPatternGetString(set->fonts[i], FC_FAMILY, k, &name) == FcResultMatch; ++k) {
