@@ -384,6 +384,8 @@ const QStringList& distinctInputs(plomet::test::SealSet set)
 // Distinct seals through the command, as a user runs a batch: 1000
 // description files to 300 x 300 px PNGs (--dpi 210) in a tmpfs folder, the
 // process pinned to one core, its start included. range(0): 0 set A, 1 set B.
+// The seals share their size, as the seals of one preset do, so the
+// rasteriser lays their common band down from the coverage it kept.
 // Every run starts with the program's caches empty (cold); the system's file
 // cache is warm after the first.
 void BM_BatchDistinctOneCore(benchmark::State& state)

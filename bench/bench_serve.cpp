@@ -1,5 +1,6 @@
 // plomet serve under load: distinct seals (set B: four faces, sizes, weights,
-// colours, spacings; tests/common/SealSets.h) as 300 px PNG, from 16
+// colours, spacings, one size and so one band; tests/common/SealSets.h) as
+// 300 px PNG, from 16
 // concurrent loopback clients on keep-alive connections, against a server
 // started with its defaults (as many drawing threads as usable cores).
 // Reports failures, seals a second, latency (median, p99) and the server's
