@@ -1,7 +1,7 @@
-// plomet serve under load: distinct seals (set B: four faces, sizes, weights,
-// colours, spacings, one size and so one band; tests/common/SealSets.h) as
-// 300 px PNG, from 16
-// concurrent loopback clients on keep-alive connections, against a server
+// plomet serve under load: distinct seals (set B: four faces, font sizes,
+// weights, colours, spacings, on seals of one size and so one band;
+// tests/common/SealSets.h) as 300 px PNG, from 16 concurrent loopback
+// clients on keep-alive connections, against a server
 // started with its defaults (as many drawing threads as usable cores).
 // Reports failures, seals a second, latency (median, p99) and the server's
 // resident memory before, once every name was asked for (rss_warm_MB), at
