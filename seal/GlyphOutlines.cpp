@@ -21,6 +21,8 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <climits>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -119,48 +121,51 @@ private:
     }
     ~Faces() = default;   // faces live to the end of the process
 
-    // FreeType reads the file through pread rather than mapping it: the
-    // pages a mapping touches stay in the resident set (at 600 dpi a batch
-    // of distinct names went past 256 MB).
-    static unsigned long readFile(FT_Stream stream, unsigned long offset, unsigned char* buffer,
-                                  unsigned long count)
-    {
-        if (count == 0)
-            return offset <= stream->size ? 0 : 1;   // a seek: 0 is success
-        const ssize_t got = ::pread(int(stream->descriptor.value), buffer, count, off_t(offset));
-        return got > 0 ? static_cast<unsigned long>(got) : 0;
-    }
-
-    static void closeFile(FT_Stream stream)
-    {
-        ::close(int(stream->descriptor.value));
-        delete stream;
-    }
-
+    // FreeType reads the file from a mapping: opening a CJK face through a
+    // stream copied its character map and glyph index (a few hundred KB)
+    // out of the file on every start, a third of a lone render's drawing.
     FT_Face openFace(const char* path, int index)
     {
         const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
         if (fd < 0)
             return nullptr;
         struct stat st {};
-        if (::fstat(fd, &st) != 0 || st.st_size <= 0) {
-            ::close(fd);
+        void* base = MAP_FAILED;
+        if (::fstat(fd, &st) == 0 && st.st_size > 0 && (unsigned long long)st.st_size <= ULONG_MAX / 2)
+            base = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+        ::close(fd);
+        if (base == MAP_FAILED)
+            return nullptr;
+        FT_Face face = nullptr;
+        if (FT_New_Memory_Face(library, static_cast<const FT_Byte*>(base), FT_Long(st.st_size), index, &face) != 0) {
+            ::munmap(base, size_t(st.st_size));
             return nullptr;
         }
-        auto* stream = new FT_StreamRec{};
-        stream->size = static_cast<unsigned long>(st.st_size);
-        stream->descriptor.value = fd;
-        stream->read = readFile;
-        stream->close = closeFile;
-        FT_Open_Args args{};
-        args.flags = FT_OPEN_STREAM;
-        args.stream = stream;
-        FT_Face face = nullptr;
-        // On failure FreeType closes the stream itself.
-        if (FT_Open_Face(library, &args, index, &face) != 0)
-            return nullptr;
+        mappings.push_back({base, size_t(st.st_size)});
         return face;
     }
+
+public:
+    // The pages of the files a thread has read stay in the resident set;
+    // a batch of distinct names at 600 dpi reads glyphs from all over its
+    // faces. Every so many outlines they are handed back (the files stay
+    // in the page cache; a page read again is mapped again). Lock held.
+    void outlineRead()
+    {
+        if (++outlinesRead % kOutlinesPerRelease != 0)
+            return;
+        for (const Mapping& m : mappings)
+            ::madvise(m.base, m.size, MADV_DONTNEED);
+    }
+
+private:
+    struct Mapping {
+        void* base;
+        size_t size;
+    };
+    static constexpr unsigned kOutlinesPerRelease = 512;
+    std::vector<Mapping> mappings;   // for the life of the process, as the faces
+    unsigned outlinesRead = 0;
 
     std::mutex mutex;
     FT_Library library = nullptr;
@@ -214,6 +219,7 @@ QPainterPath readOutline(const Face& f, quint32 glyph, bool embolden)
             return 0;
         if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0)
             return 0;
+        Faces::instance().outlineRead();
         FT_GlyphSlot slot = face->glyph;
         if (slot->format != FT_GLYPH_FORMAT_OUTLINE)
             return 0;
@@ -327,21 +333,38 @@ FcPattern* requestFor(const QByteArray& family, bool bold)
 
 // A face that draws for a name: one of the families it stands for, or a
 // fallback face of fontconfig's.
+// Its file is opened when a character is first looked for in it: a name
+// stands for several families, and the first mostly has every character
+// (opening a CJK face reads more than drawing a lone seal).
 struct Member {
-    const Face* face;
+    QByteArray file;
+    int index = 0;
     QString family;   // as fontconfig spells it
-    bool fallback;
+    bool fallback = false;
+    const Face* face = nullptr;   // once opened: nullptr when FreeType cannot read it
+    bool opened = false;
+
+    // Lock held.
+    const Face* open()
+    {
+        if (!opened) {
+            face = Faces::instance().openedFace(file.constData(), index);
+            opened = true;
+        }
+        return face;
+    }
 };
 
-// The listed font's face, or nullptr when FreeType cannot read its file.
-const Face* faceOfPattern(FcPattern* font)
+// The listed font's file and index; false when it names no file.
+bool fileOfPattern(FcPattern* font, QByteArray& file, int& index)
 {
-    FcChar8* file = nullptr;
-    int index = 0;
-    if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch)
-        return nullptr;
+    FcChar8* name = nullptr;
+    index = 0;
+    if (FcPatternGetString(font, FC_FILE, 0, &name) != FcResultMatch)
+        return false;
     FcPatternGetInteger(font, FC_INDEX, 0, &index);
-    return Faces::instance().openedFace(reinterpret_cast<const char*>(file), index);
+    file = QByteArray(reinterpret_cast<const char*>(name));
+    return true;
 }
 
 // fontconfig's best file of the family at the weight (its bold file when it
@@ -364,11 +387,13 @@ std::optional<Member> matchFamily(const QString& family, bool bold, bool exact)
             break;
         }
     }
-    const Face* face = found.isEmpty() ? nullptr : faceOfPattern(match);
+    Member m;
+    const bool named = !found.isEmpty() && fileOfPattern(match, m.file, m.index);
     FcPatternDestroy(match);
-    if (!face)
+    if (!named)
         return std::nullopt;
-    return Member{face, found, false};
+    m.family = found;
+    return m;
 }
 
 // The face, glyph and advance that draw a character for a name.
@@ -395,7 +420,6 @@ public:
             if (auto m = matchFamily(name, bold, false))
                 members_.push_back(*m);
         named_ = members_.size();
-        primary_ = named_ > 0 ? &members_.front() : nullptr;
         sortFamily_ = (members_.empty() ? name : members_.front().family).toUtf8();
     }
     ~Chain()
@@ -409,7 +433,12 @@ public:
     Chain(const Chain&) = delete;
     Chain& operator=(const Chain&) = delete;
 
-    const Member* primary() const { return primary_; }
+    // The first named family FreeType can read.
+    const Member* primary()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return Faces::instance().locked([&] { return firstReadable(); });
+    }
     bool bold() const { return bold_; }
 
     Pick pick(char32_t cp)
@@ -435,11 +464,21 @@ private:
     }
 
     // Lock held (and this chain's).
+    Member* firstReadable()
+    {
+        for (size_t i = 0; i < named_; ++i)
+            if (members_[i].open())
+                return &members_[i];
+        return nullptr;
+    }
+
+    // Lock held (and this chain's).
     Pick find(char32_t cp)
     {
         for (size_t i = 0; i < named_; ++i)
-            if (const FT_UInt g = FT_Get_Char_Index(members_[i].face->face, FT_ULong(cp)))
-                return pickOf(members_[i], g);
+            if (const Face* f = members_[i].open())
+                if (const FT_UInt g = FT_Get_Char_Index(f->face, FT_ULong(cp)))
+                    return pickOf(members_[i], g);
         // fontconfig's faces by likeness to the first family, asked once a
         // name: only those that add characters to the ones before.
         if (!sortAsked_) {
@@ -461,7 +500,8 @@ private:
                 return pickOf(*m, g);
         }
         // Nobody has it: the first face's missing glyph (its box) stands.
-        return named_ > 0 ? pickOf(members_.front(), 0) : Pick{};
+        const Member* first = firstReadable();
+        return first ? pickOf(*first, 0) : Pick{};
     }
 
     const Member* fallbackMember(int index)
@@ -470,11 +510,12 @@ private:
             return it->second;
         const Member* m = nullptr;
         FcChar8* name = nullptr;
-        if (const Face* face = faceOfPattern(sorted_->fonts[index])) {
-            QString family;
+        Member candidate;
+        if (fileOfPattern(sorted_->fonts[index], candidate.file, candidate.index) && candidate.open()) {
             if (FcPatternGetString(sorted_->fonts[index], FC_FAMILY, 0, &name) == FcResultMatch)
-                family = QString::fromUtf8(reinterpret_cast<const char*>(name));
-            members_.push_back(Member{face, family, true});
+                candidate.family = QString::fromUtf8(reinterpret_cast<const char*>(name));
+            candidate.fallback = true;
+            members_.push_back(std::move(candidate));
             m = &members_.back();
         }
         fallbacks_.emplace(index, m);
@@ -485,7 +526,6 @@ private:
     std::mutex mutex_;
     std::deque<Member> members_;   // the named ones first; a deque keeps their addresses
     size_t named_ = 0;
-    const Member* primary_ = nullptr;   // read without the lock: set once
     QByteArray sortFamily_;
     bool sortAsked_ = false;
     FcFontSet* sorted_ = nullptr;
