@@ -11,15 +11,31 @@
 #include <QGuiApplication>
 #include <QStringList>
 #include <cstdio>
+#include <cerrno>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <unistd.h>
 
 using plomet::Cli;
 
 namespace {
 
-// Every command is one row: its name, the function that runs it and the one
-// line that `plomet --help` shows for it. A new command is a row here.
+// Two programs are built from this file. `plomet` runs the commands that
+// draw and keep seals; the ones that read, stamp and sign PDF documents and
+// the service need qpdf, OpenSSL and the HTTP library, whose loading alone
+// took longer than drawing a seal, so `plomet` hands them (and every PDF it
+// would write) to plomet-documents, built with PLOMET_DOCUMENTS, which runs
+// them all.
+#ifdef PLOMET_DOCUMENTS
+#define PLOMET_DOCUMENT_COMMAND(run) run
+#else
+#define PLOMET_DOCUMENT_COMMAND(run) nullptr
+#endif
+
+// Every command is one row: its name, the function that runs it (none in
+// `plomet` for a document command) and the one line that `plomet --help`
+// shows for it. A new command is a row here.
 struct Command {
     const char* name;
     int (*run)(QStringList);
@@ -30,11 +46,15 @@ const Command kCommands[] = {
     {"render", plomet::cmdRender, QT_TRANSLATE_NOOP("Commands", "draw a seal and write it as an image (PNG, BMP, SVG, PDF)")},
     {"show", plomet::cmdShow, QT_TRANSLATE_NOOP("Commands", "print the settings of a seal description file")},
     {"write", plomet::cmdWrite, QT_TRANSLATE_NOOP("Commands", "write a seal description file")},
-    {"stamp", plomet::cmdStamp, QT_TRANSLATE_NOOP("Commands", "stamp a seal onto pages of a PDF document, or sign it with the seal")},
-    {"verify", plomet::cmdVerify, QT_TRANSLATE_NOOP("Commands", "check the digital signatures of a PDF document")},
-    {"cert", plomet::cmdCert, QT_TRANSLATE_NOOP("Commands", "make a self-signed seal certificate for trying signing out")},
+    {"stamp", PLOMET_DOCUMENT_COMMAND(plomet::cmdStamp),
+     QT_TRANSLATE_NOOP("Commands", "stamp a seal onto pages of a PDF document, or sign it with the seal")},
+    {"verify", PLOMET_DOCUMENT_COMMAND(plomet::cmdVerify),
+     QT_TRANSLATE_NOOP("Commands", "check the digital signatures of a PDF document")},
+    {"cert", PLOMET_DOCUMENT_COMMAND(plomet::cmdCert),
+     QT_TRANSLATE_NOOP("Commands", "make a self-signed seal certificate for trying signing out")},
     {"extract", plomet::cmdExtract, QT_TRANSLATE_NOOP("Commands", "take a seal off a scanned page as a transparent image (PNG, SVG)")},
-    {"serve", plomet::cmdServe, QT_TRANSLATE_NOOP("Commands", "answer HTTP requests for seals (a stateless service)")},
+    {"serve", PLOMET_DOCUMENT_COMMAND(plomet::cmdServe),
+     QT_TRANSLATE_NOOP("Commands", "answer HTTP requests for seals (a stateless service)")},
 };
 
 QString usage()
@@ -110,10 +130,79 @@ bool rasterRenderOnly(int argc, char** argv)
     return batch ? output.isEmpty() && raster(format) : raster(QFileInfo(output).suffix());
 }
 
+#ifndef PLOMET_DOCUMENTS
+const Command* commandNamed(const char* name)
+{
+    for (const Command& command : kCommands)
+        if (std::strcmp(name, command.name) == 0)
+            return &command;
+    return nullptr;
+}
+
+// Whether plomet-documents is to run this command line: a command this
+// program does not have, the help of one, the help of them all, or a render
+// that may write PDF (any but a raster-only one).
+bool forDocuments(int argc, char** argv)
+{
+    if (argc < 2)
+        return false;
+    const char* name = argv[1];
+    if (std::strcmp(name, "--help-all") == 0)
+        return true;
+    if (std::strcmp(name, "help") == 0)
+        name = argc > 2 ? argv[2] : "";
+    const Command* command = commandNamed(name);
+    if (!command)
+        return false;
+    if (!command->run)
+        return true;
+    // `help render` is shown here.
+    return std::strcmp(argv[1], "render") == 0 && !rasterRenderOnly(argc, argv);
+}
+
+// Replaces this process by plomet-documents with the same arguments: beside
+// this program in a build, in its own folder where installed. Returns only
+// when it cannot be started.
+int runDocuments(char** argv)
+{
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string dir = n > 0 ? std::string(self, size_t(n)) : std::string();
+    dir = dir.substr(0, dir.find_last_of('/') + 1);
+    const std::string candidates[] = {dir + "plomet-documents", dir + PLOMET_DOCUMENTS_FROM_BIN "/plomet-documents"};
+    for (const std::string& program : candidates)
+        if (access(program.c_str(), X_OK) == 0) {
+            execv(program.c_str(), argv);
+            std::fprintf(stderr, "plomet: cannot start %s: %s\n", program.c_str(), std::strerror(errno));
+            return plomet::kExitFailed;
+        }
+    std::fprintf(stderr, "plomet: %s is not installed (it reads, stamps and signs PDF documents)\n",
+                 candidates[1].c_str());
+    return plomet::kExitFailed;
+}
+#endif
+
+// Runs the command here, or in plomet-documents when this program does not
+// have it (Qt takes its own options out of the arguments, so a command line
+// forDocuments passed may still name one).
+int run(const Command& command, const QStringList& args, [[maybe_unused]] char** argv)
+{
+#ifndef PLOMET_DOCUMENTS
+    if (!command.run)
+        return runDocuments(argv);
+#endif
+    return command.run(args);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+#ifndef PLOMET_DOCUMENTS
+    // Before anything of Qt's starts: the other program starts it again.
+    if (forDocuments(argc, argv))
+        return runDocuments(argv);
+#endif
     // Headless always: the command line never needs a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     previousHandler = qInstallMessageHandler(quietHandler);
@@ -139,12 +228,15 @@ int main(int argc, char** argv)
         if (name == QLatin1String("help") && !args.isEmpty()) {
             for (const Command& command : kCommands)
                 if (args.first() == QLatin1String(command.name))
-                    return command.run({QStringLiteral("--help")});
+                    return run(command, {QStringLiteral("--help")}, argv);
         }
         std::fputs(usage().toUtf8().constData(), stdout);
         return plomet::kExitOk;
     }
     if (name == QLatin1String("--help-all")) {
+#ifndef PLOMET_DOCUMENTS
+        return runDocuments(argv);
+#endif
         // The manual page: the commands, then each command's own help.
         std::fputs(usage().toUtf8().constData(), stdout);
         for (const Command& command : kCommands) {
@@ -157,7 +249,7 @@ int main(int argc, char** argv)
     }
     for (const Command& command : kCommands)
         if (name == QLatin1String(command.name))
-            return command.run(args);
+            return run(command, args, argv);
     plomet::printError(Cli::tr("unknown command '%1' (known: %2)").arg(name, commandNames()));
     return plomet::kExitUsage;
 }

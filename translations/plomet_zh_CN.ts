@@ -1185,6 +1185,10 @@ too long.
         <source>larger than %1 MB</source>
         <translation>大于 %1 MB</translation>
     </message>
+    <message>
+        <source>worn and engraved seals are written as PDF by plomet-documents</source>
+        <translation>做旧的印章和雕刻稿由 plomet-documents 写成 PDF</translation>
+    </message>
 </context>
 <context>
     <name>Options</name>

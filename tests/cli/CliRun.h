@@ -17,7 +17,9 @@ struct CliRun {
 // runtimeDir false runs it as root, cron and CI often do: with no
 // XDG_RUNTIME_DIR at all. `locale` is the user's (LC_ALL): the C locale
 // speaks English, zh_CN.UTF-8 Chinese.
-inline CliRun runPlomet(const QStringList& args, bool runtimeDir = true, const char* locale = "C")
+// `program`: another copy of it.
+inline CliRun runPlomet(const QStringList& args, bool runtimeDir = true, const char* locale = "C",
+                        const QString& program = QStringLiteral(PLOMET_CLI_PATH))
 {
     // A private runtime folder, as the program expects; Qt warns on stderr
     // without one, and stderr is part of what is checked.
@@ -30,7 +32,7 @@ inline CliRun runPlomet(const QStringList& args, bool runtimeDir = true, const c
         env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     env.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
     p.setProcessEnvironment(env);
-    p.start(QStringLiteral(PLOMET_CLI_PATH), args);
+    p.start(program, args);
     CliRun r;
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) {
         p.kill();

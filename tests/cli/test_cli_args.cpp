@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 using plomet::test::CliRun;
@@ -128,4 +129,59 @@ TEST(CliArgs, TextsThatCannotBeStoredAreRefusedWhenWritten)
         EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << row.name;
         EXPECT_TRUE(QDir(dir.path()).isEmpty()) << row.name;
     }
+}
+
+// plomet runs what it can without the document libraries and hands the rest
+// to plomet-documents: a copy of plomet alone does the first and says, in
+// one line, that it cannot do the second (so a PDF is never half written).
+TEST(CliArgs, WhatPlometHandsToPlometDocuments)
+{
+    QTemporaryDir dir;
+    const QString alone = dir.filePath(QStringLiteral("plomet"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PLOMET_CLI_PATH), alone));
+    QFile::setPermissions(alone, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile table(dir.filePath(QStringLiteral("t.csv")));
+    ASSERT_TRUE(table.open(QIODevice::WriteOnly));
+    table.write("rText,output\n甲公司,a.png\n");
+    table.close();
+    struct Row {
+        QStringList args;   // %D: the folder
+        bool handedOver;
+    };
+    const Row rows[] = {
+        {{"render", "-o", "%D/s.png"}, false},
+        {{"render", "-d", "%D", "--format", "bmp", "%D/none.PMF"}, false},
+        {{"render", "--help"}, true},   // its help names the PDF options
+        {{"help", "render"}, false},
+        {{"show", "--help"}, false},
+        {{"write", "%D/w.PMF"}, false},
+        {{"extract", "--help"}, false},
+        {{"--help"}, false},
+        {{"render", "-o", "%D/s.pdf"}, true},
+        {{"render", "-o", "%D/s.svg"}, true},
+        {{"render", "-d", "%D", "--format", "pdf", "%D/none.PMF"}, true},
+        {{"render", "--table", "%D/t.csv", "-d", "%D"}, true},
+        {{"stamp", "--help"}, true},
+        {{"verify", "%D/none.pdf"}, true},
+        {{"cert", "--help"}, true},
+        {{"serve", "--help"}, true},
+        {{"help", "serve"}, true},
+        {{"--help-all"}, true},
+    };
+    for (const Row& row : rows) {
+        QStringList args;
+        for (const QString& a : row.args)
+            args << QString(a).replace(QLatin1String("%D"), dir.path());
+        const std::string shown = args.join(QLatin1Char(' ')).toStdString();
+        const CliRun r = runPlomet(args, true, "C", alone);
+        const bool handed = r.err.contains(QLatin1String("plomet-documents is not installed"));
+        EXPECT_EQ(handed, row.handedOver) << shown << "\n" << r.err.toStdString();
+        if (row.handedOver) {
+            EXPECT_EQ(r.exitCode, 1) << shown;
+            EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << shown;
+            EXPECT_TRUE(r.out.isEmpty()) << shown;
+        }
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("s.pdf"))));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("s.png"))));
 }

@@ -10,7 +10,8 @@
 #   - the manual pages hold every option the installed programs' --help
 #     names, and bash completion offers exactly the commands and options of
 #     the live --help
-#   - the installed plomet renders a seal; the installed PlometSample starts
+#   - the installed plomet renders a seal, and a worn PDF through the installed
+#     plomet-documents; the installed PlometSample starts
 #     under X, keeps its default file per user and opens a file by argument
 #   - a double click: xdg-open of a .PMF starts the installed PlometSample
 #     through the desktop entry, and it opens that file
@@ -114,6 +115,9 @@ got=$(complete_words render --format '')
 "$bin/plomet" render -o "$tmp/seal.png" --set rText=安装测试有限公司 2>/dev/null
 [ "$(identify -format '%wx%h' "$tmp/seal.png")" = 137x137 ] || fail "installed plomet did not render a 137 x 137 seal"
 "$bin/plomet" write "$tmp/opened.PMF" --set rText=按参数打开有限公司 --set Degree=30 2>/dev/null
+# A worn PDF is edited by qpdf, in the installed plomet-documents.
+"$bin/plomet" render -o "$tmp/worn.pdf" --set Aging=30 2>/dev/null || fail "installed plomet did not write a worn PDF"
+grep -aq '/SMask' "$tmp/worn.pdf" || fail "the installed plomet's worn PDF has no soft mask"
 
 # --- the installed program under X: per-user default file, open by argument
 if [ -z "${DISPLAY:-}" ]; then
