@@ -161,8 +161,7 @@ QByteArray bitmapBytes(const SealPicture& picture)
 void writeBitmap(const SealPicture& picture, const QString& path)
 {
     const QByteArray bytes = bitmapBytes(picture);
-    // Unbuffered and synced before the rename: a buffered QSaveFile commits a
-    // cut file after a failed write at a full disk.
+    // Whole or not at all, and synced before it takes the old one's place.
     writeFileAtomically(path, bytes, QCoreApplication::translate("plomet::Output", "Could not write the bitmap file \"%1\": %2"));
 }
 

@@ -570,8 +570,7 @@ void exportPicture(const SealPicture& picture, const QString& path, const Export
 
 void writeExportedFile(const QString& path, const QByteArray& bytes)
 {
-    // Unbuffered and synced before the rename: a buffered QSaveFile commits a
-    // cut file after a failed write at a full disk.
+    // Whole or not at all, and synced before it takes the old one's place.
     writeFileAtomically(path, bytes, QCoreApplication::translate("Formats", "cannot write the file “%1”: %2"));
 }
 

@@ -6,6 +6,7 @@
 #include "formats/Export.h"
 #include "FailIo.h"
 #include "app/Output.h"
+#include "formats/AtomicFile.h"
 #include "formats/PmfFile.h"
 #include "seal/Plomet.h"
 #include "TestUtil.h"
@@ -18,6 +19,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <sys/stat.h>
 
 using namespace plomet;
 using failio::Call;
@@ -122,4 +124,44 @@ TEST(WriteFaults, WithoutAFaultEveryWriterSucceeds)
         EXPECT_NE(test::readAll(path), QByteArray("old")) << w.name;
         EXPECT_EQ(filesIn(dir.path()), QStringList{QLatin1String(w.file)}) << w.name;
     }
+}
+
+// A file is replaced where it is: a link keeps pointing at the new file, and
+// the old file's permissions stay (a shared folder's group, a private key's
+// 600); a new file gets the user's. One sync a file.
+TEST(WriteFaults, AReplacedFileKeepsItsPlaceAndPermissions)
+{
+    QTemporaryDir dir;
+    const QString real = dir.filePath(QStringLiteral("real.png"));
+    const QString link = dir.filePath(QStringLiteral("link.png"));
+    const QString dangling = dir.filePath(QStringLiteral("dangling.png"));
+    ASSERT_TRUE(test::writeAll(real, "old"));
+    ASSERT_EQ(::chmod(QFile::encodeName(real).constData(), 0640), 0);
+    ASSERT_TRUE(QFile::link(real, link));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("later.png")), dangling));
+    const QString message = QStringLiteral("cannot write %1: %2");
+    auto mode = [](const QString& path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+    };
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+
+    writeFileAtomically(link, "through the link", message);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(test::readAll(real), QByteArray("through the link"));
+    EXPECT_EQ(mode(real), 0640);
+
+    writeFileAtomically(dangling, "made", message);
+    EXPECT_TRUE(QFileInfo(dangling).isSymLink());
+    EXPECT_EQ(test::readAll(dir.filePath(QStringLiteral("later.png"))), QByteArray("made"));
+    EXPECT_EQ(mode(dir.filePath(QStringLiteral("later.png"))), int(0666 & ~mask));
+
+    failio::arm(Call::Sync, dir.path().toStdString(), 2);
+    writeFileAtomically(real, "synced once", message);
+    failio::disarm();
+    EXPECT_EQ(failio::hits(), 0) << "a second sync of one file";
+    EXPECT_EQ(test::readAll(real), QByteArray("synced once"));
+    EXPECT_EQ(filesIn(dir.path()), (QStringList{"dangling.png", "later.png", "link.png", "real.png"}));
+    EXPECT_THROW(writeFileAtomically(dir.path(), "a folder", message), PlometError);
 }
