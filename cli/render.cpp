@@ -109,8 +109,15 @@ RenderedSeal renderSeal(const QString& pmf, const QString& preset, const QString
             }
         },
         format, options);
-    if (warn)
-        made.warnings += layoutWarnings(layout, picture->model());
+    if (warn) {
+        // A table's size is in millimetres when a number alone; its own
+        // settings are the row's.
+        const bool sizeFromTable = std::any_of(own.begin(), own.end(), [](const QString& s) {
+            return s.startsWith(QLatin1String("width="), Qt::CaseInsensitive)
+                || s.startsWith(QLatin1String("height="), Qt::CaseInsensitive);
+        });
+        made.warnings += layoutWarnings(layout, picture->model(), sizeFromTable);
+    }
     made.bytes = exportBytes(*picture, format, options);
     made.sizeMm = QSizeF(picture->model().widthTwips / kTwipsPerMm, picture->model().heightTwips / kTwipsPerMm);
     // The raster's size is the model's at the resolution; reading it back

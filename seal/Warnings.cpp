@@ -139,12 +139,15 @@ NameLayout NameLayout::of(const Plomet& seal)
     return {seal.Fit(), seal.rText(), {seal.pText(), seal.pText1()}};
 }
 
-QStringList layoutWarnings(const NameLayout& seal, const DrawingModel& model)
+QStringList layoutWarnings(const NameLayout& seal, const DrawingModel& model, bool sizeInMillimetres)
 {
     QStringList out;
     const double wMm = model.widthTwips / kTwipsPerMm, hMm = model.heightTwips / kTwipsPerMm;
     if (std::min(wMm, hMm) < kSmallestMm || std::max(wMm, hMm) > kLargestMm)
-        out << warningPrefix() + QCoreApplication::translate("Seal", "Width, Height: the seal is %1 x %2 mm, %3; sizes without a unit are twips (1 mm = 56.7 twips): write 42mm for 42 millimetres")
+        out << warningPrefix()
+                   + (sizeInMillimetres
+                          ? QCoreApplication::translate("Seal", "Width, Height: the seal is %1 x %2 mm, %3; in a table, sizes without a unit are millimetres")
+                          : QCoreApplication::translate("Seal", "Width, Height: the seal is %1 x %2 mm, %3; sizes without a unit are twips (1 mm = 56.7 twips): write 42mm for 42 millimetres"))
                    .arg(wMm, 0, 'f', 1)
                    .arg(hMm, 0, 'f', 1)
                    .arg(std::min(wMm, hMm) < kSmallestMm ? QCoreApplication::translate("Seal", "smaller than any seal (under 10 mm)")

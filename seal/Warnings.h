@@ -29,8 +29,10 @@ struct NameLayout {
 };
 
 // Warnings about what Draw made of the seal: its size and, in the classic
-// layout, where the company name's glyphs went.
-QStringList layoutWarnings(const NameLayout& seal, const DrawingModel& model);
+// layout, where the company name's glyphs went. sizeInMillimetres: the size
+// was given where a number alone is millimetres (a table of seals), not
+// twips, and the hint says so.
+QStringList layoutWarnings(const NameLayout& seal, const DrawingModel& model, bool sizeInMillimetres = false);
 
 // Characters of the seal's texts that GBK, the description file's code,
 // cannot hold: the file keeps them as GB18030, which older readers of the

@@ -1724,6 +1724,10 @@ too long.
         <source>rText: the company name (%1 characters) runs into the lower line; Fit=True fits it to the ring</source>
         <translation>rText：公司名称（%1 个字）压到了下方的文字行；Fit=True 可按圆环排版</translation>
     </message>
+    <message>
+        <source>Width, Height: the seal is %1 x %2 mm, %3; in a table, sizes without a unit are millimetres</source>
+        <translation>Width、Height：印章为 %1 x %2 毫米，%3；表格中不带单位的尺寸是毫米</translation>
+    </message>
 </context>
 <context>
     <name>Stamp</name>

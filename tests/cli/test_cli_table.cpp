@@ -111,3 +111,29 @@ TEST(CliTable, RefusedTablesAndJsonOfOneRender)
 }
 
 } // namespace
+
+// A size warning says how the size was read: a table's number alone is
+// millimetres (1950 meant as twips draws a seal of almost two metres), a
+// --set one is twips.
+TEST(CliTable, ASizeWarningNamesTheUnitItWasReadIn)
+{
+    QTemporaryDir dir;
+    const QString table = dir.filePath(QStringLiteral("seals.csv"));
+    ASSERT_TRUE(plomet::test::writeAll(table, "rText,Width,Height,output\r\nA,1950,1950,big\r\nB,,,plain\r\n"));
+    const CliRun r = runPlomet({QStringLiteral("render"), QStringLiteral("--table"), table, QStringLiteral("-d"),
+                                dir.path(), QStringLiteral("--dpi"), QStringLiteral("10")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("1950.0 x 1950.0 mm, larger than any seal (over 100 mm); in a table, "
+                                              "sizes without a unit are millimetres")))
+        << r.err.toStdString();
+
+    const QString plain = dir.filePath(QStringLiteral("plain.csv"));
+    ASSERT_TRUE(plomet::test::writeAll(plain, "rText,output\r\nB,plain\r\n"));
+    const CliRun set = runPlomet({QStringLiteral("render"), QStringLiteral("--table"), plain, QStringLiteral("-d"),
+                                  dir.path(), QStringLiteral("--set"), QStringLiteral("Width=42")});
+    EXPECT_EQ(set.exitCode, 0) << set.err.toStdString();
+    EXPECT_TRUE(set.err.contains(QStringLiteral("0.7 x 36.2 mm, smaller than any seal (under 10 mm); sizes without a "
+                                                "unit are twips")))
+        << set.err.toStdString();
+}
