@@ -336,9 +336,10 @@ int renderBatch(std::vector<RenderJob> jobs, const QString& preset, const QStrin
     };
     // One drawing thread a usable core. The faces are opened and mapped once
     // for the whole process and the rasteriser keeps only the coverage of
-    // its last few bands (at most 4 MB), so a thread adds little
-    // more than its pictures in flight: about 5.5 MB at 600 dpi
-    // (a 400-seal batch of four faces peaked at 43 MB on one core, 49 MB on two).
+    // its last few bands (at most 4 MB) and of the glyphs it met again (at
+    // most 4 MB, and 32 MB for all threads), so a thread adds little more
+    // than its pictures in flight and those: a 1000-seal batch of four faces
+    // at 600 dpi on two cores peaked at 68 MB.
     constexpr unsigned kWriting = 2;
     const unsigned cores = usableCores();
     const unsigned drawing = static_cast<unsigned>(std::min<size_t>(cores, count));

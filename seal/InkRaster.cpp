@@ -8,7 +8,13 @@
 #include FT_IMAGE_H
 #include FT_OUTLINE_H
 
+#include <QHash>
+#include <QHashFunctions>
+
 #include <algorithm>
+#include <atomic>
+#include <iterator>
+#include <unordered_set>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -368,6 +374,124 @@ void addParallel(Outline& o, double cx, double cy, double a, double b, double d)
     o.closeContour();
 }
 
+// The outline of path mapped by toDevice (affine), in o (emptied first).
+void buildOutline(Outline& o, const QPainterPath& path, const QTransform& toDevice)
+{
+    const double m11 = toDevice.m11(), m12 = toDevice.m12(), m21 = toDevice.m21(), m22 = toDevice.m22();
+    const double dx = toDevice.dx(), dy = toDevice.dy();
+    const auto devX = [&](const QPainterPath::Element& e) { return m11 * e.x + m21 * e.y + dx; };
+    const auto devY = [&](const QPainterPath::Element& e) { return m12 * e.x + m22 * e.y + dy; };
+    const int n = path.elementCount();
+    for (int i = 0; i < n && o.inReach && o.points.size() <= kMaxPoints; ++i) {
+        const QPainterPath::Element& e = path.elementAt(i);
+        switch (e.type) {
+        case QPainterPath::MoveToElement:
+            o.closeContour();
+            o.add(devX(e), devY(e));
+            break;
+        case QPainterPath::LineToElement:
+            o.add(devX(e), devY(e));
+            break;
+        case QPainterPath::CurveToElement: {
+            // The first control point; the second and the end follow.
+            if (i + 2 >= n) {
+                o.inReach = false;   // a cut curve: leave it to the painter
+                break;
+            }
+            const QPainterPath::Element& c2 = path.elementAt(i + 1);
+            const QPainterPath::Element& end = path.elementAt(i + 2);
+            o.cubic(devX(e), devY(e), devX(c2), devY(c2), devX(end), devY(end));
+            i += 2;
+            break;
+        }
+        case QPainterPath::CurveToDataElement:
+            // Only ever after a curve's first point, consumed there.
+            o.add(devX(e), devY(e));
+            break;
+        }
+    }
+    o.closeContour();
+}
+
+// The coverage of the glyphs a thread filled last, by what the spans are a
+// function of: the glyph's name (its outline), the transform and the
+// image's size, from the second time a glyph is filled (most come once).
+// Per thread, so no lock; within a budget a thread and one for all threads,
+// so that a long batch on many cores stays flat: when either is full the
+// thread starts afresh (a 40-pixel glyph's spans are about 5 KB).
+struct GlyphKey {
+    QString face, text;
+    int px, weight;
+    double m[6];
+    int width, height;
+    bool operator==(const GlyphKey& o) const
+    {
+        return px == o.px && weight == o.weight && width == o.width && height == o.height
+            && std::equal(std::begin(m), std::end(m), std::begin(o.m)) && text == o.text && face == o.face;
+    }
+};
+
+size_t qHash(const GlyphKey& k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.face, k.text, k.px, k.weight, k.m[0], k.m[1], k.m[2], k.m[3], k.m[4], k.m[5], k.width,
+                      k.height);
+}
+
+std::atomic<size_t> glyphBytesAllThreads{0};
+
+struct GlyphCache {
+    static constexpr size_t kThreadBytes = size_t(4) << 20;
+    static constexpr size_t kAllBytes = size_t(32) << 20;
+    static constexpr size_t kSeen = 1u << 14;
+    QHash<GlyphKey, BandSpans> kept;
+    std::unordered_set<size_t> seen;   // the hashes of the glyphs filled
+    size_t bytes = 0;
+
+    ~GlyphCache() { glyphBytesAllThreads -= bytes; }
+
+    const BandSpans* find(const GlyphKey& key, size_t hash) const
+    {
+        if (!seen.count(hash))
+            return nullptr;
+        const auto it = kept.constFind(key);
+        return it == kept.constEnd() ? nullptr : &*it;
+    }
+    // Whether a glyph of this hash was filled before (and notes it).
+    bool seenBefore(size_t hash)
+    {
+        if (seen.size() >= kSeen)
+            clear();
+        return !seen.insert(hash).second;
+    }
+    void clear()
+    {
+        glyphBytesAllThreads -= bytes;
+        kept.clear();
+        seen.clear();
+        bytes = 0;
+    }
+    void keep(GlyphKey&& key, BandSpans&& spans)
+    {
+        const size_t size = spans.bytes() + sizeof(GlyphKey) + size_t(key.face.size() + key.text.size()) * 2 + 64;
+        if (size > kThreadBytes || kept.contains(key))
+            return;
+        if (bytes + size > kThreadBytes || glyphBytesAllThreads.load() + size > kAllBytes) {
+            const size_t hash = qHash(key);
+            clear();
+            seen.insert(hash);
+        }
+        kept.insert(std::move(key), std::move(spans));
+        bytes += size;
+        glyphBytesAllThreads += size;
+    }
+};
+
+GlyphCache& threadGlyphs()
+{
+    thread_local GlyphCache cache;
+    return cache;
+}
+
 void painterFill(QImage& image, const QPainterPath& path, const QTransform& toDevice, QRgb color)
 {
     QPainter p(&image);
@@ -395,42 +519,47 @@ void inkFill(QImage& image, const QPainterPath& path, const QTransform& toDevice
         return;
     if (toDevice.type() <= QTransform::TxShear) {
         Outline& o = threadOutline();
-        const double m11 = toDevice.m11(), m12 = toDevice.m12(), m21 = toDevice.m21(), m22 = toDevice.m22();
-        const double dx = toDevice.dx(), dy = toDevice.dy();
-        const auto devX = [&](const QPainterPath::Element& e) { return m11 * e.x + m21 * e.y + dx; };
-        const auto devY = [&](const QPainterPath::Element& e) { return m12 * e.x + m22 * e.y + dy; };
-        const int n = path.elementCount();
-        for (int i = 0; i < n && o.inReach && o.points.size() <= kMaxPoints; ++i) {
-            const QPainterPath::Element& e = path.elementAt(i);
-            switch (e.type) {
-            case QPainterPath::MoveToElement:
-                o.closeContour();
-                o.add(devX(e), devY(e));
-                break;
-            case QPainterPath::LineToElement:
-                o.add(devX(e), devY(e));
-                break;
-            case QPainterPath::CurveToElement: {
-                // The first control point; the second and the end follow.
-                if (i + 2 >= n) {
-                    o.inReach = false;   // a cut curve: leave it to the painter
-                    break;
-                }
-                const QPainterPath::Element& c2 = path.elementAt(i + 1);
-                const QPainterPath::Element& end = path.elementAt(i + 2);
-                o.cubic(devX(e), devY(e), devX(c2), devY(c2), devX(end), devY(end));
-                i += 2;
-                break;
-            }
-            case QPainterPath::CurveToDataElement:
-                // Only ever after a curve's first point, consumed there.
-                o.add(devX(e), devY(e));
-                break;
-            }
-        }
-        o.closeContour();
+        buildOutline(o, path, toDevice);
         if (render(image, o, path.fillRule() == Qt::OddEvenFill, color))
             return;
+    }
+    painterFill(image, path, toDevice, color);
+}
+
+void inkFillGlyph(QImage& image, const GlyphName& glyph, const std::function<QPainterPath()>& outline,
+                  const QTransform& toDevice, QRgb color)
+{
+    if (image.isNull())
+        return;
+    if (!directFormat(image) || toDevice.type() > QTransform::TxShear) {
+        inkFill(image, outline(), toDevice, color);
+        return;
+    }
+    GlyphKey key{glyph.face, glyph.text, glyph.px, glyph.weight,
+                 {toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), toDevice.dx(), toDevice.dy()},
+                 image.width(), image.height()};
+    GlyphCache& cache = threadGlyphs();
+    const size_t hash = qHash(key);
+    if (const BandSpans* kept = cache.find(key, hash)) {
+        layDown(image, *kept, color);
+        return;
+    }
+    const QPainterPath path = outline();
+    if (path.isEmpty())
+        return;
+    Outline& o = threadOutline();
+    buildOutline(o, path, toDevice);
+    if (!cache.seenBefore(hash)) {
+        if (render(image, o, path.fillRule() == Qt::OddEvenFill, color))
+            return;
+        painterFill(image, path, toDevice, color);
+        return;
+    }
+    BandSpans spans;
+    if (rasterise(o, path.fillRule() == Qt::OddEvenFill, image.width(), image.height(), recordSpans, &spans)) {
+        layDown(image, spans, color);
+        cache.keep(std::move(key), std::move(spans));
+        return;
     }
     painterFill(image, path, toDevice, color);
 }

@@ -4,15 +4,18 @@
 // the exact area inside it, is laid over the pixels source-over in one
 // colour. No painter, no intermediate image: the pixels depend on the
 // outline, the colour and what the image held before, nothing else. (A
-// band's coverage is kept for the next seal of the same band, and is the
-// coverage the rasteriser would give it again.)
+// band's or a glyph's coverage is kept for the next seal that has it at the
+// same place, and is the coverage the rasteriser would give it again.)
 //
 // The images are Format_RGB32 (opaque) or Format_ARGB32_Premultiplied.
 #include <QImage>
 #include <QPainterPath>
 #include <QPointF>
 #include <QRgb>
+#include <QString>
 #include <QTransform>
+
+#include <functional>
 
 namespace plomet {
 
@@ -23,6 +26,25 @@ namespace plomet {
 // points more than 2^18 pixels away, a projective transform) is filled by
 // QPainter instead, the same shape.
 void inkFill(QImage& image, const QPainterPath& path, const QTransform& toDevice, QRgb color);
+
+// What a glyph's outline is made of: the same name gives the same outline
+// (its face as the seal names it, its em in whole pixels, its weight and its
+// text).
+struct GlyphName {
+    const QString& face;
+    int px;
+    int weight;
+    const QString& text;
+};
+
+// Fills a glyph's outline as inkFill does. A thread keeps the coverage of
+// the glyphs it filled last, by name, transform and image size, and lays it
+// down again for the same glyph at the same place: the names of a batch
+// share their legal form and trade, which fall at the same places on every
+// seal of a length. outline() is asked for only when the glyph is filled
+// afresh.
+void inkFillGlyph(QImage& image, const GlyphName& glyph, const std::function<QPainterPath()>& outline,
+                  const QTransform& toDevice, QRgb color);
 
 // The band a pen of penWidth pixels draws along the ellipse with semi-axes
 // rx, ry around centre (device pixels): between the curves parallel to the

@@ -279,8 +279,9 @@ void inkItems(QImage& image, const DrawingModel& model, double pixelsPerTwip)
     eachItem(
         model, s, double(image.width()) * double(image.height()),
         [&](const DrawnText& t) {
-            const QPainterPath outline = outlineOf(fontFor(t.face, t.pixelHeight, t.weight), t.text);
-            inkFill(image, outline, textTransform(QTransform(), t, s, model.twipsPerPixelY), t.color);
+            const FontEntry& fe = fontFor(t.face, t.pixelHeight, t.weight);
+            inkFillGlyph(image, GlyphName{fe.face, fe.px, fe.weight, t.text}, [&] { return outlineOf(fe, t.text); },
+                         textTransform(QTransform(), t, s, model.twipsPerPixelY), t.color);
         },
         [&](const DrawnEllipse& e) {
             inkStrokeEllipse(image, QPointF(e.cx * s, e.cy * s), e.rx * s, e.ry * s, e.penWidth * s, e.color);

@@ -213,4 +213,71 @@ TEST(InkRaster, AKeptBandDrawsWhatAFreshOneDraws)
     }
 }
 
+TEST(InkRaster, AKeptGlyphDrawsWhatAFreshOneDraws)
+{
+    // A thread keeps the coverage of a glyph it filled twice, by its name,
+    // transform and image size; filled again over other ink, in another
+    // colour, it must come out as a thread that never filled it fills it,
+    // without its outline being made. A name, a transform or an image size
+    // not seen before is filled afresh.
+    const QString face = QStringLiteral("黑体"), gong = QStringLiteral("公"), si = QStringLiteral("司");
+    auto outlineOf = [](const QString& text) {
+        QPainterPath p;
+        p.setFillRule(Qt::OddEvenFill);
+        if (text == QStringLiteral("公")) {
+            p.addEllipse(QPointF(20, 20), 15, 11);
+            p.addRect(QRectF(12, 14, 9, 6));
+        } else {
+            p.moveTo(3, 3);
+            p.cubicTo(40, 0, 0, 40, 37, 37);
+            p.lineTo(3, 30);
+            p.closeSubpath();
+        }
+        return p;
+    };
+    struct Glyph {
+        const QString* text;
+        int px;
+        QTransform toDevice;
+        QSize size;
+    };
+    const Glyph glyphs[] = {
+        {&gong, 40, QTransform().translate(30, 20).rotate(17), {100, 80}},
+        {&gong, 40, QTransform().translate(30.25, 20).rotate(17), {100, 80}},   // a quarter pixel over
+        {&gong, 40, QTransform().translate(30, 20).rotate(17), {60, 80}},       // clipped on the right
+        {&gong, 41, QTransform().translate(30, 20).rotate(17), {100, 80}},      // another size: its own outline
+        {&si, 40, QTransform().translate(30, 20).rotate(17), {100, 80}},        // another character, same place
+    };
+    int made = 0;
+    const auto fill = [&](const Glyph& g, QImage::Format format, QRgb color) {
+        QImage img(g.size, format);
+        img.fill(format == QImage::Format_RGB32 ? 0xffffffffu : 0u);
+        inkFill(img, polygon({{0, 0}, {90, 30}, {10, 70}}), QTransform(), 0xff00aa33);
+        const QString& text = *g.text;
+        inkFillGlyph(img, GlyphName{face, g.px, 800, text},
+                     [&] {
+                         ++made;
+                         return QTransform::fromScale(g.px / 40.0, g.px / 40.0).map(outlineOf(text));
+                     },
+                     g.toDevice, color);
+        return img;
+    };
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied}) {
+        std::vector<QImage> fresh;
+        std::thread([&] {
+            for (const Glyph& g : glyphs)
+                std::thread([&] { fresh.push_back(fill(g, format, 0xffe02010)); }).join();
+        }).join();
+        for (size_t i = 0; i < std::size(glyphs); ++i) {
+            // The first glyph is kept from its second filling; the others
+            // differ from it and from each other, each filled once here.
+            fill(glyphs[0], format, kBlack);
+            fill(glyphs[0], format, kBlack);
+            made = 0;
+            EXPECT_EQ(fill(glyphs[i], format, 0xffe02010), fresh[i]) << "glyph " << i << " format " << format;
+            EXPECT_EQ(made, i == 0 ? 0 : 1) << "glyph " << i;
+        }
+    }
+}
+
 } // namespace
