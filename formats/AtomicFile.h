@@ -32,10 +32,6 @@
 
 namespace plomet {
 
-// Replaces the file at path with bytes, atomically. On failure throws
-// PlometError (Kind::File) with messageTemplate's %1 the path (native
-// separators) and %2 the reason; no new file is left, an old one is
-// unchanged.
 namespace atomicfile {
 
 #ifdef O_TMPFILE
@@ -74,7 +70,8 @@ inline bool writeAll(int fd, const QByteArray& bytes)
     return true;
 }
 
-// The file at target replaced by bytes; 0, or the errno of the step that
+// The file at target replaced by bytes, with the old file's permissions
+// (not its set-user and set-group bits); 0, or the errno of the step that
 // failed, having left no new file and the old one as it was; -1 when the
 // file system has no nameless files (nothing has been done then).
 inline int replaceFile(const QString& target, const QByteArray& bytes)
@@ -91,7 +88,7 @@ inline int replaceFile(const QString& target, const QByteArray& bytes)
     if (fd < 0)
         return errno == EOPNOTSUPP || errno == EISDIR ? -1 : errno;
     int err = 0;
-    if (!writeAll(fd, bytes) || ::fdatasync(fd) != 0 || (existed && ::fchmod(fd, old.st_mode & 07777) != 0))
+    if (!writeAll(fd, bytes) || ::fdatasync(fd) != 0 || (existed && ::fchmod(fd, old.st_mode & 0777) != 0))
         err = errno;
     char self[64];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
