@@ -544,17 +544,14 @@ void inkFillGlyph(QImage& image, const GlyphName& glyph, const std::function<QPa
         layDown(image, *kept, color);
         return;
     }
+    // Most glyphs of a batch come once: kept from their second time on.
     const QPainterPath path = outline();
-    if (path.isEmpty())
-        return;
-    Outline& o = threadOutline();
-    buildOutline(o, path, toDevice);
-    if (!cache.seenBefore(hash)) {
-        if (render(image, o, path.fillRule() == Qt::OddEvenFill, color))
-            return;
-        painterFill(image, path, toDevice, color);
+    if (!cache.seenBefore(hash) || path.isEmpty()) {
+        inkFill(image, path, toDevice, color);
         return;
     }
+    Outline& o = threadOutline();
+    buildOutline(o, path, toDevice);
     BandSpans spans;
     if (rasterise(o, path.fillRule() == Qt::OddEvenFill, image.width(), image.height(), recordSpans, &spans)) {
         layDown(image, spans, color);
