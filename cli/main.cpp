@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
@@ -93,22 +94,21 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
     previousHandler(type, context, message);
 }
 
-// Whether the command line draws rasters only: `render` to PNG or BMP files
-// (-o OUT by its extension, -d OUTDIR by --format, PNG by default). Those
-// set their texts with the seal's own engine and fill them without Qt's
-// platform plugin or font database, which cost more than the drawing of a
-// lone seal. Vector files, stamping and the rest keep the whole GUI library
-// (PDF writing and a table's rows of any format may need it).
-bool rasterRenderOnly(int argc, char** argv)
+// What a `render` command line writes, as far as its arguments tell before
+// the command reads them: the format of -o OUT by its extension, of -d
+// OUTDIR by --format (PNG by default), in lower case; a table's rows may
+// name any format. Nothing for another command.
+struct RenderOutput {
+    QString format;
+    bool table = false;
+};
+
+std::optional<RenderOutput> renderOutput(int argc, char** argv)
 {
     if (argc < 2 || std::strcmp(argv[1], "render") != 0)
-        return false;
-    auto raster = [](const QString& format) {
-        const auto f = plomet::exportFormat(format);
-        return f && f->raster;
-    };
+        return std::nullopt;
     QString output, format = QStringLiteral("png");
-    bool batch = false;
+    bool batch = false, table = false;
     for (int i = 2; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         const bool next = i + 1 < argc;
@@ -125,9 +125,23 @@ bool rasterRenderOnly(int argc, char** argv)
         else if (arg.startsWith(QLatin1String("--format=")))
             format = arg.mid(9);
         else if (arg == QLatin1String("--table") || arg.startsWith(QLatin1String("--table=")))
-            return false;
+            table = true;
     }
-    return batch ? output.isEmpty() && raster(format) : raster(QFileInfo(output).suffix());
+    return RenderOutput{(batch && output.isEmpty() ? format : QFileInfo(output).suffix()).toLower(), table};
+}
+
+// Whether the command line draws rasters only: `render` to PNG or BMP files.
+// Those set their texts with the seal's own engine and fill them without
+// Qt's platform plugin or font database, which cost more than the drawing
+// of a lone seal. Vector files, stamping and the rest keep the whole GUI
+// library (PDF writing and a table's rows of any format may need it).
+bool rasterRenderOnly(int argc, char** argv)
+{
+    const std::optional<RenderOutput> out = renderOutput(argc, argv);
+    if (!out || out->table)
+        return false;
+    const auto f = plomet::exportFormat(out->format);
+    return f && f->raster;
 }
 
 #ifndef PLOMET_DOCUMENTS
@@ -141,7 +155,7 @@ const Command* commandNamed(const char* name)
 
 // Whether plomet-documents is to run this command line: a command this
 // program does not have, the help of one, the help of them all, or a render
-// that may write PDF (any but a raster-only one).
+// that may write PDF (to a .pdf file, by --format pdf or from a table).
 bool forDocuments(int argc, char** argv)
 {
     if (argc < 2)
@@ -156,8 +170,8 @@ bool forDocuments(int argc, char** argv)
         return false;
     if (!command->run)
         return true;
-    // `help render` is shown here.
-    return std::strcmp(argv[1], "render") == 0 && !rasterRenderOnly(argc, argv);
+    const std::optional<RenderOutput> out = renderOutput(argc, argv);
+    return out && (out->table || out->format == QLatin1String("pdf"));
 }
 
 // Replaces this process by plomet-documents with the same arguments: beside

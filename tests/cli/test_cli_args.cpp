@@ -151,14 +151,15 @@ TEST(CliArgs, WhatPlometHandsToPlometDocuments)
     const Row rows[] = {
         {{"render", "-o", "%D/s.png"}, false},
         {{"render", "-d", "%D", "--format", "bmp", "%D/none.PMF"}, false},
-        {{"render", "--help"}, true},   // its help names the PDF options
+        {{"render", "--help"}, false},
         {{"help", "render"}, false},
         {{"show", "--help"}, false},
         {{"write", "%D/w.PMF"}, false},
         {{"extract", "--help"}, false},
         {{"--help"}, false},
         {{"render", "-o", "%D/s.pdf"}, true},
-        {{"render", "-o", "%D/s.svg"}, true},
+        {{"render", "-o", "%D/s.svg", "--set", "Aging=30"}, false},   // worn, without qpdf
+        {{"render", "-o", "%D/S.PDF"}, true},
         {{"render", "-d", "%D", "--format", "pdf", "%D/none.PMF"}, true},
         {{"render", "--table", "%D/t.csv", "-d", "%D"}, true},
         {{"stamp", "--help"}, true},
@@ -183,5 +184,7 @@ TEST(CliArgs, WhatPlometHandsToPlometDocuments)
         }
     }
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("s.pdf"))));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("S.PDF"))));
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("s.png"))));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("s.svg"))));
 }
