@@ -442,7 +442,7 @@ std::atomic<size_t> glyphBytesAllThreads{0};
 struct GlyphCache {
     static constexpr size_t kThreadBytes = size_t(4) << 20;
     static constexpr size_t kAllBytes = size_t(32) << 20;
-    static constexpr size_t kSeen = 1u << 14;
+    static constexpr size_t kSeen = 1u << 12;   // about 160 KB
     QHash<GlyphKey, BandSpans> kept;
     std::unordered_set<size_t> seen;   // the hashes of the glyphs filled
     size_t bytes = 0;
@@ -459,8 +459,10 @@ struct GlyphCache {
     // Whether a glyph of this hash was filled before (and notes it).
     bool seenBefore(size_t hash)
     {
+        // Forgetting what was seen keeps what was kept: a kept glyph is
+        // found again from its next time on.
         if (seen.size() >= kSeen)
-            clear();
+            seen.clear();
         return !seen.insert(hash).second;
     }
     void clear()
