@@ -159,8 +159,7 @@ inline quint32 byteMul(quint32 x, quint32 a)
 // picture). Worked out once per ink and thread; every entry is the formula
 // compositeSpans would apply, so the pixels are the same either way.
 struct InkTable {
-    quint32 ink = 0;
-    bool ready = false;
+    quint32 ink = 0;   // no ink is 0: its alpha is always full
     quint32 src[256];
     quint32 keep[256];
     quint32 overWhite[256];
@@ -169,14 +168,13 @@ struct InkTable {
 const InkTable& inkTable(quint32 ink)
 {
     thread_local InkTable table;
-    if (!table.ready || table.ink != ink) {
+    if (table.ink != ink) {
         for (quint32 c = 0; c < 256; ++c) {
             table.src[c] = byteMul(ink, c);
             table.keep[c] = 255 - qAlpha(table.src[c]);
             table.overWhite[c] = table.src[c] + byteMul(0xffffffffu, table.keep[c]);
         }
         table.ink = ink;
-        table.ready = true;
     }
     return table;
 }
