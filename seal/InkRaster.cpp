@@ -257,10 +257,21 @@ bool rasterise(const Outline& o, bool evenOdd, int width, int height, FT_SpanFun
     params.flags = FT_RASTER_FLAG_AA | FT_RASTER_FLAG_DIRECT | FT_RASTER_FLAG_CLIP;
     params.gray_spans = spans;
     params.user = user;
-    params.clip_box.xMin = 0;
-    params.clip_box.yMin = 0;
-    params.clip_box.xMax = width;
-    params.clip_box.yMax = height;
+    // The rasteriser sweeps every row of its clip box, in bands it walks
+    // the whole outline for, so the box is the picture only where the
+    // outline is: the pixels round it out (the cells left of the box keep
+    // their cover, those right of it and above or below it are none).
+    FT_Pos xMin = o.points.front().x, yMin = o.points.front().y, xMax = xMin, yMax = yMin;
+    for (const FT_Vector& p : o.points) {
+        xMin = std::min(xMin, p.x);
+        yMin = std::min(yMin, p.y);
+        xMax = std::max(xMax, p.x);
+        yMax = std::max(yMax, p.y);
+    }
+    params.clip_box.xMin = std::clamp<FT_Pos>(xMin >> 6, 0, width);
+    params.clip_box.yMin = std::clamp<FT_Pos>(yMin >> 6, 0, height);
+    params.clip_box.xMax = std::clamp<FT_Pos>((xMax + 63) >> 6, 0, width);
+    params.clip_box.yMax = std::clamp<FT_Pos>((yMax + 63) >> 6, 0, height);
     return FT_Outline_Render(lib, &outline, &params) == 0;
 }
 

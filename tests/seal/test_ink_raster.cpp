@@ -70,6 +70,19 @@ TEST(InkRaster, CoverageSumsToTheExactArea)
              inkFill(img, p, QTransform(), kBlack);
          },
          20.45 * 13.15},
+        // Only the part inside counts: the cover of what lies past the left
+        // edge still reaches the pixels right of it.
+        {"rectangle past the left and top edges",
+         [](QImage& img) {
+             QPainterPath p;
+             p.addRect(QRectF(-7.3, -4.6, 20.45, 13.15));
+             inkFill(img, p, QTransform(), kBlack);
+         },
+         13.15 * 8.55},
+        // The image's corner square, 27.5 on a side, lies inside the triangle.
+        {"triangle past the right and bottom edges",
+         [](QImage& img) { inkFill(img, polygon({{100.5, 100.5}, {160.5, 100.5}, {100.5, 160.5}}), QTransform(), kBlack); },
+         27.5 * 27.5},
         {"triangle",
          [](QImage& img) { inkFill(img, polygon({{3.2, 4.1}, {40.7, 9.9}, {15.5, 37.3}}), QTransform(), kBlack); },
          std::fabs((40.7 - 3.2) * (37.3 - 4.1) - (15.5 - 3.2) * (9.9 - 4.1)) / 2},
