@@ -257,11 +257,12 @@ int renderBatch(std::vector<RenderJob> jobs, const QString& preset, const QStrin
     // different folders, given twice, rows with one output): the later ones
     // are refused.
     QHash<QString, size_t> firstWithOutput;
+    const QDir here(QDir::currentPath());   // asked once, not once a seal
     for (size_t i = 0; i < count; ++i) {
         errors[i] = jobs[i].error;
         if (!errors[i].isEmpty())
             continue;
-        const QString key = QFileInfo(jobs[i].output).absoluteFilePath();
+        const QString key = QDir::cleanPath(here.absoluteFilePath(jobs[i].output));
         const auto it = firstWithOutput.constFind(key);
         if (it == firstWithOutput.constEnd()) {
             firstWithOutput.insert(key, i);

@@ -36,17 +36,29 @@ namespace atomicfile {
 
 #ifdef O_TMPFILE
 // The file a path names for writing: a symbolic link's target (to a depth
-// the system allows), the path itself otherwise.
-inline QString targetOf(const QString& path)
+// the system allows), the path itself otherwise; with what lstat says of it
+// (existed false when there is nothing there yet). One call for a plain
+// file, the common case.
+struct Target {
+    QByteArray file;
+    bool existed = false;
+    struct stat old {};
+};
+
+inline Target targetOf(const QString& path)
 {
+    Target t;
     QString target = path;
     for (int depth = 0; depth < 40; ++depth) {
-        const QFileInfo info(target);
-        if (!info.isSymLink())
-            break;
-        target = info.symLinkTarget();
+        t.file = QFile::encodeName(target);
+        t.existed = ::lstat(t.file.constData(), &t.old) == 0;
+        if (!t.existed || !S_ISLNK(t.old.st_mode))
+            return t;
+        target = QFileInfo(target).symLinkTarget();
     }
-    return target;
+    // Too deep a chain: left to the system, which refuses it.
+    t.existed = ::stat(t.file.constData(), &t.old) == 0;
+    return t;
 }
 
 // All of bytes to fd, through short writes; false with errno set. A write
@@ -74,13 +86,13 @@ inline bool writeAll(int fd, const QByteArray& bytes)
 // (not its set-user and set-group bits); 0, or the errno of the step that
 // failed, having left no new file and the old one as it was; -1 when the
 // file system has no nameless files (nothing has been done then).
-inline int replaceFile(const QString& target, const QByteArray& bytes)
+inline int replaceFile(const Target& target, const QByteArray& bytes)
 {
-    const QByteArray file = QFile::encodeName(QFileInfo(target).absoluteFilePath());
-    const QByteArray dir = file.left(file.lastIndexOf('/') + 1);
-    struct stat old {};
-    const bool existed = ::stat(file.constData(), &old) == 0;
-    if (existed && S_ISDIR(old.st_mode))
+    const QByteArray& file = target.file;
+    const int slash = file.lastIndexOf('/');
+    const QByteArray dir = slash < 0 ? QByteArray(".") : file.left(slash + 1);
+    const bool existed = target.existed;
+    if (existed && S_ISDIR(target.old.st_mode))
         return EISDIR;
     // Until it is linked into place the file has no name: nothing is left
     // behind by a failure, or by the end of the process.
@@ -88,18 +100,21 @@ inline int replaceFile(const QString& target, const QByteArray& bytes)
     if (fd < 0)
         return errno == EOPNOTSUPP || errno == EISDIR ? -1 : errno;
     int err = 0;
-    if (!writeAll(fd, bytes) || ::fdatasync(fd) != 0 || (existed && ::fchmod(fd, old.st_mode & 0777) != 0))
+    if (!writeAll(fd, bytes) || ::fdatasync(fd) != 0 || (existed && ::fchmod(fd, target.old.st_mode & 0777) != 0))
         err = errno;
     char self[64];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
-    if (!err && ::linkat(AT_FDCWD, self, AT_FDCWD, file.constData(), AT_SYMLINK_FOLLOW) != 0) {
-        err = errno;
+    // A new file is linked in place; over an old one (or one made since the
+    // look) it is linked to a temporary name and renamed, so that the old
+    // file stays until the new one takes its place.
+    if (!err && (existed || ::linkat(AT_FDCWD, self, AT_FDCWD, file.constData(), AT_SYMLINK_FOLLOW) != 0)) {
+        err = existed ? EEXIST : errno;
         if (err == EEXIST) {
-            // The old file stays until the new one is renamed over it.
             err = 0;
+            static const QByteArray pid = QByteArray::number(::getpid());
             QByteArray temporary;
             for (int attempt = 0; attempt < 100 && temporary.isEmpty(); ++attempt) {
-                const QByteArray name = file + ".new" + QByteArray::number(::getpid()) + '-' + QByteArray::number(attempt);
+                const QByteArray name = file + ".new" + pid + '-' + QByteArray::number(attempt);
                 if (::linkat(AT_FDCWD, self, AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0)
                     temporary = name;
                 else if (errno != EEXIST) {
@@ -133,8 +148,7 @@ inline void writeFileAtomically(const QString& path, const QByteArray& bytes, co
                           QString(messageTemplate).arg(QDir::toNativeSeparators(path), reason));
     };
 #ifdef O_TMPFILE
-    const QString target = atomicfile::targetOf(path);
-    const int err = atomicfile::replaceFile(target, bytes);
+    const int err = atomicfile::replaceFile(atomicfile::targetOf(path), bytes);
     // A file system without nameless files is written as QSaveFile writes it.
     if (err >= 0) {
         if (err != 0)

@@ -307,13 +307,16 @@ PmfValues readPMF(const QString& path)
         throw PlometError(PlometError::Kind::File,
                           QCoreApplication::translate("Formats", "cannot read the description file “%1”: %2").arg(nativePath(path), reason));
     };
-    const QFileInfo info(path);
-    if (info.isDir())
-        fail(QCoreApplication::translate("Formats", "it is a folder"));
+    // Qt refuses to open a folder; only then is the path looked at again,
+    // to say so in plain words (a batch reads thousands of files).
     QFile file(path);
     errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        fail(systemReason(errno, file.errorString()));
+    if (!file.open(QIODevice::ReadOnly)) {
+        const int openErrno = errno;
+        if (QFileInfo(path).isDir())
+            fail(QCoreApplication::translate("Formats", "it is a folder"));
+        fail(systemReason(openErrno, file.errorString()));
+    }
     // What the format reads, and no more: the rest of a file is never read.
     errno = 0;
     const QByteArray bytes = file.read(kPmfMaxReadBytes);

@@ -164,4 +164,14 @@ TEST(WriteFaults, AReplacedFileKeepsItsPlaceAndPermissions)
     EXPECT_EQ(test::readAll(real), QByteArray("synced once"));
     EXPECT_EQ(filesIn(dir.path()), (QStringList{"dangling.png", "later.png", "link.png", "real.png"}));
     EXPECT_THROW(writeFileAtomically(dir.path(), "a folder", message), PlometError);
+
+    // A bare name is a file in the current folder, made and then replaced.
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    writeFileAtomically(QStringLiteral("bare.png"), "first", message);
+    writeFileAtomically(QStringLiteral("bare.png"), "second", message);
+    QDir::setCurrent(before);
+    EXPECT_EQ(test::readAll(dir.filePath(QStringLiteral("bare.png"))), QByteArray("second"));
+    EXPECT_EQ(mode(dir.filePath(QStringLiteral("bare.png"))), int(0666 & ~mask));
+    EXPECT_EQ(filesIn(dir.path()), (QStringList{"bare.png", "dangling.png", "later.png", "link.png", "real.png"}));
 }
