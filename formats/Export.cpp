@@ -170,26 +170,6 @@ std::optional<QRgb> singleColor(const DrawingModel& model)
     return color.value_or(qRgb(0, 0, 0));
 }
 
-// The coverage of a transparent raster, one byte a pixel: its alpha. Qt
-// converts premultiplied pixels to Alpha8 through its generic per-pixel path,
-// which took a sixth of a 600-dpi batch; the alpha byte is the same.
-QImage coverageOf(const QImage& raster)
-{
-    if (raster.format() != QImage::Format_ARGB32_Premultiplied)
-        return raster.convertToFormat(QImage::Format_Alpha8);
-    QImage coverage(raster.size(), QImage::Format_Alpha8);
-    if (coverage.isNull())
-        return coverage;
-    const int width = raster.width();
-    for (int y = 0; y < raster.height(); ++y) {
-        const QRgb* in = reinterpret_cast<const QRgb*>(raster.constScanLine(y));
-        uchar* out = coverage.scanLine(y);
-        for (int x = 0; x < width; ++x)
-            out[x] = static_cast<uchar>(qAlpha(in[x]));
-    }
-    return coverage;
-}
-
 // A seal in one colour as a palette PNG: rendered as coverage alone, each
 // pixel's coverage is its palette index, and entry i is the colour i/255 of
 // the way from the background to the seal's colour (or the seal's colour
@@ -199,12 +179,10 @@ QByteArray palettePng(const SealPicture& picture, QRgb color, double dpi, bool t
 {
     const DrawingModel& model = picture.model();
     RenderOptions ro;
-    ro.transparent = true;
-    ro.leaveWear = true;   // worn below, a byte a pixel instead of four
-    QImage coverage = coverageOf(picture.raster(dpi, ro));
+    ro.coverage = true;
+    const QImage coverage = picture.raster(dpi, ro);
     if (coverage.isNull())
         throw PlometError(PlometError::Kind::Format, QCoreApplication::translate("Formats", "the seal's size is 0: there is no picture to export"));
-    applyWearAlpha(coverage, model, dpi / 1440.0, QPointF(0, 0));
     PngPalette palette;
     palette.withAlpha = transparent;
     const QRgb bg = model.background;

@@ -16,6 +16,7 @@
 #include <iterator>
 #include <unordered_set>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -185,7 +186,8 @@ struct Target {
     int width, height;
     quint32 ink;       // premultiplied, opaque
     quint32 opaque;    // alpha forced on the pixels of an RGB32 image
-    const InkTable* table;
+    const InkTable* table;   // none for coverage alone
+    FT_SpanFunc composite;   // compositeSpans, or compositeCoverage for Alpha8
 };
 
 // Source-over of the ink by the coverage of each span. The rasteriser
@@ -224,17 +226,52 @@ void compositeSpans(int y, int count, const FT_Span* spans, void* user)
     }
 }
 
+// The same over a picture of coverage alone (Alpha8), one byte a pixel: the
+// alpha byte compositeSpans leaves, since ink is opaque.
+void compositeCoverage(int y, int count, const FT_Span* spans, void* user)
+{
+    const Target& t = *static_cast<const Target*>(user);
+    if (y < 0 || y >= t.height)
+        return;
+    uchar* const row = t.bits + qsizetype(y) * t.stride;
+    for (int i = 0; i < count; ++i) {
+        const int x0 = std::max(0, int(spans[i].x));
+        const int x1 = std::min(t.width, int(spans[i].x) + int(spans[i].len));
+        const quint32 c = spans[i].coverage;
+        if (x0 >= x1 || c == 0)
+            continue;
+        uchar* p = row + x0;
+        if (c == 255) {
+            std::memset(p, 255, size_t(x1 - x0));
+            continue;
+        }
+        for (uchar* const end = row + x1; p < end; ++p) {
+            if (*p == 0) {
+                *p = uchar(c);
+                continue;
+            }
+            quint32 m = quint32(*p) * (255 - c);
+            m = (m + (m >> 8) + 0x80) >> 8;
+            *p = uchar(c + m);
+        }
+    }
+}
+
 bool directFormat(const QImage& image)
 {
-    return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32_Premultiplied;
+    return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32_Premultiplied
+           || image.format() == QImage::Format_Alpha8;
 }
 
 Target targetOf(QImage& image, QRgb color)
 {
     const quint32 ink = 0xff000000u | color;
+    const bool coverage = image.format() == QImage::Format_Alpha8;
     return Target{image.bits(), image.bytesPerLine(), image.width(), image.height(), ink,
-                  image.format() == QImage::Format_RGB32 ? 0xff000000u : 0u, &inkTable(ink)};
+                  image.format() == QImage::Format_RGB32 ? 0xff000000u : 0u, coverage ? nullptr : &inkTable(ink),
+                  coverage ? compositeCoverage : compositeSpans};
 }
+
 
 // Hands the coverage of the outline, clipped to a width x height picture,
 // to spans row by row; false when FreeType would not rasterise it.
@@ -281,7 +318,7 @@ bool render(QImage& image, const Outline& o, bool evenOdd, QRgb color)
     if (!directFormat(image))
         return false;
     Target target = targetOf(image, color);
-    return rasterise(o, evenOdd, image.width(), image.height(), compositeSpans, &target);
+    return rasterise(o, evenOdd, image.width(), image.height(), target.composite, &target);
 }
 
 // The coverage of a band as the rasteriser handed it over, row by row.
@@ -319,7 +356,7 @@ void layDown(QImage& image, const BandSpans& band, QRgb color)
 {
     Target target = targetOf(image, color);
     for (const BandSpans::Row& row : band.rows)
-        compositeSpans(row.y, row.count, band.spans.data() + row.first, &target);
+        target.composite(row.y, row.count, band.spans.data() + row.first, &target);
 }
 
 // A few bands a thread has filled last. Per thread, so no lock; bounded,

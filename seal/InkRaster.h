@@ -7,7 +7,8 @@
 // band's or a glyph's coverage is kept for the next seal that has it at the
 // same place, and is the coverage the rasteriser would give it again.)
 //
-// The images are Format_RGB32 (opaque) or Format_ARGB32_Premultiplied.
+// The images are Format_RGB32 (opaque), Format_ARGB32_Premultiplied, or
+// Format_Alpha8 (the coverage alone, as the alpha of the premultiplied one).
 #include <QImage>
 #include <QPainterPath>
 #include <QPointF>

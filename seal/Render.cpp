@@ -321,18 +321,23 @@ QImage rasterize(const DrawingModel& model, double dpi, const RenderOptions& opt
     const QSize size = rasterSize(model.widthTwips, model.heightTwips, dpi);
     if (size.isEmpty())
         return QImage();
-    QImage image(size, options.transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    const QImage::Format format = options.coverage      ? QImage::Format_Alpha8
+                                  : options.transparent ? QImage::Format_ARGB32_Premultiplied
+                                                        : QImage::Format_RGB32;
+    QImage image(size, format);
     if (image.isNull())
         throw PlometError(PlometError::Kind::Overflow,
                           QCoreApplication::translate("Seal", "not enough memory for an image of %1 × %2 pixels").arg(size.width()).arg(size.height()));
     // Every pixel starts defined: the surface's edge may end inside a pixel.
-    image.fill(options.transparent ? QColor(Qt::transparent) : QColor::fromRgb(model.background));
+    image.fill(options.transparent || options.coverage ? QColor(Qt::transparent) : QColor::fromRgb(model.background));
     const int dpm = dotsPerMetre(dpi);
     image.setDotsPerMeterX(dpm);
     image.setDotsPerMeterY(dpm);
     inkItems(image, model, dpi / 1440.0);
     if (model.aging > 0 && !options.leaveWear) {
-        if (options.transparent)
+        if (options.coverage)
+            applyWearAlpha(image, model, dpi / 1440.0, QPointF(0, 0));
+        else if (options.transparent)
             applyWearPremultiplied(image, model, dpi / 1440.0, QPointF(0, 0));
         else
             applyWear(image, model, dpi / 1440.0, QPointF(0, 0), model.background);

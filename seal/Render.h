@@ -15,6 +15,7 @@ struct RenderOptions {
     bool transparent = false;    // leave the background out (alpha)
     bool glyphOutlines = false;  // glyphs as filled outlines instead of text runs (vector files)
     bool leaveWear = false;      // paint the ink unworn: the caller carries the wear (a soft mask)
+    bool coverage = false;       // the ink's coverage alone, one byte a pixel (a seal in one colour)
 };
 
 // Pixel size of a surface of w x h twips at dpi dots per inch, rounded half to even.
@@ -28,7 +29,8 @@ void paintModel(QPainter& painter, const DrawingModel& model, double pixelsPerTw
                 const RenderOptions& options = {});
 
 // The model as an image at dpi (96 gives the screen picture pixel for pixel).
-// Opaque images are RGB32, transparent ones ARGB32_Premultiplied.
+// Opaque images are RGB32, transparent ones ARGB32_Premultiplied; with
+// options.coverage, Alpha8: the alpha a transparent image would have.
 QImage rasterize(const DrawingModel& model, double dpi, const RenderOptions& options = {});
 
 // The ink of the model as filled outlines in twips, in drawing order: each

@@ -12,7 +12,8 @@ constexpr size_t kKeptOthers = 2;
 
 bool sameOptions(const RenderOptions& a, const RenderOptions& b)
 {
-    return a.transparent == b.transparent && a.glyphOutlines == b.glyphOutlines && a.leaveWear == b.leaveWear;
+    return a.transparent == b.transparent && a.glyphOutlines == b.glyphOutlines && a.leaveWear == b.leaveWear
+           && a.coverage == b.coverage;
 }
 
 bool isScreen(const SealPicture& p, double dpi, const RenderOptions& o)

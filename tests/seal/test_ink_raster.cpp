@@ -24,6 +24,11 @@ double coverageSum(const QImage& img)
 {
     double sum = 0;
     for (int y = 0; y < img.height(); ++y) {
+        if (img.format() == QImage::Format_Alpha8) {
+            for (int x = 0; x < img.width(); ++x)
+                sum += img.constScanLine(y)[x] / 255.0;
+            continue;
+        }
         const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
         for (int x = 0; x < img.width(); ++x)
             sum += img.format() == QImage::Format_RGB32 ? (255 - qRed(row[x])) / 255.0 : qAlpha(row[x]) / 255.0;
@@ -110,6 +115,16 @@ TEST(InkRaster, CoverageSumsToTheExactArea)
              inkFill(img, p, QTransform(), kBlack);
          },
          600 + 600 - 20 * 15},
+        // Ink over ink: the second is laid source-over on the first.
+        {"two overlapping rectangles, one over the other",
+         [](QImage& img) {
+             QPainterPath a, b;
+             a.addRect(QRectF(5.5, 5.5, 30, 20));
+             b.addRect(QRectF(15.25, 10.25, 30, 20));
+             inkFill(img, a, QTransform(), kBlack);
+             inkFill(img, b, QTransform(), kBlack);
+         },
+         600 + 600 - 20.25 * 15.25},
         {"circle of cubic curves",
          [](QImage& img) {
              QPainterPath p;
@@ -135,13 +150,19 @@ TEST(InkRaster, CoverageSumsToTheExactArea)
          },
          9000, 0.01},
     };
-    for (const auto format : {QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB32}) {
-        for (const auto& row : rows) {
+    for (const auto& row : rows) {
+        QImage premultiplied;
+        for (const auto format : {QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB32, QImage::Format_Alpha8}) {
             QImage img(128, 128, format);
             img.fill(format == QImage::Format_RGB32 ? QColor(Qt::white) : QColor(Qt::transparent));
             row.draw(img);
-            EXPECT_NEAR(coverageSum(img), row.area, row.tolerance * row.area)
-                << row.what << (format == QImage::Format_RGB32 ? " (opaque)" : " (transparent)");
+            const char* name = format == QImage::Format_RGB32 ? " (opaque)" : format == QImage::Format_Alpha8 ? " (coverage)" : " (transparent)";
+            EXPECT_NEAR(coverageSum(img), row.area, row.tolerance * row.area) << row.what << name;
+            // Coverage alone is the alpha of the transparent picture, byte for byte.
+            if (format == QImage::Format_ARGB32_Premultiplied)
+                premultiplied = img;
+            else if (format == QImage::Format_Alpha8)
+                EXPECT_EQ(img, premultiplied.convertToFormat(QImage::Format_Alpha8)) << row.what;
         }
     }
 }
