@@ -226,6 +226,37 @@ void compositeSpans(int y, int count, const FT_Span* spans, void* user)
     }
 }
 
+// One pixel of compositeSpans: coverage c of the ink over d.
+inline quint32 inkOver(quint32 d, quint32 c, const Target& t)
+{
+    if (c == 255)
+        return t.ink;
+    if (c == 0)
+        return d;
+    const InkTable& table = *t.table;
+    return (d == 0xffffffffu ? table.overWhite[c] : d == 0 ? table.src[c] : table.src[c] + byteMul(d, table.keep[c]))
+           | t.opaque;
+}
+
+// n bytes of full ink from p: most runs are a stroke's few pixels, too short
+// for a call of memset to pay (overlapping stores cover every length).
+inline void fullInk(uchar* p, int n)
+{
+    if (n >= 16) {
+        std::memset(p, 255, size_t(n));
+    } else if (n >= 8) {
+        const quint64 v = ~quint64(0);
+        std::memcpy(p, &v, 8);
+        std::memcpy(p + n - 8, &v, 8);
+    } else if (n >= 4) {
+        const quint32 v = ~quint32(0);
+        std::memcpy(p, &v, 4);
+        std::memcpy(p + n - 4, &v, 4);
+    } else {
+        p[0] = p[n >> 1] = p[n - 1] = 255;
+    }
+}
+
 // The same over a picture of coverage alone (Alpha8), one byte a pixel: the
 // alpha byte compositeSpans leaves, since ink is opaque.
 void compositeCoverage(int y, int count, const FT_Span* spans, void* user)
@@ -234,18 +265,19 @@ void compositeCoverage(int y, int count, const FT_Span* spans, void* user)
     if (y < 0 || y >= t.height)
         return;
     uchar* const row = t.bits + qsizetype(y) * t.stride;
-    for (int i = 0; i < count; ++i) {
-        const int x0 = std::max(0, int(spans[i].x));
-        const int x1 = std::min(t.width, int(spans[i].x) + int(spans[i].len));
-        const quint32 c = spans[i].coverage;
+    const int width = t.width;
+    for (const FT_Span *s = spans, *const end = spans + count; s != end; ++s) {
+        const quint32 c = s->coverage;
+        const int x0 = std::max(0, int(s->x));
+        const int x1 = std::min(width, int(s->x) + int(s->len));
         if (x0 >= x1 || c == 0)
             continue;
         uchar* p = row + x0;
         if (c == 255) {
-            std::memset(p, 255, size_t(x1 - x0));
+            fullInk(p, x1 - x0);
             continue;
         }
-        for (uchar* const end = row + x1; p < end; ++p) {
+        for (uchar* const last = row + x1; p < last; ++p) {
             if (*p == 0) {
                 *p = uchar(c);
                 continue;
@@ -323,9 +355,9 @@ bool render(QImage& image, const Outline& o, bool evenOdd, QRgb color)
 
 // The coverage of a band as the rasteriser handed it over, row by row.
 // Seals of one batch or one service mostly share their band, so the band's
-// spans are kept by the exact values its outline is built from and laid
-// down again: the spans are what FreeType gives for that outline, so a kept
-// band and a band filled afresh give the same pixels.
+// coverage is kept by the exact values its outline is built from and laid
+// down again: it is what FreeType gives for that outline, so a kept band and
+// a band filled afresh give the same pixels.
 struct BandKey {
     double cx, cy, rx, ry, penWidth;
     int width, height;
@@ -336,27 +368,65 @@ struct BandKey {
     }
 };
 
-struct BandSpans {
-    struct Row {
-        int y, first, count;
+// Coverage kept to be laid down again: per row, runs of touching pixels
+// with one coverage byte each (what the rasteriser's spans give, spans of no
+// coverage left out), so that laying it down is a loop over bytes rather
+// than a call for every span (most spans are one pixel of an edge).
+struct KeptCoverage {
+    struct Run {
+        int y, x, len;
+        size_t at;   // its first byte in cover
     };
-    std::vector<Row> rows;
-    std::vector<FT_Span> spans;
-    size_t bytes() const { return rows.size() * sizeof(Row) + spans.size() * sizeof(FT_Span); }
+    std::vector<Run> runs;
+    std::vector<uchar> cover;
+    size_t bytes() const { return runs.size() * sizeof(Run) + cover.size(); }
 };
 
 void recordSpans(int y, int count, const FT_Span* spans, void* user)
 {
-    auto& band = *static_cast<BandSpans*>(user);
-    band.rows.push_back({y, static_cast<int>(band.spans.size()), count});
-    band.spans.insert(band.spans.end(), spans, spans + count);
+    auto& kept = *static_cast<KeptCoverage*>(user);
+    for (int i = 0; i < count; ++i) {
+        const FT_Span& span = spans[i];
+        if (span.coverage == 0 || span.len == 0)
+            continue;
+        KeptCoverage::Run* last = kept.runs.empty() ? nullptr : &kept.runs.back();
+        if (!last || last->y != y || last->x + last->len != span.x) {
+            kept.runs.push_back({y, span.x, 0, kept.cover.size()});
+            last = &kept.runs.back();
+        }
+        last->len += span.len;
+        kept.cover.insert(kept.cover.end(), span.len, span.coverage);
+    }
 }
 
-void layDown(QImage& image, const BandSpans& band, QRgb color)
+void layDown(QImage& image, const KeptCoverage& kept, QRgb color)
 {
-    Target target = targetOf(image, color);
-    for (const BandSpans::Row& row : band.rows)
-        target.composite(row.y, row.count, band.spans.data() + row.first, &target);
+    const Target t = targetOf(image, color);
+    for (const KeptCoverage::Run& run : kept.runs) {
+        if (run.y < 0 || run.y >= t.height)
+            continue;
+        // Clipped again, as the spans are, against rounding at the edge.
+        const int x0 = std::max(0, run.x), x1 = std::min(t.width, run.x + run.len);
+        if (x0 >= x1)
+            continue;
+        const uchar* c = kept.cover.data() + run.at + (x0 - run.x);
+        const int n = x1 - x0;
+        uchar* const row = t.bits + qsizetype(run.y) * t.stride;
+        if (!t.table) {
+            // Branch-free (full ink and bare ground give c): the compiler
+            // makes it a vector loop.
+            uchar* p = row + x0;
+            for (int i = 0; i < n; ++i) {
+                quint32 m = quint32(p[i]) * (255u - c[i]);
+                m = (m + (m >> 8) + 0x80) >> 8;
+                p[i] = uchar(c[i] + m);
+            }
+            continue;
+        }
+        auto* p = reinterpret_cast<quint32*>(row) + x0;
+        for (int i = 0; i < n; ++i)
+            p[i] = inkOver(p[i], c[i], t);
+    }
 }
 
 // A few bands a thread has filled last. Per thread, so no lock; bounded,
@@ -364,23 +434,23 @@ void layDown(QImage& image, const BandSpans& band, QRgb color)
 // 600 dpi is under 100 KB).
 struct BandCache {
     static constexpr int kEntries = 4;
-    static constexpr size_t kMaxBytes = 1u << 20;   // one band's spans, at most
+    static constexpr size_t kMaxBytes = 1u << 20;   // one band's coverage, at most
     struct Entry {
         BandKey key;
-        BandSpans band;
+        KeptCoverage band;
         bool used = false;
     };
     Entry entries[kEntries];
     int next = 0;
 
-    const BandSpans* find(const BandKey& key) const
+    const KeptCoverage* find(const BandKey& key) const
     {
         for (const Entry& e : entries)
             if (e.used && e.key == key)
                 return &e.band;
         return nullptr;
     }
-    void keep(const BandKey& key, BandSpans&& band)
+    void keep(const BandKey& key, KeptCoverage&& band)
     {
         if (band.bytes() > kMaxBytes)
             return;
@@ -459,12 +529,12 @@ void buildOutline(Outline& o, const QPainterPath& path, const QTransform& toDevi
     o.closeContour();
 }
 
-// The coverage of the glyphs a thread filled last, by what the spans are a
+// The coverage of the glyphs a thread filled last, by what it is a
 // function of: the glyph's name (its outline), the transform and the
 // image's size, from the second time a glyph is filled (most come once).
 // Per thread, so no lock; within a budget a thread and one for all threads,
 // so that a long batch on many cores stays flat: when either is full the
-// thread starts afresh (a 40-pixel glyph's spans are about 5 KB).
+// thread starts afresh (a 40-pixel glyph's coverage is a few KB).
 struct GlyphKey {
     QString face, text;
     int px, weight;
@@ -489,13 +559,13 @@ struct GlyphCache {
     static constexpr size_t kThreadBytes = size_t(4) << 20;
     static constexpr size_t kAllBytes = size_t(32) << 20;
     static constexpr size_t kSeen = 1u << 12;   // about 160 KB
-    QHash<GlyphKey, BandSpans> kept;
+    QHash<GlyphKey, KeptCoverage> kept;
     std::unordered_set<size_t> seen;   // the hashes of the glyphs filled
     size_t bytes = 0;
 
     ~GlyphCache() { glyphBytesAllThreads -= bytes; }
 
-    const BandSpans* find(const GlyphKey& key, size_t hash) const
+    const KeptCoverage* find(const GlyphKey& key, size_t hash) const
     {
         if (!seen.count(hash))
             return nullptr;
@@ -518,9 +588,9 @@ struct GlyphCache {
         seen.clear();
         bytes = 0;
     }
-    void keep(GlyphKey&& key, BandSpans&& spans)
+    void keep(GlyphKey&& key, KeptCoverage&& coverage)
     {
-        const size_t size = spans.bytes() + sizeof(GlyphKey) + size_t(key.face.size() + key.text.size()) * 2 + 64;
+        const size_t size = coverage.bytes() + sizeof(GlyphKey) + size_t(key.face.size() + key.text.size()) * 2 + 64;
         if (size > kThreadBytes || kept.contains(key))
             return;
         if (bytes + size > kThreadBytes || glyphBytesAllThreads.load() + size > kAllBytes) {
@@ -528,7 +598,7 @@ struct GlyphCache {
             clear();
             seen.insert(hash);
         }
-        kept.insert(std::move(key), std::move(spans));
+        kept.insert(std::move(key), std::move(coverage));
         bytes += size;
         glyphBytesAllThreads += size;
     }
@@ -588,7 +658,7 @@ void inkFillGlyph(QImage& image, const GlyphName& glyph, const std::function<QPa
                  image.width(), image.height()};
     GlyphCache& cache = threadGlyphs();
     const size_t hash = qHash(key);
-    if (const BandSpans* kept = cache.find(key, hash)) {
+    if (const KeptCoverage* kept = cache.find(key, hash)) {
         layDown(image, *kept, color);
         return;
     }
@@ -600,10 +670,10 @@ void inkFillGlyph(QImage& image, const GlyphName& glyph, const std::function<QPa
     }
     Outline& o = threadOutline();
     buildOutline(o, path, toDevice);
-    BandSpans spans;
-    if (rasterise(o, path.fillRule() == Qt::OddEvenFill, image.width(), image.height(), recordSpans, &spans)) {
-        layDown(image, spans, color);
-        cache.keep(std::move(key), std::move(spans));
+    KeptCoverage coverage;
+    if (rasterise(o, path.fillRule() == Qt::OddEvenFill, image.width(), image.height(), recordSpans, &coverage)) {
+        layDown(image, coverage, color);
+        cache.keep(std::move(key), std::move(coverage));
         return;
     }
     painterFill(image, path, toDevice, color);
@@ -621,7 +691,7 @@ void inkStrokeEllipse(QImage& image, QPointF centre, double rx, double ry, doubl
     if (penWidth > 0 && rx >= 0 && ry >= 0 && !folds && directFormat(image)) {
         const BandKey key{centre.x(), centre.y(), rx, ry, penWidth, image.width(), image.height()};
         BandCache& cache = threadBands();
-        if (const BandSpans* kept = cache.find(key)) {
+        if (const KeptCoverage* kept = cache.find(key)) {
             layDown(image, *kept, color);
             return;
         }
@@ -629,7 +699,7 @@ void inkStrokeEllipse(QImage& image, QPointF centre, double rx, double ry, doubl
         addParallel(o, centre.x(), centre.y(), rx, ry, h);
         if (!circle || rx - h > 0)
             addParallel(o, centre.x(), centre.y(), rx, ry, -h);
-        BandSpans band;
+        KeptCoverage band;
         if (rasterise(o, true, image.width(), image.height(), recordSpans, &band)) {
             layDown(image, band, color);
             cache.keep(key, std::move(band));

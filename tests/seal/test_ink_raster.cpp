@@ -233,7 +233,7 @@ TEST(InkRaster, AKeptBandDrawsWhatAFreshOneDraws)
         inkStrokeEllipse(img, b.centre, b.rx, b.ry, b.pen, color);
         return img;
     };
-    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied}) {
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied, QImage::Format_Alpha8}) {
         std::vector<QImage> fresh;
         std::thread([&] {
             for (const Band& b : bands) {
@@ -251,8 +251,8 @@ TEST(InkRaster, AKeptGlyphDrawsWhatAFreshOneDraws)
 {
     // A thread keeps the coverage of a glyph it filled twice, by its name,
     // transform and image size; filled again over other ink, in another
-    // colour, it must come out as a thread that never filled it fills it,
-    // without its outline being made. A name, a transform or an image size
+    // colour, it must come out as a thread that never filled it fills it (in
+    // every format, coverage alone too), without its outline being made. A name, a transform or an image size
     // not seen before is filled afresh.
     const QString face = QStringLiteral("黑体"), gong = QStringLiteral("公"), si = QStringLiteral("司");
     auto outlineOf = [](const QString& text) {
@@ -296,21 +296,24 @@ TEST(InkRaster, AKeptGlyphDrawsWhatAFreshOneDraws)
                      g.toDevice, color);
         return img;
     };
-    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied}) {
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied, QImage::Format_Alpha8}) {
         std::vector<QImage> fresh;
         std::thread([&] {
             for (const Glyph& g : glyphs)
                 std::thread([&] { fresh.push_back(fill(g, format, 0xffe02010)); }).join();
         }).join();
-        for (size_t i = 0; i < std::size(glyphs); ++i) {
-            // The first glyph is kept from its second filling; the others
-            // differ from it and from each other, each filled once here.
-            fill(glyphs[0], format, kBlack);
-            fill(glyphs[0], format, kBlack);
-            made = 0;
-            EXPECT_EQ(fill(glyphs[i], format, 0xffe02010), fresh[i]) << "glyph " << i << " format " << format;
-            EXPECT_EQ(made, i == 0 ? 0 : 1) << "glyph " << i;
-        }
+        // On a thread of its own, which has filled none of them yet.
+        std::thread([&] {
+            for (size_t i = 0; i < std::size(glyphs); ++i) {
+                // The first glyph is kept from its second filling; the others
+                // differ from it and from each other, each filled once here.
+                fill(glyphs[0], format, kBlack);
+                fill(glyphs[0], format, kBlack);
+                made = 0;
+                EXPECT_EQ(fill(glyphs[i], format, 0xffe02010), fresh[i]) << "glyph " << i << " format " << format;
+                EXPECT_EQ(made, i == 0 ? 0 : 1) << "glyph " << i;
+            }
+        }).join();
     }
 }
 
