@@ -1,13 +1,15 @@
 // Makes the Huffman codes palette PNGs are compressed with, at build time:
-// the histogram of a sample picture drawn as seals are drawn (runs of no
-// ink and of full ink, edges of every slope and bend: squares at many turns
-// and discs, one byte a pixel, 300 pixels wide as a seal at 210 dpi), made
-// into igzip's tables and written out as bytes for a C++ file to include.
+// the histogram of a sample picture made of what seals are made of (runs of
+// no ink and of full ink, anti-aliased edges of every slope and bend:
+// squares at many turns and discs, one byte a pixel, 300 pixels wide as a
+// seal at 210 dpi), made into igzip's tables and written out as bytes for a
+// C++ file to include. Qt's painter draws it: the codes need a sample like
+// a seal, not the seal's own rasteriser, so this tool links no code of ours
+// (and builds alike with every preset's sanitizers).
 // Usage: make_huffman_tables OUT.inc
-#include "seal/InkRaster.h"
-
 #include <QByteArray>
 #include <QImage>
+#include <QPainter>
 #include <QPainterPath>
 #include <QTransform>
 #include <QtMath>
@@ -23,17 +25,23 @@ int main(int argc, char** argv)
     }
     QImage sample(300, 300, QImage::Format_Alpha8);
     sample.fill(0);
-    for (int i = 0; i < 36; ++i) {
-        QPainterPath square;
-        square.addRect(QRectF(-6 - i % 5, -6 - i % 7, 12 + i % 5 * 2, 6 + i % 3 * 2));
-        const double a = i * 10.0, r = 40 + (i % 4) * 18;
-        const QTransform place = QTransform()
-                                     .translate(150 + r * std::cos(qDegreesToRadians(a)), 150 + r * std::sin(qDegreesToRadians(a)))
-                                     .rotate(a * 1.7);
-        plomet::inkFill(sample, square, place, 0xff000000u);
-        QPainterPath disc;
-        disc.addEllipse(QPointF(150 + (i % 6) * 9 - 25, 150 + (i / 6) * 9 - 25), 2.3 + i % 4, 2.3 + i % 3);
-        plomet::inkFill(sample, disc, QTransform(), 0xff000000u);
+    {
+        QPainter painter(&sample);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        for (int i = 0; i < 36; ++i) {
+            QPainterPath square;
+            square.addRect(QRectF(-6 - i % 5, -6 - i % 7, 12 + i % 5 * 2, 6 + i % 3 * 2));
+            const double a = i * 10.0, r = 40 + (i % 4) * 18;
+            painter.setTransform(QTransform()
+                                     .translate(150 + r * std::cos(qDegreesToRadians(a)),
+                                                150 + r * std::sin(qDegreesToRadians(a)))
+                                     .rotate(a * 1.7));
+            painter.drawPath(square);
+            painter.resetTransform();
+            painter.drawEllipse(QPointF(150 + (i % 6) * 9 - 25, 150 + (i / 6) * 9 - 25), 2.3 + i % 4, 2.3 + i % 3);
+        }
     }
     // The rows as the PNG has them: the filter byte "none" before each.
     QByteArray raw;
