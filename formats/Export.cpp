@@ -54,7 +54,7 @@ void flushPng(png_structp) {}
 // sample of what seals are made of (make_huffman_tables.cpp). Fixed codes
 // let igzip take its one-pass level 0 at about the size of level 1: a
 // quarter less time than level 1, which counts its codes for every
-// picture; files 2 to 3 % larger. The same codes for every picture, so the
+// picture; files 2 to 4 % larger. The same codes for every picture, so the
 // bytes stay a function of the picture alone.
 const isal_hufftables& sealHuffmanTables()
 {
@@ -72,8 +72,8 @@ const isal_hufftables& sealHuffmanTables()
 // before each, compressed as one zlib stream by ISA-L's igzip with the
 // codes above. On 300-pixel seals zlib (level 1, Z_RLE) took three to four
 // times as long as igzip's level 1 and was the largest single cost of a
-// batch after drawing; the files are about a fifth larger (14.5 kB against
-// 11.8 kB). Empty on failure.
+// batch after drawing; the files are about a fifth larger than zlib's.
+// Empty on failure.
 QByteArray deflateRows(const QImage& image)
 {
     const qsizetype width = image.width();

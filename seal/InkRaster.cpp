@@ -304,7 +304,6 @@ Target targetOf(QImage& image, QRgb color)
                   coverage ? compositeCoverage : compositeSpans};
 }
 
-
 // Hands the coverage of the outline, clipped to a width x height picture,
 // to spans row by row; false when FreeType would not rasterise it.
 bool rasterise(const Outline& o, bool evenOdd, int width, int height, FT_SpanFunc spans, void* user)
@@ -431,7 +430,7 @@ void layDown(QImage& image, const KeptCoverage& kept, QRgb color)
 
 // A few bands a thread has filled last. Per thread, so no lock; bounded,
 // so a long service run stays flat: at most 4 MB a thread (a 42 mm band at
-// 600 dpi is under 100 KB).
+// 600 dpi is under 200 KB).
 struct BandCache {
     static constexpr int kEntries = 4;
     static constexpr size_t kMaxBytes = 1u << 20;   // one band's coverage, at most
