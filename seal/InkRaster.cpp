@@ -190,6 +190,27 @@ struct Target {
     FT_SpanFunc composite;   // compositeSpans, or compositeCoverage for Alpha8
 };
 
+// Coverage c of the ink over the pixel d, source-over.
+inline quint32 inkOver(quint32 d, quint32 c, const Target& t)
+{
+    if (c == 255)
+        return t.ink;
+    if (c == 0)
+        return d;
+    const InkTable& table = *t.table;
+    return (d == 0xffffffffu ? table.overWhite[c] : d == 0 ? table.src[c] : table.src[c] + byteMul(d, table.keep[c]))
+           | t.opaque;
+}
+
+// The same on coverage alone (Alpha8): the alpha byte inkOver leaves, since
+// ink is opaque (full ink and bare ground give c).
+inline uchar coverOver(quint32 d, quint32 c)
+{
+    quint32 m = d * (255u - c);
+    m = (m + (m >> 8) + 0x80) >> 8;
+    return uchar(c + m);
+}
+
 // Source-over of the ink by the coverage of each span. The rasteriser
 // clips to the image already; the spans are clipped again so that no
 // rounding at the box's edge can write outside a row.
@@ -199,7 +220,6 @@ void compositeSpans(int y, int count, const FT_Span* spans, void* user)
     if (y < 0 || y >= t.height)
         return;
     auto* row = reinterpret_cast<quint32*>(t.bits + qsizetype(y) * t.stride);
-    const InkTable& table = *t.table;
     for (int i = 0; i < count; ++i) {
         const int x0 = std::max(0, int(spans[i].x));
         const int x1 = std::min(t.width, int(spans[i].x) + int(spans[i].len));
@@ -218,24 +238,9 @@ void compositeSpans(int y, int count, const FT_Span* spans, void* user)
                 *p = ink;
             continue;
         }
-        const quint32 src = table.src[c], keep = table.keep[c], overWhite = table.overWhite[c];
-        for (; p < end; ++p) {
-            const quint32 d = *p;
-            *p = (d == 0xffffffffu ? overWhite : d == 0 ? src : src + byteMul(d, keep)) | t.opaque;
-        }
+        for (; p < end; ++p)
+            *p = inkOver(*p, c, t);
     }
-}
-
-// One pixel of compositeSpans: coverage c of the ink over d.
-inline quint32 inkOver(quint32 d, quint32 c, const Target& t)
-{
-    if (c == 255)
-        return t.ink;
-    if (c == 0)
-        return d;
-    const InkTable& table = *t.table;
-    return (d == 0xffffffffu ? table.overWhite[c] : d == 0 ? table.src[c] : table.src[c] + byteMul(d, table.keep[c]))
-           | t.opaque;
 }
 
 // n bytes of full ink from p: most runs are a stroke's few pixels, too short
@@ -257,8 +262,7 @@ inline void fullInk(uchar* p, int n)
     }
 }
 
-// The same over a picture of coverage alone (Alpha8), one byte a pixel: the
-// alpha byte compositeSpans leaves, since ink is opaque.
+// The same over a picture of coverage alone (Alpha8), one byte a pixel.
 void compositeCoverage(int y, int count, const FT_Span* spans, void* user)
 {
     const Target& t = *static_cast<const Target*>(user);
@@ -277,15 +281,8 @@ void compositeCoverage(int y, int count, const FT_Span* spans, void* user)
             fullInk(p, x1 - x0);
             continue;
         }
-        for (uchar* const last = row + x1; p < last; ++p) {
-            if (*p == 0) {
-                *p = uchar(c);
-                continue;
-            }
-            quint32 m = quint32(*p) * (255 - c);
-            m = (m + (m >> 8) + 0x80) >> 8;
-            *p = uchar(c + m);
-        }
+        for (uchar* const last = row + x1; p < last; ++p)
+            *p = coverOver(*p, c);
     }
 }
 
@@ -412,14 +409,10 @@ void layDown(QImage& image, const KeptCoverage& kept, QRgb color)
         const int n = x1 - x0;
         uchar* const row = t.bits + qsizetype(run.y) * t.stride;
         if (!t.table) {
-            // Branch-free (full ink and bare ground give c): the compiler
-            // makes it a vector loop.
+            // Branch-free: the compiler makes it a vector loop.
             uchar* p = row + x0;
-            for (int i = 0; i < n; ++i) {
-                quint32 m = quint32(p[i]) * (255u - c[i]);
-                m = (m + (m >> 8) + 0x80) >> 8;
-                p[i] = uchar(c[i] + m);
-            }
+            for (int i = 0; i < n; ++i)
+                p[i] = coverOver(p[i], c[i]);
             continue;
         }
         auto* p = reinterpret_cast<quint32*>(row) + x0;
