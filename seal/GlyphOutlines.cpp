@@ -676,12 +676,11 @@ QStringList installedFamilies(bool simplifiedChinese)
     });
 }
 
-QPainterPath textOutline(const QString& face, int px, int weight, const QString& text)
+GlyphRun textGlyphs(const QString& face, int px, int weight, const QString& text)
 {
-    QPainterPath out;
-    out.setFillRule(Qt::OddEvenFill);
+    GlyphRun run;
     if (px <= 0)
-        return out;
+        return run;
     const auto chain = chainOf(face, weight >= kBoldWeight);
     // Faces without a bold of their own are emboldened below 64 pixels, as
     // the screen's text engines do.
@@ -691,13 +690,27 @@ QPainterPath textOutline(const QString& face, int px, int weight, const QString&
         const Pick p = chain->pick(cp);
         if (p.member) {
             const Face* f = p.member->face;
-            const QPainterPath em = Outlines::instance().get({f, p.glyph, synthetic && !f->hasBold});
+            QPainterPath em = Outlines::instance().get({f, p.glyph, synthetic && !f->hasBold});
             if (!em.isEmpty())
-                out.addPath(QTransform(px, 0, 0, px, x, 0).map(em));
+                run.glyphs.push_back({std::move(em), px, x});
         }
         x += p.advance * px;
     });
-    return out;
+    return run;
+}
+
+QPainterPath GlyphRun::path() const
+{
+    QPainterPath out;
+    out.setFillRule(Qt::OddEvenFill);
+    for (const PlacedGlyph& g : glyphs)
+        out.addPath(QTransform(g.px, 0, 0, g.px, g.x, 0).map(g.em));
+    return out.translated(0, lift);
+}
+
+QPainterPath textOutline(const QString& face, int px, int weight, const QString& text)
+{
+    return textGlyphs(face, px, weight, text).path();
 }
 
 std::vector<double> prefixAdvances(const QString& face, int px, int weight, const QString& text)

@@ -39,6 +39,23 @@ bool familyInstalled(const QString& family, bool simplifiedChinese = false);
 // only those that cover simplified Chinese when asked.
 QStringList installedFamilies(bool simplifiedChinese);
 
+// A text's glyphs with ink, in order: each one's outline in ems, the em
+// height px it is scaled by and where its origin falls on the baseline, in
+// pixels; the whole lifted by lift pixels (y down). path() joins them as
+// textOutline gives them (odd-even fill), then lifted; a rasteriser may
+// instead map each glyph's points itself, as path() does: x = px ex + x0,
+// y = (px ey + 0) + lift, the same sums in the same order.
+struct PlacedGlyph {
+    QPainterPath em;
+    int px;
+    double x;
+};
+struct GlyphRun {
+    std::vector<PlacedGlyph> glyphs;
+    double lift = 0;
+    QPainterPath path() const;
+};
+GlyphRun textGlyphs(const QString& face, int px, int weight, const QString& text);
 // The outline of text at em height px (whole pixels), in those pixels, the
 // first glyph's origin on the baseline at (0, 0), y down. Odd-even fill.
 // Empty for a text without ink (blanks) or glyphs no face has.

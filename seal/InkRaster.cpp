@@ -482,24 +482,28 @@ void addParallel(Outline& o, double cx, double cy, double a, double b, double d)
     o.closeContour();
 }
 
-// The outline of path mapped by toDevice (affine), in o (emptied first).
-void buildOutline(Outline& o, const QPainterPath& path, const QTransform& toDevice)
+// Adds path's elements to o, each point (x, y) mapped to device pixels by
+// at(x, y).
+template <typename Map>
+void addPath(Outline& o, const QPainterPath& path, const Map& at)
 {
-    const double m11 = toDevice.m11(), m12 = toDevice.m12(), m21 = toDevice.m21(), m22 = toDevice.m22();
-    const double dx = toDevice.dx(), dy = toDevice.dy();
-    const auto devX = [&](const QPainterPath::Element& e) { return m11 * e.x + m21 * e.y + dx; };
-    const auto devY = [&](const QPainterPath::Element& e) { return m12 * e.x + m22 * e.y + dy; };
     const int n = path.elementCount();
     for (int i = 0; i < n && o.inReach && o.points.size() <= kMaxPoints; ++i) {
         const QPainterPath::Element& e = path.elementAt(i);
         switch (e.type) {
-        case QPainterPath::MoveToElement:
+        case QPainterPath::MoveToElement: {
             o.closeContour();
-            o.add(devX(e), devY(e));
+            const auto [x, y] = at(e.x, e.y);
+            o.add(x, y);
             break;
+        }
         case QPainterPath::LineToElement:
-            o.add(devX(e), devY(e));
+        case QPainterPath::CurveToDataElement: {
+            // A curve's data points come after its first, consumed there.
+            const auto [x, y] = at(e.x, e.y);
+            o.add(x, y);
             break;
+        }
         case QPainterPath::CurveToElement: {
             // The first control point; the second and the end follow.
             if (i + 2 >= n) {
@@ -508,15 +512,52 @@ void buildOutline(Outline& o, const QPainterPath& path, const QTransform& toDevi
             }
             const QPainterPath::Element& c2 = path.elementAt(i + 1);
             const QPainterPath::Element& end = path.elementAt(i + 2);
-            o.cubic(devX(e), devY(e), devX(c2), devY(c2), devX(end), devY(end));
+            const auto [x1, y1] = at(e.x, e.y);
+            const auto [x2, y2] = at(c2.x, c2.y);
+            const auto [x3, y3] = at(end.x, end.y);
+            o.cubic(x1, y1, x2, y2, x3, y3);
             i += 2;
             break;
         }
-        case QPainterPath::CurveToDataElement:
-            // Only ever after a curve's first point, consumed there.
-            o.add(devX(e), devY(e));
-            break;
         }
+    }
+}
+
+// A point mapped by an affine transform, as QTransform maps it.
+struct DeviceMap {
+    double m11, m12, m21, m22, dx, dy;
+    explicit DeviceMap(const QTransform& t)
+        : m11(t.m11()), m12(t.m12()), m21(t.m21()), m22(t.m22()), dx(t.dx()), dy(t.dy())
+    {
+    }
+    std::pair<double, double> operator()(double x, double y) const
+    {
+        return {m11 * x + m21 * y + dx, m12 * x + m22 * y + dy};
+    }
+};
+
+// The outline of path mapped by toDevice (affine), in o (emptied first).
+void buildOutline(Outline& o, const QPainterPath& path, const QTransform& toDevice)
+{
+    addPath(o, path, DeviceMap(toDevice));
+    o.closeContour();
+}
+
+// The outline of run.path() mapped by toDevice, in o (emptied first), from
+// the glyphs' own outlines: each point placed by the sums path() makes
+// (QTransform's for a scale and a shift along x, which it skips when the
+// scale is 1 and the shift all but 0), then mapped, so the points are those
+// of the joined path to the last bit.
+void buildOutline(Outline& o, const GlyphRun& run, const QTransform& toDevice)
+{
+    const DeviceMap device(toDevice);
+    for (const PlacedGlyph& g : run.glyphs) {
+        const double s = g.px;
+        const double x0 = g.px == 1 && qFuzzyIsNull(g.x) ? 0.0 : g.x;
+        const double lift = run.lift;
+        addPath(o, g.em, [&](double x, double y) { return device(s * x + x0, (s * y + 0.0) + lift); });
+        if (!o.inReach || o.points.size() > kMaxPoints)
+            break;
     }
     o.closeContour();
 }
@@ -636,13 +677,13 @@ void inkFill(QImage& image, const QPainterPath& path, const QTransform& toDevice
     painterFill(image, path, toDevice, color);
 }
 
-void inkFillGlyph(QImage& image, const GlyphName& glyph, const std::function<QPainterPath()>& outline,
+void inkFillGlyph(QImage& image, const GlyphName& glyph, const std::function<GlyphRun()>& glyphs,
                   const QTransform& toDevice, QRgb color)
 {
     if (image.isNull())
         return;
     if (!directFormat(image) || toDevice.type() > QTransform::TxShear) {
-        inkFill(image, outline(), toDevice, color);
+        inkFill(image, glyphs().path(), toDevice, color);
         return;
     }
     GlyphKey key{glyph.face, glyph.text, glyph.px, glyph.weight,
@@ -654,21 +695,25 @@ void inkFillGlyph(QImage& image, const GlyphName& glyph, const std::function<QPa
         layDown(image, *kept, color);
         return;
     }
+    const GlyphRun run = glyphs();
+    if (run.glyphs.empty())
+        return;
+    // A text's outline fills by the odd-even rule (as path() sets it).
+    Outline& o = threadOutline();
+    buildOutline(o, run, toDevice);
     // Most glyphs of a batch come once: kept from their second time on.
-    const QPainterPath path = outline();
-    if (!cache.seenBefore(hash) || path.isEmpty()) {
-        inkFill(image, path, toDevice, color);
+    if (!cache.seenBefore(hash)) {
+        if (!render(image, o, true, color))
+            painterFill(image, run.path(), toDevice, color);
         return;
     }
-    Outline& o = threadOutline();
-    buildOutline(o, path, toDevice);
     KeptCoverage coverage;
-    if (rasterise(o, path.fillRule() == Qt::OddEvenFill, image.width(), image.height(), recordSpans, &coverage)) {
+    if (rasterise(o, true, image.width(), image.height(), recordSpans, &coverage)) {
         layDown(image, coverage, color);
         cache.keep(std::move(key), std::move(coverage));
         return;
     }
-    painterFill(image, path, toDevice, color);
+    painterFill(image, run.path(), toDevice, color);
 }
 
 void inkStrokeEllipse(QImage& image, QPointF centre, double rx, double ry, double penWidth, QRgb color)

@@ -9,6 +9,8 @@
 //
 // The images are Format_RGB32 (opaque), Format_ARGB32_Premultiplied, or
 // Format_Alpha8 (the coverage alone, as the alpha of the premultiplied one).
+#include "seal/GlyphOutlines.h"
+
 #include <QImage>
 #include <QPainterPath>
 #include <QPointF>
@@ -38,13 +40,14 @@ struct GlyphName {
     const QString& text;
 };
 
-// Fills a glyph's outline as inkFill does. A thread keeps the coverage of
-// the glyphs it filled last, by name, transform and image size, and lays it
-// down again for the same glyph at the same place: the names of a batch
-// share their legal form and trade, which fall at the same places on every
-// seal of a length. outline() is asked for only when the glyph is filled
-// afresh.
-void inkFillGlyph(QImage& image, const GlyphName& glyph, const std::function<QPainterPath()>& outline,
+// Fills a text's glyphs as inkFill fills run.path(), by its fill rule, each
+// glyph's points mapped as path() maps them (without joining them into one
+// path first). A thread keeps the coverage of the glyphs it filled last, by
+// name, transform and image size, and lays it down again for the same glyph
+// at the same place: the names of a batch share their legal form and trade,
+// which fall at the same places on every seal of a length. glyphs() is
+// asked for only when the glyph is filled afresh.
+void inkFillGlyph(QImage& image, const GlyphName& glyph, const std::function<GlyphRun()>& glyphs,
                   const QTransform& toDevice, QRgb color);
 
 // The band a pen of penWidth pixels draws along the ellipse with semi-axes

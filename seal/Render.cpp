@@ -86,9 +86,16 @@ const FontEntry& fontFor(const QString& face, double pixelHeight, int weight)
 // (the baseline at the em top). Not kept at this size: the outlines in ems
 // are, and scaling one is little beside filling it (kept by font and text,
 // the scaled outlines of a 600-dpi batch of distinct seals took 80 MB).
+GlyphRun glyphsOf(const FontEntry& fe, const QString& text)
+{
+    GlyphRun run = textGlyphs(fe.face, fe.px, fe.weight, text);
+    run.lift = emTop(fe, text);
+    return run;
+}
+
 QPainterPath outlineOf(const FontEntry& fe, const QString& text)
 {
-    return textOutline(fe.face, fe.px, fe.weight, text).translated(0, emTop(fe, text));
+    return glyphsOf(fe, text).path();
 }
 
 bool sameRing(const DrawnCircle& a, const DrawnCircle& b)
@@ -280,7 +287,7 @@ void inkItems(QImage& image, const DrawingModel& model, double pixelsPerTwip)
         model, s, double(image.width()) * double(image.height()),
         [&](const DrawnText& t) {
             const FontEntry& fe = fontFor(t.face, t.pixelHeight, t.weight);
-            inkFillGlyph(image, GlyphName{fe.face, fe.px, fe.weight, t.text}, [&] { return outlineOf(fe, t.text); },
+            inkFillGlyph(image, GlyphName{fe.face, fe.px, fe.weight, t.text}, [&] { return glyphsOf(fe, t.text); },
                          textTransform(QTransform(), t, s, model.twipsPerPixelY), t.color);
         },
         [&](const DrawnEllipse& e) {

@@ -291,7 +291,7 @@ TEST(InkRaster, AKeptGlyphDrawsWhatAFreshOneDraws)
         inkFillGlyph(img, GlyphName{face, g.px, 800, text},
                      [&] {
                          ++made;
-                         return QTransform::fromScale(g.px / 40.0, g.px / 40.0).map(outlineOf(text));
+                         return GlyphRun{{{QTransform::fromScale(1 / 40.0, 1 / 40.0).map(outlineOf(text)), g.px, 0}}};
                      },
                      g.toDevice, color);
         return img;
@@ -315,6 +315,50 @@ TEST(InkRaster, AKeptGlyphDrawsWhatAFreshOneDraws)
             }
         }).join();
     }
+}
+
+TEST(InkRaster, AGlyphRunFillsWhatItsJoinedPathFills)
+{
+    // A text's glyphs are placed point by point as GlyphRun::path() places
+    // them: scaled by their em and moved along the baseline (an em of 1 and
+    // no move are what Qt leaves alone), then lifted. Filled from the run or
+    // from the joined path, the pixels must be the same, kept or afresh.
+    QPainterPath curved;
+    curved.moveTo(0.05, 0.1);
+    curved.cubicTo(0.9, 0.0, 0.1, 0.9, 0.85, 0.8);
+    curved.lineTo(0.1, 0.7);
+    curved.closeSubpath();
+    curved.addEllipse(QPointF(0.5, 0.45), 0.2, 0.15);
+    const QPainterPath square = polygon({{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+    const GlyphRun runs[] = {
+        {{{curved, 23, 0}, {square, 23, 21.7}, {curved, 23, 44.9}}, -18.25},
+        {{{square, 1, 0}, {curved, 1, 3.25}}, 0},   // an em of one pixel: moved, then not
+        {{{QTransform::fromScale(40, 40).map(curved), 1, 0}}, 7.5},
+    };
+    const QTransform places[] = {QTransform().translate(20.3, 30.6), QTransform().translate(60, 40).rotate(17),
+                                 QTransform().translate(50.5, 80.25).rotate(-73).scale(1.1, 0.9)};
+    const QString face = QStringLiteral("黑体");
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied, QImage::Format_Alpha8})
+        for (size_t r = 0; r < std::size(runs); ++r)
+            for (const QTransform& place : places) {
+                QImage joined(120, 110, format);
+                joined.fill(format == QImage::Format_RGB32 ? 0xffffffffu : 0u);
+                QImage fresh = joined, kept = joined;
+                inkFill(joined, runs[r].path(), place, 0xffe02010);
+                EXPECT_GT(coverageSum(joined), 0.1) << "run " << r;
+                const QString text = QString::number(r);
+                std::thread([&] {
+                    const auto fill = [&](QImage& img) {
+                        inkFillGlyph(img, GlyphName{face, 23, 400, text}, [&] { return runs[r]; }, place, 0xffe02010);
+                    };
+                    fill(fresh);
+                    QImage scratch = joined;
+                    fill(scratch);   // its second time: kept from here on
+                    fill(kept);
+                }).join();
+                EXPECT_EQ(fresh, joined) << "run " << r << " format " << format;
+                EXPECT_EQ(kept, joined) << "run " << r << " format " << format;
+            }
 }
 
 } // namespace
