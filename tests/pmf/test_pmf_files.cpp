@@ -12,9 +12,15 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <csignal>
 #include <functional>
 #include <sys/resource.h>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <thread>
 
 using namespace plomet;
 using plomet::test::readAll;
@@ -175,6 +181,43 @@ TEST(PmfFiles, FilesThatCannotBeReadNameThePathAndReason)
         }
         EXPECT_TRUE(pmfValuesOf(s) == before) << r.name;
     }
+}
+
+TEST(PmfFiles, APipeIsReadToItsEndAsAFileIs)
+{
+    // A plain file is read by its length; a pipe (a shell's <(...)) gives
+    // its bytes in pieces and is read until it ends.
+    QTemporaryDir dir;
+    const QString plain = dir.filePath(QStringLiteral("plain.PMF")), pipe = dir.filePath(QStringLiteral("pipe.PMF"));
+    const QByteArray bytes = exampleFile();
+    ASSERT_TRUE(writeAll(plain, bytes));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    // A reader that ends early makes the writer's next piece fail, not the test die.
+    const auto oldPipe = std::signal(SIGPIPE, SIG_IGN);
+    std::thread writer([&] {
+        const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY);
+        if (fd < 0)
+            return;
+        // Three pieces, each taken by the reader before the next is given.
+        const qsizetype piece = bytes.size() / 3 + 1;
+        for (qsizetype at = 0; at < bytes.size(); at += piece) {
+            const QByteArray part = bytes.mid(at, piece);
+            if (::write(fd, part.constData(), size_t(part.size())) != part.size())
+                break;
+            // (A reader that stopped early would leave bytes here: given up on.)
+            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            int waiting = 1;
+            while (at + piece < bytes.size() && ::ioctl(fd, FIONREAD, &waiting) == 0 && waiting > 0
+                   && std::chrono::steady_clock::now() < giveUp)
+                std::this_thread::yield();
+        }
+        ::close(fd);
+    });
+    PmfValues fromPipe;
+    EXPECT_NO_THROW(fromPipe = readPMF(pipe));
+    writer.join();
+    std::signal(SIGPIPE, oldPipe);
+    EXPECT_TRUE(fromPipe == readPMF(plain));
 }
 
 TEST(PmfFiles, SaveReplacesTheWholeFileAndLeavesNoTemporaryFile)
