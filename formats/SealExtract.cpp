@@ -1,8 +1,10 @@
 #include "formats/SealExtract.h"
 
 #include "seal/Errors.h"
+#include "seal/SystemReason.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
@@ -231,9 +233,11 @@ Scan readScan(const QByteArray& bytes, const QString& name, double dpi, qint64 m
 Scan readScanFile(const QString& path, double dpi, qint64 maxPixels)
 {
     QFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly))
         throw PlometError(PlometError::Kind::File,
-                          QCoreApplication::translate("Formats", "cannot open %1: %2").arg(path, file.errorString()));
+                          QCoreApplication::translate("Formats", "cannot open the file “%1”: %2")
+                              .arg(QDir::toNativeSeparators(path), openReason(file, errno)));
     // The file's size bounds what is read: a compressed picture of
     // maxPixels is far smaller than its pixels.
     if (file.size() > maxPixels * 4 + (1 << 20))

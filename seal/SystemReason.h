@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 
 namespace plomet {
 
@@ -36,6 +38,13 @@ inline QString systemReason(int err, const QString& fallback = QString())
     if (!fallback.isEmpty())
         return fallback;
     return QString::fromLocal8Bit(std::strerror(err));
+}
+
+// Why file could not be opened for reading, err being the errno its open
+// left: Qt refuses a folder itself, without a C library error.
+inline QString openReason(const QFile& file, int err)
+{
+    return QFileInfo(file.fileName()).isDir() ? systemReason(EISDIR) : systemReason(err, file.errorString());
 }
 
 } // namespace plomet

@@ -76,12 +76,9 @@ QString openFile(QPDF& pdf, const QString& path)
 {
     QFile file(path);
     errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) {
-        const int err = errno;
-        // Qt refuses a folder itself, without a C library error.
-        const QString reason = QFileInfo(path).isDir() ? systemReason(EISDIR) : systemReason(err, file.errorString());
-        throw PlometError(PlometError::Kind::File, QCoreApplication::translate("Stamp", "cannot open the file “%1”: %2").arg(native(path), reason));
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        throw PlometError(PlometError::Kind::File, QCoreApplication::translate("Stamp", "cannot open the file “%1”: %2")
+                                                       .arg(native(path), openReason(file, errno)));
     const QByteArray head = file.read(1024);
     file.close();
     const QString name = native(path);
@@ -758,9 +755,10 @@ StampResult stampPdf(const QString& inPath, const QString& outPath, const StampS
     if (needsBytes) {
         // An update is appended to the bytes as they are: read them all.
         QFile file(inPath);
+        errno = 0;
         if (!file.open(QIODevice::ReadOnly))
             throw PlometError(PlometError::Kind::File,
-                              QCoreApplication::translate("Stamp", "cannot open the file “%1”: %2").arg(name, systemReason(errno, file.errorString())));
+                              QCoreApplication::translate("Stamp", "cannot open the file “%1”: %2").arg(name, openReason(file, errno)));
         const QByteArray input = file.readAll();
         bytes = stampPdfBytes(input, name, seal, placement, &result, sign);
     } else {

@@ -3,9 +3,11 @@
 #include "formats/Export.h"
 #include "formats/SealExtract.h"
 #include "seal/Errors.h"
+#include "seal/SystemReason.h"
 #include "stamp/QpdfReason.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -210,8 +212,11 @@ StampSeal stampSealFromImageFile(const QString& path, QStringList* warnings)
     if (!kind)
         throw imageError(QCoreApplication::translate("Stamp", "%1 is not an SVG or PNG seal").arg(path));
     QFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly))
-        throw PlometError(PlometError::Kind::File, QCoreApplication::translate("Stamp", "cannot open %1: %2").arg(path, file.errorString()));
+        throw PlometError(PlometError::Kind::File,
+                          QCoreApplication::translate("Stamp", "cannot open the file “%1”: %2")
+                              .arg(QDir::toNativeSeparators(path), openReason(file, errno)));
     // Seals are small files; a picture of the largest size compresses far
     // below this.
     constexpr qint64 kMaxFile = qint64(256) << 20;

@@ -1122,10 +1122,6 @@ too long.
         <translation>%1 给出的分辨率为 %2 dpi；请用 --dpi 给出扫描的分辨率</translation>
     </message>
     <message>
-        <source>cannot open %1: %2</source>
-        <translation>无法打开 %1：%2</translation>
-    </message>
-    <message>
         <source>%1 is too large (%2 MB)</source>
         <translation>%1 太大（%2 MB）</translation>
     </message>
@@ -1188,6 +1184,10 @@ too long.
     <message>
         <source>worn and engraved seals are written as PDF by plomet-documents</source>
         <translation>做旧的印章和雕刻稿由 plomet-documents 写成 PDF</translation>
+    </message>
+    <message>
+        <source>cannot open the file “%1”: %2</source>
+        <translation>无法打开文件“%1”：%2</translation>
     </message>
 </context>
 <context>
@@ -1994,10 +1994,6 @@ too long.
     <message>
         <source>%1 is not an SVG or PNG seal</source>
         <translation>%1 不是 SVG 或 PNG 印章</translation>
-    </message>
-    <message>
-        <source>cannot open %1: %2</source>
-        <translation>无法打开 %1：%2</translation>
     </message>
     <message>
         <source>%1 is too large (%2 MB)</source>
