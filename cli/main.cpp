@@ -4,15 +4,18 @@
 
 #include "formats/Export.h"
 #include "seal/Fonts.h"
+#include "seal/SystemReason.h"
 #include "translations/Translations.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
 #include <cstdio>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -177,6 +180,23 @@ bool forDocuments(int argc, char** argv)
     return out && (out->table || out->format == QLatin1String("pdf"));
 }
 
+// Says why plomet-documents could not run, in the user's language: Qt and
+// the translations are started for it when they are not yet (the command
+// was to run there), and only then is the message made.
+int documentsFailed(const std::function<QString()>& message)
+{
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "plomet";
+        static char* argv[] = {name, nullptr};
+        app = std::make_unique<QCoreApplication>(argc, argv);
+        plomet::installTranslations(QLocale());
+    }
+    plomet::printError(message());
+    return plomet::kExitFailed;
+}
+
 // Replaces this process by plomet-documents with the same arguments: beside
 // this program in a build, in its own folder where installed. Returns only
 // when it cannot be started.
@@ -190,12 +210,15 @@ int runDocuments(char** argv)
     for (const std::string& program : candidates)
         if (access(program.c_str(), X_OK) == 0) {
             execv(program.c_str(), argv);
-            std::fprintf(stderr, "plomet: cannot start %s: %s\n", program.c_str(), std::strerror(errno));
-            return plomet::kExitFailed;
+            const int err = errno;
+            return documentsFailed([&] {
+                return Cli::tr("cannot start %1: %2").arg(QString::fromLocal8Bit(program.c_str()), plomet::systemReason(err));
+            });
         }
-    std::fprintf(stderr, "plomet: %s is not installed (it reads, stamps and signs PDF documents)\n",
-                 candidates[1].c_str());
-    return plomet::kExitFailed;
+    return documentsFailed([&] {
+        return Cli::tr("%1 is not installed (it reads, stamps and signs PDF documents)")
+            .arg(QDir::cleanPath(QString::fromLocal8Bit(candidates[1].c_str())));
+    });
 }
 #endif
 

@@ -633,6 +633,14 @@ Exit codes: 0 success, 1 the seal could not be read, drawn or written,
         <source>seconds from 1 to 3600</source>
         <translation>1 至 3600 的秒数</translation>
     </message>
+    <message>
+        <source>cannot start %1: %2</source>
+        <translation>无法启动 %1：%2</translation>
+    </message>
+    <message>
+        <source>%1 is not installed (it reads, stamps and signs PDF documents)</source>
+        <translation>没有安装 %1（它负责读取 PDF 文档、盖章和签名）</translation>
+    </message>
 </context>
 <context>
     <name>Commands</name>

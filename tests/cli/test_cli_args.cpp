@@ -183,6 +183,12 @@ TEST(CliArgs, WhatPlometHandsToPlometDocuments)
             EXPECT_TRUE(r.out.isEmpty()) << shown;
         }
     }
+    // Said in the user's language, although this program had not started
+    // its own texts for a command it hands over.
+    const CliRun zh = runPlomet({QStringLiteral("verify"), dir.filePath(QStringLiteral("none.pdf"))}, true,
+                                "zh_CN.UTF-8", alone);
+    EXPECT_EQ(zh.exitCode, 1);
+    EXPECT_TRUE(zh.err.contains(QStringLiteral("没有安装"))) << zh.err.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("s.pdf"))));
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("S.PDF"))));
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("s.png"))));
