@@ -234,10 +234,11 @@ Scan readScanFile(const QString& path, double dpi, qint64 maxPixels)
 {
     QFile file(path);
     errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        throw PlometError(PlometError::Kind::File,
-                          QCoreApplication::translate("Formats", "cannot open the file “%1”: %2")
-                              .arg(QDir::toNativeSeparators(path), openReason(file, errno)));
+    if (!file.open(QIODevice::ReadOnly)) {
+        const QString reason = openReason(file, errno);
+        throw PlometError(PlometError::Kind::File, QCoreApplication::translate("Formats", "cannot open the file “%1”: %2")
+                                                       .arg(QDir::toNativeSeparators(path), reason));
+    }
     // The file's size bounds what is read: a compressed picture of
     // maxPixels is far smaller than its pixels.
     if (file.size() > maxPixels * 4 + (1 << 20))

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <iterator>
 #include <unordered_set>
+#include <utility>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -551,10 +552,10 @@ void buildOutline(Outline& o, const QPainterPath& path, const QTransform& toDevi
 void buildOutline(Outline& o, const GlyphRun& run, const QTransform& toDevice)
 {
     const DeviceMap device(toDevice);
+    const double lift = run.lift;
     for (const PlacedGlyph& g : run.glyphs) {
         const double s = g.px;
         const double x0 = g.px == 1 && qFuzzyIsNull(g.x) ? 0.0 : g.x;
-        const double lift = run.lift;
         addPath(o, g.em, [&](double x, double y) { return device(s * x + x0, (s * y + 0.0) + lift); });
         if (!o.inReach || o.points.size() > kMaxPoints)
             break;

@@ -82,10 +82,11 @@ const FontEntry& fontFor(const QString& face, double pixelHeight, int weight)
     return cache[last].second;
 }
 
-// The outline of a text in its font's pixels, the top of its cell at y = 0
-// (the baseline at the em top). Not kept at this size: the outlines in ems
-// are, and scaling one is little beside filling it (kept by font and text,
-// the scaled outlines of a 600-dpi batch of distinct seals took 80 MB).
+// The glyphs of a text in its font's pixels, the top of its cell at y = 0
+// (the baseline at the em top), and outlineOf their joined outline. Not
+// kept at this size: the outlines in ems are, and scaling one is little
+// beside filling it (kept by font and text, the scaled outlines of a
+// 600-dpi batch of distinct seals took 80 MB).
 GlyphRun glyphsOf(const FontEntry& fe, const QString& text)
 {
     GlyphRun run = textGlyphs(fe.face, fe.px, fe.weight, text);

@@ -76,9 +76,11 @@ QString openFile(QPDF& pdf, const QString& path)
 {
     QFile file(path);
     errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        const QString reason = openReason(file, errno);
         throw PlometError(PlometError::Kind::File, QCoreApplication::translate("Stamp", "cannot open the file “%1”: %2")
-                                                       .arg(native(path), openReason(file, errno)));
+                                                       .arg(native(path), reason));
+    }
     const QByteArray head = file.read(1024);
     file.close();
     const QString name = native(path);
@@ -756,9 +758,11 @@ StampResult stampPdf(const QString& inPath, const QString& outPath, const StampS
         // An update is appended to the bytes as they are: read them all.
         QFile file(inPath);
         errno = 0;
-        if (!file.open(QIODevice::ReadOnly))
+        if (!file.open(QIODevice::ReadOnly)) {
+            const QString reason = openReason(file, errno);
             throw PlometError(PlometError::Kind::File,
-                              QCoreApplication::translate("Stamp", "cannot open the file “%1”: %2").arg(name, openReason(file, errno)));
+                              QCoreApplication::translate("Stamp", "cannot open the file “%1”: %2").arg(name, reason));
+        }
         const QByteArray input = file.readAll();
         bytes = stampPdfBytes(input, name, seal, placement, &result, sign);
     } else {

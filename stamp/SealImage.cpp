@@ -213,10 +213,11 @@ StampSeal stampSealFromImageFile(const QString& path, QStringList* warnings)
         throw imageError(QCoreApplication::translate("Stamp", "%1 is not an SVG or PNG seal").arg(path));
     QFile file(path);
     errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        throw PlometError(PlometError::Kind::File,
-                          QCoreApplication::translate("Stamp", "cannot open the file “%1”: %2")
-                              .arg(QDir::toNativeSeparators(path), openReason(file, errno)));
+    if (!file.open(QIODevice::ReadOnly)) {
+        const QString reason = openReason(file, errno);
+        throw PlometError(PlometError::Kind::File, QCoreApplication::translate("Stamp", "cannot open the file “%1”: %2")
+                                                       .arg(QDir::toNativeSeparators(path), reason));
+    }
     // Seals are small files; a picture of the largest size compresses far
     // below this.
     constexpr qint64 kMaxFile = qint64(256) << 20;
