@@ -129,17 +129,22 @@ struct PngPalette {
 // PLTE, tRNS when the palette has alpha, pHYs, one IDAT, IEND), each
 // checked with ISA-L's CRC: libpng's set-up and zlib's CRC were a tenth of
 // a seal's encoding.
+// v in PNG's byte order (most significant first) at p.
+void putBe32(uchar* p, quint32 v)
+{
+    p[0] = uchar(v >> 24), p[1] = uchar(v >> 16), p[2] = uchar(v >> 8), p[3] = uchar(v);
+}
+
 void appendChunk(QByteArray* out, const char* type, const uchar* data, size_t length)
 {
-    const auto be32 = [out](quint32 v) {
-        const char b[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-        out->append(b, 4);
-    };
-    be32(quint32(length));
+    uchar word[4];
+    putBe32(word, quint32(length));
+    out->append(reinterpret_cast<const char*>(word), 4);
     const qsizetype start = out->size();
     out->append(type, 4);
     out->append(reinterpret_cast<const char*>(data), qsizetype(length));
-    be32(crc32_gzip_refl(0, reinterpret_cast<const uchar*>(out->constData()) + start, uint64_t(length) + 4));
+    putBe32(word, crc32_gzip_refl(0, reinterpret_cast<const uchar*>(out->constData()) + start, uint64_t(length) + 4));
+    out->append(reinterpret_cast<const char*>(word), 4);
 }
 
 bool encodePalettePng(const QImage& image, int dotsPerMeter, const PngPalette& palette, QByteArray* out)
@@ -147,14 +152,11 @@ bool encodePalettePng(const QImage& image, int dotsPerMeter, const PngPalette& p
     const QByteArray idat = deflateRows(image);
     if (idat.isEmpty() || idat.size() > qsizetype(PNG_UINT_31_MAX))
         return false;
-    const auto be32 = [](uchar* p, quint32 v) {
-        p[0] = uchar(v >> 24), p[1] = uchar(v >> 16), p[2] = uchar(v >> 8), p[3] = uchar(v);
-    };
     out->reserve(out->size() + idat.size() + 4 * 256 + 128);
     out->append("\x89PNG\r\n\x1a\n", 8);
     uchar header[13] = {0, 0, 0, 0, 0, 0, 0, 0, 8, PNG_COLOR_TYPE_PALETTE, 0, 0, 0};
-    be32(header, quint32(image.width()));
-    be32(header + 4, quint32(image.height()));
+    putBe32(header, quint32(image.width()));
+    putBe32(header + 4, quint32(image.height()));
     appendChunk(out, "IHDR", header, sizeof header);
     uchar colors[3 * 256];
     for (int i = 0; i < palette.count; ++i) {
@@ -166,8 +168,8 @@ bool encodePalettePng(const QImage& image, int dotsPerMeter, const PngPalette& p
     if (palette.withAlpha)
         appendChunk(out, "tRNS", palette.alpha, size_t(palette.count));
     uchar phys[9] = {0, 0, 0, 0, 0, 0, 0, 0, PNG_RESOLUTION_METER};
-    be32(phys, quint32(dotsPerMeter));
-    be32(phys + 4, quint32(dotsPerMeter));
+    putBe32(phys, quint32(dotsPerMeter));
+    putBe32(phys + 4, quint32(dotsPerMeter));
     appendChunk(out, "pHYs", phys, sizeof phys);
     appendChunk(out, "IDAT", reinterpret_cast<const uchar*>(idat.constData()), size_t(idat.size()));
     appendChunk(out, "IEND", nullptr, 0);
